@@ -1,0 +1,34 @@
+#pragma once
+// The settings-file service: an INI file read and written by section and
+// key. Every operation opens the file, does its work and leaves nothing open.
+#include <QString>
+
+// The one settings file of the program, always named by its bare name.
+inline const QString kSettingsFileName = QStringLiteral("Listora.INI");
+
+class TIniFile {
+public:
+    // A bare name (no folder part) lives in the per-user config folder.
+    explicit TIniFile(const QString& fileName = kSettingsFileName);
+
+    // The resolved path of the file.
+    const QString& fileName() const { return path_; }
+
+    QString readString(const QString& section, const QString& key, const QString& def) const;
+    int readInteger(const QString& section, const QString& key, int def) const;
+    bool readBool(const QString& section, const QString& key, bool def) const;
+
+    // Writes throw TListoraError("Unable to write to <file>") when refused;
+    // the old file is then left as it was.
+    void writeString(const QString& section, const QString& key, const QString& value);
+    void writeInteger(const QString& section, const QString& key, int value);
+    void writeBool(const QString& section, const QString& key, bool value);
+
+    // The folder in which bare-named settings files live (created on demand).
+    static QString windowsDirectory();
+    // Resolves a bare name into windowsDirectory(); other names are kept.
+    static QString resolve(const QString& fileName);
+
+private:
+    QString path_;
+};

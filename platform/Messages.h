@@ -1,0 +1,26 @@
+#pragma once
+// Message boxes with one OK button (and the few questions the program asks),
+// reached through an interface so that logic can be driven in tests and by
+// the batch command without a modal dialog blocking.
+#include <QString>
+
+enum class TMessageKind { Information, Warning, Error };
+
+class IMessageService {
+public:
+    virtual ~IMessageService() = default;
+    virtual void show(TMessageKind kind, const QString& title, const QString& text) = 0;
+    virtual bool askYesNo(const QString& title, const QString& text) = 0;
+};
+
+// The process-wide service. The default one writes to standard error and
+// answers "no"; the desktop program installs its message boxes, tests
+// install a recorder.
+IMessageService& messages();
+// Installs a service (not owned); nullptr restores the default.
+void setMessageService(IMessageService* service);
+
+inline void showError(const QString& text) { messages().show(TMessageKind::Error, QString(), text); }
+inline void showWarning(const QString& text) {
+    messages().show(TMessageKind::Warning, QString(), text);
+}
