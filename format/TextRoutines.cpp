@@ -1,0 +1,117 @@
+#include "format/TextRoutines.h"
+
+#include <QDate>
+#include <QLocale>
+#include <array>
+
+QString ExpandTabs(const QString& line, int count) {
+    if (!line.contains('\t')) return line;
+    const QString blanks(qBound(0, count, 20), ' ');
+    QString out;
+    out.reserve(line.size() + blanks.size() * 4);
+    for (QChar c : line) {
+        if (c == '\t')
+            out += blanks;
+        else
+            out += c;
+    }
+    return out;
+}
+
+int FindCommentStart(const QString& line) {
+    bool inString = false;
+    for (qsizetype i = 0; i + 2 < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == '"')
+            inString = !inString;
+        else if (c == '\'' && !inString)
+            return int(i);
+    }
+    return -1;
+}
+
+QString StripComment(const QString& line) {
+    const int pos = FindCommentStart(line);
+    return pos < 0 ? line : line.left(pos);
+}
+
+int FirstNonBlank(const QString& line) {
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] != ' ') return int(i + 1);
+    }
+    return int(line.size() + 1);
+}
+
+bool IsWordChar(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_';
+}
+
+bool IsBlankLine(const QString& line) {
+    for (QChar c : line) {
+        if (c.unicode() > ' ') return false;
+    }
+    return true;
+}
+
+namespace {
+
+// "Friend" procedures of VB5/VB6 classes are procedures too.
+constexpr std::array<const char*, 12> kDeclarationKeywords = {"Sub ",
+                                                              "Function ",
+                                                              "Private Sub ",
+                                                              "Private Function ",
+                                                              "Public Sub ",
+                                                              "Public Function ",
+                                                              "Property ",
+                                                              "Public Property ",
+                                                              "Private Property ",
+                                                              "Friend Sub ",
+                                                              "Friend Function ",
+                                                              "Friend Property "};
+
+// Length of the declaration keyword the line begins with (after its leading
+// blanks), or 0. Only the first 20 characters from the first non-blank count.
+qsizetype declarationKeywordEnd(const QString& line) {
+    const qsizetype start = FirstNonBlank(line) - 1;
+    const QString head = line.mid(start, 20);
+    for (const char* keyword : kDeclarationKeywords) {
+        const QLatin1StringView kw(keyword);
+        if (head.startsWith(kw)) return start + kw.size();
+    }
+    return 0;
+}
+
+} // namespace
+
+bool IsProcDeclaration(const QString& line) {
+    return declarationKeywordEnd(line) > 0;
+}
+
+QString ExtractProcName(const QString& line) {
+    const qsizetype nameStart = declarationKeywordEnd(line);
+    const qsizetype paren = line.indexOf('(');
+    if (nameStart == 0 || paren < nameStart) return {};
+    return line.mid(nameStart, paren - nameStart).trimmed();
+}
+
+QString ExpandHeaderText(const QString& templ, const QString& fileName, const QString& procName,
+                         int pageNumber, const QString& dateText) {
+    const std::array<std::pair<const char*, QString>, 4> variables = {{
+        {"%f", fileName},
+        {"%d", dateText},
+        {"%p", QString::number(pageNumber)},
+        {"%s", procName},
+    }};
+    QString text = templ;
+    for (const auto& [name, value] : variables) {
+        const qsizetype at = text.indexOf(QLatin1StringView(name), 0, Qt::CaseInsensitive);
+        if (at < 0) continue;
+        text = text.left(at) + value + text.mid(at + 2, 100);
+    }
+    return text;
+}
+
+QString TodayShortDate() {
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+}

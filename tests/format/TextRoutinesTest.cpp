@@ -1,0 +1,70 @@
+#include "format/TextRoutines.h"
+
+#include <gtest/gtest.h>
+
+TEST(TextRoutines, ExpandTabsGivesEveryTabTheSameBlanks) {
+    EXPECT_EQ(ExpandTabs("a\t\tb", 4), "a        b");
+    EXPECT_EQ(ExpandTabs("\tx", 0), "x");
+    EXPECT_EQ(ExpandTabs("\t", 99), QString(20, ' '));
+    EXPECT_EQ(ExpandTabs("no tabs", 3), "no tabs");
+}
+
+TEST(TextRoutines, CommentStartIgnoresStringsAndTheLastTwoCharacters) {
+    EXPECT_EQ(FindCommentStart("' whole line"), 0);
+    EXPECT_EQ(FindCommentStart("x = 1 ' note"), 6);
+    EXPECT_EQ(FindCommentStart("s = \"it's\" ' real"), 11);
+    EXPECT_EQ(FindCommentStart("s = \"it's"), -1);  // ends inside a string
+    EXPECT_EQ(FindCommentStart("a = \"x ' y"), -1); // unclosed quote: no comment
+    EXPECT_EQ(FindCommentStart("abc'"), -1);        // last character
+    EXPECT_EQ(FindCommentStart("ab'c"), -1);        // last but one
+    EXPECT_EQ(FindCommentStart("a'cd"), 1);
+    EXPECT_EQ(FindCommentStart("''"), -1); // fewer than three characters
+    EXPECT_EQ(FindCommentStart(""), -1);
+    EXPECT_EQ(StripComment("x = 1 ' note"), "x = 1 ");
+    EXPECT_EQ(StripComment("x = 1"), "x = 1");
+}
+
+TEST(TextRoutines, FirstNonBlankAndWordCharacters) {
+    EXPECT_EQ(FirstNonBlank("   If"), 4);
+    EXPECT_EQ(FirstNonBlank("If"), 1);
+    EXPECT_EQ(FirstNonBlank("   "), 4);
+    EXPECT_EQ(FirstNonBlank(""), 1);
+    EXPECT_TRUE(IsWordChar('_'));
+    EXPECT_TRUE(IsWordChar('9'));
+    EXPECT_FALSE(IsWordChar(' '));
+    EXPECT_FALSE(IsWordChar('$'));
+    EXPECT_FALSE(IsWordChar(QChar(0xE9))); // accented letters break words
+    EXPECT_TRUE(IsBlankLine(" \t\r"));
+    EXPECT_FALSE(IsBlankLine("  x"));
+}
+
+TEST(TextRoutines, ProcDeclarationsAreRecognisedExactly) {
+    EXPECT_TRUE(IsProcDeclaration("   Public Function Total(a As Long) As Long"));
+    EXPECT_EQ(ExtractProcName("   Public Function Total(a As Long) As Long"), "Total");
+    EXPECT_TRUE(IsProcDeclaration("Private Property Get Value() As Long"));
+    EXPECT_EQ(ExtractProcName("Private Property Get Value() As Long"), "Get Value");
+    EXPECT_TRUE(IsProcDeclaration("Friend Sub Reset()"));
+    EXPECT_EQ(ExtractProcName("Friend Sub Reset()"), "Reset");
+    EXPECT_EQ(ExtractProcName("Function Foo$ (x)"), "Foo$");
+    EXPECT_FALSE(
+        IsProcDeclaration("Private Declare Function GetTickCount Lib \"kernel32\" () As Long"));
+    EXPECT_FALSE(IsProcDeclaration("End Sub"));
+    EXPECT_FALSE(IsProcDeclaration("Exit Function"));
+    EXPECT_FALSE(IsProcDeclaration("private sub lower()"));
+    EXPECT_FALSE(IsProcDeclaration("Static Function Baz()"));
+    EXPECT_TRUE(IsProcDeclaration("Sub Main"));
+    EXPECT_EQ(ExtractProcName("Sub Main"), ""); // no "(": no name
+}
+
+TEST(TextRoutines, HeaderVariablesExpandOnceEachInOrder) {
+    EXPECT_EQ(ExpandHeaderText("Page %p", "f.bas", "P", 7, "d"), "Page 7");
+    EXPECT_EQ(ExpandHeaderText("Page %P", "f.bas", "P", 7, "d"), "Page 7");
+    EXPECT_EQ(ExpandHeaderText("%p/%p", "f", "s", 3, "d"), "3/%p");
+    EXPECT_EQ(ExpandHeaderText("%f - %d", "Form1.frm", "s", 1, "06/12/2026"),
+              "Form1.frm - 06/12/2026");
+    EXPECT_EQ(ExpandHeaderText("%s in %f", "a.bas", "Main", 1, "d"), "Main in a.bas");
+    EXPECT_EQ(ExpandHeaderText("", "a", "b", 1, "d"), "");
+    const QString tail(150, 'x');
+    EXPECT_EQ(ExpandHeaderText("%p" + tail, "f", "s", 2, "d"), "2" + QString(100, 'x'));
+    EXPECT_EQ(ExpandHeaderText("plain", "f", "s", 2, "d"), "plain");
+}
