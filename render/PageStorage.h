@@ -1,0 +1,96 @@
+#pragma once
+// The pages of one build, in order, each with its own virtual canvas, and a
+// cursor: drawing goes to the current page and navigation moves it. A store
+// is never emptied for reuse; each build creates a fresh one.
+#include "render/VirtCanvas.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QObject;
+
+// Letter paper in page units (1/96 inch), upright.
+constexpr int kLetterWidth = 816;
+constexpr int kLetterHeight = 1056;
+
+struct TPageRec {
+    int PageNumber = 0;
+    // "Page <n>"; the formatter appends " - " and the procedure's name.
+    QString PageName;
+    bool Landscape = true;
+    int Height = kLetterWidth;
+    int Width = kLetterHeight;
+    // The preview's picture of this page: owned by the preview window. Its
+    // "tag" property holds the page number (a negative tag keeps it alive
+    // in ReleasePreviewImages).
+    QObject* PreviewImage = nullptr;
+    std::unique_ptr<TVirtCanvas> Canvas;
+    bool Marked = false;
+};
+
+class TPageStorage {
+public:
+    // One page: number 1, "Page 1", on its side (1056 by 816), current. Its
+    // canvas has no font, pen or brush until ResetPageCanvas.
+    TPageStorage();
+    ~TPageStorage();
+    TPageStorage(const TPageStorage&) = delete;
+    TPageStorage& operator=(const TPageStorage&) = delete;
+
+    // Only while the current page has no commands; false (nothing changes)
+    // otherwise.
+    bool SetPageOrientation(bool landscape);
+    void ResetPageCanvas(const TFont* font, const TPen* pen, const TBrush* brush);
+    // Appends a page after the current one, starting with the drawing state
+    // in which the previous page's canvas ended. Returns its number.
+    int AddPage();
+
+    QString CurrentPageName() const { return current().PageName; }
+    void SetCurrentPageName(const QString& name) { current().PageName = name; }
+    TPageRec& CurrentPage() { return current(); }
+    const TPageRec& CurrentPage() const { return current(); }
+    TVirtCanvas& Canvas() { return *current().Canvas; }
+    int CurrentPageNumber() const { return current().PageNumber; }
+
+    // Forwarded to the current page's canvas.
+    void SetFont(const TFont* font) { Canvas().SetFont(font); }
+    void MoveTo(int x, int y) { Canvas().MoveTo(x, y); }
+    void LineTo(int x, int y) { Canvas().LineTo(x, y); }
+    void TextOut(int x, int y, const QString& text) { Canvas().TextOut(x, y, text); }
+    int TextHeight(const QString& text) { return Canvas().TextHeight(text); }
+    int TextWidth(const QString& text) { return Canvas().TextWidth(text); }
+
+    // The store has no device resolution: Round(-f), so -1 for f = 1.0.
+    int DeviceScaleX(double f) const;
+    int DeviceScaleY(double f) const;
+
+    void FirstPage();
+    int NextPage();
+    int PriorPage();
+    // Stops at page n or at the last page; 9999 always means the last page.
+    int GoToPage(int n);
+    int PageCount() const { return static_cast<int>(pages_.size()); }
+
+    // Previous mark; false (nothing changes) when no page has number n.
+    bool SetPageMarked(int n, bool value);
+    bool IsPageMarked(int n) const;
+    bool AnyPageMarked();
+    int MarkedPageCount();
+
+    // Deletes the preview pictures whose tag is 0 or above and forgets them.
+    void ReleasePreviewImages();
+
+    // Page n (1-based) for readers that walk the pages without the cursor;
+    // nullptr when there is none.
+    const TPageRec* Page(int n) const;
+    TPageRec* Page(int n);
+
+private:
+    TPageRec& current() { return *pages_[current_]; }
+    const TPageRec& current() const { return *pages_[current_]; }
+
+    std::vector<std::unique_ptr<TPageRec>> pages_;
+    std::size_t current_ = 0;
+};

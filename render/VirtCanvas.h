@@ -1,0 +1,160 @@
+#pragma once
+// One printed page as a list of drawing commands in logical page units.
+// The formatter draws on it as if it were a surface; nothing is drawn until
+// the page is played back, scaled onto a screen picture, a printer page or
+// a PDF page, as often as needed.
+#include "platform/Font.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class IDrawSurface;
+class IGauge;
+class IProgress;
+
+enum TCommandKind : std::int32_t {
+    ckTextOut = 0,
+    ckTextOutInFont = 1,
+    ckLineTo = 2,
+    ckArc = 3,
+    ckRectangle = 4,
+    ckRoundRect = 5,
+    ckEllipse = 6,
+    ckPie = 7,
+    ckDrawPicture = 8,
+    ckStretchPicture = 9,
+    ckSetFont = 10,
+    ckSetPen = 11,
+    ckSetBrush = 12,
+    ckSetPenPos = 13,
+    ckChord = 14,
+    ckMoveTo = 15,
+    ckFillRect = 16,
+    ckTransparent = 17,
+    ckOpaque = 18,
+    ckUnused19 = 19,
+    ckWatermark = 20,
+    ckUnused21 = 21,
+    ckBrushColor = 22,
+    ckPenColor = 23,
+    ckFloodFill = 24,
+};
+
+// Separates the font name from the text in a ckTextOutInFont command.
+inline const QString kFontTextSeparator = QStringLiteral("|||");
+
+// A device rectangle in Windows terms: right and bottom are exclusive and
+// Right = 0 means "not set".
+struct TPlayRect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const TPlayRect&) const = default;
+};
+
+// One recorded call. Kept small: a long listing records millions of them.
+// The font, pen or brush copy of a selection command lives in a table of
+// the canvas; Object is its index there (-1: the command holds none).
+struct TCanvasCommand {
+    std::int32_t Kind = ckUnused19;
+    std::int32_t X1 = 0, X2 = 0, X3 = 0, X4 = 0;
+    std::int32_t Y1 = 0, Y2 = 0, Y3 = 0, Y4 = 0;
+    std::uint32_t Value = 0;
+    std::int32_t Object = -1;
+    QString Text;
+};
+
+class TVirtCanvas {
+public:
+    TVirtCanvas() = default;
+    TVirtCanvas(const TVirtCanvas&) = delete;
+    TVirtCanvas& operator=(const TVirtCanvas&) = delete;
+
+    // Sets the logical page and the starting drawing state: copies of the
+    // given objects, or "Arial" 10 pt, a solid black brush and a black solid
+    // pen of width 1 for those that are null. Records nothing.
+    void InitPage(int width, int height, const TFont* font = nullptr, const TPen* pen = nullptr,
+                  const TBrush* brush = nullptr);
+    void ClearCommands();
+    int CommandCount() const { return static_cast<int>(commands_.size()); }
+    // The device rectangle for printer playback; (0, 0, 0, 0) unsets it.
+    void SetPlayRect(const TPlayRect& rect) { playRect_ = rect; }
+    TPlayRect PlayRect() const { return playRect_; }
+
+    int PageWidth() const { return pageWidth_; }
+    int PageHeight() const { return pageHeight_; }
+
+    // Recording.
+    void TextOut(int x, int y, const QString& text);
+    void TextOutInFont(int x, int y, const QString& fontName, const QString& text);
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);
+    void Rectangle(int x1, int y1, int x2, int y2);
+    void Ellipse(int x1, int y1, int x2, int y2);
+    void FillRect(int x1, int y1, int x2, int y2);
+    void DrawPicture(int x, int y, int pictureIndex);
+    void StretchPicture(int left, int top, int right, int bottom, int pictureIndex);
+    void SetFont(const TFont* font);
+    void SetPen(const TPen* pen);
+    void SetBrush(const TBrush* brush);
+    void SetFont(const TFont& font) { SetFont(&font); }
+    void SetPen(const TPen& pen) { SetPen(&pen); }
+    void SetBrush(const TBrush& brush) { SetBrush(&brush); }
+    void SetBrushColor(TColor color);
+    void SetPenColor(TColor color);
+    void SetTransparent();
+    void Watermark(const QString& text, int width, int height, int left, int top);
+    void SetFontHeight(int height);
+
+    // Kinds that only the page setup sample and older recordings use.
+    void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    void Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    void Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    void RoundRect(int x1, int y1, int x2, int y2, int x3, int y3);
+    void SetPenPos(int x, int y);
+    void SetOpaque();
+    void FloodFill(int x, int y, TColor border);
+
+    // Queries, measured through the process-wide text measurer.
+    int TextWidth(const QString& text) const;
+    int TextHeight(const QString& text) const;
+    // In the font registered under fontName; the current font when no font
+    // bears that name.
+    int TextWidthInFont(const QString& text, const QString& fontName) const;
+    int TextHeightInFont(const QString& text, const QString& fontName) const;
+    int FontHeight() const { return font_.height(); }
+
+    const TFont& CurrentFont() const { return font_; }
+    const TPen& CurrentPen() const { return pen_; }
+    const TBrush& CurrentBrush() const { return brush_; }
+    int RecordedFontHeight() const { return recordedFontHeight_; }
+
+    // The recording, for playback and inspection.
+    const std::vector<TCanvasCommand>& Commands() const { return commands_; }
+    const TFont* CommandFont(const TCanvasCommand& c) const;
+    const TPen* CommandPen(const TCanvasCommand& c) const;
+    const TBrush* CommandBrush(const TCanvasCommand& c) const;
+
+    // Draws every command onto target. See the notes in VirtCanvas.cpp.
+    // gauge and progress may be null; both are only used when printing.
+    void PlayBack(IDrawSurface& target, bool scale, int multX, int multY, bool printing,
+                  int aspectX, int aspectY, IGauge* gauge, IProgress* progress = nullptr);
+
+private:
+    void append(TCanvasCommand&& c);
+    void playText(IDrawSurface& target, const TCanvasCommand& c, double scaleX, bool printing,
+                  int aspectX, int aspectY, IGauge* gauge, IProgress* progress);
+    void playWatermark(IDrawSurface& target, const TCanvasCommand& c, bool printing);
+
+    std::vector<TCanvasCommand> commands_;
+    std::vector<TFont> fonts_;
+    std::vector<TPen> pens_;
+    std::vector<TBrush> brushes_;
+    TFont font_;
+    TPen pen_;
+    TBrush brush_;
+    int recordedFontHeight_ = 0;
+    int pageWidth_ = 0;
+    int pageHeight_ = 0;
+    TPlayRect playRect_;
+};
