@@ -29,6 +29,10 @@ public:
     // Resolves a bare name into windowsDirectory(); other names are kept.
     static QString resolve(const QString& fileName);
 
+    // Test seam: the next write fails at its final step (as a full disk or
+    // a refused rename would), without touching the existing file.
+    static void failNextCommitForTesting();
+
 private:
     QString path_;
 };

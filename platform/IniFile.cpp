@@ -1,0 +1,280 @@
+#include "platform/IniFile.h"
+
+#include "platform/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+#include <cctype>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr int kMaxValueLength = 1023;
+
+bool failNextCommit = false;
+
+// Characters 0x80..0x9F of Windows-1252; the rest of the code page equals
+// Latin-1. The five undefined positions map to their C1 control points.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decodeCp1252(const QByteArray& bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        out++->unicode() = (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : char16_t(b);
+    }
+    return text;
+}
+
+bool isValidUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString ignored = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+// The file's bytes as UTF-8. A legacy (Windows-1252) file is converted as a
+// whole so that lines added later in UTF-8 never leave it in two encodings.
+QByteArray readAsUtf8(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    return isValidUtf8(bytes) ? bytes : decodeCp1252(bytes).toUtf8();
+}
+
+// One line of the file, split off with its terminator so that rewriting
+// the file reproduces every untouched line exactly.
+struct RLine {
+    QByteArray text;
+    QByteArray eol;
+};
+
+std::vector<RLine> splitLines(const QByteArray& bytes) {
+    std::vector<RLine> lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        qsizetype next = end;
+        if (next < bytes.size()) {
+            if (bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n')
+                next += 2;
+            else
+                ++next;
+        }
+        lines.push_back({bytes.mid(start, end - start), bytes.mid(end, next - end)});
+        start = next;
+    }
+    return lines;
+}
+
+QString lineText(const std::vector<RLine>& lines, std::size_t index) {
+    QString text = QString::fromUtf8(lines[index].text);
+    if (index == 0 && text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
+}
+
+// The section name when the line opens a section.
+std::optional<QString> sectionOf(const QString& line) {
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(u'[')) return std::nullopt;
+    const qsizetype close = trimmed.indexOf(u']');
+    if (close < 0) return std::nullopt;
+    return trimmed.mid(1, close - 1).trimmed();
+}
+
+bool isComment(const QString& trimmed) {
+    return trimmed.startsWith(u';') || trimmed.startsWith(u'#');
+}
+
+struct RKeyLine {
+    QString key;
+    QString value;
+};
+
+std::optional<RKeyLine> keyOf(const QString& line) {
+    const QString trimmed = line.trimmed();
+    if (trimmed.isEmpty() || isComment(trimmed)) return std::nullopt;
+    const qsizetype eq = trimmed.indexOf(u'=');
+    if (eq <= 0) return std::nullopt;
+    return RKeyLine{trimmed.left(eq).trimmed(), trimmed.mid(eq + 1).trimmed()};
+}
+
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Where a section's lines lie: the header line and the first line after
+// the section's body. Only the first section of a name counts.
+struct RSectionSpan {
+    std::size_t header;
+    std::size_t end;
+};
+
+std::optional<RSectionSpan> findSection(const std::vector<RLine>& lines, const QString& section) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto name = sectionOf(lineText(lines, i));
+        if (!name || !sameName(*name, section)) continue;
+        std::size_t end = i + 1;
+        while (end < lines.size() && !sectionOf(lineText(lines, end)))
+            ++end;
+        return RSectionSpan{i, end};
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> findValue(const QString& path, const QString& section, const QString& key) {
+    const std::vector<RLine> lines = splitLines(readAsUtf8(path));
+    const auto span = findSection(lines, section);
+    if (!span) return std::nullopt;
+    for (std::size_t i = span->header + 1; i < span->end; ++i) {
+        const auto entry = keyOf(lineText(lines, i));
+        if (entry && sameName(entry->key, key)) return entry->value;
+    }
+    return std::nullopt;
+}
+
+// Whole-text integer in the settings file's notations; nullopt when the
+// text is not one. Trailing junk ("12px") makes the whole text no number,
+// so a mistyped value falls back to the default instead of half a value.
+std::optional<int> parseInteger(const QString& text) {
+    bool ok = false;
+    if ((text.size() >= 3 && (text.startsWith(u"0x") || text.startsWith(u"0X"))) ||
+        text.startsWith(u'$')) {
+        const QString digits = text.mid(text.startsWith(u'$') ? 1 : 2);
+        // Hexadecimal covers all 32 bits, so "$80000005" is a system colour.
+        for (const QChar c : digits)
+            if (c.unicode() > 0x7F || !std::isxdigit(c.unicode())) return std::nullopt;
+        const qulonglong value = digits.toULongLong(&ok, 16);
+        if (!ok || value > 0xFFFFFFFFull) return std::nullopt;
+        return static_cast<int>(static_cast<quint32>(value));
+    }
+    const qsizetype first = text.startsWith(u'-') ? 1 : 0;
+    if (text.size() == first) return std::nullopt;
+    for (qsizetype i = first; i < text.size(); ++i)
+        if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
+    const int value = text.toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+void checkName(const QString& name, const QString& what, bool isSection) {
+    const bool bad = name.trimmed().isEmpty() || name.contains(u'\n') || name.contains(u'\r') ||
+                     (isSection ? name.contains(u']') : name.contains(u'='));
+    if (bad) throw TListoraError(QStringLiteral("Invalid settings %1 name \"%2\"").arg(what, name));
+}
+
+} // namespace
+
+TIniFile::TIniFile(const QString& fileName) : path_(resolve(fileName)) {}
+
+QString TIniFile::windowsDirectory() {
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QString TIniFile::resolve(const QString& fileName) {
+    if (fileName.contains(u'/') || fileName.contains(u'\\'))
+        return QString(fileName).replace(u'\\', u'/');
+    return windowsDirectory() + u'/' + fileName;
+}
+
+void TIniFile::failNextCommitForTesting() {
+    failNextCommit = true;
+}
+
+QString TIniFile::readString(const QString& section, const QString& key, const QString& def) const {
+    const auto value = findValue(path_, section, key);
+    if (!value) return def;
+    QString text = value->left(kMaxValueLength);
+    if (!text.isEmpty() && text.back().isHighSurrogate()) text.chop(1);
+    return text;
+}
+
+int TIniFile::readInteger(const QString& section, const QString& key, int def) const {
+    const auto value = findValue(path_, section, key);
+    if (!value) return def;
+    return parseInteger(*value).value_or(def);
+}
+
+bool TIniFile::readBool(const QString& section, const QString& key, bool def) const {
+    return readInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TIniFile::writeString(const QString& section, const QString& key, const QString& value) {
+    checkName(section, QStringLiteral("section"), true);
+    checkName(key, QStringLiteral("key"), false);
+    // A line break would end the value early and smuggle in a line of its own.
+    QString flat = value;
+    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    flat.replace(u'\r', u' ').replace(u'\n', u' ');
+
+    std::vector<RLine> lines = splitLines(readAsUtf8(path_));
+    // New lines follow the file's own line ending; a new file gets "\n".
+    QByteArray eol = "\n";
+    for (const RLine& line : lines)
+        if (!line.eol.isEmpty()) {
+            eol = line.eol;
+            break;
+        }
+    const QByteArray keyLine = (key.trimmed() + u'=' + flat).toUtf8();
+    auto appendLine = [&](std::size_t at, const QByteArray& text) {
+        if (at > 0 && lines[at - 1].eol.isEmpty()) lines[at - 1].eol = eol;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), RLine{text, eol});
+    };
+
+    const auto span = findSection(lines, section);
+    if (!span) {
+        appendLine(lines.size(), (u'[' + section.trimmed() + u']').toUtf8());
+        appendLine(lines.size(), keyLine);
+    } else {
+        std::size_t insertAt = span->header + 1;
+        bool replaced = false;
+        for (std::size_t i = span->header + 1; i < span->end; ++i) {
+            const auto entry = keyOf(lineText(lines, i));
+            if (!entry) continue;
+            if (sameName(entry->key, key)) {
+                // Only the value changes: the stored key spelling stays.
+                const qsizetype eq = lines[i].text.indexOf('=');
+                lines[i].text = lines[i].text.left(eq + 1) + flat.toUtf8();
+                replaced = true;
+                break;
+            }
+            insertAt = i + 1;
+        }
+        if (!replaced) appendLine(insertAt, keyLine);
+    }
+
+    QByteArray bytes;
+    for (const RLine& line : lines)
+        bytes += line.text + line.eol;
+
+    // Written beside the old file and renamed over it, so a crash or a
+    // full disk leaves either the old file or the new one, never half.
+    QSaveFile file(path_);
+    bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    if (ok && failNextCommit) {
+        failNextCommit = false;
+        file.cancelWriting();
+    }
+    ok = ok && file.commit();
+    if (!ok) throw TListoraError(QStringLiteral("Unable to write to %1").arg(path_));
+}
+
+void TIniFile::writeInteger(const QString& section, const QString& key, int value) {
+    writeString(section, key, QString::number(value));
+}
+
+void TIniFile::writeBool(const QString& section, const QString& key, bool value) {
+    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
