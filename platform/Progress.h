@@ -12,6 +12,8 @@ public:
     // Status line text alone.
     virtual void showStatus(const QString& text) = 0;
     virtual void processPendingMessages() = 0;
+    // The page-count panel: the number of the page being laid out.
+    virtual void showPageCount(int /*pages*/) {}
 };
 
 // A progress bar handed to an operation (the page gauge while printing,
