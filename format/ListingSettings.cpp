@@ -1,0 +1,141 @@
+#include "format/ListingSettings.h"
+
+#include "platform/Errors.h"
+#include "platform/IniFile.h"
+#include "settings/FontRegistry.h"
+#include "settings/StoredFont.h"
+
+bool& debugFlag() {
+    static bool flag = false;
+    return flag;
+}
+
+int bracketAreaWidth(const TListingSettings& settings) {
+    return settings.NestedIndent * 6 + settings.InitIndent;
+}
+
+namespace {
+
+// Typed reads by section and key, in the file's own notations.
+class TSettingsReader {
+public:
+    explicit TSettingsReader(const QString& fileName) : ini_(fileName) {}
+
+    QString text(const char* section, const char* key, const QString& def) const {
+        return ini_.readString(QLatin1String(section), QLatin1String(key), def);
+    }
+    int integer(const char* section, const char* key, int def) const {
+        return ini_.readInteger(QLatin1String(section), QLatin1String(key), def);
+    }
+    bool flag(const char* section, const char* key, bool def) const {
+        return ini_.readBool(QLatin1String(section), QLatin1String(key), def);
+    }
+    // A byte setting: values outside 0..255 stop the load.
+    std::uint8_t byte(const char* section, const char* key, int def) const {
+        const int value = integer(section, key, def);
+        if (value < 0 || value > 255)
+            throw TListoraError(
+                QStringLiteral("Range check error: %1/%2 = %3").arg(section, key).arg(value));
+        return static_cast<std::uint8_t>(value);
+    }
+    TFont font(const char* section) const {
+        return TRWFont(ini_.fileName(), QLatin1String(section), QStringLiteral("arial"), 10, 0);
+    }
+
+private:
+    TIniFile ini_;
+};
+
+void registerFont(const QString& name, const TFont& font) {
+    fontregistry::remove(name);
+    fontregistry::add(name, font);
+}
+
+} // namespace
+
+void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOrientation) {
+    const TSettingsReader ini(kSettingsFileName);
+
+    s.HeaderTemplate = ini.text("PAGELAYOUT", "Header", QStringLiteral("%f - %d"));
+    s.DebugFlag = ini.flag("general", "DEBUGFLAG", false);
+    debugFlag() = s.DebugFlag;
+    s.FooterTemplate = ini.text("PAGELAYOUT", "Footer", QStringLiteral("%p"));
+
+    if (ini.flag("BRACKETS", "BracketAll", true)) {
+        s.BracketIf = s.BracketIfElse = s.BracketSelect = true;
+        s.BracketFor = s.BracketDo = s.BracketWhile = true;
+    } else {
+        s.BracketIf = ini.flag("BRACKETS", "If", true);
+        s.BracketIfElse = ini.flag("BRACKETS", "IfElse", true);
+        s.BracketSelect = ini.flag("BRACKETS", "Select", true);
+        s.BracketFor = ini.flag("BRACKETS", "For", true);
+        s.BracketDo = ini.flag("BRACKETS", "Do", true);
+        s.BracketWhile = ini.flag("BRACKETS", "While", true);
+    }
+
+    s.NestedIndent = ini.byte("brackets", "nestedindent", 3);
+    s.InitIndent = ini.byte("brackets", "initindent", 2);
+    s.MultiColor = ini.flag("brackets", "multicolor", true);
+    s.AnyBracket = s.BracketIf || s.BracketIfElse || s.BracketSelect || s.BracketFor ||
+                   s.BracketDo || s.BracketWhile;
+
+    s.TabsToSpaces = ini.integer("general", "tabstospaces", 3);
+    s.LineGap = ini.integer("general", "sbl", 3) - 1;
+    s.SpecialDraw = ini.flag("general", "specialdraw", false);
+
+    s.NextLineInd = ini.text("general", "nextlineind", QStringLiteral("=>"));
+    s.CommentDelimiter = ini.text("general", "comment delimiter", QStringLiteral("*"));
+    s.IndentContinuedLines = ini.flag("general", "indentcontinuedlines", true);
+    s.InlineIndicator = ini.text("inlinecommands", "indicator", QStringLiteral("///"));
+    s.PageNumType = ini.byte("PAGELAYOUT", "PageNumType", 0);
+    s.BracketColor = static_cast<TColor>(ini.integer("brackets", "color", 0));
+    s.TwoPage = ini.flag("pagelayout", "twopage", true);
+    s.ShadeBoxEmulation = ini.flag("general", "shadeboxemulation", false);
+    s.ShadeBoxHeight = ini.byte("general", "shadeboxheight", 2);
+    s.ShadowFrequency = ini.byte("SHADOWTHRESHOLD", "FREQUENCY", 2);
+
+    s.ShadowEnabled = s.ShadowFrequency > 0 ? ini.flag("SHADOWTHRESHOLD", "ENABLED", true) : false;
+
+    s.TitlePage = ini.flag("reports", "titlepage", false);
+    s.TableOfContents = ini.flag("reports", "toc", false);
+    s.FunctionIndex = ini.flag("reports", "functionindex", false);
+    s.ProjectName = ini.text("project info", "project name", QStringLiteral("The Project"));
+    s.ProducedBy = ini.text("project info", "produced by", QStringLiteral("Company Name"));
+    s.WatermarkText = ini.text("project info", "watermark", QString());
+    s.ClientName = ini.text("project info", "client name", QStringLiteral("Client Name"));
+    s.FileSep = ini.byte("GENERAL", "FileSep", 2);
+    s.FunctionSep = ini.byte("GENERAL", "FunctionSep", 2);
+    s.MarginLeft = ini.integer("margins", "left", 50);
+    s.MarginRight = ini.integer("margins", "right", 50);
+    s.MarginTop = ini.integer("margins", "top", 50);
+    s.MarginBottom = ini.integer("margins", "bottom", 50);
+    s.CodePage = ini.integer("general", "codepage", 1252);
+    s.OnePage = !s.TwoPage;
+
+    s.HeaderFont = ini.font("header");
+    s.FooterFont = ini.font("footer");
+    s.CodeFont = ini.font("code");
+    s.FunctionFont = ini.font("functions");
+    s.CommentFont = ini.font("comment");
+    // Comments keep the code's size so that a line never changes height
+    // where its comment starts.
+    s.CommentFont.setHeight(s.CodeFont.height());
+
+    registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
+    registerFont(QStringLiteral("CODE"), s.CodeFont);
+    registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
+
+    if (applyOrientation) applyOrientation(s.TwoPage);
+
+    bool* const pictures[] = {&s.NLIPicture0, &s.NLIPicture1, &s.NLIPicture2,
+                              &s.NLIPicture3, &s.NLIPicture4, &s.NLIPicture5};
+    for (int i = 0; i < 6; ++i) {
+        const QByteArray key = "NLIPicture" + QByteArray::number(i);
+        *pictures[i] = ini.flag("GENERAL", key.constData(), i == 0);
+    }
+    for (int i = 0; i < 6; ++i)
+        if (*pictures[i]) {
+            s.NLIIndex = static_cast<std::uint8_t>(i);
+            break;
+        }
+}

@@ -1,0 +1,95 @@
+#pragma once
+// The formatter's settings record and its loader: every user choice that
+// shapes a listing, read from the settings file.
+#include "platform/Colour.h"
+#include "platform/Font.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+// Set from the "DEBUGFLAG" key by each settings load: the build then writes
+// its diagnostic dump files.
+bool& debugFlag();
+
+struct TListingSettings {
+    QString HeaderTemplate;
+    bool DebugFlag = false;
+    QString FooterTemplate;
+    bool BracketIf = false;
+    bool BracketIfElse = false;
+    bool BracketSelect = false;
+    bool BracketFor = false;
+    bool BracketDo = false;
+    bool BracketWhile = false;
+    // Canvas units between the bracket lines of two nesting depths.
+    std::uint8_t NestedIndent = 0;
+    // Canvas units: offset of the bracket lines.
+    std::uint8_t InitIndent = 0;
+    bool MultiColor = false;
+    // Any of the six bracket kinds on; without it no bracket analysis runs.
+    bool AnyBracket = false;
+    int TabsToSpaces = 0;
+    // Canvas units below every code line (the stored value minus 1).
+    int LineGap = 0;
+    bool SpecialDraw = false;
+    QString NextLineInd;
+    QString CommentDelimiter;
+    bool IndentContinuedLines = false;
+    QString InlineIndicator;
+    // 0 "Page", 1 "Window", 2 "None".
+    std::uint8_t PageNumType = 0;
+    TColor BracketColor = clBlack;
+    bool TwoPage = false;
+    bool ShadeBoxEmulation = false;
+    // Height of one shade band, in code lines.
+    std::uint8_t ShadeBoxHeight = 0;
+    std::uint8_t ShadowFrequency = 0;
+    bool ShadowEnabled = false;
+    bool TitlePage = false;
+    bool TableOfContents = false;
+    bool FunctionIndex = false;
+    QString ProjectName;
+    QString ProducedBy;
+    QString WatermarkText;
+    QString ClientName;
+    // 0 "New Page", 1 "Double Line and Name", 2 "None".
+    std::uint8_t FileSep = 0;
+    // 0 "New Page (Next Side)", 1 "New Page (Whole Page)", 2 "Divider Line",
+    // 3 "None".
+    std::uint8_t FunctionSep = 0;
+    // Hundredths of an inch.
+    int MarginLeft = 0;
+    int MarginRight = 0;
+    int MarginTop = 0;
+    int MarginBottom = 0;
+    // Code page of source text that is not valid UTF-8 (Windows code page
+    // number, 1252 = Western European).
+    int CodePage = 1252;
+    bool OnePage = false;
+    TFont HeaderFont;
+    TFont FooterFont;
+    TFont CodeFont;
+    TFont FunctionFont;
+    TFont CommentFont;
+    bool NLIPicture0 = false;
+    bool NLIPicture1 = false;
+    bool NLIPicture2 = false;
+    bool NLIPicture3 = false;
+    bool NLIPicture4 = false;
+    bool NLIPicture5 = false;
+    // 0: the text indicator NextLineInd; 1..5: indicator picture NLIIndex - 1.
+    std::uint8_t NLIIndex = 0;
+};
+
+// Width left of the code column reserved for bracket lines, in canvas units.
+int bracketAreaWidth(const TListingSettings& settings);
+
+// Fills settings from the settings file "Listora.INI" and refreshes the
+// named fonts "COMMENTS", "CODE" and "FUNCTION". applyOrientation, when
+// given, is called with TwoPage once the fonts are in place, before the
+// indicator choice is read. A byte setting outside 0..255 throws
+// TListoraError; fields read before it keep their new values.
+void LoadSettings(TListingSettings& settings,
+                  const std::function<void(bool twoPage)>& applyOrientation = {});
