@@ -12,6 +12,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -70,7 +71,7 @@ public:
     virtual void FloodFill(int x, int y, TColor border) = 0;
 
     virtual void Draw(int x, int y, const QImage& picture) = 0;
-    virtual void StretchDraw(const QRect& dest, const QImage& picture) = 0;
+    virtual void StretchDraw(int x1, int y1, int x2, int y2, const QImage& picture) = 0;
     virtual void StretchDIBits(int x, int y, int width, int height, const QImage& picture,
                                const QRect& source) = 0;
 
@@ -145,7 +146,7 @@ public:
     void FloodFill(int x, int y, TColor border) override;
 
     void Draw(int x, int y, const QImage& picture) override;
-    void StretchDraw(const QRect& dest, const QImage& picture) override;
+    void StretchDraw(int x1, int y1, int x2, int y2, const QImage& picture) override;
     void StretchDIBits(int x, int y, int width, int height, const QImage& picture,
                        const QRect& source) override;
 
@@ -174,8 +175,8 @@ private:
     void applyTransform();
     void applyPen();
     void applyBrush();
-    QRectF box(int x1, int y1, int x2, int y2) const;
-    void strokeAndFill(const class QPainterPath& path, bool closed);
+    QRectF strokeBox(int x1, int y1, int x2, int y2) const;
+    void drawPath(const QPainterPath& path, bool closed);
 
     QPaintDevice* device_;
     QImage* image_;

@@ -1,0 +1,142 @@
+#include "render/PageStorage.h"
+
+#include <QObject>
+#include <QVariant>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+std::unique_ptr<TPageRec> newPage(int number) {
+    auto page = std::make_unique<TPageRec>();
+    page->PageNumber = number;
+    page->PageName = QStringLiteral("Page ") + QString::number(number);
+    page->Canvas = std::make_unique<TVirtCanvas>();
+    return page;
+}
+
+} // namespace
+
+TPageStorage::TPageStorage() {
+    auto first = newPage(1);
+    first->Landscape = true;
+    first->Width = kLetterHeight;
+    first->Height = kLetterWidth;
+    // The logical page only; the drawing state comes with ResetPageCanvas.
+    first->Canvas->InitPage(first->Width, first->Height);
+    pages_.push_back(std::move(first));
+}
+
+TPageStorage::~TPageStorage() = default;
+
+bool TPageStorage::SetPageOrientation(bool landscape) {
+    TPageRec& page = current();
+    if (page.Canvas->CommandCount() != 0) return false;
+    page.Landscape = landscape;
+    page.Width = landscape ? kLetterHeight : kLetterWidth;
+    page.Height = landscape ? kLetterWidth : kLetterHeight;
+    const TFont font = page.Canvas->CurrentFont();
+    const TPen pen = page.Canvas->CurrentPen();
+    const TBrush brush = page.Canvas->CurrentBrush();
+    page.Canvas->InitPage(page.Width, page.Height, &font, &pen, &brush);
+    return true;
+}
+
+void TPageStorage::ResetPageCanvas(const TFont* font, const TPen* pen, const TBrush* brush) {
+    TPageRec& page = current();
+    page.Canvas->InitPage(page.Width, page.Height, font, pen, brush);
+}
+
+int TPageStorage::AddPage() {
+    const TPageRec& prev = current();
+    auto page = newPage(PageCount() + 1);
+    const TFont font = prev.Canvas->CurrentFont();
+    const TPen pen = prev.Canvas->CurrentPen();
+    const TBrush brush = prev.Canvas->CurrentBrush();
+    page->Canvas->InitPage(prev.Width, prev.Height, &font, &pen, &brush);
+    page->Landscape = prev.Landscape;
+    page->Height = prev.Height;
+    page->Width = prev.Width;
+    const int number = page->PageNumber;
+    pages_.insert(pages_.begin() + std::ptrdiff_t(current_) + 1, std::move(page));
+    ++current_;
+    return number;
+}
+
+int TPageStorage::DeviceScaleX(double f) const {
+    return static_cast<int>(std::lrint(-f));
+}
+
+int TPageStorage::DeviceScaleY(double f) const {
+    return static_cast<int>(std::lrint(-f));
+}
+
+void TPageStorage::FirstPage() {
+    current_ = 0;
+}
+
+int TPageStorage::NextPage() {
+    if (current_ + 1 < pages_.size()) ++current_;
+    return current().PageNumber;
+}
+
+int TPageStorage::PriorPage() {
+    if (current_ > 0) --current_;
+    return current().PageNumber;
+}
+
+int TPageStorage::GoToPage(int n) {
+    current_ = 0;
+    if (n == 9999) {
+        current_ = pages_.size() - 1;
+        return current().PageNumber;
+    }
+    while (current().PageNumber != n && current_ + 1 < pages_.size())
+        ++current_;
+    return current().PageNumber;
+}
+
+const TPageRec* TPageStorage::Page(int n) const {
+    for (const auto& p : pages_)
+        if (p->PageNumber == n) return p.get();
+    return nullptr;
+}
+
+TPageRec* TPageStorage::Page(int n) {
+    return const_cast<TPageRec*>(std::as_const(*this).Page(n));
+}
+
+bool TPageStorage::SetPageMarked(int n, bool value) {
+    TPageRec* page = Page(n);
+    if (!page) return false;
+    const bool old = page->Marked;
+    page->Marked = value;
+    return old;
+}
+
+bool TPageStorage::IsPageMarked(int n) const {
+    const TPageRec* page = Page(n);
+    return page && page->Marked;
+}
+
+bool TPageStorage::AnyPageMarked() {
+    return MarkedPageCount() > 0;
+}
+
+int TPageStorage::MarkedPageCount() {
+    int count = 0;
+    for (const auto& p : pages_)
+        if (p->Marked) ++count;
+    return count;
+}
+
+void TPageStorage::ReleasePreviewImages() {
+    for (auto& p : pages_) {
+        if (!p->PreviewImage) continue;
+        const QVariant tag = p->PreviewImage->property("tag");
+        if (tag.isValid() && tag.toInt() < 0) continue;
+        delete p->PreviewImage;
+        p->PreviewImage = nullptr;
+    }
+}

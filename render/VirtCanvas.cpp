@@ -1,0 +1,601 @@
+#include "render/VirtCanvas.h"
+
+#include "platform/DrawSurface.h"
+#include "platform/Errors.h"
+#include "platform/Messages.h"
+#include "platform/Progress.h"
+#include "platform/TextMeasurer.h"
+#include "render/IndicatorPictures.h"
+#include "settings/FontRegistry.h"
+
+#include <cmath>
+#include <new>
+
+namespace {
+
+int roundEven(double v) {
+    return static_cast<int>(std::lrint(v));
+}
+
+// The constant the watermark geometry has always used; changing it would
+// move every watermark on existing printouts.
+constexpr double kWatermarkPi = 3.14;
+
+QString withMessage(const char* text, const std::exception& e) {
+    return QString::fromLatin1(text) + QLatin1Char('\n') + QString::fromLocal8Bit(e.what());
+}
+
+} // namespace
+
+void TVirtCanvas::InitPage(int width, int height, const TFont* font, const TPen* pen,
+                           const TBrush* brush) {
+    pageWidth_ = width;
+    pageHeight_ = height;
+    font_ = font ? *font : TFont(QStringLiteral("Arial"), 10);
+    brush_ = brush ? *brush : TBrush{clBlack, TBrushStyle::Solid};
+    pen_ = pen ? *pen : TPen{clBlack, TPenStyle::Solid, 1};
+    recordedFontHeight_ = font_.height();
+}
+
+void TVirtCanvas::ClearCommands() {
+    commands_.clear();
+    fonts_.clear();
+    pens_.clear();
+    brushes_.clear();
+}
+
+void TVirtCanvas::append(TCanvasCommand&& c) {
+    try {
+        commands_.push_back(std::move(c));
+    } catch (const std::bad_alloc& e) {
+        showError(withMessage("Error allocating VCanvas Memory.", e) +
+                  QStringLiteral("\nClosing Application"));
+    }
+}
+
+void TVirtCanvas::TextOut(int x, int y, const QString& text) {
+    TCanvasCommand c;
+    c.Kind = ckTextOut;
+    c.X1 = x;
+    c.Y1 = y;
+    c.Text = text;
+    append(std::move(c));
+}
+
+void TVirtCanvas::TextOutInFont(int x, int y, const QString& fontName, const QString& text) {
+    TCanvasCommand c;
+    c.Kind = ckTextOutInFont;
+    c.X1 = x;
+    c.Y1 = y;
+    c.Text = fontName + kFontTextSeparator + text;
+    append(std::move(c));
+}
+
+void TVirtCanvas::MoveTo(int x, int y) {
+    TCanvasCommand c;
+    c.Kind = ckMoveTo;
+    c.X1 = x;
+    c.Y1 = y;
+    append(std::move(c));
+}
+
+void TVirtCanvas::LineTo(int x, int y) {
+    TCanvasCommand c;
+    c.Kind = ckLineTo;
+    c.X1 = x;
+    c.Y1 = y;
+    append(std::move(c));
+}
+
+void TVirtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    TCanvasCommand c;
+    c.Kind = ckRectangle;
+    c.X1 = x1;
+    c.X2 = x2;
+    c.Y1 = y1;
+    c.Y2 = y2;
+    append(std::move(c));
+}
+
+void TVirtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    TCanvasCommand c;
+    c.Kind = ckEllipse;
+    c.X1 = x1;
+    c.X2 = x2;
+    c.Y1 = y1;
+    c.Y2 = y2;
+    append(std::move(c));
+}
+
+void TVirtCanvas::FillRect(int x1, int y1, int x2, int y2) {
+    TCanvasCommand c;
+    c.Kind = ckFillRect;
+    c.X1 = x1;
+    c.X2 = x2;
+    c.Y1 = y1;
+    c.Y2 = y2;
+    append(std::move(c));
+}
+
+void TVirtCanvas::DrawPicture(int x, int y, int pictureIndex) {
+    TCanvasCommand c;
+    c.Kind = ckDrawPicture;
+    c.X1 = x;
+    c.Y1 = y;
+    c.Y2 = pictureIndex;
+    append(std::move(c));
+}
+
+void TVirtCanvas::StretchPicture(int left, int top, int right, int bottom, int pictureIndex) {
+    TCanvasCommand c;
+    c.Kind = ckStretchPicture;
+    c.X1 = left;
+    c.X3 = right;
+    c.Y1 = top;
+    c.Y3 = bottom;
+    c.Text = QString::number(pictureIndex);
+    append(std::move(c));
+}
+
+void TVirtCanvas::SetFont(const TFont* font) {
+    if (!font) return;
+    const TFont copy = *font; // font may be our own current font
+    fonts_.push_back(copy);
+    TCanvasCommand c;
+    c.Kind = ckSetFont;
+    c.X1 = copy.height();
+    c.X2 = -1;
+    c.Object = static_cast<std::int32_t>(fonts_.size() - 1);
+    append(std::move(c));
+    font_ = copy;
+    recordedFontHeight_ = copy.height();
+}
+
+void TVirtCanvas::SetPen(const TPen* pen) {
+    if (!pen) return;
+    pens_.push_back(*pen);
+    TCanvasCommand c;
+    c.Kind = ckSetPen;
+    c.Object = static_cast<std::int32_t>(pens_.size() - 1);
+    append(std::move(c));
+    pen_ = *pen;
+}
+
+void TVirtCanvas::SetBrush(const TBrush* brush) {
+    if (!brush) return;
+    brushes_.push_back(*brush);
+    TCanvasCommand c;
+    c.Kind = ckSetBrush;
+    c.Object = static_cast<std::int32_t>(brushes_.size() - 1);
+    append(std::move(c));
+    brush_ = *brush;
+}
+
+void TVirtCanvas::SetBrushColor(TColor color) {
+    TCanvasCommand c;
+    c.Kind = ckBrushColor;
+    c.Value = color;
+    append(std::move(c));
+}
+
+void TVirtCanvas::SetPenColor(TColor color) {
+    TCanvasCommand c;
+    c.Kind = ckPenColor;
+    c.Value = color;
+    append(std::move(c));
+}
+
+void TVirtCanvas::SetTransparent() {
+    TCanvasCommand c;
+    c.Kind = ckTransparent;
+    append(std::move(c));
+}
+
+void TVirtCanvas::SetOpaque() {
+    TCanvasCommand c;
+    c.Kind = ckOpaque;
+    append(std::move(c));
+}
+
+void TVirtCanvas::Watermark(const QString& text, int width, int height, int left, int top) {
+    TCanvasCommand c;
+    c.Kind = ckWatermark;
+    c.X1 = width;
+    c.X2 = left;
+    c.Y1 = height;
+    c.Y2 = top;
+    c.Text = text;
+    append(std::move(c));
+}
+
+void TVirtCanvas::SetFontHeight(int height) {
+    font_.setHeight(height);
+    SetFont(&font_);
+}
+
+void TVirtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    TCanvasCommand c;
+    c.Kind = ckArc;
+    c.X1 = x1;
+    c.X2 = x2;
+    c.X3 = x3;
+    c.X4 = x4;
+    c.Y1 = y1;
+    c.Y2 = y2;
+    c.Y3 = y3;
+    c.Y4 = y4;
+    append(std::move(c));
+}
+
+void TVirtCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    TCanvasCommand c;
+    c.Kind = ckPie;
+    c.X1 = x1;
+    c.X2 = x2;
+    c.X3 = x3;
+    c.X4 = x4;
+    c.Y1 = y1;
+    c.Y2 = y2;
+    c.Y3 = y3;
+    c.Y4 = y4;
+    append(std::move(c));
+}
+
+void TVirtCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    TCanvasCommand c;
+    c.Kind = ckChord;
+    c.X1 = x1;
+    c.X2 = x2;
+    c.X3 = x3;
+    c.X4 = x4;
+    c.Y1 = y1;
+    c.Y2 = y2;
+    c.Y3 = y3;
+    c.Y4 = y4;
+    append(std::move(c));
+}
+
+void TVirtCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
+    TCanvasCommand c;
+    c.Kind = ckRoundRect;
+    c.X1 = x1;
+    c.X2 = x2;
+    c.X3 = x3;
+    c.Y1 = y1;
+    c.Y2 = y2;
+    c.Y3 = y3;
+    append(std::move(c));
+}
+
+void TVirtCanvas::SetPenPos(int x, int y) {
+    TCanvasCommand c;
+    c.Kind = ckSetPenPos;
+    c.X1 = x;
+    c.Y1 = y;
+    append(std::move(c));
+}
+
+void TVirtCanvas::FloodFill(int x, int y, TColor border) {
+    TCanvasCommand c;
+    c.Kind = ckFloodFill;
+    c.X1 = x;
+    c.Y1 = y;
+    c.Value = border;
+    append(std::move(c));
+}
+
+int TVirtCanvas::TextWidth(const QString& text) const {
+    return textMeasurer().textWidth(font_, text);
+}
+
+int TVirtCanvas::TextHeight(const QString& text) const {
+    return textMeasurer().textHeight(font_, text);
+}
+
+int TVirtCanvas::TextWidthInFont(const QString& text, const QString& fontName) const {
+    const TFont* f = fontregistry::find(fontName);
+    return textMeasurer().textWidth(f ? *f : font_, text);
+}
+
+int TVirtCanvas::TextHeightInFont(const QString& text, const QString& fontName) const {
+    const TFont* f = fontregistry::find(fontName);
+    return textMeasurer().textHeight(f ? *f : font_, text);
+}
+
+const TFont* TVirtCanvas::CommandFont(const TCanvasCommand& c) const {
+    if (c.Kind != ckSetFont || c.Object < 0 || std::size_t(c.Object) >= fonts_.size())
+        return nullptr;
+    return &fonts_[c.Object];
+}
+
+const TPen* TVirtCanvas::CommandPen(const TCanvasCommand& c) const {
+    if (c.Kind != ckSetPen || c.Object < 0 || std::size_t(c.Object) >= pens_.size()) return nullptr;
+    return &pens_[c.Object];
+}
+
+const TBrush* TVirtCanvas::CommandBrush(const TCanvasCommand& c) const {
+    if (c.Kind != ckSetBrush || c.Object < 0 || std::size_t(c.Object) >= brushes_.size())
+        return nullptr;
+    return &brushes_[c.Object];
+}
+
+// Playback maps the whole logical page onto the device rectangle (the
+// target's clip rectangle, or for the printer the stored PlayRect) with an
+// anisotropic mapping; fonts are logical too, so one recording serves every
+// zoom and every printer resolution. The canvas's current font, pen and
+// brush are not reset first: a list that starts with its own selections
+// draws the same every time.
+void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int multY, bool printing,
+                           int aspectX, int aspectY, IGauge* gauge, IProgress* progress) {
+    auto step = [&] {
+        if (gauge) gauge->stepBy(1);
+        if (progress) progress->processPendingMessages();
+    };
+    auto fromClip = [&] {
+        const QRect c = target.ClipRect();
+        return TPlayRect{c.left(), c.top(), c.left() + c.width(), c.top() + c.height()};
+    };
+
+    TPlayRect r;
+    if (!printing) {
+        r = fromClip();
+    } else if (playRect_.Right != 0) {
+        r = playRect_;
+    } else {
+        r = fromClip();
+        playRect_ = r;
+    }
+    if (printing) {
+        step();
+        if (gauge) {
+            gauge->setMaximum(CommandCount());
+            gauge->setPosition(0);
+        }
+    }
+
+    double scaleX = 1.0;
+    bool mappingFailed = false;
+    if (scale) {
+        try {
+            target.SetWindowExt(pageWidth_, pageHeight_);
+            target.SetViewportExt(r.Right - r.Left, r.Bottom - r.Top);
+            target.SetViewportOrg(0, 0);
+            // A multiplier of 0 next to a positive one would collapse the
+            // page to a line: it counts as 1.
+            if (multX > 0 || multY > 0)
+                target.ScaleViewportExt(multX > 0 ? multX : 1, 1, multY > 0 ? multY : 1, 1);
+        } catch (const std::exception& e) {
+            showError(withMessage("Error in Scaling Canvas", e));
+            mappingFailed = true;
+        }
+        if (pageWidth_ != 0 && pageHeight_ != 0) scaleX = double(r.Right - r.Left) / pageWidth_;
+    }
+
+    for (const TCanvasCommand& c : commands_) {
+        if (printing) step();
+        bool failed = false;
+        switch (c.Kind) {
+        case ckTextOut:
+        case ckTextOutInFont:
+            try {
+                playText(target, c, scaleX, printing, aspectX, aspectY, gauge, progress);
+            } catch (const std::exception& e) {
+                showError(withMessage("Error in Text out to Canvas", e));
+                failed = true;
+            }
+            break;
+        case ckLineTo:
+            target.LineTo(c.X1, c.Y1);
+            break;
+        case ckArc:
+            target.Arc(c.X1, c.Y1, c.X2, c.Y2, c.X3, c.Y3, c.X4, c.Y4);
+            break;
+        case ckRectangle:
+            target.Rectangle(c.X1, c.Y1, c.X2, c.Y2);
+            break;
+        case ckRoundRect:
+            target.RoundRect(c.X1, c.Y1, c.X2, c.Y2, c.X3, c.Y3);
+            break;
+        case ckEllipse:
+            target.Ellipse(c.X1, c.Y1, c.X2, c.Y2);
+            break;
+        case ckPie:
+            target.Pie(c.X1, c.Y1, c.X2, c.Y2, c.X3, c.Y3, c.X4, c.Y4);
+            break;
+        case ckChord:
+            target.Chord(c.X1, c.Y1, c.X2, c.Y2, c.X3, c.Y3, c.X4, c.Y4);
+            break;
+        case ckDrawPicture:
+            try {
+                // Pictures outside the list (an indicator number of -1) draw nothing.
+                const QImage pic = indicatorPicture(c.Y2);
+                if (!pic.isNull()) {
+                    if (printing)
+                        target.StretchDIBits(c.X1, c.Y1, pic.width(), pic.height(), pic,
+                                             pic.rect());
+                    else
+                        target.Draw(c.X1, c.Y1, pic);
+                }
+            } catch (const std::exception& e) {
+                showError(withMessage("Error in Draw to Canvas", e));
+                failed = true;
+            }
+            break;
+        case ckStretchPicture:
+            if (c.Text.isEmpty()) break;
+            try {
+                bool ok = false;
+                const int index = c.Text.toInt(&ok);
+                if (!ok)
+                    throw TListoraError(
+                        QStringLiteral("'%1' is not a valid integer value").arg(c.Text));
+                const QImage pic = indicatorPicture(index);
+                if (!pic.isNull()) {
+                    if (printing)
+                        target.StretchDIBits(c.X1, c.Y1, std::abs(c.X3 - c.X1),
+                                             std::abs(c.Y3 - c.Y1), pic, pic.rect());
+                    else
+                        target.StretchDraw(c.X1, c.Y1, c.X3, c.Y3, pic);
+                }
+            } catch (const std::exception& e) {
+                showError(withMessage("Error in Stretch Draw to Canvas", e));
+                failed = true;
+            }
+            break;
+        case ckSetFont:
+            if (const TFont* f = CommandFont(c)) font_ = *f;
+            recordedFontHeight_ = c.X1;
+            break;
+        case ckSetPen:
+            if (const TPen* p = CommandPen(c)) {
+                pen_ = *p;
+                target.SetPen(pen_);
+            }
+            break;
+        case ckSetBrush:
+            if (const TBrush* b = CommandBrush(c)) brush_ = *b;
+            target.SetBrush(brush_);
+            break;
+        case ckSetPenPos:
+        case ckMoveTo:
+            target.MoveTo(c.X1, c.Y1);
+            break;
+        case ckFillRect:
+            target.FillRect(c.X1, c.Y1, c.X2, c.Y2);
+            break;
+        case ckTransparent:
+            target.SetBkMode(true);
+            break;
+        case ckOpaque:
+            target.SetBkMode(false);
+            break;
+        case ckWatermark:
+            playWatermark(target, c, printing);
+            break;
+        case ckBrushColor: {
+            // Giving a hollow brush a colour makes it solid, as a canvas
+            // brush does: a colour is asked for to fill with it.
+            TBrush b = target.Brush();
+            b.color = c.Value;
+            if (b.style == TBrushStyle::Clear) b.style = TBrushStyle::Solid;
+            target.SetBrush(b);
+            break;
+        }
+        case ckPenColor: {
+            TPen p = target.Pen();
+            p.color = c.Value;
+            target.SetPen(p);
+            break;
+        }
+        case ckFloodFill:
+            target.FloodFill(c.X1, c.Y1, c.Value);
+            break;
+        default:
+            break;
+        }
+        if (failed || mappingFailed) break;
+    }
+    if (printing && gauge) gauge->setPosition(0);
+}
+
+// Text is drawn 1 point smaller than recorded (when above 1 point): fonts
+// drawn through the mapping come out slightly larger than the layout
+// measured them. On the printer the height is set from the recorded one.
+void TVirtCanvas::playText(IDrawSurface& target, const TCanvasCommand& c, double scaleX,
+                           bool printing, int aspectX, int aspectY, IGauge* gauge,
+                           IProgress* progress) {
+    QString text = c.Text;
+    const TFont currentBefore = font_;
+    bool restoreTarget = false;
+    TFont keptTargetFont;
+    int printHeight = recordedFontHeight_ + 1;
+
+    if (c.Kind == ckTextOutInFont) {
+        const qsizetype sep = c.Text.indexOf(kFontTextSeparator);
+        if (sep >= 0) {
+            keptTargetFont = target.Font();
+            restoreTarget = true;
+            const QString name = c.Text.left(sep);
+            if (fontregistry::contains(name)) {
+                if (const TFont* reg = fontregistry::find(name)) {
+                    font_ = *reg;
+                    // Printed in the size the layout measured it in.
+                    printHeight = reg->height() + 1;
+                }
+            }
+            // The whole text: cutting it (as to 255 characters) would lose
+            // the end of long comment lines.
+            text = c.Text.mid(sep + kFontTextSeparator.size());
+        }
+    }
+
+    // A page shown smaller than a fiftieth of its width: "Small Fonts" reads
+    // better than a scaled outline font.
+    const bool smallFonts = scaleX < 0.02 && !printing;
+    if (smallFonts) {
+        font_.setName(QStringLiteral("Small Fonts"));
+        font_.setSize(roundEven(font_.size() * scaleX));
+        if (!restoreTarget) {
+            keptTargetFont = target.Font();
+            restoreTarget = true;
+        }
+    }
+
+    if (printing) {
+        if (gauge) gauge->stepBy(1);
+        if (progress) progress->processPendingMessages();
+    }
+
+    TFont drawFont = font_;
+    if (drawFont.size() > 1) drawFont.setSize(drawFont.size() - 1);
+    target.SetFont(drawFont);
+
+    if (!printing) {
+        target.TextOut(c.X1, c.Y1, text);
+    } else if (aspectX > 0 && aspectY > 0) {
+        drawFont.setHeight(printHeight);
+        target.SetFont(drawFont);
+        target.TextOut(c.X1, c.Y1, text);
+    }
+
+    if (restoreTarget) target.SetFont(keptTargetFont);
+    // The named font served this one command only; later plain text keeps
+    // drawing in the font selected before it.
+    if (smallFonts || c.Kind == ckTextOutInFont) font_ = currentBefore;
+}
+
+void TVirtCanvas::playWatermark(IDrawSurface& target, const TCanvasCommand& c, bool printing) {
+    const int w = c.X1, h = c.Y1, left = c.X2, top = c.Y2;
+    const int d = roundEven(std::sqrt(double(w) * w + double(h) * h));
+    const int a = w == 0 ? 45 : roundEven(std::atan(double(h) / w) * 180.0 / kWatermarkPi);
+
+    const int dpi = target.GetDeviceCaps(dcLogPixelsY);
+    TLogFont lf;
+    lf.width = 0;
+    lf.weight = 400;
+    lf.charSet = 0;
+    lf.pitchAndFamily = 0x32;
+    if (printing) {
+        lf.height = roundEven(dpi / 9.0);
+        lf.escapement = lf.orientation = a * 10;
+    } else {
+        lf.height = roundEven(dpi * 3 / 7.0);
+        lf.escapement = lf.orientation = 450;
+    }
+    TFont wm = fontFromLogFont(lf);
+    wm.setColor(clSilver);
+    target.SetFont(wm);
+
+    const int tw = target.TextWidth(c.Text);
+    const int th = target.TextHeight(c.Text);
+    const int lead = d > tw ? roundEven((d - tw) * 0.5) : 1000;
+    int y = roundEven(h - std::sin(a * kWatermarkPi / 180.0) * lead) - th + top;
+    // The height of the default 8-point font at the screen's resolution.
+    const int f = roundEven(8.0 * kScreenDpi / 72.0);
+    int x = roundEven((pageHeight_ - y - 2 * top) * a / 45.0 - f);
+    y += 2 * f;
+    if (y > pageHeight_) y = pageHeight_ - top;
+    if (x < left) x = left;
+    target.TextOut(x, y, c.Text);
+    target.SetFont(font_);
+}
