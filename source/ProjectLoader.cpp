@@ -1,0 +1,165 @@
+#include "source/ProjectLoader.h"
+
+#include "platform/Messages.h"
+#include "platform/Progress.h"
+#include "source/MemberPath.h"
+#include "source/SourceMgt.h"
+#include "source/TextDecoding.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// Round(i / n x 100) with halves to the even neighbour.
+int percentOf(qsizetype done, qsizetype total) {
+    if (total <= 0) return 0;
+    const qint64 scaled = static_cast<qint64>(done) * 100;
+    qint64 q = scaled / total;
+    const qint64 twice = (scaled % total) * 2;
+    if (twice > total || (twice == total && q % 2 != 0)) ++q;
+    return static_cast<int>(q);
+}
+
+// The file-name part of a member name written with either separator.
+QString fileNamePart(const QString& name) {
+    const qsizetype cut =
+        std::max({name.lastIndexOf(u'\\'), name.lastIndexOf(u'/'), name.lastIndexOf(u':')});
+    return name.mid(cut + 1);
+}
+
+// Text after the first "; ", or after the first ";" when the blank is
+// missing.
+QString afterSemicolon(const QString& line) {
+    qsizetype at = line.indexOf(QLatin1String("; "));
+    if (at >= 0) return line.mid(at + 2);
+    at = line.indexOf(u';');
+    return at >= 0 ? line.mid(at + 1).trimmed() : QString();
+}
+
+QString between(const QString& line, const QString& key) {
+    const qsizetype from = line.indexOf(key) + key.size();
+    const qsizetype semi = line.indexOf(u';', from);
+    return semi < 0 ? QString() : line.mid(from, semi - from);
+}
+
+} // namespace
+
+bool IsPrintableChar(char c) {
+    return c >= 32 && c <= 126;
+}
+
+bool IsASCIIFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile()) return false;
+    QFile file(info.absoluteFilePath());
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    char first = 0;
+    return file.getChar(&first) && IsPrintableChar(first);
+}
+
+qint64 FileSizeOf(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() ? info.size() : -1;
+}
+
+bool IsBelowSizeLimit(const QString& path) {
+    const qint64 size = FileSizeOf(path);
+    return size >= 0 && size < kSourceSizeLimit;
+}
+
+bool IsVBProject(const QStringList& lines) {
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QString& line = lines.at(i);
+        if (line.contains(QLatin1String("ProjWinSize")) ||
+            line.contains(QLatin1String("MaxNumberOfThreads")) ||
+            line.contains(QLatin1String("ThreadPerObject")))
+            return true;
+    }
+    return false;
+}
+
+RProjectMember ClassifyProjectLine(const QString& line) {
+    RProjectMember member;
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0) {
+        member.Kind = mkPlain;
+        member.Name = line;
+        return member;
+    }
+    if (line.contains(QLatin1String("Form="))) {
+        member.Kind = mkForm;
+        member.Name = line.mid(equals + 1);
+    }
+    // Controls, property pages, documents and designers are members that
+    // belong in a listing just like forms.
+    for (const char* key : {"UserControl=", "PropertyPage=", "UserDocument=", "Designer="}) {
+        if (line.contains(QLatin1String(key))) {
+            member.Kind = mkDesigner;
+            member.Name = line.mid(equals + 1);
+            member.Object.clear();
+        }
+    }
+    if (line.contains(QLatin1String("Module="))) {
+        member.Kind = mkModule;
+        member.Name = afterSemicolon(line);
+        member.Object = between(line, QStringLiteral("Module="));
+    }
+    if (line.contains(QLatin1String("Class="))) {
+        member.Kind = mkClass;
+        member.Name = afterSemicolon(line);
+        member.Object = between(line, QStringLiteral("Class="));
+    }
+    return member;
+}
+
+QString LineExtension(const QString& line) {
+    const QString upper = line.toUpper();
+    const qsizetype cut = std::max({upper.lastIndexOf(u'.'), upper.lastIndexOf(u'\\'),
+                                    upper.lastIndexOf(u'/'), upper.lastIndexOf(u':')});
+    if (cut < 0 || upper.at(cut) != u'.') return {};
+    return upper.mid(cut);
+}
+
+bool LoadProjectFile(TSourceMgt& sources, const QString& projectPath, QString& jobTitle) {
+    IProgress& progress = sources.Progress();
+    progress.showProgress(QStringLiteral("Loading MAK/VBP File"), 0);
+
+    const QString dir = QFileInfo(projectPath).absolutePath();
+    jobTitle = projectPath;
+    QStringList& lines = sources.ProjectLines();
+    lines = ReadSourceLines(projectPath, sources.CodePage());
+
+    if (!IsVBProject(lines)) {
+        showError(QStringLiteral("This is Not a Valid VB Project File. "));
+        progress.showStatus(QStringLiteral("Unrecognizable MAK File"));
+        return false;
+    }
+
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines.at(i);
+        const QString ext = LineExtension(line);
+        progress.showProgress(QStringLiteral("Loading ") + line, percentOf(i, lines.size()));
+
+        const RProjectMember member = ClassifyProjectLine(line);
+        if (member.Kind == mkNone || ext == QLatin1String(".DLL") || ext == QLatin1String(".VBX"))
+            continue;
+        // Drive-letter paths name files of a Windows machine: never here.
+        if (HasDriveLetter(member.Name)) continue;
+        const QString path = ResolveMemberPath(dir, member.Name);
+        if (!IsASCIIFile(path)) continue;
+
+        RFile* file = sources.AddFile();
+        file->Path = path;
+        file->FileName = fileNamePart(member.Name);
+        file->DisplayName = member.Object.isEmpty() ? file->FileName : member.Object;
+        file->Ext = ext;
+        file->ClearFunctions();
+        file->Loaded = false;
+        file->Marked = 0;
+        file->CodeStart = 0;
+        file->BlockCount = 0;
+    }
+    progress.showProgress(QStringLiteral("Task Complete"), 0);
+    return true;
+}

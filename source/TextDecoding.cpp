@@ -1,0 +1,97 @@
+#include "source/TextDecoding.h"
+
+#include "platform/Errors.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+// Owns one iconv conversion descriptor.
+class TIconv {
+public:
+    explicit TIconv(const QByteArray& fromCode) : cd_(iconv_open("UTF-8", fromCode.constData())) {}
+    ~TIconv() {
+        if (valid()) iconv_close(cd_);
+    }
+    TIconv(const TIconv&) = delete;
+    TIconv& operator=(const TIconv&) = delete;
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
+QByteArray iconvName(int codePage) {
+    return "CP" + QByteArray::number(codePage);
+}
+
+// Converts with iconv; an invalid or truncated sequence becomes U+FFFD and
+// the conversion carries on with the next byte.
+QString convert(iconv_t cd, const QByteArray& bytes) {
+    static const QByteArray replacement("\xEF\xBF\xBD");
+    QByteArray out;
+    out.reserve(bytes.size() * 2 + 16);
+    char* in = const_cast<char*>(bytes.constData());
+    size_t inLeft = static_cast<size_t>(bytes.size());
+    char buffer[4096];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
+        if (rc != static_cast<size_t>(-1)) continue;
+        if (errno == E2BIG) continue;
+        // EILSEQ or EINVAL: skip the offending byte.
+        out.append(replacement);
+        ++in;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return QString::fromUtf8(out);
+}
+
+} // namespace
+
+bool IsValidUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString ignored = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+QString DecodeSourceBytes(const QByteArray& bytes, int codePage) {
+    if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes);
+    TIconv conv(iconvName(codePage));
+    if (conv.valid()) return convert(conv.get(), bytes);
+    TIconv fallback(iconvName(kDefaultCodePage));
+    if (fallback.valid()) return convert(fallback.get(), bytes);
+    return QString::fromLatin1(bytes);
+}
+
+QStringList SplitSourceLines(const QString& text) {
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n') continue;
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') ++i;
+        start = i + 1;
+    }
+    if (start < n) lines.append(text.mid(start));
+    return lines;
+}
+
+QStringList ReadSourceLines(const QString& path, int codePage) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TListoraError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw TListoraError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    return SplitSourceLines(DecodeSourceBytes(bytes, codePage));
+}
