@@ -1,0 +1,233 @@
+#include "platform/DrawSurface.h"
+
+#include <QPdfWriter>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage whitePage(int w = 200, int h = 200) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    return img;
+}
+
+QColor at(const QImage& img, int x, int y) {
+    return img.pixelColor(x, y);
+}
+
+int countColour(const QImage& img, const QRect& area, QColor c) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += img.pixelColor(x, y) == c;
+    return n;
+}
+
+} // namespace
+
+TEST(DrawSurface, MapsLogicalUnitsAnisotropically) {
+    QImage img = whitePage();
+    {
+        TDrawSurface s(&img, &img);
+        EXPECT_EQ(s.ClipRect(), QRect(0, 0, 200, 200));
+        s.SetWindowExt(100, 400);
+        s.SetViewportExt(200, 200); // x doubled, y halved
+        s.SetBrush(TBrush{rgbColor(255, 0, 0), TBrushStyle::Solid});
+        s.FillRect(10, 40, 20, 80);
+        s.SetViewportOrg(100, 0);
+        s.ScaleViewportExt(1, 2, 1, 1); // x back to 1:1, shifted by 100
+        s.FillRect(0, 0, 10, 40);
+    }
+    EXPECT_EQ(at(img, 20, 20), QColor(Qt::red));
+    EXPECT_EQ(at(img, 39, 39), QColor(Qt::red));
+    EXPECT_EQ(at(img, 41, 20), QColor(Qt::white));
+    EXPECT_EQ(at(img, 19, 20), QColor(Qt::white));
+    EXPECT_EQ(at(img, 20, 41), QColor(Qt::white));
+    EXPECT_EQ(at(img, 105, 5), QColor(Qt::red));
+    EXPECT_EQ(at(img, 111, 5), QColor(Qt::white));
+}
+
+TEST(DrawSurface, TextBackgroundFollowsTheMode) {
+    QImage img = whitePage(300, 60);
+    {
+        TDrawSurface s(&img, &img);
+        s.SetBrush(TBrush{rgbColor(0, 0, 255), TBrushStyle::Solid});
+        s.TextOut(0, 0, "MMMM");
+        s.SetBkMode(true);
+        s.TextOut(150, 0, "MMMM");
+    }
+    // Opaque: the box behind the text takes the brush colour.
+    EXPECT_GT(countColour(img, QRect(0, 0, 40, 15), QColor(Qt::blue)), 100);
+    // Transparent: ink but no box; the text is anchored at its top-left.
+    EXPECT_EQ(countColour(img, QRect(150, 0, 40, 15), QColor(Qt::blue)), 0);
+    EXPECT_GT(countColour(img, QRect(150, 0, 40, 15), QColor(Qt::white)), 0);
+    EXPECT_LT(countColour(img, QRect(150, 0, 40, 15), QColor(Qt::white)), 40 * 15);
+    EXPECT_EQ(countColour(img, QRect(150, 16, 40, 20), QColor(Qt::white)), 40 * 20);
+}
+
+TEST(DrawSurface, ArcsRunCounterClockwiseFromStartToEnd) {
+    QImage img = whitePage();
+    {
+        TDrawSurface s(&img, &img);
+        s.SetPen(TPen{clBlack, TPenStyle::Clear, 1});
+        s.SetBrush(TBrush{rgbColor(255, 0, 0), TBrushStyle::Solid});
+        // From 3 o'clock to 12 o'clock counter-clockwise: the upper right quarter.
+        s.Pie(0, 0, 200, 200, 200, 100, 100, 0);
+    }
+    EXPECT_EQ(at(img, 150, 50), QColor(Qt::red));
+    EXPECT_EQ(at(img, 50, 50), QColor(Qt::white));
+    EXPECT_EQ(at(img, 50, 150), QColor(Qt::white));
+    EXPECT_EQ(at(img, 150, 150), QColor(Qt::white));
+
+    QImage chord = whitePage();
+    {
+        TDrawSurface s(&chord, &chord);
+        s.SetBrush(TBrush{rgbColor(0, 255, 0), TBrushStyle::Solid});
+        // The other way round: three quarters, closed by a straight line.
+        s.Chord(0, 0, 200, 200, 100, 0, 200, 100);
+    }
+    EXPECT_EQ(at(chord, 50, 50), QColor(Qt::green));
+    EXPECT_EQ(at(chord, 150, 150), QColor(Qt::green));
+    EXPECT_EQ(at(chord, 180, 20), QColor(Qt::white)); // cut off by the chord
+}
+
+TEST(DrawSurface, ShapesKeepInsideTheirBoxAndLinesMoveThePen) {
+    QImage img = whitePage();
+    {
+        TDrawSurface s(&img, &img);
+        s.SetBrush(TBrush{rgbColor(255, 255, 0), TBrushStyle::Solid});
+        s.Rectangle(10, 10, 50, 50);
+        s.MoveTo(100, 10);
+        s.LineTo(100, 60);
+        EXPECT_EQ(s.PenPos(), QPoint(100, 60));
+        s.LineTo(150, 60);
+        s.RoundRect(10, 100, 90, 180, 20, 20);
+        s.Ellipse(110, 100, 190, 180);
+    }
+    EXPECT_EQ(at(img, 10, 30), QColor(Qt::black));
+    EXPECT_EQ(at(img, 49, 30), QColor(Qt::black));
+    EXPECT_EQ(at(img, 50, 30), QColor(Qt::white)); // right edge exclusive
+    EXPECT_EQ(at(img, 30, 30), QColor(Qt::yellow));
+    EXPECT_EQ(at(img, 100, 30), QColor(Qt::black));
+    EXPECT_EQ(at(img, 125, 60), QColor(Qt::black));
+    EXPECT_EQ(at(img, 50, 140), QColor(Qt::yellow));
+    EXPECT_EQ(at(img, 11, 101), QColor(Qt::white)); // rounded corner
+    EXPECT_EQ(at(img, 150, 140), QColor(Qt::yellow));
+    EXPECT_EQ(at(img, 112, 102), QColor(Qt::white));
+}
+
+TEST(DrawSurface, FloodFillStopsAtTheBorderColour) {
+    QImage img = whitePage();
+    {
+        TDrawSurface s(&img, &img);
+        s.SetWindowExt(100, 100);
+        s.SetViewportExt(200, 200);
+        s.SetPen(TPen{rgbColor(255, 0, 0), TPenStyle::Solid, 1});
+        s.SetBrush(TBrush{clWhite, TBrushStyle::Clear});
+        s.Rectangle(10, 10, 60, 60);
+        s.SetBrush(TBrush{rgbColor(0, 0, 255), TBrushStyle::Solid});
+        s.FloodFill(30, 30, rgbColor(255, 0, 0)); // logical point, mapped
+        s.FloodFill(20, 20, rgbColor(255, 0, 0)); // already filled: no harm
+    }
+    EXPECT_EQ(at(img, 60, 60), QColor(Qt::blue));
+    EXPECT_EQ(at(img, 25, 25), QColor(Qt::blue));
+    EXPECT_EQ(at(img, 20, 60), QColor(Qt::red));
+    EXPECT_EQ(at(img, 10, 10), QColor(Qt::white));
+    EXPECT_EQ(at(img, 150, 150), QColor(Qt::white));
+}
+
+TEST(DrawSurface, FloodFillOutsideTheImageOrWithoutOneDoesNothing) {
+    QImage img = whitePage();
+    {
+        TDrawSurface s(&img, &img);
+        s.FloodFill(-5, 500, clBlack);
+    }
+    EXPECT_EQ(countColour(img, img.rect(), QColor(Qt::white)), 200 * 200);
+    QImage other = whitePage();
+    {
+        TDrawSurface s(&other); // no image given: a PDF or printer page
+        s.FloodFill(10, 10, clBlack);
+    }
+    EXPECT_EQ(countColour(other, other.rect(), QColor(Qt::white)), 200 * 200);
+}
+
+TEST(DrawSurface, PicturesTakeLogicalUnits) {
+    QImage pic(4, 4, QImage::Format_RGB32);
+    pic.fill(Qt::green);
+    QImage img = whitePage();
+    {
+        TDrawSurface s(&img, &img);
+        s.SetWindowExt(100, 100);
+        s.SetViewportExt(200, 200);
+        s.Draw(10, 10, pic);                             // 8 by 8 pixels at (20, 20)
+        s.StretchDraw(50, 50, 60, 70, pic);              // (100, 100) to (120, 140)
+        s.StretchDIBits(0, 80, 10, 10, pic, pic.rect()); // (0, 160) to (20, 180)
+    }
+    EXPECT_EQ(at(img, 27, 27), QColor(Qt::green));
+    EXPECT_EQ(at(img, 29, 20), QColor(Qt::white));
+    EXPECT_EQ(at(img, 119, 139), QColor(Qt::green));
+    EXPECT_EQ(at(img, 121, 139), QColor(Qt::white));
+    EXPECT_EQ(at(img, 19, 179), QColor(Qt::green));
+}
+
+TEST(DrawSurface, ReportsDeviceCapabilities) {
+    QImage img = whitePage();
+    img.setDotsPerMeterX(3780); // 96 dpi
+    img.setDotsPerMeterY(7559); // 192 dpi
+    TDrawSurface s(&img);
+    EXPECT_EQ(s.GetDeviceCaps(dcLogPixelsX), 96);
+    EXPECT_EQ(s.GetDeviceCaps(dcLogPixelsY), 192);
+    EXPECT_EQ(s.GetDeviceCaps(dcAspectX), 72); // pixels twice as wide as high
+    EXPECT_EQ(s.GetDeviceCaps(dcAspectY), 18);
+
+    QTemporaryDir dir;
+    QPdfWriter pdf(dir.filePath("caps.pdf"));
+    pdf.setResolution(600);
+    TDrawSurface p(&pdf);
+    EXPECT_EQ(p.GetDeviceCaps(dcLogPixelsY), 600);
+    EXPECT_EQ(p.GetDeviceCaps(dcAspectX), p.GetDeviceCaps(dcAspectY));
+    EXPECT_GT(p.GetDeviceCaps(dcAspectX), 0);
+}
+
+TEST(DrawSurface, FontsFromLogicalDescriptions) {
+    TLogFont lf;
+    lf.height = 41;
+    lf.escapement = lf.orientation = 450;
+    lf.weight = 400;
+    lf.pitchAndFamily = 0x32; // variable pitch, modern family, no face
+    TFont f = fontFromLogFont(lf);
+    EXPECT_EQ(f.name(), "Arial");
+    EXPECT_EQ(f.height(), 41);
+    EXPECT_EQ(f.escapement(), 450);
+    EXPECT_FALSE(f.bold());
+
+    lf.weight = 700;
+    lf.italic = true;
+    lf.pitchAndFamily = 0x31; // fixed pitch
+    f = fontFromLogFont(lf);
+    EXPECT_EQ(f.name(), "Courier New");
+    EXPECT_TRUE(f.bold());
+    EXPECT_TRUE(f.italic());
+    lf.faceName = "Times New Roman";
+    EXPECT_EQ(fontFromLogFont(lf).name(), "Times New Roman");
+}
+
+TEST(DrawSurface, RotatedTextGoesUpToTheRight) {
+    QImage img = whitePage(300, 300);
+    {
+        TDrawSurface s(&img, &img);
+        s.SetBkMode(true);
+        TLogFont lf;
+        lf.height = -20;
+        lf.escapement = 450;
+        s.SetLogFont(lf);
+        s.SetTextColor(clBlack);
+        s.TextOut(20, 250, "WWWWWWWWWW");
+    }
+    // Ink above and right of the anchor, none straight right of it.
+    EXPECT_GT(countColour(img, QRect(120, 100, 80, 80), QColor(Qt::white)), 0);
+    EXPECT_LT(countColour(img, QRect(120, 100, 80, 80), QColor(Qt::white)), 80 * 80);
+    EXPECT_EQ(countColour(img, QRect(150, 255, 100, 40), QColor(Qt::white)), 100 * 40);
+}

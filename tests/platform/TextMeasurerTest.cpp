@@ -1,0 +1,73 @@
+#include "platform/TextMeasurer.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+TEST(QtTextMeasurer, ArialIsLiberationSansAtPixelSize) {
+    TQtTextMeasurer m;
+    const TFont arial("Arial", 10); // -13
+    EXPECT_EQ(m.textHeight(arial, "x"), 15);
+    EXPECT_EQ(m.textWidth(arial, ""), 0);
+    // Point-sized and cell-sized heights of the same magnitude measure alike.
+    TFont cell = arial;
+    cell.setHeight(13);
+    EXPECT_EQ(m.textWidth(cell, "Hello"), m.textWidth(arial, "Hello"));
+}
+
+TEST(QtTextMeasurer, SumsUnroundedAdvancesAndRoundsOnce) {
+    TQtTextMeasurer m;
+    const TFont arial("Arial", 10);
+    QFont q("Arial");
+    q.setPixelSize(13);
+    const double advance = QFontMetricsF(q).horizontalAdvance(QChar('i'));
+    ASSERT_NE(advance, std::round(advance)) << "needs a fractional advance to tell";
+    const QString line(100, QChar('i'));
+    EXPECT_EQ(m.textWidth(arial, line), std::lrint(100 * advance));
+    EXPECT_NE(m.textWidth(arial, line), 100 * m.textWidth(arial, "i"));
+    // Characters outside Latin-1 are measured too, and twice the same.
+    const QString greek = QStringLiteral("\u03b1\u03b2\u03b3");
+    EXPECT_GT(m.textWidth(arial, greek), 0);
+    EXPECT_EQ(m.textWidth(arial, greek), m.textWidth(arial, greek));
+}
+
+TEST(QtTextMeasurer, KeepsFontsApartInItsCache) {
+    TQtTextMeasurer m;
+    const QString text = QStringLiteral("Private Sub Form_Load()");
+    const TFont arial10("Arial", 10);
+    const TFont arial20("Arial", 20);
+    const TFont bold("Arial", 10, fsBold);
+    const TFont mono("Courier New", 10);
+    const int plain = m.textWidth(arial10, text);
+    EXPECT_GT(m.textWidth(arial20, text), plain * 3 / 2);
+    EXPECT_GT(m.textWidth(bold, text), plain);
+    EXPECT_NE(m.textWidth(mono, text), plain);
+    // Back to the first font after the others: the same answer.
+    EXPECT_EQ(m.textWidth(arial10, text), plain);
+    // Underline does not change the advances.
+    EXPECT_EQ(m.textWidth(TFont("Arial", 10, fsUnderline), text), plain);
+}
+
+TEST(FixedMeasurer, FollowsItsFormula) {
+    TFixedMeasurer m; // 3/5 of the pixel size per character, height + 2
+    const TFont f("Arial", 10);
+    EXPECT_EQ(m.textWidth(f, "abcde"), 39); // 5 * 7.8
+    EXPECT_EQ(m.textWidth(f, "ab"), 16);    // 15.6
+    EXPECT_EQ(m.textHeight(f, "anything"), 15);
+    TFixedMeasurer unit(1, 1, 0);
+    EXPECT_EQ(unit.textWidth(f, "abc"), 39);
+    EXPECT_EQ(unit.textHeight(f, ""), 13);
+}
+
+TEST(FixedMeasurer, CanStandInForTheProcessMeasurer) {
+    const TFont f("Arial", 10);
+    TFixedMeasurer fixed(1, 1, 0);
+    setTextMeasurer(&fixed);
+    EXPECT_EQ(textMeasurer().textWidth(f, "abc"), 39);
+    setTextMeasurer(nullptr);
+    EXPECT_EQ(textMeasurer().textHeight(f, "abc"), 15);
+    EXPECT_NE(&textMeasurer(), &fixed);
+}

@@ -1,0 +1,148 @@
+#include "render/PageStorage.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+
+#include <gtest/gtest.h>
+
+TEST(PageStorage, StartsWithOnePageOnItsSide) {
+    TPageStorage store;
+    EXPECT_EQ(store.PageCount(), 1);
+    EXPECT_EQ(store.CurrentPageNumber(), 1);
+    EXPECT_EQ(store.CurrentPageName(), "Page 1");
+    EXPECT_TRUE(store.CurrentPage().Landscape);
+    EXPECT_EQ(store.CurrentPage().Width, 1056);
+    EXPECT_EQ(store.CurrentPage().Height, 816);
+    EXPECT_EQ(store.Canvas().PageWidth(), 1056);
+    EXPECT_EQ(store.Canvas().PageHeight(), 816);
+    EXPECT_EQ(store.DeviceScaleX(1.0), -1);
+    EXPECT_EQ(store.DeviceScaleY(2.5), -2); // Round(-2.5), halves to even
+    store.SetCurrentPageName(store.CurrentPageName() + " - Form_Load");
+    EXPECT_EQ(store.CurrentPageName(), "Page 1 - Form_Load");
+}
+
+TEST(PageStorage, OrientationOnlyWhileThePageIsEmpty) {
+    TPageStorage store;
+    EXPECT_TRUE(store.SetPageOrientation(false));
+    EXPECT_FALSE(store.CurrentPage().Landscape);
+    EXPECT_EQ(store.CurrentPage().Width, 816);
+    EXPECT_EQ(store.CurrentPage().Height, 1056);
+    EXPECT_EQ(store.Canvas().PageWidth(), 816);
+    EXPECT_EQ(store.Canvas().PageHeight(), 1056);
+    store.TextOut(10, 10, "text");
+    EXPECT_FALSE(store.SetPageOrientation(true));
+    EXPECT_FALSE(store.CurrentPage().Landscape);
+    EXPECT_EQ(store.Canvas().PageWidth(), 816);
+    EXPECT_EQ(store.Canvas().CommandCount(), 1);
+}
+
+TEST(PageStorage, NewPagesInheritSizeAndDrawingState) {
+    TPageStorage store;
+    store.SetPageOrientation(false);
+    const TFont start("Courier New", 9);
+    const TPen pen{rgbColor(1, 2, 3), TPenStyle::Dash, 2};
+    const TBrush brush{rgbColor(4, 5, 6), TBrushStyle::Solid};
+    store.ResetPageCanvas(&start, &pen, &brush);
+    EXPECT_EQ(store.Canvas().CurrentFont(), start);
+    EXPECT_EQ(store.Canvas().CommandCount(), 0);
+
+    EXPECT_EQ(store.AddPage(), 2);
+    EXPECT_EQ(store.AddPage(), 3);
+    const TFont third("Arial", 14, fsBold);
+    const TPen thirdPen{clGray, TPenStyle::Solid, 3};
+    const TBrush thirdBrush{clSilver, TBrushStyle::Cross};
+    store.SetFont(&third);
+    store.Canvas().SetPen(thirdPen);
+    store.Canvas().SetBrush(thirdBrush);
+    store.MoveTo(1, 1);
+    store.LineTo(2, 2);
+    EXPECT_EQ(store.AddPage(), 4);
+
+    EXPECT_EQ(store.PageCount(), 4);
+    EXPECT_EQ(store.CurrentPageNumber(), 4);
+    EXPECT_EQ(store.CurrentPageName(), "Page 4");
+    const TPageRec& page = store.CurrentPage();
+    EXPECT_FALSE(page.Landscape);
+    EXPECT_EQ(page.Width, 816);
+    EXPECT_EQ(page.Height, 1056);
+    EXPECT_FALSE(page.Marked);
+    EXPECT_EQ(page.Canvas->PageWidth(), 816);
+    EXPECT_EQ(page.Canvas->CommandCount(), 0);
+    EXPECT_EQ(page.Canvas->CurrentFont(), third);
+    EXPECT_EQ(page.Canvas->CurrentPen(), thirdPen);
+    EXPECT_EQ(page.Canvas->CurrentBrush(), thirdBrush);
+    EXPECT_EQ(page.Canvas->RecordedFontHeight(), third.height());
+    EXPECT_EQ(store.TextWidth("abc"), page.Canvas->TextWidth("abc"));
+    EXPECT_GT(store.TextHeight("abc"), 0);
+    // Page 2 kept the starting state.
+    EXPECT_EQ(store.Page(2)->Canvas->CurrentFont(), start);
+    EXPECT_EQ(store.Page(3)->Canvas->CommandCount(), 5);
+}
+
+TEST(PageStorage, CursorWalksAndStopsAtTheEnds) {
+    TPageStorage store;
+    store.AddPage();
+    store.AddPage();
+    store.AddPage(); // 4 pages
+    EXPECT_EQ(store.NextPage(), 4);
+    store.FirstPage();
+    EXPECT_EQ(store.CurrentPageNumber(), 1);
+    EXPECT_EQ(store.PriorPage(), 1);
+    EXPECT_EQ(store.NextPage(), 2);
+    EXPECT_EQ(store.PriorPage(), 1);
+    EXPECT_EQ(store.GoToPage(3), 3);
+    EXPECT_EQ(store.CurrentPageName(), "Page 3");
+    EXPECT_EQ(store.GoToPage(9999), 4);
+    EXPECT_EQ(store.GoToPage(1), 1);
+    EXPECT_EQ(store.GoToPage(store.PageCount() + 5), 4);
+    EXPECT_EQ(store.GoToPage(0), 4);
+    EXPECT_EQ(store.GoToPage(-3), 4);
+    EXPECT_EQ(store.Page(5), nullptr);
+    // Drawing goes to the page under the cursor.
+    store.GoToPage(2);
+    store.TextOut(0, 0, "contents");
+    EXPECT_EQ(store.Page(2)->Canvas->CommandCount(), 1);
+    EXPECT_EQ(store.Page(4)->Canvas->CommandCount(), 0);
+}
+
+TEST(PageStorage, MarksByPageNumber) {
+    TPageStorage store;
+    store.AddPage();
+    store.AddPage();
+    store.GoToPage(2);
+    EXPECT_FALSE(store.AnyPageMarked());
+    EXPECT_FALSE(store.SetPageMarked(3, true));
+    EXPECT_TRUE(store.SetPageMarked(3, false)); // returns the old mark
+    EXPECT_FALSE(store.SetPageMarked(3, true));
+    EXPECT_FALSE(store.SetPageMarked(1, true));
+    EXPECT_FALSE(store.SetPageMarked(0, true));
+    EXPECT_FALSE(store.SetPageMarked(4, true));
+    EXPECT_FALSE(store.IsPageMarked(0));
+    EXPECT_FALSE(store.IsPageMarked(2));
+    EXPECT_TRUE(store.IsPageMarked(3));
+    EXPECT_TRUE(store.AnyPageMarked());
+    EXPECT_EQ(store.MarkedPageCount(), 2);
+    EXPECT_EQ(store.CurrentPageNumber(), 2);
+}
+
+TEST(PageStorage, ReleasesOnlyTaggedPreviewPictures) {
+    TPageStorage store;
+    store.AddPage();
+    store.AddPage();
+    QPointer<QObject> first = new QObject;
+    first->setProperty("tag", 1);
+    QPointer<QObject> kept = new QObject;
+    kept->setProperty("tag", -1);
+    QPointer<QObject> untagged = new QObject;
+    store.Page(1)->PreviewImage = first;
+    store.Page(2)->PreviewImage = kept;
+    store.Page(3)->PreviewImage = untagged;
+    store.ReleasePreviewImages();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(untagged.isNull()); // no tag reads as 0
+    EXPECT_FALSE(kept.isNull());
+    EXPECT_EQ(store.Page(1)->PreviewImage, nullptr);
+    EXPECT_EQ(store.Page(2)->PreviewImage, kept.data());
+    delete kept.data();
+}

@@ -1,0 +1,620 @@
+#include "RecordingSurface.h"
+
+#include "platform/Messages.h"
+#include "platform/Progress.h"
+#include "platform/TextMeasurer.h"
+#include "render/IndicatorPictures.h"
+#include "render/VirtCanvas.h"
+#include "settings/FontRegistry.h"
+
+#include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TMessageRecorder : public IMessageService {
+public:
+    QStringList errors;
+    void show(TMessageKind kind, const QString&, const QString& text) override {
+        if (kind == TMessageKind::Error) errors << text;
+    }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+};
+
+class TCountingProgress : public TNullProgress {
+public:
+    int pumps = 0;
+    void processPendingMessages() override { ++pumps; }
+};
+
+class VirtCanvasTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fontregistry::clear();
+        setMessageService(&messages);
+        setTextMeasurer(&measurer);
+        canvas.InitPage(816, 1056);
+    }
+    void TearDown() override {
+        fontregistry::clear();
+        setMessageService(nullptr);
+        setTextMeasurer(nullptr);
+    }
+    void playOnScreen(IDrawSurface& s) { canvas.PlayBack(s, true, 0, 0, false, 0, 0, nullptr); }
+    void playPrinting(IDrawSurface& s, IGauge* gauge = nullptr, IProgress* progress = nullptr) {
+        canvas.PlayBack(s, true, 1, 1, true, 36, 36, gauge, progress);
+    }
+
+    TVirtCanvas canvas;
+    TMessageRecorder messages;
+    TFixedMeasurer measurer; // 13 px: 7.8 per character, 15 high
+};
+
+} // namespace
+
+TEST_F(VirtCanvasTest, InitPageSetsDefaultsAndRecordsNothing) {
+    EXPECT_EQ(canvas.CommandCount(), 0);
+    EXPECT_EQ(canvas.CurrentFont(), TFont("Arial", 10));
+    EXPECT_EQ(canvas.CurrentPen(), (TPen{clBlack, TPenStyle::Solid, 1}));
+    EXPECT_EQ(canvas.CurrentBrush(), (TBrush{clBlack, TBrushStyle::Solid}));
+    EXPECT_EQ(canvas.RecordedFontHeight(), -13);
+    EXPECT_EQ(canvas.FontHeight(), -13);
+
+    const TFont big("Courier New", 20, fsBold);
+    const TPen red{rgbColor(255, 0, 0), TPenStyle::Dash, 3};
+    const TBrush grey{clGray, TBrushStyle::Cross};
+    canvas.InitPage(1056, 816, &big, &red, &grey);
+    EXPECT_EQ(canvas.PageWidth(), 1056);
+    EXPECT_EQ(canvas.PageHeight(), 816);
+    EXPECT_EQ(canvas.CurrentFont(), big);
+    EXPECT_EQ(canvas.CurrentPen(), red);
+    EXPECT_EQ(canvas.CurrentBrush(), grey);
+    EXPECT_EQ(canvas.RecordedFontHeight(), big.height());
+    EXPECT_EQ(canvas.CommandCount(), 0);
+}
+
+TEST_F(VirtCanvasTest, RecordsEveryOperationWithItsFields) {
+    canvas.TextOut(1, 2, "plain");
+    canvas.TextOutInFont(3, 4, "CODE", "Dim x");
+    canvas.MoveTo(5, 6);
+    canvas.LineTo(7, 8);
+    canvas.Rectangle(10, 11, 12, 13);
+    canvas.Ellipse(14, 15, 16, 17);
+    canvas.FillRect(18, 19, 20, 21);
+    canvas.DrawPicture(22, 23, 4);
+    canvas.StretchPicture(24, 25, 26, 27, 3);
+    canvas.SetBrushColor(rgbColor(1, 2, 3));
+    canvas.SetPenColor(rgbColor(4, 5, 6));
+    canvas.SetTransparent();
+    canvas.Watermark("DRAFT", 700, 900, 40, 60);
+    canvas.Arc(1, 2, 3, 4, 5, 6, 7, 8);
+    canvas.Pie(9, 10, 11, 12, 13, 14, 15, 16);
+    canvas.Chord(17, 18, 19, 20, 21, 22, 23, 24);
+    canvas.RoundRect(30, 31, 32, 33, 34, 35);
+    canvas.SetPenPos(36, 37);
+    canvas.SetOpaque();
+    canvas.FloodFill(38, 39, clSilver);
+    ASSERT_EQ(canvas.CommandCount(), 20);
+
+    const auto& c = canvas.Commands();
+    auto xy = [](const TCanvasCommand& k) {
+        return std::vector<int>{k.X1, k.X2, k.X3, k.X4, k.Y1, k.Y2, k.Y3, k.Y4};
+    };
+    EXPECT_EQ(c[0].Kind, ckTextOut);
+    EXPECT_EQ(c[0].Text, "plain");
+    EXPECT_EQ(xy(c[0]), (std::vector<int>{1, 0, 0, 0, 2, 0, 0, 0}));
+    EXPECT_EQ(c[1].Kind, ckTextOutInFont);
+    EXPECT_EQ(c[1].Text, "CODE|||Dim x");
+    EXPECT_EQ(c[2].Kind, ckMoveTo);
+    EXPECT_EQ(c[3].Kind, ckLineTo);
+    EXPECT_EQ(xy(c[3]), (std::vector<int>{7, 0, 0, 0, 8, 0, 0, 0}));
+    EXPECT_EQ(c[4].Kind, ckRectangle);
+    EXPECT_EQ(xy(c[4]), (std::vector<int>{10, 12, 0, 0, 11, 13, 0, 0}));
+    EXPECT_EQ(c[5].Kind, ckEllipse);
+    EXPECT_EQ(c[6].Kind, ckFillRect);
+    EXPECT_EQ(xy(c[6]), (std::vector<int>{18, 20, 0, 0, 19, 21, 0, 0}));
+    EXPECT_EQ(c[7].Kind, ckDrawPicture);
+    EXPECT_EQ(xy(c[7]), (std::vector<int>{22, 0, 0, 0, 23, 4, 0, 0}));
+    EXPECT_EQ(c[8].Kind, ckStretchPicture);
+    EXPECT_EQ(xy(c[8]), (std::vector<int>{24, 0, 26, 0, 25, 0, 27, 0}));
+    EXPECT_EQ(c[8].Text, "3");
+    EXPECT_EQ(c[9].Kind, ckBrushColor);
+    EXPECT_EQ(c[9].Value, rgbColor(1, 2, 3));
+    EXPECT_EQ(c[10].Kind, ckPenColor);
+    EXPECT_EQ(c[10].Value, rgbColor(4, 5, 6));
+    EXPECT_EQ(c[11].Kind, ckTransparent);
+    EXPECT_EQ(c[12].Kind, ckWatermark);
+    EXPECT_EQ(c[12].Text, "DRAFT");
+    EXPECT_EQ(xy(c[12]), (std::vector<int>{700, 40, 0, 0, 900, 60, 0, 0}));
+    EXPECT_EQ(c[13].Kind, ckArc);
+    EXPECT_EQ(xy(c[13]), (std::vector<int>{1, 3, 5, 7, 2, 4, 6, 8}));
+    EXPECT_EQ(c[14].Kind, ckPie);
+    EXPECT_EQ(c[15].Kind, ckChord);
+    EXPECT_EQ(c[16].Kind, ckRoundRect);
+    EXPECT_EQ(xy(c[16]), (std::vector<int>{30, 32, 34, 0, 31, 33, 35, 0}));
+    EXPECT_EQ(c[17].Kind, ckSetPenPos);
+    EXPECT_EQ(c[18].Kind, ckOpaque);
+    EXPECT_EQ(c[19].Kind, ckFloodFill);
+    EXPECT_EQ(c[19].Value, clSilver);
+    for (const auto& k : c) {
+        EXPECT_EQ(canvas.CommandFont(k), nullptr);
+        EXPECT_EQ(canvas.CommandPen(k), nullptr);
+        EXPECT_EQ(canvas.CommandBrush(k), nullptr);
+    }
+    // Recording changes nothing of the drawing state.
+    EXPECT_EQ(canvas.CurrentBrush(), (TBrush{clBlack, TBrushStyle::Solid}));
+    EXPECT_EQ(canvas.CurrentPen(), (TPen{clBlack, TPenStyle::Solid, 1}));
+
+    canvas.ClearCommands();
+    EXPECT_EQ(canvas.CommandCount(), 0);
+    EXPECT_TRUE(canvas.Commands().empty());
+}
+
+TEST_F(VirtCanvasTest, SelectionsStoreOwnCopiesAndNothingIsNothing) {
+    TFont font("Times New Roman", 14, fsItalic, rgbColor(0, 0, 128));
+    TPen pen{rgbColor(255, 0, 0), TPenStyle::Dot, 2};
+    TBrush brush{rgbColor(0, 255, 0), TBrushStyle::Horizontal};
+    canvas.SetFont(font);
+    canvas.SetPen(pen);
+    canvas.SetBrush(brush);
+    font.setName("Changed");
+    pen.width = 9;
+    brush.color = clWhite;
+    ASSERT_EQ(canvas.CommandCount(), 3);
+    const auto& c = canvas.Commands();
+    EXPECT_EQ(c[0].Kind, ckSetFont);
+    EXPECT_EQ(c[0].X1, -19);
+    EXPECT_EQ(c[0].X2, -1);
+    ASSERT_NE(canvas.CommandFont(c[0]), nullptr);
+    EXPECT_EQ(*canvas.CommandFont(c[0]),
+              TFont("Times New Roman", 14, fsItalic, rgbColor(0, 0, 128)));
+    ASSERT_NE(canvas.CommandPen(c[1]), nullptr);
+    EXPECT_EQ(*canvas.CommandPen(c[1]), (TPen{rgbColor(255, 0, 0), TPenStyle::Dot, 2}));
+    ASSERT_NE(canvas.CommandBrush(c[2]), nullptr);
+    EXPECT_EQ(canvas.CommandBrush(c[2])->color, rgbColor(0, 255, 0));
+    EXPECT_EQ(canvas.CurrentFont().name(), "Times New Roman");
+    EXPECT_EQ(canvas.CurrentPen().width, 2);
+    EXPECT_EQ(canvas.RecordedFontHeight(), -19);
+
+    canvas.SetFont(nullptr);
+    canvas.SetPen(nullptr);
+    canvas.SetBrush(nullptr);
+    EXPECT_EQ(canvas.CommandCount(), 3);
+    EXPECT_EQ(canvas.CurrentFont().name(), "Times New Roman");
+
+    canvas.SetFontHeight(-20);
+    ASSERT_EQ(canvas.CommandCount(), 4);
+    EXPECT_EQ(canvas.Commands()[3].X1, -20);
+    EXPECT_EQ(canvas.CommandFont(canvas.Commands()[3])->name(), "Times New Roman");
+    EXPECT_EQ(canvas.FontHeight(), -20);
+    EXPECT_EQ(canvas.RecordedFontHeight(), -20);
+}
+
+TEST_F(VirtCanvasTest, MeasuresInTheCurrentOrARegisteredFont) {
+    EXPECT_EQ(canvas.TextWidth("abcde"), 39);
+    EXPECT_EQ(canvas.TextHeight("abcde"), 15);
+    fontregistry::add("CODE", TFont("Courier New", 20)); // 27 px
+    EXPECT_EQ(canvas.TextWidthInFont("abcde", "CODE"), 81);
+    EXPECT_EQ(canvas.TextHeightInFont("abcde", "CODE"), 29);
+    EXPECT_EQ(canvas.TextWidthInFont("abcde", "MISSING"), 39);
+    EXPECT_EQ(canvas.CurrentFont(), TFont("Arial", 10));
+    EXPECT_EQ(canvas.TextWidth("abcde"), 39);
+}
+
+TEST_F(VirtCanvasTest, PlaysEveryKindInOrderThroughTheMapping) {
+    canvas.SetTransparent();
+    canvas.MoveTo(5, 6);
+    canvas.LineTo(7, 8);
+    canvas.Rectangle(10, 11, 12, 13);
+    canvas.Ellipse(14, 15, 16, 17);
+    canvas.FillRect(18, 19, 20, 21);
+    canvas.Arc(1, 2, 3, 4, 5, 6, 7, 8);
+    canvas.Pie(9, 10, 11, 12, 13, 14, 15, 16);
+    canvas.Chord(17, 18, 19, 20, 21, 22, 23, 24);
+    canvas.RoundRect(30, 31, 32, 33, 34, 35);
+    canvas.SetPenPos(36, 37);
+    canvas.FloodFill(38, 39, clSilver);
+    canvas.TextOut(40, 41, "hello");
+    canvas.DrawPicture(42, 43, 1);
+    canvas.StretchPicture(44, 45, 108, 109, 2);
+    canvas.DrawPicture(46, 47, -1); // outside the list: nothing
+
+    TRecordingSurface s;
+    s.clip = QRect(0, 0, 408, 528);
+    playOnScreen(s);
+    EXPECT_EQ(s.WindowExt(), QSize(816, 1056));
+    EXPECT_EQ(s.ViewportExt(), QSize(408, 528));
+    QStringList ops;
+    for (const auto& c : s.calls)
+        ops << c.op;
+    EXPECT_EQ(ops.join(' '),
+              "SetViewportOrg MoveTo LineTo Rectangle Ellipse FillRect Arc Pie Chord "
+              "RoundRect MoveTo FloodFill TextOut Draw StretchDraw");
+    EXPECT_EQ(s.calls[0].args, (QList<int>{0, 0}));
+    EXPECT_EQ(s.calls[6].args, (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(s.calls[9].args, (QList<int>{30, 31, 32, 33, 34, 35}));
+    EXPECT_EQ(s.calls[11].args, (QList<int>{38, 39, int(clSilver)}));
+    EXPECT_EQ(s.calls[12].text, "hello");
+    EXPECT_TRUE(s.calls[12].transparent);
+    EXPECT_EQ(s.calls[13].args, (QList<int>{42, 43, 32, 32}));
+    EXPECT_EQ(s.calls[14].args, (QList<int>{44, 45, 108, 109}));
+
+    // The printer gets pictures as bitmaps at the same places and sizes, and
+    // the multipliers scale its viewport.
+    TRecordingSurface p;
+    canvas.PlayBack(p, true, 2, 3, true, 36, 36, nullptr);
+    EXPECT_EQ(p.ViewportExt(), QSize(816 * 2, 1056 * 3));
+    const auto dib = p.callsOf("StretchDIBits");
+    ASSERT_EQ(dib.size(), 2u);
+    EXPECT_EQ(dib[0].args, (QList<int>{42, 43, 32, 32, 32, 32}));
+    EXPECT_EQ(dib[1].args, (QList<int>{44, 45, 64, 64, 32, 32}));
+    EXPECT_TRUE(messages.errors.isEmpty());
+}
+
+TEST_F(VirtCanvasTest, SelectionsAndColoursReachTheTarget) {
+    const TPen red{rgbColor(255, 0, 0), TPenStyle::Solid, 3};
+    const TBrush hollow{clWhite, TBrushStyle::Clear};
+    canvas.SetPen(red);
+    canvas.SetBrush(hollow);
+    canvas.Rectangle(0, 0, 10, 10);
+    canvas.SetBrushColor(rgbColor(0, 0, 255));
+    canvas.SetPenColor(rgbColor(0, 255, 0));
+    canvas.Rectangle(0, 0, 10, 10);
+
+    TRecordingSurface s;
+    playOnScreen(s);
+    const auto rects = s.callsOf("Rectangle");
+    ASSERT_EQ(rects.size(), 2u);
+    EXPECT_EQ(rects[0].pen, red);
+    EXPECT_EQ(rects[0].brush, hollow);
+    EXPECT_EQ(rects[1].pen, (TPen{rgbColor(0, 255, 0), TPenStyle::Solid, 3}));
+    // A hollow brush given a colour fills with it.
+    EXPECT_EQ(rects[1].brush, (TBrush{rgbColor(0, 0, 255), TBrushStyle::Solid}));
+    // Only the target changed.
+    EXPECT_EQ(canvas.CurrentPen(), red);
+    EXPECT_EQ(canvas.CurrentBrush(), hollow);
+}
+
+TEST_F(VirtCanvasTest, NamedFontTextIsDrawnWholeInTheRegisteredFont) {
+    fontregistry::add("CODE", TFont("Courier New", 12, fsBold));
+    const QString longText = QString(299, QChar('x')) + QChar('!');
+    canvas.TextOutInFont(10, 20, "CODE", longText);
+    canvas.TextOutInFont(10, 40, "MISSING", "fallback");
+    canvas.TextOut(10, 60, "after");
+    canvas.TextOutInFont(10, 80, "CODE", "a|||b");
+
+    TRecordingSurface s;
+    const TFont before("Georgia", 7);
+    s.SetFont(before);
+    playOnScreen(s);
+    const auto texts = s.callsOf("TextOut");
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0].text.size(), 300);
+    EXPECT_EQ(texts[0].text, longText);
+    EXPECT_EQ(texts[0].font.name(), "Courier New");
+    EXPECT_EQ(texts[0].font.size(), 11); // a point smaller on the target
+    EXPECT_TRUE(texts[0].font.bold());
+    EXPECT_EQ(texts[1].text, "fallback");
+    EXPECT_EQ(texts[1].font.name(), "Arial");
+    // The named font served only its own command.
+    EXPECT_EQ(texts[2].font.name(), "Arial");
+    EXPECT_EQ(texts[2].font.size(), 9);
+    EXPECT_EQ(canvas.CurrentFont(), TFont("Arial", 10));
+    // Split at the first separator only.
+    EXPECT_EQ(texts[3].text, "a|||b");
+    // The target gets back the font it had before a named-font text.
+    EXPECT_EQ(s.Font(), texts[2].font);
+    TVirtCanvas single;
+    single.InitPage(816, 1056);
+    single.TextOutInFont(0, 0, "CODE", "x");
+    TRecordingSurface t;
+    t.SetFont(before);
+    single.PlayBack(t, true, 0, 0, false, 0, 0, nullptr);
+    EXPECT_EQ(t.Font(), before);
+}
+
+TEST_F(VirtCanvasTest, TinyPagesOnScreenUseSmallFonts) {
+    canvas.TextOut(0, 0, "tiny");
+    canvas.TextOut(0, 20, "again");
+    TRecordingSurface screen;
+    screen.clip = QRect(0, 0, 16, 21); // under a fiftieth of 816
+    playOnScreen(screen);
+    auto texts = screen.callsOf("TextOut");
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].font.name(), "Small Fonts");
+    EXPECT_EQ(texts[1].font.name(), "Small Fonts");
+    EXPECT_EQ(canvas.CurrentFont(), TFont("Arial", 10));
+
+    TRecordingSurface wider;
+    wider.clip = QRect(0, 0, 17, 22); // 17 / 816 is above the limit
+    playOnScreen(wider);
+    EXPECT_EQ(wider.callsOf("TextOut")[0].font.name(), "Arial");
+
+    TRecordingSurface printer;
+    printer.clip = QRect(0, 0, 16, 21);
+    playPrinting(printer);
+    EXPECT_EQ(printer.callsOf("TextOut")[0].font.name(), "Arial");
+}
+
+TEST_F(VirtCanvasTest, TextSizesOnScreenAndOnThePrinter) {
+    canvas.TextOut(0, 0, "ten");
+    TFont one("Arial", 1);
+    canvas.SetFont(one);
+    canvas.TextOut(0, 20, "one");
+    TFont twelve("Arial", 12); // -16
+    canvas.SetFont(twelve);
+    fontregistry::add("CODE", TFont("Courier New", 8)); // -11
+    canvas.TextOutInFont(0, 40, "CODE", "code");
+
+    // Text before the first selection finds the font that recording left.
+    TRecordingSurface leftOver;
+    playOnScreen(leftOver);
+    EXPECT_EQ(leftOver.callsOf("TextOut")[0].font.height(), -15); // 12 pt drawn at 11 pt
+
+    canvas.InitPage(816, 1056);
+    TRecordingSurface screen;
+    playOnScreen(screen);
+    auto t = screen.callsOf("TextOut");
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[0].font.height(), -12); // 10 pt drawn at 9 pt
+    EXPECT_EQ(t[1].font.height(), -1);  // 1 pt is not lowered to 0
+
+    canvas.InitPage(816, 1056); // back to "Arial" 10 pt for the printer run
+    TRecordingSurface printer;
+    playPrinting(printer);
+    t = printer.callsOf("TextOut");
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[0].font.height(), -12); // recorded -13, printed -13 + 1
+    EXPECT_EQ(t[1].font.height(), 0);   // recorded -1
+    // A named font prints in its own height, as the layout measured it.
+    EXPECT_EQ(t[2].font.height(), -10);
+    EXPECT_EQ(t[2].font.name(), "Courier New");
+
+    TRecordingSurface noAspect;
+    canvas.PlayBack(noAspect, true, 1, 1, true, 0, 36, nullptr);
+    EXPECT_TRUE(noAspect.callsOf("TextOut").empty());
+}
+
+TEST_F(VirtCanvasTest, WatermarkFollowsTheDiagonal) {
+    // Recording surface: 10 units per character, 20 high, 96 dpi.
+    canvas.Watermark("DRAFT", 0, 600, 40, 60);
+    TRecordingSurface screen;
+    const TFont own("Verdana", 9);
+    screen.SetFont(own);
+    playOnScreen(screen);
+    auto t = screen.callsOf("TextOut");
+    ASSERT_EQ(t.size(), 1u);
+    // D = 600, A = 45, Lead = 275, y = Round(600 - 0.70683 * 275) - 20 + 60
+    // = 446, x = Round((1056 - 446 - 120) - 11) = 479, y = 446 + 22.
+    EXPECT_EQ(t[0].args, (QList<int>{479, 468}));
+    EXPECT_EQ(t[0].font.escapement(), 450);
+    EXPECT_EQ(t[0].font.height(), 41); // Round(96 * 3 / 7)
+    EXPECT_EQ(t[0].font.color(), clSilver);
+    EXPECT_EQ(screen.Font(), canvas.CurrentFont());
+
+    TRecordingSurface printer;
+    printer.dpi = 600;
+    playPrinting(printer);
+    t = printer.callsOf("TextOut");
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].font.escapement(), 450); // width 0: 45 degrees
+    EXPECT_EQ(t[0].font.height(), 67);      // Round(600 / 9)
+
+    canvas.ClearCommands();
+    canvas.Watermark("DRAFT", 400, 300, 0, 0); // atan(0.75) with 3.14: 37 degrees
+    TRecordingSurface printer2;
+    playPrinting(printer2);
+    EXPECT_EQ(printer2.callsOf("TextOut")[0].font.escapement(), 370);
+}
+
+TEST_F(VirtCanvasTest, PrintingMovesTheGaugeAndPumpsMessages) {
+    TPlainGauge gauge;
+    gauge.setPosition(7);
+    TCountingProgress progress;
+    TRecordingSurface s;
+    playPrinting(s, &gauge, &progress);
+    EXPECT_EQ(gauge.maximum(), 0);
+    EXPECT_EQ(gauge.position(), 0);
+    EXPECT_EQ(progress.pumps, 1);
+
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(5, 5);
+    canvas.TextOut(0, 0, "x");
+    struct TWatch : TPlainGauge {
+        int highest = 0;
+        void setPosition(int p) override {
+            TPlainGauge::setPosition(p);
+            highest = std::max(highest, p);
+        }
+    } watch;
+    progress.pumps = 0;
+    playPrinting(s, &watch, &progress);
+    EXPECT_EQ(watch.maximum(), 3);
+    EXPECT_EQ(watch.highest, 4); // one per command, one more per text
+    EXPECT_EQ(watch.position(), 0);
+    EXPECT_EQ(progress.pumps, 1 + 3 + 1);
+
+    TPlainGauge untouched;
+    untouched.setPosition(5);
+    progress.pumps = 0;
+    canvas.PlayBack(s, true, 0, 0, false, 0, 0, &untouched, &progress);
+    EXPECT_EQ(untouched.position(), 5);
+    EXPECT_EQ(progress.pumps, 0);
+}
+
+TEST_F(VirtCanvasTest, PrinterPlaybackKeepsItsRectangle) {
+    canvas.TextOut(0, 0, "x");
+    TRecordingSurface printer;
+    printer.clip = QRect(10, 20, 4800, 6200);
+    playPrinting(printer);
+    EXPECT_EQ(canvas.PlayRect(), (TPlayRect{10, 20, 4810, 6220}));
+    EXPECT_EQ(printer.ViewportExt(), QSize(4800, 6200));
+
+    canvas.SetPlayRect(TPlayRect{0, 0, 2400, 3100});
+    playPrinting(printer);
+    EXPECT_EQ(printer.ViewportExt(), QSize(2400, 3100));
+    // On screen the clip rectangle always rules.
+    playOnScreen(printer);
+    EXPECT_EQ(printer.ViewportExt(), QSize(4800, 6200));
+}
+
+TEST_F(VirtCanvasTest, FailuresShowTheirBoxAndStopPlayback) {
+    canvas.TextOut(0, 0, "x");
+    canvas.LineTo(5, 5);
+    TRecordingSurface s;
+    s.failText = true;
+    playOnScreen(s);
+    ASSERT_EQ(messages.errors.size(), 1);
+    EXPECT_EQ(messages.errors[0], "Error in Text out to Canvas\nno text today");
+    EXPECT_TRUE(s.callsOf("LineTo").empty());
+
+    canvas.ClearCommands();
+    canvas.DrawPicture(0, 0, 0);
+    canvas.StretchPicture(0, 0, 10, 10, 0);
+    TRecordingSurface p;
+    p.failPictures = true;
+    playOnScreen(p);
+    ASSERT_EQ(messages.errors.size(), 2);
+    EXPECT_EQ(messages.errors[1], "Error in Draw to Canvas\nno pictures today");
+
+    canvas.ClearCommands();
+    canvas.StretchPicture(0, 0, 10, 10, 0);
+    canvas.LineTo(5, 5);
+    TRecordingSurface q;
+    q.failPictures = true;
+    playOnScreen(q);
+    ASSERT_EQ(messages.errors.size(), 3);
+    EXPECT_EQ(messages.errors[2], "Error in Stretch Draw to Canvas\nno pictures today");
+    EXPECT_TRUE(q.callsOf("LineTo").empty());
+}
+
+// Real pixels: a page played at half size into an image.
+namespace {
+
+QImage playIntoImage(TVirtCanvas& canvas, int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        TDrawSurface s(&img, &img);
+        canvas.PlayBack(s, true, 0, 0, false, 0, 0, nullptr);
+    }
+    return img;
+}
+
+void recordEverything(TVirtCanvas& c) {
+    c.SetFont(TFont("Arial", 24));
+    c.SetPen(TPen{rgbColor(255, 0, 0), TPenStyle::Solid, 4});
+    c.SetBrush(TBrush{rgbColor(0, 0, 255), TBrushStyle::Solid});
+    c.SetTransparent();
+    c.TextOut(100, 40, "HEADING");
+    c.FillRect(100, 100, 300, 200);  // blue
+    c.Rectangle(400, 100, 600, 200); // red outline, blue inside
+    c.Ellipse(100, 300, 300, 500);   // blue centre
+    c.MoveTo(400, 300);
+    c.LineTo(700, 300);                      // red line
+    c.StretchPicture(400, 400, 528, 528, 0); // a picture, white behind
+    c.SetBrushColor(rgbColor(0, 255, 0));
+    c.FillRect(100, 600, 300, 700); // green
+    c.SetPen(TPen{clBlack, TPenStyle::Solid, 2});
+    c.SetBrush(TBrush{clWhite, TBrushStyle::Clear});
+    c.Rectangle(400, 600, 600, 800);
+    c.SetBrush(TBrush{rgbColor(255, 255, 0), TBrushStyle::Solid});
+    c.FloodFill(500, 700, clBlack); // yellow inside the frame
+    c.Watermark("WATERMARK", 716, 956, 50, 50);
+}
+
+} // namespace
+
+TEST_F(VirtCanvasTest, PlaysIntoAnImageAtAnyScale) {
+    setTextMeasurer(nullptr); // real metrics for real pixels
+    recordEverything(canvas);
+    const QImage img = playIntoImage(canvas, 408, 528);
+    auto px = [&](int x, int y) { return img.pixelColor(x / 2, y / 2); };
+    EXPECT_EQ(px(200, 150), QColor(Qt::blue));
+    EXPECT_EQ(px(500, 150), QColor(Qt::blue));
+    EXPECT_EQ(px(402, 150), QColor(Qt::red));
+    EXPECT_EQ(px(200, 400), QColor(Qt::blue));
+    EXPECT_EQ(px(104, 304), QColor(Qt::white)); // outside the ellipse
+    EXPECT_EQ(px(550, 300), QColor(Qt::red));
+    EXPECT_EQ(px(200, 650), QColor(Qt::green));
+    EXPECT_EQ(px(500, 700), QColor(Qt::yellow));
+    EXPECT_EQ(px(700, 700), QColor(Qt::white));
+    // Some ink in the heading and in the picture.
+    int ink = 0;
+    for (int y = 40; y < 70; y += 2)
+        for (int x = 100; x < 300; x += 2)
+            ink += px(x, y) != QColor(Qt::white);
+    EXPECT_GT(ink, 50);
+    ink = 0;
+    for (int y = 400; y < 528; y += 2)
+        for (int x = 400; x < 528; x += 2)
+            ink += px(x, y) != QColor(Qt::white);
+    EXPECT_GT(ink, 50);
+    EXPECT_TRUE(messages.errors.isEmpty());
+}
+
+TEST_F(VirtCanvasTest, ListsStartingWithSelectionsPlayTheSameEveryTime) {
+    setTextMeasurer(nullptr);
+    recordEverything(canvas);
+    const QImage first = playIntoImage(canvas, 408, 528);
+    const QImage second = playIntoImage(canvas, 408, 528);
+    EXPECT_TRUE(first == second);
+    // Whatever the target held before does not leak in either.
+    QImage third(408, 528, QImage::Format_RGB32);
+    third.fill(Qt::white);
+    {
+        TDrawSurface s(&third, &third);
+        s.SetPen(TPen{rgbColor(0, 128, 0), TPenStyle::Dash, 9});
+        s.SetBrush(TBrush{clGray, TBrushStyle::Cross});
+        s.SetFont(TFont("Courier New", 30));
+        canvas.PlayBack(s, true, 0, 0, false, 0, 0, nullptr);
+    }
+    EXPECT_TRUE(first == third);
+}
+
+TEST_F(VirtCanvasTest, PlaysIntoAPdfPage) {
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    if (pdftotext.isEmpty()) GTEST_SKIP() << "pdftotext is not installed";
+    setTextMeasurer(nullptr);
+    fontregistry::add("CODE", TFont("Courier New", 10));
+    recordEverything(canvas);
+    canvas.TextOut(100, 900, "Printed through the playback");
+    canvas.TextOutInFont(100, 930, "CODE", "Sub Main() ' a named font");
+    QTemporaryDir dir;
+    const QString file = dir.filePath("page.pdf");
+    {
+        QPdfWriter pdf(file);
+        pdf.setResolution(300);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                      QMarginsF(0, 0, 0, 0)));
+        TDrawSurface s(&pdf);
+        EXPECT_EQ(s.ClipRect(), QRect(0, 0, 2550, 3300));
+        canvas.PlayBack(s, true, 1, 1, true, s.GetDeviceCaps(dcAspectX), s.GetDeviceCaps(dcAspectY),
+                        nullptr);
+    }
+    QProcess p;
+    p.start(pdftotext, {"-layout", file, "-"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(text.contains("HEADING")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Printed through the playback"));
+    EXPECT_TRUE(text.contains("Sub Main() ' a named font"));
+    EXPECT_TRUE(messages.errors.isEmpty());
+}
+
+TEST(IndicatorPictures, FiveDistinctPicturesOf32By32) {
+    ASSERT_EQ(indicatorPictureCount(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const QImage p = indicatorPicture(i);
+        ASSERT_EQ(p.size(), QSize(32, 32));
+        EXPECT_FALSE(p.hasAlphaChannel()); // copied onto the page as they are
+        for (int j = 0; j < i; ++j)
+            EXPECT_FALSE(p == indicatorPicture(j)) << i << " and " << j;
+    }
+    EXPECT_TRUE(indicatorPicture(-1).isNull());
+    EXPECT_TRUE(indicatorPicture(5).isNull());
+}
