@@ -111,7 +111,7 @@ std::optional<RKeyLine> keyOf(const QString& line) {
 }
 
 bool sameName(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 // Where a section's lines lie: the header line and the first line after
@@ -167,9 +167,15 @@ std::optional<int> parseInteger(const QString& text) {
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
+// Names that the file could not hold, or would read back as something else
+// (a comment, a section line), are refused rather than written.
 void checkName(const QString& name, const QString& what, bool isSection) {
-    const bool bad = name.trimmed().isEmpty() || name.contains(u'\n') || name.contains(u'\r') ||
-                     (isSection ? name.contains(u']') : name.contains(u'='));
+    const QString trimmed = name.trimmed();
+    bool bad = trimmed.isEmpty() || name.contains(u'\n') || name.contains(u'\r');
+    if (isSection)
+        bad = bad || name.contains(u']');
+    else
+        bad = bad || name.contains(u'=') || isComment(trimmed) || trimmed.startsWith(u'[');
     if (bad) throw TListoraError(QStringLiteral("Invalid settings %1 name \"%2\"").arg(what, name));
 }
 

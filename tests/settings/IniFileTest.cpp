@@ -133,6 +133,8 @@ TEST_F(IniFileTest, LineBreaksInValuesCannotInjectKeys) {
     EXPECT_THROW(ini.writeString("s", "a=b", "x"), TListoraError);
     EXPECT_THROW(ini.writeString("a]b", "k", "x"), TListoraError);
     EXPECT_THROW(ini.writeString("s", "", "x"), TListoraError);
+    EXPECT_THROW(ini.writeString("s", "[x", "y]"), TListoraError) << "would read as a section";
+    EXPECT_THROW(ini.writeString("s", " ;k", "x"), TListoraError) << "would read as a comment";
 }
 
 TEST_F(IniFileTest, EncodingUtf8OrWindows1252) {
