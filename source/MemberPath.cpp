@@ -32,6 +32,10 @@ bool HasDriveLetter(const QString& memberName) {
     return memberName.contains(u':');
 }
 
+bool IsUnreachableMemberName(const QString& memberName) {
+    return HasDriveLetter(memberName) || memberName.contains(QChar(0));
+}
+
 QString ResolveMemberPath(const QString& projectDir, const QString& memberName) {
     QString name = memberName;
     name.replace(u'\\', u'/');

@@ -8,6 +8,10 @@
 // "A:FOO.BAS"): any name holding a ':'.
 bool HasDriveLetter(const QString& memberName);
 
+// True when no file here can have this name: a drive letter, or a NUL
+// character (which the file system cannot store).
+bool IsUnreachableMemberName(const QString& memberName);
+
 // Resolves memberName (relative, "\" or "/" separated) against projectDir,
 // one component at a time: an entry of the exact name wins; otherwise the
 // one entry that matches without regard to letter case. When a component

@@ -145,7 +145,7 @@ bool LoadProjectFile(TSourceMgt& sources, const QString& projectPath, QString& j
         if (member.Kind == mkNone || ext == QLatin1String(".DLL") || ext == QLatin1String(".VBX"))
             continue;
         // Drive-letter paths name files of a Windows machine: never here.
-        if (HasDriveLetter(member.Name)) continue;
+        if (IsUnreachableMemberName(member.Name)) continue;
         const QString path = ResolveMemberPath(dir, member.Name);
         if (!IsASCIIFile(path)) continue;
 

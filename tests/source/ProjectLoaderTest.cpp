@@ -175,15 +175,17 @@ TEST(ProjectLoader, BadProjectsLoadWithoutCrashing) {
     EXPECT_TRUE(none.ok);
     EXPECT_EQ(none.sources.FileCount(), 0);
 
-    // A 10,000-character line and members that are binary or empty.
+    // A 10,000-character line, members that are binary or empty, and a
+    // name with a NUL character.
     dir.write("Bin.bas", QByteArray("\x00\x01\x02\xFF", 4));
     dir.write("Empty.bas", "");
     dir.write("Good.bas", "Sub Main()\r\nEnd Sub\r\n");
     const QString longLine = "Module=" + QString(10000, u'x') + "; Good.bas";
-    const QString odd =
-        dir.write("Odd.vbp", crlf(kVbpHeader + QStringList{longLine, "Module=B; Bin.bas",
-                                                           "Module=E; Empty.bas",
-                                                           "Form=", "Module=", kProjWinSize}));
+    const QString odd = dir.write(
+        "Odd.vbp",
+        crlf(kVbpHeader + QStringList{longLine, "Module=B; Bin.bas", "Module=E; Empty.bas",
+                                      "Form=", "Module=", QString("Module=N; Good.bas") + QChar(0),
+                                      kProjWinSize}));
     TLoaded loaded(odd);
     EXPECT_TRUE(loaded.ok);
     ASSERT_EQ(loaded.sources.FileCount(), 1);
