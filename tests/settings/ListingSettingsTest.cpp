@@ -1,5 +1,6 @@
 #include "format/ListingSettings.h"
 #include "common/TestSupport.h"
+#include "format/SourceCodePrint.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "settings/FontRegistry.h"
@@ -180,6 +181,23 @@ TEST_F(ListingSettingsTest, ByteOutOfRangeStopsLoad) {
     EXPECT_THROW(LoadSettings(s), TListoraError);
     store("[GENERAL]\nFunctionSep=255\nFileSep=0\n");
     EXPECT_EQ(load().FunctionSep, 255);
+}
+
+TEST_F(ListingSettingsTest, FormatterTurnsItsPagesToTheLayout) {
+    TSourceCodePrint formatter;
+    EXPECT_EQ(formatter.PageNumber, 0);
+    EXPECT_FALSE(formatter.MarginsConverted || formatter.SuppressIndicator);
+
+    store("[pagelayout]\ntwopage=0\n[brackets]\nnestedindent=4\ninitindent=0\n");
+    EXPECT_TRUE(formatter.LoadSettings());
+    EXPECT_FALSE(formatter.Pages.CurrentPage().Landscape);
+    EXPECT_EQ(formatter.Pages.CurrentPage().Width, kLetterWidth);
+    EXPECT_EQ(formatter.BracketAreaWidth, 24);
+
+    store("");
+    EXPECT_TRUE(formatter.LoadSettings());
+    EXPECT_TRUE(formatter.Pages.CurrentPage().Landscape);
+    EXPECT_EQ(formatter.BracketAreaWidth, 20);
 }
 
 } // namespace
