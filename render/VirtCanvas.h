@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 class IDrawSurface;
@@ -130,7 +131,7 @@ public:
     int RecordedFontHeight() const { return recordedFontHeight_; }
 
     // The recording, for playback and inspection.
-    const std::vector<TCanvasCommand>& Commands() const { return commands_; }
+    const std::deque<TCanvasCommand>& Commands() const { return commands_; }
     const TFont* CommandFont(const TCanvasCommand& c) const;
     const TPen* CommandPen(const TCanvasCommand& c) const;
     const TBrush* CommandBrush(const TCanvasCommand& c) const;
@@ -146,7 +147,7 @@ private:
                   int aspectX, int aspectY, IGauge* gauge, IProgress* progress);
     void playWatermark(IDrawSurface& target, const TCanvasCommand& c, bool printing);
 
-    std::vector<TCanvasCommand> commands_;
+    std::deque<TCanvasCommand> commands_; // grows in blocks: no copying of long lists
     std::vector<TFont> fonts_;
     std::vector<TPen> pens_;
     std::vector<TBrush> brushes_;
