@@ -1,0 +1,562 @@
+#include "archive/Compress.h"
+#include "archive/Lzh.h"
+#include "archive/Rle.h"
+#include "platform/Errors.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStorageInfo>
+#include <QStringDecoder>
+#include <limits>
+
+namespace archiveformat {
+
+QByteArray methodName(int method) {
+    static const char* const names[] = {"NON", "RLE", "LZH", "CUS"};
+    return method >= 0 && method <= 3 ? QByteArray(names[method]) : QByteArray();
+}
+
+quint32 toDosDateTime(const QDateTime& time) {
+    const QDateTime local = time.toLocalTime();
+    const QDate d = local.date();
+    const QTime t = local.time();
+    if (!local.isValid() || d.year() < 1980) return (1u << 5 | 1u) << 16; // 1 January 1980
+    const quint32 date =
+        quint32(std::min(d.year() - 1980, 127)) << 9 | quint32(d.month()) << 5 | quint32(d.day());
+    const quint32 clock =
+        quint32(t.hour()) << 11 | quint32(t.minute()) << 5 | quint32(t.second() / 2);
+    return date << 16 | clock;
+}
+
+QDateTime fromDosDateTime(quint32 packed) {
+    const quint32 date = packed >> 16;
+    const quint32 clock = packed & 0xffff;
+    const QDate d(int(date >> 9) + 1980, int(date >> 5 & 0x0f), int(date & 0x1f));
+    const QTime t(int(clock >> 11), int(clock >> 5 & 0x3f), int(clock & 0x1f) * 2);
+    if (!d.isValid() || !t.isValid()) return {};
+    return QDateTime(d, t);
+}
+
+} // namespace archiveformat
+
+using namespace archiveformat;
+
+namespace {
+
+const QString kNotArchive = QStringLiteral("Can't recognize compressed file header");
+const QString kSingleType =
+    QStringLiteral("Expand can't handle caSingle archive type in compressed header");
+const QString kBadMethod = QStringLiteral("Unrecognized compression method in header");
+const QString kLocked = QStringLiteral("File locked -- valid key required");
+const QString kBadChecksum = QStringLiteral("Bad checksum during expansion -- data may be invalid");
+const QString kNoSpace = QStringLiteral("Not enough disk space to expand ");
+const QString kCannotCreate = QStringLiteral("Disk protected or full during compression");
+const QString kWriteError = QStringLiteral("Disk full or write error during compression");
+
+quint16 le16(const char* p) {
+    return quint16(quint8(p[0]) | quint8(p[1]) << 8);
+}
+quint32 le32(const char* p) {
+    return quint32(quint8(p[0])) | quint32(quint8(p[1])) << 8 | quint32(quint8(p[2])) << 16 |
+           quint32(quint8(p[3])) << 24;
+}
+void put16(QByteArray& b, quint16 v) {
+    b.append(char(v & 0xff)).append(char(v >> 8));
+}
+void put32(QByteArray& b, quint32 v) {
+    for (int i = 0; i < 4; ++i)
+        b.append(char(v >> (8 * i) & 0xff));
+}
+
+QByteArray mainHeader(int method, quint32 total, bool keyed) {
+    QByteArray h(kMagic, 5);
+    h.append(methodName(method).leftJustified(3, ' ', true));
+    put32(h, total);
+    h.append(char(1));
+    put32(h, 0);
+    put32(h, keyed ? 1 : 0);
+    return h;
+}
+
+QByteArray entryHeader(const RArchiveEntry& e, int nameLength) {
+    QByteArray h;
+    put16(h, quint16(nameLength));
+    put32(h, e.DateTime);
+    put16(h, e.Attributes);
+    put32(h, quint32(e.Size));
+    put32(h, quint32(e.CompressedSize));
+    h.append(char(e.Method));
+    put32(h, e.Checksum);
+    put32(h, e.Keyed ? 1 : 0);
+    return h;
+}
+
+// Names are stored as bytes: UTF-8 when they are valid UTF-8, else the
+// single-byte code page they most likely came from.
+QString decodeName(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString name = utf8(bytes);
+    if (utf8.hasError()) name = QString::fromLatin1(bytes);
+    return name;
+}
+
+QString damaged(const QString& archive, const QString& what) {
+    return QStringLiteral("Damaged archive %1: %2").arg(archive, what);
+}
+
+struct TMainHeader {
+    int method = 0;
+    qint32 total = 0;
+    bool keyed = false;
+};
+
+// Reads and checks the main header; the file is left at the first entry.
+TMainHeader readMainHeader(QFile& file, bool requireExpandable) {
+    const QByteArray h = file.read(kMainHeaderSize);
+    if (h.size() < kMainHeaderSize || !h.startsWith(QByteArray(kMagic, 5)))
+        throw TListoraError(kNotArchive);
+    if (requireExpandable && h[12] != 1) throw TListoraError(kSingleType);
+    TMainHeader header;
+    header.method = -1;
+    for (int m = 0; m <= 3; ++m)
+        if (h.mid(5, 3) == methodName(m)) header.method = m;
+    if (header.method < 0) throw TListoraError(kBadMethod);
+    header.total = qint32(le32(h.constData() + 8));
+    header.keyed = le32(h.constData() + 17) != 0;
+    return header;
+}
+
+enum class TEntryRead { ok, end, badName, badSize, pastEnd };
+
+// Reads the entry at `pos`: its header, its name and where its data lie.
+TEntryRead readEntry(QFile& file, qint64 pos, RArchiveEntry& e) {
+    const qint64 fileSize = file.size();
+    if (fileSize - pos < kEntryHeaderSize || !file.seek(pos)) return TEntryRead::end;
+    const QByteArray h = file.read(kEntryHeaderSize);
+    if (h.size() < kEntryHeaderSize) return TEntryRead::end;
+    const char* p = h.constData();
+    const qint16 nameLength = qint16(le16(p));
+    e.DateTime = le32(p + 2);
+    e.Attributes = le16(p + 6);
+    e.Size = qint32(le32(p + 8));
+    e.CompressedSize = qint32(le32(p + 12));
+    e.Method = quint8(p[16]);
+    e.Checksum = le32(p + 17);
+    e.Keyed = le32(p + 21) != 0;
+    e.DataPosition = pos + kEntryHeaderSize + qMax<qint64>(nameLength, 0);
+    if (nameLength < 0 || e.DataPosition > fileSize) return TEntryRead::badName;
+    e.Name = decodeName(file.read(nameLength));
+    if (e.Size < 0 || e.CompressedSize < 0) return TEntryRead::badSize;
+    if (e.CompressedSize > fileSize - e.DataPosition) return TEntryRead::pastEnd;
+    return TEntryRead::ok;
+}
+
+// Where a path would be written: the nearest folder on the way that exists.
+qint64 defaultFreeSpace(const QString& path) {
+    QFileInfo info(QFileInfo(path).absolutePath());
+    while (!info.exists() && !info.isRoot() && info.absoluteFilePath() != info.absolutePath())
+        info = QFileInfo(info.absolutePath());
+    const QStorageInfo storage(info.absoluteFilePath());
+    return storage.isValid() ? storage.bytesAvailable() : std::numeric_limits<qint64>::max();
+}
+
+QString backupName(const QString& archiveName) {
+    const QFileInfo info(archiveName);
+    const QString name = info.fileName();
+    const int dot = name.lastIndexOf('.');
+    const QString base = dot > 0 ? name.left(dot) : name;
+    return info.dir().filePath(base + QStringLiteral(".$$$"));
+}
+
+// Thrown inside the packing of one file once its data outgrow the file.
+struct TOutgrown {};
+
+} // namespace
+
+// The archive being written, with the checks every write needs.
+class TCompress::TWriter {
+public:
+    TWriter(const QString& name, qint64 limit) : file_(name), limit_(limit) {}
+
+    void open() {
+        if (!file_.open(QIODevice::ReadWrite | QIODevice::Truncate))
+            throw TListoraError(kCannotCreate + QStringLiteral("\n") + file_.errorString());
+    }
+    void write(const char* data, qint64 size) {
+        if (limit_ >= 0 && file_.pos() + size > limit_) throw TListoraError(kWriteError);
+        if (file_.write(data, size) != size)
+            throw TListoraError(kWriteError + QStringLiteral("\n") + file_.errorString());
+    }
+    void write(const QByteArray& bytes) { write(bytes.constData(), bytes.size()); }
+    qint64 pos() const { return file_.pos(); }
+    void seek(qint64 pos) {
+        if (!file_.seek(pos))
+            throw TListoraError(kWriteError + QStringLiteral("\n") + file_.errorString());
+    }
+    // Drops whatever lies beyond the current position (left by a packing that
+    // was abandoned for the stored form) and closes the file.
+    void finish() {
+        if (!file_.resize(file_.pos()) || !file_.flush())
+            throw TListoraError(kWriteError + QStringLiteral("\n") + file_.errorString());
+        file_.close();
+    }
+    void abandon() {
+        file_.close();
+        file_.remove();
+    }
+
+private:
+    QFile file_;
+    qint64 limit_;
+};
+
+void TCompress::setTargetPath(const QString& path) {
+    targetPath_ = path;
+    if (!targetPath_.isEmpty() && !targetPath_.endsWith('/') && !targetPath_.endsWith('\\'))
+        targetPath_ += '/';
+}
+
+// The path an entry name expands to. Refuses names that would land outside
+// the target folder: an archive may come from anywhere.
+QString TCompress::checkedEntryPath(const QString& name) const {
+    const auto refuse = [&](const QString& why) {
+        return TListoraError(QStringLiteral("Refused to expand \"%1\": %2").arg(name, why));
+    };
+    QString path = name;
+    path.replace('\\', '/');
+    const bool drive = path.size() >= 2 && path[1] == ':';
+    if (drive) path = path.mid(2);
+    const bool absolute = path.startsWith('/');
+    if ((absolute || drive) && !AllowAbsoluteNames)
+        throw refuse(QStringLiteral("the name leads outside the target folder"));
+    const QStringList parts = path.split('/');
+    if (parts.contains(QStringLiteral("..")))
+        throw refuse(QStringLiteral("the name climbs out of its folder"));
+    if (parts.last().isEmpty() || parts.last() == QStringLiteral(".") || path.contains(QChar(0)))
+        throw refuse(QStringLiteral("the name is not a file name"));
+    return absolute ? path : targetPath_ + path;
+}
+
+void TCompress::ScanArchive(const QString& archiveName, QList<RArchiveEntry>& list) {
+    list.clear();
+    QFile file(archiveName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TListoraError(
+            QStringLiteral("Cannot open %1\n%2").arg(archiveName, file.errorString()));
+    if (file.size() < kMainHeaderSize + kEntryHeaderSize) return;
+    readMainHeader(file, false);
+    qint64 pos = kMainHeaderSize;
+    RArchiveEntry entry;
+    while (readEntry(file, pos, entry) == TEntryRead::ok) {
+        list.append(entry);
+        pos = entry.DataPosition + entry.CompressedSize;
+    }
+}
+
+void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
+    QFile file(archiveName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TListoraError(
+            QStringLiteral("Cannot open %1\n%2").arg(archiveName, file.errorString()));
+    const TMainHeader header = readMainHeader(file, true);
+
+    QStringList expanded;
+    qint64 running = 0;
+    qint64 pos = kMainHeaderSize;
+    while (running < header.total) {
+        RArchiveEntry entry;
+        switch (readEntry(file, pos, entry)) {
+        case TEntryRead::ok:
+            break;
+        case TEntryRead::end:
+            running = header.total; // no further complete entry
+            continue;
+        case TEntryRead::badName:
+            throw TListoraError(
+                damaged(archiveName, QStringLiteral("an entry name runs past the end")));
+        case TEntryRead::badSize:
+            throw TListoraError(damaged(
+                archiveName, QStringLiteral("entry \"%1\" has a negative size").arg(entry.Name)));
+        case TEntryRead::pastEnd:
+            throw TListoraError(
+                damaged(archiveName,
+                        QStringLiteral("the data of \"%1\" run past the end").arg(entry.Name)));
+        }
+        pos = entry.DataPosition + entry.CompressedSize;
+        if (nameList && !nameList->contains(entry.Name, Qt::CaseInsensitive)) continue;
+        QString path = checkedEntryPath(entry.Name);
+        if (OnCheckFile) {
+            OnCheckFile(path);
+            if (path.isEmpty()) continue;
+        }
+        if (path == QStringLiteral("*")) break;
+        const qint64 free = FreeSpace ? FreeSpace(path) : defaultFreeSpace(path);
+        if (free < entry.Size) throw TListoraError(kNoSpace + path);
+        if (MakeDirectories) QDir().mkpath(QFileInfo(path).absolutePath());
+        expandEntry(file, entry, path);
+        running += entry.Size;
+        expanded.append(path);
+    }
+    if (nameList) *nameList = expanded;
+}
+
+// Expands one entry into `path`. The output is built beside its final name
+// and only replaces an existing file once it is complete and checked.
+void TCompress::expandEntry(QFile& archive, const RArchiveEntry& entry, const QString& path) {
+    if (entry.Keyed && Key == 0) throw TListoraError(kLocked);
+    const bool custom = entry.Method == cmCustom && CustomExpand;
+    if (entry.Method > cmLZH && !custom) throw TListoraError(kBadMethod);
+
+    QSaveFile output(path);
+    if (!output.open(QIODevice::WriteOnly))
+        throw TListoraError(QStringLiteral("Cannot create %1\n%2").arg(path, output.errorString()));
+    const auto fail = [&](const QString& message) {
+        output.cancelWriting();
+        return TListoraError(message);
+    };
+
+    qint64 left = entry.CompressedSize;
+    if (!archive.seek(entry.DataPosition)) throw fail(archive.errorString());
+    TByteInput in([&](char* buffer, qint64 maximum) -> qint64 {
+        const qint64 n = archive.read(buffer, std::min(maximum, left));
+        left -= std::max<qint64>(n, 0);
+        return n;
+    });
+    TByteOutput out([&](const char* data, qint64 size) {
+        if (output.write(data, size) != size)
+            throw TListoraError(
+                QStringLiteral("Cannot write %1\n%2").arg(path, output.errorString()));
+    });
+    try {
+        if (entry.Method == cmNone) {
+            for (int c = in.get(); c >= 0; c = in.get())
+                out.put(c);
+        } else if (entry.Method == cmRLE) {
+            rle::decode(in, entry.Size, out);
+        } else if (entry.Method == cmLZH) {
+            lzh::decode(in, entry.Size, out);
+        } else {
+            const QByteArray packed = archive.read(entry.CompressedSize);
+            const QByteArray data = CustomExpand(packed, entry.Size);
+            for (char c : data)
+                out.put(quint8(c));
+        }
+        out.flush();
+    } catch (const TCorruptDataError& e) {
+        throw fail(QStringLiteral("Damaged entry \"%1\": %2").arg(entry.Name, e.message()));
+    } catch (...) {
+        output.cancelWriting();
+        throw;
+    }
+    if (out.count() != entry.Size)
+        throw fail(QStringLiteral("Damaged entry \"%1\": its data do not make up its stated size")
+                       .arg(entry.Name));
+    if (entry.Method != cmNone && out.sum() != entry.Checksum) {
+        if (!entry.Keyed) throw fail(kBadChecksum);
+        if (out.sum() + quint32(Key) != entry.Checksum) throw fail(kLocked);
+    }
+    const QDateTime date = fromDosDateTime(entry.DateTime);
+    // Stamped after the last write, which would otherwise move the date.
+    if (date.isValid() && output.flush())
+        output.setFileTime(date, QFileDevice::FileModificationTime);
+    if (!output.commit())
+        throw TListoraError(QStringLiteral("Cannot create %1\n%2").arg(path, output.errorString()));
+    if (entry.Attributes & kReadOnly) {
+        QFile::setPermissions(path,
+                              QFile::permissions(path) & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                           QFile::WriteGroup | QFile::WriteOther));
+    }
+}
+
+void TCompress::CompressFiles(const QString& archiveName, const QStringList& fileList, int method) {
+    if (method < cmNone || method > cmCustom || (method == cmCustom && !CustomCompress))
+        throw TListoraError(kBadMethod);
+
+    const QString archivePath = QFileInfo(archiveName).absoluteFilePath();
+    QString backup;
+    if (QFileInfo::exists(archiveName)) {
+        backup = backupName(archiveName);
+        QFile::remove(backup);
+        if (!QFile::rename(archiveName, backup)) throw TListoraError(kCannotCreate);
+    }
+
+    TWriter out(archiveName, WriteLimitForTesting);
+    try {
+        out.open();
+        out.write(mainHeader(method, 0, Key != 0));
+        qint64 total = 0;
+        QStringList written;
+        for (const QString& listed : fileList) {
+            if (QFileInfo(listed).absoluteFilePath() == archivePath) continue;
+            QString name = listed;
+            QString prefix;
+            if (!targetPath_.isEmpty() && name.startsWith(targetPath_)) {
+                prefix = targetPath_;
+                name = name.mid(targetPath_.size());
+            }
+            if (OnCheckFile) {
+                OnCheckFile(name);
+                if (name.isEmpty()) continue;
+            }
+            if (name == QStringLiteral("*")) break;
+            QString stored = name.size() >= 2 && name[1] == ':' ? name.mid(2) : name;
+            stored = stored.toLower();
+            const std::optional<qint32> size = storeFile(out, prefix + name, stored, method);
+            if (!size) continue;
+            total += *size;
+            if (total > std::numeric_limits<qint32>::max())
+                throw TListoraError(
+                    QStringLiteral("The archive %1 would hold too much data").arg(archiveName));
+            written.append(stored);
+        }
+        const qint64 end = out.pos();
+        out.seek(0);
+        out.write(mainHeader(method, quint32(total), Key != 0));
+        out.seek(end);
+        if (!backup.isEmpty()) {
+            appendOldEntries(out, backup, written, total);
+            const qint64 after = out.pos();
+            out.seek(0);
+            out.write(mainHeader(method, quint32(total), Key != 0));
+            out.seek(after);
+        }
+        out.finish();
+    } catch (...) {
+        out.abandon();
+        if (!backup.isEmpty()) QFile::rename(backup, archiveName);
+        throw;
+    }
+    if (!backup.isEmpty()) QFile::remove(backup);
+}
+
+// Writes one file as an entry. Returns its size, or nothing when the file
+// could not be opened and is skipped.
+std::optional<qint32> TCompress::storeFile(TWriter& out, const QString& fileName,
+                                           const QString& storedName, int method) {
+    QFile input(fileName);
+    if (!input.open(QIODevice::ReadOnly)) {
+        if (ExceptionOnFileError)
+            throw TListoraError(
+                QStringLiteral("Cannot open %1\n%2").arg(fileName, input.errorString()));
+        return std::nullopt;
+    }
+    const qint64 fileSize = input.size();
+    const QByteArray nameBytes = storedName.toUtf8();
+    if (fileSize > std::numeric_limits<qint32>::max() || nameBytes.size() > 0x7fff)
+        throw TListoraError(QStringLiteral("%1 is too large for an archive").arg(fileName));
+    const QFileInfo info(fileName);
+    RArchiveEntry e;
+    e.Name = storedName;
+    e.DateTime = toDosDateTime(info.lastModified());
+    const bool writable = info.permissions() & QFile::WriteOwner;
+    e.Attributes = kArchiveBit | (writable ? 0 : kReadOnly);
+    e.Method = method;
+    e.Keyed = Key != 0;
+
+    const qint64 headerPos = out.pos();
+    out.write(entryHeader(e, int(nameBytes.size())));
+    out.write(nameBytes);
+    const qint64 dataPos = out.pos();
+
+    quint32 sum = 0;
+    qint64 read = 0;
+    const auto refill = [&](char* buffer, qint64 maximum) -> qint64 {
+        const qint64 n = input.read(buffer, maximum);
+        if (n < 0)
+            throw TListoraError(
+                QStringLiteral("Cannot read %1\n%2").arg(fileName, input.errorString()));
+        for (qint64 i = 0; i < n; ++i)
+            sum += quint8(buffer[i]);
+        read += n;
+        return n;
+    };
+
+    bool packed = false;
+    if (method != cmNone) {
+        qint64 packedSize = 0;
+        TByteInput in(refill);
+        TByteOutput packer([&](const char* data, qint64 size) {
+            // Data larger than the file are given up for the stored form.
+            if (packedSize + size > fileSize) throw TOutgrown{};
+            out.write(data, size);
+            packedSize += size;
+        });
+        try {
+            if (method == cmRLE) {
+                rle::encode(in, packer);
+            } else if (method == cmLZH) {
+                lzh::encode(in, packer);
+            } else {
+                QByteArray data;
+                for (int c = in.get(); c >= 0; c = in.get())
+                    data.append(char(c));
+                for (char c : CustomCompress(data))
+                    packer.put(quint8(c));
+            }
+            packer.flush();
+            packed = packer.count() <= read;
+            e.CompressedSize = qint32(packer.count());
+            e.Size = qint32(read);
+            e.Checksum = sum + quint32(Key);
+        } catch (const TOutgrown&) {
+        }
+    }
+    if (!packed) {
+        if (!input.seek(0))
+            throw TListoraError(
+                QStringLiteral("Cannot read %1\n%2").arg(fileName, input.errorString()));
+        out.seek(dataPos);
+        read = 0;
+        TByteInput in(refill);
+        TByteOutput copy([&](const char* data, qint64 size) { out.write(data, size); });
+        for (int c = in.get(); c >= 0; c = in.get())
+            copy.put(c);
+        copy.flush();
+        e.Method = cmNone;
+        e.Size = e.CompressedSize = qint32(read);
+        e.Checksum = 0;
+    }
+    const qint64 end = out.pos();
+    out.seek(headerPos);
+    out.write(entryHeader(e, int(nameBytes.size())));
+    out.seek(end);
+    ratio_ = e.Size == 0 ? 100 : int(qint64(e.CompressedSize) * 100 / e.Size);
+    return e.Size;
+}
+
+// Keeps the entries of the replaced archive that were not written anew.
+void TCompress::appendOldEntries(TWriter& out, const QString& oldArchive,
+                                 const QStringList& written, qint64& total) {
+    QFile old(oldArchive);
+    if (!old.open(QIODevice::ReadOnly))
+        throw TListoraError(
+            QStringLiteral("Cannot open %1\n%2").arg(oldArchive, old.errorString()));
+    try {
+        readMainHeader(old, false);
+    } catch (const TListoraError&) {
+        return; // not an archive: there is nothing to keep
+    }
+    std::vector<char> buffer(TByteInput::kBufferSize);
+    qint64 pos = kMainHeaderSize;
+    RArchiveEntry entry;
+    while (readEntry(old, pos, entry) == TEntryRead::ok) {
+        const qint64 next = entry.DataPosition + entry.CompressedSize;
+        if (!written.contains(entry.Name, Qt::CaseInsensitive)) {
+            if (!old.seek(pos)) throw TListoraError(old.errorString());
+            for (qint64 left = next - pos; left > 0;) {
+                const qint64 n =
+                    old.read(buffer.data(), std::min<qint64>(left, qint64(buffer.size())));
+                if (n <= 0)
+                    throw TListoraError(
+                        QStringLiteral("Cannot read %1\n%2").arg(oldArchive, old.errorString()));
+                out.write(buffer.data(), n);
+                left -= n;
+            }
+            total += entry.Size;
+            if (total > std::numeric_limits<qint32>::max())
+                throw TListoraError(QStringLiteral("The archive would hold too much data"));
+        }
+        pos = next;
+    }
+}
