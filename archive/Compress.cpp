@@ -374,6 +374,8 @@ void TCompress::CompressFiles(const QString& archiveName, const QStringList& fil
         throw TListoraError(kBadMethod);
 
     const QString archivePath = QFileInfo(archiveName).absoluteFilePath();
+    if (QFileInfo(archiveName).isDir())
+        throw TListoraError(kCannotCreate + QStringLiteral("\n") + archiveName);
     QString backup;
     if (QFileInfo::exists(archiveName)) {
         backup = backupName(archiveName);
