@@ -5,6 +5,7 @@
 #include "archive/Compress.h"
 #include "platform/Errors.h"
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
@@ -26,7 +27,19 @@ const char* methodLabel(int method) {
     return method >= 0 && method <= 3 ? labels[method] : "unknown";
 }
 
+// Fails on a file that is no archive, which listing alone would show empty.
+void checkHeader(const QString& archive) {
+    QFile file(archive);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TListoraError(QStringLiteral("Cannot open %1\n%2").arg(archive, file.errorString()));
+    const QByteArray header = file.read(archiveformat::kMainHeaderSize);
+    if (header.size() < archiveformat::kMainHeaderSize ||
+        !header.startsWith(QByteArray(archiveformat::kMagic, 5)))
+        throw TListoraError(QStringLiteral("Can't recognize compressed file header"));
+}
+
 int list(const QString& archive) {
+    checkHeader(archive);
     QList<RArchiveEntry> entries;
     TCompress().ScanArchive(archive, entries);
     print(QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
@@ -53,6 +66,17 @@ int list(const QString& archive) {
         packed += e.CompressedSize;
     }
     print(QStringLiteral("%1 %2 %3 entries\n").arg(total, 10).arg(packed, 10).arg(entries.size()));
+    const qint64 end = entries.isEmpty()
+                           ? archiveformat::kMainHeaderSize
+                           : entries.last().DataPosition + entries.last().CompressedSize;
+    const qint64 size = QFileInfo(archive).size();
+    if (end != size) {
+        std::fprintf(
+            stderr,
+            "listora-archive: %s: %lld bytes after the last entry are not a complete entry\n",
+            qPrintable(archive), static_cast<long long>(size - end));
+        return 1;
+    }
     return 0;
 }
 
