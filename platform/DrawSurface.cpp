@@ -34,23 +34,6 @@ TFont fontFromLogFont(const TLogFont& lf) {
 
 namespace {
 
-// A negative height is the character (em) height; a positive one is the
-// cell height, which holds the em height plus the internal leading.
-QFont toQFont(const TFont& font) {
-    QFont f(font.name());
-    f.setPixelSize(qMax(1, font.pixelSize()));
-    f.setBold(font.bold());
-    f.setItalic(font.italic());
-    f.setUnderline(font.underline());
-    f.setStrikeOut(font.strikeOut());
-    if (font.height() > 0) {
-        const double cell = QFontMetricsF(f).height();
-        if (cell > 0)
-            f.setPixelSize(qMax(1, int(std::lrint(font.height() * font.height() / cell))));
-    }
-    return f;
-}
-
 Qt::PenStyle toQtPenStyle(TPenStyle s) {
     switch (s) {
     case TPenStyle::Dash:
@@ -167,7 +150,7 @@ void TDrawSurface::SetBrush(const TBrush& brush) {
 
 void TDrawSurface::TextOut(int x, int y, const QString& text) {
     if (text.isEmpty()) return;
-    const QFont qf = toQFont(font_);
+    const QFont qf = toPixelFont(font_);
     const QFontMetricsF fm(qf);
     painter_.save();
     painter_.translate(x, y);

@@ -9,6 +9,11 @@
 
 namespace {
 
+// Underline and strike-out do not change advances.
+constexpr unsigned kShapeStyles = fsBold | fsItalic;
+
+} // namespace
+
 QFont toPixelFont(const TFont& font) {
     QFont f(font.name());
     f.setPixelSize(qMax(1, font.pixelSize()));
@@ -16,13 +21,13 @@ QFont toPixelFont(const TFont& font) {
     f.setItalic(font.italic());
     f.setUnderline(font.underline());
     f.setStrikeOut(font.strikeOut());
+    if (font.height() > 0) {
+        const double cell = QFontMetricsF(f).height();
+        if (cell > 0)
+            f.setPixelSize(qMax(1, int(std::lrint(font.height() * font.height() / cell))));
+    }
     return f;
 }
-
-// Underline and strike-out do not change advances.
-constexpr unsigned kShapeStyles = fsBold | fsItalic;
-
-} // namespace
 
 struct TQtTextMeasurer::Metrics {
     explicit Metrics(const QFont& f) : metrics(f) {
@@ -51,17 +56,17 @@ TQtTextMeasurer::TQtTextMeasurer() = default;
 TQtTextMeasurer::~TQtTextMeasurer() = default;
 
 std::size_t TQtTextMeasurer::KeyHash::operator()(const Key& k) const {
-    return qHash(k.name) ^ (std::size_t(k.pixelSize) << 4) ^ k.style;
+    return qHash(k.name) ^ (std::size_t(k.height) << 4) ^ k.style;
 }
 
 TQtTextMeasurer::Metrics& TQtTextMeasurer::metricsFor(const TFont& font) {
     // Layout measures many pieces in the same font in a row: check the last
     // font first without building a key.
     const unsigned style = font.style() & kShapeStyles;
-    if (last_ && font.pixelSize() == lastKey_.pixelSize && style == lastKey_.style &&
+    if (last_ && font.height() == lastKey_.height && style == lastKey_.style &&
         font.name() == lastKey_.name)
         return *last_;
-    Key key{font.name(), font.pixelSize(), style};
+    Key key{font.name(), font.height(), style};
     auto it = cache_.find(key);
     if (it == cache_.end())
         it = cache_.emplace(key, std::make_unique<Metrics>(toPixelFont(font))).first;
@@ -79,6 +84,18 @@ int TQtTextMeasurer::textWidth(const TFont& font, const QString& text) {
     return static_cast<int>(std::lrint(sum));
 }
 
+void TQtTextMeasurer::prefixWidths(const TFont& font, const QString& text,
+                                   std::vector<int>& widths) {
+    widths.assign(std::size_t(text.size()) + 1, 0);
+    if (text.isEmpty()) return;
+    Metrics& m = metricsFor(font);
+    double sum = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        sum += m.advance(text[i].unicode());
+        widths[std::size_t(i) + 1] = static_cast<int>(std::lrint(sum));
+    }
+}
+
 int TQtTextMeasurer::textHeight(const TFont& font, const QString&) {
     return metricsFor(font).height;
 }
@@ -86,6 +103,20 @@ int TQtTextMeasurer::textHeight(const TFont& font, const QString&) {
 int TFixedMeasurer::textWidth(const TFont& font, const QString& text) {
     const double w = double(text.size()) * font.pixelSize() * num_ / denom_;
     return static_cast<int>(std::lrint(w));
+}
+
+void TFixedMeasurer::prefixWidths(const TFont& font, const QString& text,
+                                  std::vector<int>& widths) {
+    widths.assign(std::size_t(text.size()) + 1, 0);
+    for (qsizetype i = 1; i <= text.size(); ++i)
+        widths[std::size_t(i)] =
+            static_cast<int>(std::lrint(double(i) * font.pixelSize() * num_ / denom_));
+}
+
+void ITextMeasurer::prefixWidths(const TFont& font, const QString& text, std::vector<int>& widths) {
+    widths.assign(std::size_t(text.size()) + 1, 0);
+    for (qsizetype i = 1; i <= text.size(); ++i)
+        widths[std::size_t(i)] = textWidth(font, text.left(i));
 }
 
 int TFixedMeasurer::textHeight(const TFont& font, const QString&) {

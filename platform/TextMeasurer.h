@@ -9,12 +9,23 @@
 #include <array>
 #include <memory>
 #include <unordered_map>
+#include <vector>
+
+class QFont;
+
+// The Qt font that draws and measures font: sized in pixels, a negative
+// height being the character (em) height and a positive one the cell
+// height (em plus internal leading), as Windows fonts are sized.
+QFont toPixelFont(const TFont& font);
 
 class ITextMeasurer {
 public:
     virtual ~ITextMeasurer() = default;
     virtual int textWidth(const TFont& font, const QString& text) = 0;
     virtual int textHeight(const TFont& font, const QString& text) = 0;
+    // widths[i] = textWidth of the first i characters, for i = 0..size: what
+    // finding a wrap position needs, in one pass where the measurer allows.
+    virtual void prefixWidths(const TFont& font, const QString& text, std::vector<int>& widths);
 };
 
 // Real font metrics (Qt, fonts applied by pixel size). Each font gets a
@@ -28,12 +39,13 @@ public:
     int textWidth(const TFont& font, const QString& text) override;
     // The font's line height (ascent + descent); the text does not matter.
     int textHeight(const TFont& font, const QString& text) override;
+    void prefixWidths(const TFont& font, const QString& text, std::vector<int>& widths) override;
 
 private:
     struct Metrics;
     struct Key {
         QString name;
-        int pixelSize = 0;
+        int height = 0;
         unsigned style = 0;
         bool operator==(const Key&) const = default;
     };
@@ -58,6 +70,7 @@ public:
         : num_(advanceNum), denom_(advanceDenom), extra_(extraHeight) {}
     int textWidth(const TFont& font, const QString& text) override;
     int textHeight(const TFont& font, const QString& text) override;
+    void prefixWidths(const TFont& font, const QString& text, std::vector<int>& widths) override;
 
 private:
     int num_;

@@ -12,10 +12,13 @@ TEST(QtTextMeasurer, ArialIsLiberationSansAtPixelSize) {
     const TFont arial("Arial", 10); // -13
     EXPECT_EQ(m.textHeight(arial, "x"), 15);
     EXPECT_EQ(m.textWidth(arial, ""), 0);
-    // Point-sized and cell-sized heights of the same magnitude measure alike.
+    // A positive height is the whole cell: smaller characters.
     TFont cell = arial;
-    cell.setHeight(13);
+    cell.setHeight(15);
+    EXPECT_EQ(m.textHeight(cell, "x"), 15);
     EXPECT_EQ(m.textWidth(cell, "Hello"), m.textWidth(arial, "Hello"));
+    cell.setHeight(13);
+    EXPECT_LT(m.textWidth(cell, "Hello World"), m.textWidth(arial, "Hello World"));
 }
 
 TEST(QtTextMeasurer, SumsUnroundedAdvancesAndRoundsOnce) {
