@@ -129,14 +129,14 @@ class TBitWriter {
 public:
     explicit TBitWriter(TByteOutput& out) : out_(out) {}
     // Writes the top `length` bits of the 16-bit `code`, first bit first.
-    void put(int length, unsigned code) {
-        for (int i = 0; i < length; ++i) {
-            pending_ = (pending_ << 1) | ((code >> (15 - i)) & 1u);
-            if (++count_ == 8) {
-                out_.put(static_cast<int>(pending_ & 0xff));
-                pending_ = 0;
-                count_ = 0;
-            }
+    void put(int length, unsigned code) { putTop(length, quint32(code & 0xffffu) << 16); }
+    // The same for up to 32 bits at the top of `code`.
+    void putTop(int length, quint32 code) {
+        pending_ = (pending_ << length) | (code >> (32 - length));
+        count_ += length;
+        while (count_ >= 8) {
+            count_ -= 8;
+            out_.put(static_cast<int>((pending_ >> count_) & 0xff));
         }
     }
     // A last partial byte keeps its bits high, padded with zeros.
@@ -148,7 +148,7 @@ public:
 
 private:
     TByteOutput& out_;
-    unsigned pending_ = 0;
+    quint64 pending_ = 0; // at most 7 + 32 bits are ever pending
     int count_ = 0;
 };
 
@@ -293,16 +293,18 @@ private:
     }
 
     void encodeChar(int c) {
-        unsigned code = 0;
+        // The path from the leaf up to the root, collected in the top bits.
+        // Kept in 32 bits: a skewed enough input can make codes longer than
+        // the 16 bits the classic coder had room for.
+        quint32 code = 0;
         int length = 0;
         int k = huff_.prnt[c + T];
-        // The path from the leaf up to the root, collected in the top bits.
         do {
             code >>= 1;
-            if (k & 1) code += 0x8000;
+            if (k & 1) code |= 0x80000000u;
             ++length;
         } while ((k = huff_.prnt[k]) != R);
-        bits_.put(length, code & 0xffff);
+        bits_.putTop(length, code);
         huff_.update(c);
     }
 
