@@ -31,6 +31,13 @@ TEST(QtTextMeasurer, SumsUnroundedAdvancesAndRoundsOnce) {
     const QString line(100, QChar('i'));
     EXPECT_EQ(m.textWidth(arial, line), std::lrint(100 * advance));
     EXPECT_NE(m.textWidth(arial, line), 100 * m.textWidth(arial, "i"));
+    // Prefix widths agree with measuring each prefix on its own.
+    const QString mixed = QStringLiteral("If x Then y = \u00e9t\u00e9 ' note");
+    std::vector<int> widths;
+    m.prefixWidths(arial, mixed, widths);
+    ASSERT_EQ(widths.size(), std::size_t(mixed.size()) + 1);
+    for (qsizetype i = 0; i <= mixed.size(); ++i)
+        EXPECT_EQ(widths[std::size_t(i)], m.textWidth(arial, mixed.left(i))) << i;
     // Characters outside Latin-1 are measured too, and twice the same.
     const QString greek = QStringLiteral("\u03b1\u03b2\u03b3");
     EXPECT_GT(m.textWidth(arial, greek), 0);
