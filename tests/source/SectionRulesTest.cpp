@@ -1,109 +1,101 @@
+#include "SourceTestSupport.h"
+
 #include "source/SectionRules.h"
 
 #include <gtest/gtest.h>
 
-TEST(SectionRules, CommentCutRespectsQuotesAndTheLastTwoPositions) {
-    EXPECT_EQ(CutComment("' Public Sub Old()"), "");
-    EXPECT_EQ(CutComment("x = \"it's\" ' note"), "x = \"it's\" ");
-    EXPECT_EQ(CutComment("x = 1 'ab"), "x = 1 ");
-    EXPECT_EQ(CutComment("x = 1 'a"), "x = 1 'a");
-    EXPECT_EQ(CutComment("x = 1 '"), "x = 1 '");
-    EXPECT_EQ(CutComment("x '"), "x '");
-    EXPECT_EQ(CutComment("'"), "'");
-    EXPECT_EQ(CutComment(""), "");
-    EXPECT_EQ(CutComment("s = \"\"\"\" ' doubled quotes"), "s = \"\"\"\" ");
-    EXPECT_EQ(CutComment("s = \"unterminated ' text"), "s = \"unterminated ' text");
+TEST(SectionRules, CommentCutKeepsQuotedApostrophesAndTheLastTwoPositions) {
+    const std::pair<const char*, const char*> cuts[] = {{"' Public Sub Old()", ""},
+                                                        {"x = \"it's\" ' note", "x = \"it's\" "},
+                                                        {"x = 1 'ab", "x = 1 "},
+                                                        {"x = 1 'a", "x = 1 'a"},
+                                                        {"'", "'"},
+                                                        {"s = \"\"\"\" ' doubled", "s = \"\"\"\" "},
+                                                        {"s = \"open ' x", "s = \"open ' x"}};
+    for (const auto& [line, cut] : cuts)
+        EXPECT_EQ(CutComment(line), cut) << line;
 }
 
-TEST(SectionRules, ProcedureTestsAcceptDeclarationsOnly) {
-    // Starts of sections.
-    for (const char* line : {"Function Bar (a)", "Public Function Foo$(ByVal x As Integer)",
-                             "Private Function Calc() As Long", "Friend Function Make() As Object"})
-        EXPECT_TRUE(IsFunctionStart(line)) << line;
-    for (const char* line : {"Property Get Count() As Long", "Public Property Let Value(v)",
-                             "Private Property Get Item(i) As Variant",
-                             "Friend Property Get Inner() As Long", "Property Set Thing(o)"})
-        EXPECT_TRUE(IsPropertyStart(line)) << line;
-    for (const char* line : {"Sub Main ()", "Private Sub Form_Load ()", "Public Sub Go()",
-                             "Friend Sub Reset()", "Static Sub  Odd()"})
-        EXPECT_TRUE(IsSubStart(line)) << line;
-
-    // Not starts: Static procedures, Set properties with a scope, Declare
-    // lines, calls and ends, indented code.
-    for (const char* line : {"Static Function Baz()", "Public Static Function Qux()",
-                             "Private Declare Function X Lib \"a\"", "Declare Function X Lib \"a\"",
-                             "Public Declare Function GetTick Lib \"kernel32\" () As Long",
-                             "End Function ", "    x = Function (1)", "Exit Function", ""})
-        EXPECT_FALSE(IsFunctionStart(line)) << line;
-    for (const char* line : {"Public Property Set Font(f)", "Friend Property Set Font(f)",
-                             "End Property ", "Dim Property As Long"})
-        EXPECT_FALSE(IsPropertyStart(line)) << line;
-    for (const char* line : {"Static Sub Tick()", "Declare Sub Sleep Lib \"kernel32\" (ByVal n&)",
-                             "Private Declare Sub Sleep Lib \"k\" ()", "End Sub ",
-                             "    GoSub Label ", "Private Subtotal As Long"})
-        EXPECT_FALSE(IsSubStart(line)) << line;
-
-    // Positions count from 1 and the key need only begin within the limit.
-    EXPECT_TRUE(KeyStartsWithin("1234567890Sub ", "Sub ", 11));
-    EXPECT_FALSE(KeyStartsWithin("1234567890Sub ", "Sub ", 10));
+TEST(SectionRules, ProcedureTests) {
+    // F: Function test, P: Property test, S: Sub test, -: none.
+    const std::pair<const char*, char> lines[] = {
+        {"Function Bar (a)", 'F'},
+        {"Public Function Foo$(ByVal x As Integer)", 'F'},
+        {"Friend Function Make() As Object", 'F'},
+        {"    Private Function Indented() As Long", 'F'},
+        {"Property Get Count() As Long", 'P'},
+        {"Private Property Let Value(v)", 'P'},
+        {"Friend Property Get Inner() As Long", 'P'},
+        {"Property Set Thing(o)", 'P'},
+        {"Sub Main ()", 'S'},
+        {"Private Sub Form_Load ()", 'S'},
+        {"Friend Sub Reset()", 'S'},
+        {"Static Sub  Odd()", 'S'}, // " Sub  " within the first 10
+        {"Static Function Baz()", '-'},
+        {"Public Static Function Qux()", '-'},
+        {"Static Sub Tick()", '-'},
+        {"Public Property Set Font(f)", '-'},
+        {"Declare Function X Lib \"a\"", '-'},
+        {"Private Declare Function X Lib \"a\"", '-'},
+        {"Public Declare Function GetTick Lib \"kernel32\" () As Long", '-'},
+        {"Private Declare Sub Sleep Lib \"k\" ()", '-'},
+        {"End Function ", '-'},
+        {"End Sub ", '-'},
+        {"    GoSub Label ", '-'},
+        {"        Private Sub TooDeep()", '-'},
+        {"Dim Property As Long", '-'}};
+    for (const auto& [line, kind] : lines) {
+        const QString text = QString::fromLatin1(line);
+        const char found = IsFunctionStart(text)   ? 'F'
+                           : IsPropertyStart(text) ? 'P'
+                           : IsSubStart(text)      ? 'S'
+                                                   : '-';
+        EXPECT_EQ(found, kind) << line;
+    }
 }
 
-TEST(SectionRules, SectionNamesKeepTheirBlanksAndLoseTypeCharacters) {
-    auto name = [](const char* text, bool isSub) { return SectionNameOf(text, isSub); };
-    EXPECT_EQ(name("Private Sub Form_Load ()", true).Name, " Form_Load ");
-    EXPECT_EQ(name("Sub Main ()", true).Name, " Main ");
-    EXPECT_EQ(name("Sub Main ()", true).ReturnType, "");
-    EXPECT_EQ(name("Sub Declarations", true).Name, "");
-
-    const RSectionName foo = name("Public Function Foo$(ByVal x As Integer)", false);
-    EXPECT_EQ(foo.Name, " Foo");
-    EXPECT_EQ(foo.ReturnType, "String");
-    const RSectionName vb3 = name("Function Bar% (a)", false);
-    EXPECT_EQ(vb3.Name, " Bar ");
-    EXPECT_EQ(vb3.ReturnType, "Integer");
-    EXPECT_EQ(name("Function A&()", false).ReturnType, "Long");
-    EXPECT_EQ(name("Function A!()", false).ReturnType, "Single");
-    EXPECT_EQ(name("Function A#()", false).ReturnType, "Double");
-    EXPECT_EQ(name("Function A@()", false).ReturnType, "Currency");
-    EXPECT_EQ(name("Function A()", false).ReturnType, "Variant");
-
-    const RSectionName count = name("Property Get Count() As Long", false);
-    EXPECT_EQ(count.Name, " Get Count");
-    EXPECT_EQ(count.ReturnType, "Long");
-    EXPECT_EQ(name("Public Property Get Item(ByVal i As Long) As Widget", false).Name, " Get Item");
-    EXPECT_EQ(name("Friend Property Get Inner() As Long", false).Name, " Get Inner");
-    EXPECT_EQ(name("Private Property Let Value(ByVal v As Long)", false).ReturnType, "Variant");
-    EXPECT_EQ(name("Private Function F(a() As Long, Optional b = (1)) As Byte()", false).ReturnType,
-              "Byte()");
-    EXPECT_EQ(name("Friend Function Make(ByVal s As String) As cItem", false).Name, " Make");
-    EXPECT_EQ(name("Function Wrapped(a As Long, _", false).ReturnType, "Variant");
-    EXPECT_EQ(name("Function NoParens As Long", false).Name, "");
-    EXPECT_EQ(name("(", false).Name, "");
+TEST(SectionRules, SectionNamesAndReturnTypes) {
+    // Names keep the blank that ends the keyword prefix and any blank
+    // before "("; a type character becomes the return type.
+    const std::tuple<const char*, bool, const char*, const char*> names[] = {
+        {"Private Sub Form_Load ()", true, " Form_Load ", ""},
+        {"Sub Declarations", true, "", ""},
+        {"Public Function Foo$(ByVal x As Integer)", false, " Foo", "String"},
+        {"Function Bar% (a)", false, " Bar ", "Integer"},
+        {"Function A&()", false, " A", "Long"},
+        {"Function A!()", false, " A", "Single"},
+        {"Function A#()", false, " A", "Double"},
+        {"Function A@()", false, " A", "Currency"},
+        {"Function A()", false, " A", "Variant"},
+        {"Property Get Count() As Long", false, " Get Count", "Long"},
+        {"Public Property Get Item(ByVal i As Long) As Widget", false, " Get Item", "Widget"},
+        {"Friend Property Get Inner() As Long", false, " Get Inner", "Long"},
+        {"Static Property Get Kept() As Long", false, " Get Kept", "Long"},
+        {"Private Property Let Value(ByVal v As Long)", false, " Let Value", "Variant"},
+        {"Private Function F(a() As Long, Optional b = (1)) As Byte()", false, " F", "Byte()"},
+        {"Function Wrapped(a As Long, _", false, " Wrapped", "Variant"},
+        {"Function NoParens As Long", false, "", "Long"},
+        {"(", false, "", "Variant"}};
+    for (const auto& [text, isSub, name, type] : names) {
+        const RSectionName got = SectionNameOf(QString::fromLatin1(text), isSub);
+        EXPECT_EQ(got.Name, name) << text;
+        EXPECT_EQ(got.ReturnType, type) << text;
+    }
 }
 
 TEST(SectionRules, FormHeaderSkipBalancesNestedBlocks) {
-    const QStringList vb6 = {"VERSION 5.00",
-                             "Begin VB.Form Form1",
-                             "   Caption         =   \"Form1\"",
-                             "   BeginProperty Font ",
-                             "      Name            =   \"Arial\"",
-                             "   EndProperty",
-                             "   Begin VB.CommandButton Command1 ",
-                             "      Enabled         =   0   'False",
-                             "   End",
-                             "End",
-                             "Attribute VB_Name = \"Form1\"",
-                             "Private Sub Command1_Click()"};
-    const RFormHeader header = SkipFormHeader(vb6);
-    EXPECT_EQ(header.CodeStart, 10);
-    EXPECT_EQ(header.BlockCount, 3);
-
-    const QStringList unbalanced = {"VERSION 2.00", "Begin Form Main", "   Caption = \"x\""};
-    EXPECT_EQ(SkipFormHeader(unbalanced).CodeStart, 3);
+    const QStringList form = {"VERSION 5.00",
+                              "Begin VB.Form Form1",
+                              "   BeginProperty Font ",
+                              "      Name = \"Arial\"",
+                              "   EndProperty",
+                              "   Begin VB.CommandButton Command1 ",
+                              "      Enabled = 0   'False",
+                              "   End",
+                              "End",
+                              "Attribute VB_Name = \"Form1\""};
+    EXPECT_EQ(SkipFormHeader(form).CodeStart, 9);
+    EXPECT_EQ(SkipFormHeader(form).BlockCount, 3);
+    EXPECT_EQ(SkipFormHeader({"VERSION 2.00", "Begin Form Main", "x"}).CodeStart, 3);
     EXPECT_EQ(SkipFormHeader({}).CodeStart, 0);
-
-    EXPECT_TRUE(HasDescriptionBlock(".FRM"));
-    EXPECT_TRUE(HasDescriptionBlock(".CTL"));
-    EXPECT_TRUE(HasDescriptionBlock(".DSR"));
-    EXPECT_FALSE(HasDescriptionBlock(".CLS"));
 }

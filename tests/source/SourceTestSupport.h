@@ -9,48 +9,40 @@
 #include <ostream>
 #include <vector>
 
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
-class TRecordingProgress : public IProgress {
-public:
+struct TRecordingProgress : IProgress {
     void showProgress(const QString& text, int percent) override {
         if (!text.isEmpty()) statuses << text;
         percents.push_back(percent);
     }
     void showStatus(const QString& text) override { statuses << text; }
     void processPendingMessages() override { ++pumps; }
-
     QStringList statuses;
     std::vector<int> percents;
     int pumps = 0;
 };
 
 // Installs itself as the message service for its lifetime.
-class TRecordingMessages : public IMessageService {
-public:
+struct TRecordingMessages : IMessageService {
     TRecordingMessages() { setMessageService(this); }
     ~TRecordingMessages() override { setMessageService(nullptr); }
     void show(TMessageKind kind, const QString&, const QString& text) override {
-        kinds.push_back(kind);
-        texts << text;
+        texts << (kind == TMessageKind::Error ? "error: " : "other: ") + text;
     }
     bool askYesNo(const QString&, const QString&) override { return false; }
-
-    std::vector<TMessageKind> kinds;
     QStringList texts;
 };
 
-struct TRecordedNode {
-    int parent;
-    QString caption;
-    TSourceNodeData data;
-    int image;
-    int stateImage;
-};
-
-class TRecordingTree : public ISourceTree {
-public:
+struct TRecordingTree : ISourceTree {
+    struct Node {
+        int parent;
+        QString caption;
+        TSourceNodeData data;
+        int image, stateImage;
+    };
     void clear() override { nodes.clear(); }
     void beginUpdate() override { ++updating; }
     void endUpdate() override { --updating; }
@@ -59,21 +51,16 @@ public:
         nodes.push_back({parent, caption, data, image, stateImage});
         return static_cast<NodeId>(nodes.size() - 1);
     }
-
-    std::vector<TRecordedNode> nodes;
+    std::vector<Node> nodes;
     int updating = 0;
 };
 
-// A scratch folder with helpers to lay out project files.
-class TScratch {
-public:
-    QString path(const QString& relative) const { return dir_.filePath(relative); }
-    // Writes bytes as given (no line-ending translation).
+// A scratch folder; write() stores bytes as given and returns the path.
+struct TScratch {
+    QString path(const QString& relative) const { return dir.filePath(relative); }
     QString write(const QString& relative, const QByteArray& bytes) const;
-
-private:
-    QTemporaryDir dir_;
+    QTemporaryDir dir;
 };
 
-// CR LF joined lines, each ending in CR LF.
+// The lines, each ended by CR LF.
 QByteArray crlf(const QStringList& lines);
