@@ -362,11 +362,13 @@ void TCompress::expandEntry(QFile& archive, const RArchiveEntry& entry, const QS
         output.setFileTime(date, QFileDevice::FileModificationTime);
     if (!output.commit())
         throw TListoraError(QStringLiteral("Cannot create %1\n%2").arg(path, output.errorString()));
-    if (entry.Attributes & kReadOnly) {
-        QFile::setPermissions(path,
-                              QFile::permissions(path) & ~(QFile::WriteOwner | QFile::WriteUser |
-                                                           QFile::WriteGroup | QFile::WriteOther));
-    }
+    // The replaced file's permissions carry over; the entry's mark decides.
+    const QFile::Permissions permissions = QFile::permissions(path);
+    if (entry.Attributes & kReadOnly)
+        QFile::setPermissions(path, permissions & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                    QFile::WriteGroup | QFile::WriteOther));
+    else if (!(permissions & QFile::WriteOwner))
+        QFile::setPermissions(path, permissions | QFile::WriteOwner | QFile::WriteUser);
 }
 
 void TCompress::CompressFiles(const QString& archiveName, const QStringList& fileList, int method) {

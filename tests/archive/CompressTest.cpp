@@ -433,6 +433,13 @@ TEST_F(ArchiveTest, ChecksFreeSpaceAndKeepsAttributes) {
     EXPECT_FALSE(QFile::exists(path("out/big.txt")));
     EXPECT_FALSE(QFileInfo(path("out/ro.txt")).permissions() & QFile::WriteOwner);
 
+    // Expanded over by a writable entry, it becomes writable again.
+    put("rw.dat", archive({stored("ro.txt", "writable")}));
+    c.ExpandFiles(path("rw.dat"));
+    EXPECT_TRUE(QFileInfo(path("out/ro.txt")).permissions() & QFile::WriteOwner);
+    EXPECT_EQ(readFile(path("out/ro.txt")), "writable");
+    QFile::setPermissions(path("out/ro.txt"), QFile::ReadOwner);
+
     // Stored back, a read-only file keeps its mark.
     c.CompressFiles(path("ro.dat"), {path("out/ro.txt")}, cmNone);
     EXPECT_EQ(scan(path("ro.dat")).value(0).Attributes & 0x01, 0x01);
