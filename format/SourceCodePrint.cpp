@@ -1,5 +1,9 @@
 #include "format/SourceCodePrint.h"
 
+TSourceCodePrint::TSourceCodePrint(IProgress* progress) : progress_(progress) {}
+
+TSourceCodePrint::~TSourceCodePrint() = default;
+
 bool TSourceCodePrint::LoadSettings() {
     ::LoadSettings(Settings, [this](bool twoPage) {
         BracketAreaWidth = bracketAreaWidth(Settings);

@@ -1,15 +1,25 @@
 #pragma once
-// The listing formatter: turns marked source into recorded pages according
-// to the settings. One formatter serves one build; the next build gets a
-// fresh one, so its page store and layout state start empty.
+// The listing formatter: turns marked source into recorded pages. One
+// formatter serves one build; the main window replaces it before the next.
+// Its layout state lives here, in one place, read and written by the page
+// frame, the line output and the separators.
 #include "format/ListingSettings.h"
 #include "render/PageStorage.h"
 
 #include <QString>
+#include <QStringList>
+
+class IGauge;
+class IProgress;
+class TSourceMgt;
+class TVirtCanvas;
+struct RFile;
 
 class TSourceCodePrint {
 public:
-    TSourceCodePrint() = default;
+    // progress may be null: nothing is reported then.
+    explicit TSourceCodePrint(IProgress* progress = nullptr);
+    ~TSourceCodePrint();
     TSourceCodePrint(const TSourceCodePrint&) = delete;
     TSourceCodePrint& operator=(const TSourceCodePrint&) = delete;
 
@@ -17,14 +27,51 @@ public:
     // turns the page store's pages to match the layout. Throws
     // TListoraError for a stored byte setting outside 0..255.
     bool LoadSettings();
+    // Default drawing state of new pages.
+    void SetPageDefaults(const TFont& font, const TPen& pen, const TBrush& brush);
+
+    // The builds. Each expects a fresh formatter whose store holds only its
+    // first, empty page.
+    void BuildProject(RFile* firstFile, TSourceMgt& analyzer);
+    void BuildFromFile(const QString& fileName, IGauge* gauge);
+    void BuildFromLines(const QStringList& lines, IGauge* gauge);
+    void BuildPlain(const QStringList& lines, IGauge* gauge);
+
+    // Code lines.
+    void PrintCodeLine(const QString& line, const QString& fontName, bool continuation,
+                       bool inComment, int prevIndent, int prevWrap, int reservedWidth);
+    int FindWrapPosition(const QString& line, const QString& fontName);
+
+    // Page frame.
+    void ConvertMargins();
+    void DrawFrame();
+    void NewPage();
+    void AddNamedPage();
+    // Advances CurrentY by one line of the given height (plus the line gap)
+    // and moves to the next column or page when the column is full.
+    void AdvanceLine(int lineHeight);
+    // The right half of the sheet, or a new page (right half, one-page
+    // layout); CurrentY restarts at TextTop.
+    void NextColumn();
+
+    // Procedure headings and separators.
+    void ProcHeading(const QString& line);
+    void FileSeparator(const RFile& file);
+    void KeepOffBottomQuarter();
+
+    TVirtCanvas& Canvas() { return Pages.Canvas(); }
+    // The date shown by "%d" (today's in the user's short format, unless a
+    // caller fixes it, as tests do).
+    void SetDateText(const QString& text) { dateText_ = text; }
 
     TListingSettings Settings;
     TPageStorage Pages;
 
-    // Layout state, in page units (1/96 inch) unless said otherwise.
+    // Layout state, in page units.
     int PageNumber = 0;
     int CurrentX = 0;
     int CurrentY = 0;
+    int PrevLineY = 0;
     int LeftColumnX = 0;
     int RightColumnX = 0;
     int ColumnWidth = 0;
@@ -35,9 +82,45 @@ public:
     int BracketAreaWidth = 0;
     QString CurrentFileName;
     QString CurrentProcName;
-
-    // The margins have been converted to page units in this build.
+    int LineIndex = 0;
+    QString CurrentLine;
     bool MarginsConverted = false;
-    // Set while comment shadow boxes print their lines: no wrap indicator.
     bool SuppressIndicator = false;
+    // The margins in page units once converted (left, top, right, bottom).
+    int MarginL = 0, MarginT = 0, MarginR = 0, MarginB = 0;
+    // Title of the job (project path or clipboard), for the reports.
+    QString JobTitle;
+
+private:
+    enum class TBuildKind { Project, Lines, Plain };
+
+    void drawOnePageFrame();
+    void drawTwoPageFrame();
+    void drawShading();
+    // Shrinks font by 2 points while text is wider than a column (once per
+    // call) and selects it; returns its height.
+    int fitFont(TFont& font, const QString& text);
+    QString expandHeader(const QString& templ, int pageNumber) const;
+
+    void walkLines(const QStringList& lines, TBuildKind kind, IGauge* gauge);
+    void runPipeline(const QStringList& lines, TBuildKind kind);
+    void reportLineProgress(int index, int count, int step, IGauge* gauge);
+    QStringList collectFileLines(const RFile& file) const;
+    void drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn, bool columnChanged);
+
+    // Points where brackets, comment shadows, inline commands and reports
+    // join the build.
+    void printTitlePage();
+    void reserveTableOfContents();
+    void printTableOfContents();
+    void buildFunctionIndex();
+    void recordBracketLine(const QString& line);
+    void finishBrackets();
+    void writeBracketDump(const QString& fileName);
+    int shadowComment(const QStringList& lines);
+    bool inlineCommand(const QString& line);
+    void recordProcPage();
+
+    IProgress* progress_;
+    QString dateText_;
 };

@@ -189,7 +189,15 @@ QString TIniFile::windowsDirectory() {
     return dir;
 }
 
+namespace {
+QString settingsOverride;
+} // namespace
+
+void TIniFile::setSettingsFileOverride(const QString& path) { settingsOverride = path; }
+
 QString TIniFile::resolve(const QString& fileName) {
+    if (!settingsOverride.isEmpty() && fileName.compare(kSettingsFileName, Qt::CaseInsensitive) == 0)
+        return settingsOverride;
     if (fileName.contains(u'/') || fileName.contains(u'\\'))
         return QString(fileName).replace(u'\\', u'/');
     return windowsDirectory() + u'/' + fileName;

@@ -28,6 +28,9 @@ public:
     static QString windowsDirectory();
     // Resolves a bare name into windowsDirectory(); other names are kept.
     static QString resolve(const QString& fileName);
+    // Makes the bare name "Listora.INI" stand for path (the batch command's
+    // --settings); an empty path restores the config folder.
+    static void setSettingsFileOverride(const QString& path);
 
     // Test seam: the next write fails at its final step (as a full disk or
     // a refused rename would), without touching the existing file.

@@ -9,6 +9,7 @@
 #include "settings/FontRegistry.h"
 
 #include <cmath>
+#include <limits>
 #include <new>
 
 namespace {
@@ -297,6 +298,16 @@ int TVirtCanvas::TextWidthInFont(const QString& text, const QString& fontName) c
     return textMeasurer().textWidth(f ? *f : font_, text);
 }
 
+void TVirtCanvas::PrefixWidths(const QString& text, std::vector<int>& widths) const {
+    textMeasurer().prefixWidths(font_, text, widths);
+}
+
+void TVirtCanvas::PrefixWidthsInFont(const QString& text, const QString& fontName,
+                                     std::vector<int>& widths) const {
+    const TFont* f = fontregistry::find(fontName);
+    textMeasurer().prefixWidths(f ? *f : font_, text, widths);
+}
+
 int TVirtCanvas::TextHeightInFont(const QString& text, const QString& fontName) const {
     const TFont* f = fontregistry::find(fontName);
     return textMeasurer().textHeight(f ? *f : font_, text);
@@ -565,9 +576,10 @@ void TVirtCanvas::playText(IDrawSurface& target, const TCanvasCommand& c, double
 }
 
 void TVirtCanvas::playWatermark(IDrawSurface& target, const TCanvasCommand& c, bool printing) {
-    const int w = c.X1, h = c.Y1, left = c.X2, top = c.Y2;
-    const int d = roundEven(std::sqrt(double(w) * w + double(h) * h));
-    const int a = w == 0 ? 45 : roundEven(std::atan(double(h) / w) * 180.0 / kWatermarkPi);
+    const double w = c.X1, h = c.Y1, top = c.Y2;
+    const int left = c.X2;
+    const int d = roundClamped(std::sqrt(w * w + h * h));
+    const int a = c.X1 == 0 ? 45 : roundClamped(std::atan(h / w) * 180.0 / kWatermarkPi);
 
     const int dpi = target.GetDeviceCaps(dcLogPixelsY);
     TLogFont lf;
@@ -588,13 +600,14 @@ void TVirtCanvas::playWatermark(IDrawSurface& target, const TCanvasCommand& c, b
 
     const int tw = target.TextWidth(c.Text);
     const int th = target.TextHeight(c.Text);
-    const int lead = d > tw ? roundEven((d - tw) * 0.5) : 1000;
-    int y = roundEven(h - std::sin(a * kWatermarkPi / 180.0) * lead) - th + top;
+    const int lead = d > tw ? roundClamped((double(d) - tw) * 0.5) : 1000;
+    int y = roundClamped(double(roundClamped(h - std::sin(a * kWatermarkPi / 180.0) * lead)) - th +
+                         top);
     // The height of the default 8-point font at the screen's resolution.
     const int f = roundEven(8.0 * kScreenDpi / 72.0);
-    int x = roundEven((pageHeight_ - y - 2 * top) * a / 45.0 - f);
-    y += 2 * f;
-    if (y > pageHeight_) y = pageHeight_ - top;
+    int x = roundClamped((double(pageHeight_) - y - 2 * top) * a / 45.0 - f);
+    y = roundClamped(double(y) + 2 * f);
+    if (y > pageHeight_) y = roundClamped(double(pageHeight_) - top);
     if (x < left) x = left;
     target.TextOut(x, y, c.Text);
     target.SetFont(font_);

@@ -124,6 +124,11 @@ public:
     int TextWidthInFont(const QString& text, const QString& fontName) const;
     int TextHeightInFont(const QString& text, const QString& fontName) const;
     int FontHeight() const { return font_.height(); }
+    // widths[i] = width of the first i characters, in the current font or in
+    // a registered one.
+    void PrefixWidths(const QString& text, std::vector<int>& widths) const;
+    void PrefixWidthsInFont(const QString& text, const QString& fontName,
+                            std::vector<int>& widths) const;
 
     const TFont& CurrentFont() const { return font_; }
     const TPen& CurrentPen() const { return pen_; }

@@ -1,0 +1,265 @@
+// listora-print: the batch command. Lays out a Visual Basic project, a
+// source file or text on standard input exactly as the desktop program
+// does, and writes the pages to a PDF or PNG files.
+#include "format/SourceCodePrint.h"
+#include "platform/Errors.h"
+#include "platform/IniFile.h"
+#include "platform/Progress.h"
+#include "render/PageOutput.h"
+#include "source/ProjectLoader.h"
+#include "source/SourceMgt.h"
+#include "source/TextDecoding.h"
+
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const char* kHelp = R"(Lays out Visual Basic source as a printed listing and writes the pages.
+
+INPUT is a project (.VBP or .MAK: every section is printed unless --select
+says otherwise), a single source file (.BAS, .FRM, .CLS, .TXT, ...), or "-"
+for text on standard input (laid out like clipboard text).
+
+Settings are read from Listora.INI in the per-user config folder
+($XDG_CONFIG_HOME/Listora), as the desktop program reads them, or from the
+file given with --settings.
+
+Examples:
+  listora-print Project1.vbp -o listing.pdf
+  listora-print Project1.vbp --outline
+  listora-print Project1.vbp --select Form1.frm:cmdOpen_Click --select Module1.bas:* -o part.pdf
+  listora-print Module1.bas --png pages/
+  cat notes.txt | listora-print - -o notes.pdf)";
+
+void err(const QString& text) {
+    std::fprintf(stderr, "listora-print: %s\n", text.toLocal8Bit().constData());
+}
+
+void out(const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+// Status lines on standard error once a job has run for a while, so short
+// jobs stay quiet and long ones show they are alive.
+class TStderrProgress : public IProgress {
+public:
+    TStderrProgress() { clock_.start(); }
+    void showProgress(const QString& text, int percent) override {
+        if (!text.isEmpty()) status_ = text;
+        if (clock_.elapsed() < 1000 || (percent == lastPercent_ && text.isEmpty())) return;
+        lastPercent_ = percent;
+        if (!status_.isEmpty()) err(QStringLiteral("%1 (%2%)").arg(status_).arg(percent));
+    }
+    void showStatus(const QString& text) override { status_ = text; }
+    void processPendingMessages() override {}
+
+private:
+    QElapsedTimer clock_;
+    QString status_;
+    int lastPercent_ = -1;
+};
+
+struct TSelection {
+    QString file;
+    QString section;
+};
+
+bool isProjectFile(const QString& path) {
+    const QString ext = QFileInfo(path).suffix().toUpper();
+    return ext == "VBP" || ext == "MAK";
+}
+
+// Marks every section, or only those the selections name.
+int applySelections(TSourceMgt& sources, const QList<TSelection>& selections) {
+    int matched = 0;
+    for (RFile* file = sources.FirstFile(); file && file->Next; file = file->Next) {
+        const bool all = selections.isEmpty();
+        file->Marked = all;
+        for (RFunction* f = file->Functions; f && f->Next; f = f->Next) {
+            bool mark = all;
+            for (const TSelection& s : selections) {
+                if (file->FileName.compare(s.file, Qt::CaseInsensitive) != 0) continue;
+                if (s.section == "*" || f->Name.trimmed() == s.section.trimmed()) mark = true;
+            }
+            f->Marked = mark;
+            matched += mark && !all;
+        }
+        if (!all && !(file->Functions && file->Functions->Next)) {
+            for (const TSelection& s : selections) {
+                if (file->FileName.compare(s.file, Qt::CaseInsensitive) == 0 && s.section == "*") {
+                    file->Marked = true;
+                    ++matched;
+                }
+            }
+        }
+    }
+    return matched;
+}
+
+void printOutline(TSourceMgt& sources) {
+    for (RFile* file = sources.FirstFile(); file && file->Next; file = file->Next) {
+        out(QStringLiteral("%1\t%2\t%3\t%4 lines")
+                .arg(file->DisplayName, file->Path, file->Ext)
+                .arg(file->LineCount));
+        for (RFunction* f = file->Functions; f && f->Next; f = f->Next) {
+            out(QStringLiteral("  %1\tline %2\t%3 lines\t%4\t%5")
+                    .arg(f->Name)
+                    .arg(f->StartLine + 1)
+                    .arg(f->SectionLines)
+                    .arg(f->IsSub ? QStringLiteral("Sub") : f->ReturnType)
+                    .arg(f->Marked ? QStringLiteral("marked") : QStringLiteral("unmarked")));
+        }
+    }
+}
+
+QStringList readStandardInput(int codePage) {
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw TListoraError(QStringLiteral("cannot read standard input"));
+    return SplitSourceLines(DecodeSourceBytes(in.readAll(), codePage));
+}
+
+int run(const QCommandLineParser& args) {
+    const QStringList positional = args.positionalArguments();
+    if (positional.size() != 1) {
+        err(QStringLiteral("expected one INPUT (see --help)"));
+        return 2;
+    }
+    const QString input = positional.first();
+    const bool outline = args.isSet("outline");
+    const bool countOnly = args.isSet("count");
+    if (!outline && !countOnly && !args.isSet("o") && !args.isSet("png")) {
+        err(QStringLiteral("say where the pages go: -o OUT.pdf or --png DIR (see --help)"));
+        return 2;
+    }
+    if (args.isSet("settings")) {
+        const QString settings = QFileInfo(args.value("settings")).absoluteFilePath();
+        if (!QFileInfo(settings).isFile()) {
+            err(QStringLiteral("settings file %1 does not exist").arg(settings));
+            return 1;
+        }
+        TIniFile::setSettingsFileOverride(settings);
+    }
+    QList<TSelection> selections;
+    for (const QString& s : args.values("select")) {
+        const qsizetype colon = s.indexOf(':');
+        if (colon <= 0) {
+            err(QStringLiteral("--select takes FILE:PROCEDURE, not \"%1\"").arg(s));
+            return 2;
+        }
+        selections.append({s.left(colon), s.mid(colon + 1)});
+    }
+
+    TStderrProgress progress;
+    TSourceCodePrint formatter(&progress);
+    formatter.LoadSettings();
+    formatter.SetPageDefaults(TFont(QStringLiteral("Arial"), 10), TPen{},
+                              TBrush{clWhite, TBrushStyle::Solid});
+    const int codePage = formatter.Settings.CodePage;
+    TSourceMgt sources(&progress, codePage);
+
+    if (input == "-") {
+        if (outline) {
+            err(QStringLiteral("--outline needs a project or a source file"));
+            return 2;
+        }
+        formatter.CurrentProcName = QStringLiteral("ClipBoard Print");
+        formatter.CurrentFileName = QStringLiteral("Clipboard Print");
+        formatter.BuildFromLines(readStandardInput(codePage), nullptr);
+    } else {
+        if (!QFileInfo::exists(input)) {
+            err(QStringLiteral("%1: no such file").arg(input));
+            return 1;
+        }
+        if (!IsASCIIFile(input) || !IsBelowSizeLimit(input)) {
+            err(QStringLiteral("The file chosen (%1) is either not a text file or over 200K. It "
+                               "cannot be processed.")
+                    .arg(input));
+            return 1;
+        }
+        if (isProjectFile(input)) {
+            QString jobTitle;
+            if (!LoadProjectFile(sources, input, jobTitle)) {
+                err(QStringLiteral("%1: This is Not a Valid VB Project File.").arg(input));
+                return 1;
+            }
+            formatter.JobTitle = jobTitle;
+            sources.AnalyzeProject();
+        } else {
+            RFile* file = sources.AddFile();
+            file->Path = QFileInfo(input).absoluteFilePath();
+            file->FileName = QFileInfo(input).fileName();
+            file->DisplayName = file->FileName;
+            file->Ext = "." + QFileInfo(input).suffix().toUpper();
+            formatter.JobTitle = file->Path;
+            if (outline) {
+                sources.LoadFileText(*file);
+                sources.AnalyzeFile(*file);
+            }
+        }
+        if (applySelections(sources, selections) == 0 && !selections.isEmpty()) {
+            err(QStringLiteral("--select matched no section (see --outline)"));
+            return 1;
+        }
+        if (outline) {
+            printOutline(sources);
+            return 0;
+        }
+        if (isProjectFile(input))
+            formatter.BuildProject(sources.FirstFile(), sources);
+        else
+            formatter.BuildFromFile(input, nullptr);
+    }
+
+    TPageStorage& pages = formatter.Pages;
+    if (args.isSet("o")) WritePagesToPdf(pages, args.value("o"));
+    if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), args.value("dpi").toInt());
+    out(QStringLiteral("%1 Pages").arg(pages.PageCount()));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // A batch command must run on a machine without a display.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Listora"));
+
+    QCommandLineParser args;
+    args.setApplicationDescription(QString::fromUtf8(kHelp));
+    args.addHelpOption();
+    args.addPositionalArgument("INPUT",
+                               "Project (.VBP/.MAK), source file, or - for standard input.");
+    args.addOption({{"o", "output"}, "Write the pages to the PDF file OUT.", "OUT.pdf"});
+    args.addOption({"png", "Write one PNG per sheet into DIR (page-001.png, ...).", "DIR"});
+    args.addOption({"dpi", "Resolution of --png pages (default 96).", "N", "96"});
+    args.addOption({"select",
+                    "Print only this section: FILE is a member's file name (any letter case), "
+                    "PROCEDURE a section name as --outline shows it, \"File Declarations\" the "
+                    "declarations, \"*\" every section of the file. Repeatable.",
+                    "FILE:PROCEDURE"});
+    args.addOption({"settings", "Read the settings from FILE instead of Listora.INI.", "FILE"});
+    args.addOption({"outline", "Print the files and sections of INPUT instead of pages."});
+    args.addOption({"count", "Lay out the listing and print only the page count."});
+    args.process(app);
+
+    try {
+        return run(args);
+    } catch (const TListoraError& e) {
+        err(e.message());
+    } catch (const std::exception& e) {
+        err(QString::fromLocal8Bit(e.what()));
+    }
+    return 1;
+}

@@ -1,0 +1,177 @@
+// The code-line output: font split between code and comment, wrapping with
+// smart indent and next-line indicators, and the line advance.
+#include "format/SourceCodePrint.h"
+#include "format/TextRoutines.h"
+#include "platform/Rounding.h"
+#include "platform/TextMeasurer.h"
+#include "render/VirtCanvas.h"
+
+#include <vector>
+
+namespace {
+
+const QString kCodeFont = QStringLiteral("CODE");
+const QString kCommentFont = QStringLiteral("COMMENTS");
+const QString kFunctionFont = QStringLiteral("FUNCTION");
+
+// Room a line must leave at the right edge of its column.
+constexpr int kRightRoom = 15;
+
+} // namespace
+
+int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontName) {
+    TVirtCanvas& canvas = Canvas();
+    const int n = int(line.size());
+    // Widths of every prefix, measured once: a wrap tries many of them.
+    std::vector<int> prefix;
+    canvas.PrefixWidthsInFont(line, fontName, prefix);
+
+    int r = 0;
+    for (int i = n - 2; i >= 1; --i) {
+        const QChar c = line[i - 1];
+        const bool candidate = c == ' ' || IsWordChar(c) != IsWordChar(line[i]);
+        if (candidate && prefix[i] < ColumnWidth) {
+            r = i;
+            break;
+        }
+    }
+    if (r == 0) r = 1;
+
+    if (r < 10 && r < n && !IsWordChar(line[r])) {
+        canvas.PrefixWidths(line, prefix);
+        r = 0;
+        for (int i = n - 2; i >= 1; --i) {
+            if (prefix[i] < ColumnWidth) {
+                r = i - 1;
+                break;
+            }
+        }
+    }
+    if (r < 10) {
+        const int xWidth = canvas.TextWidth(QStringLiteral("X"));
+        r = xWidth > 0 ? RoundEven(double(ColumnWidth) / xWidth) : n;
+    }
+    return r;
+}
+
+void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& firstFontName,
+                                     bool continuation, bool inComment, int prevIndent,
+                                     int prevWrap, int reservedWidth) {
+    // Each pass prints one piece; a wrapped line continues with its
+    // remainder (the tail call of the classic recursive form, as a loop so
+    // that a very long line cannot exhaust the stack).
+    QString line = firstLine;
+    QString fontName = firstFontName;
+    for (;;) {
+        TVirtCanvas& canvas = Canvas();
+        const int commentPos = FindCommentStart(line);
+        if (IsProcDeclaration(line)) fontName = kFunctionFont;
+        QString fontKey = kCodeFont;
+        if (fontName == kFunctionFont)
+            fontKey = kFunctionFont;
+        else if (fontName == kCommentFont || inComment || commentPos == 0)
+            fontKey = kCommentFont;
+
+        int width;
+        int codeWidth = 0;
+        if (commentPos <= 0) {
+            width = canvas.TextWidthInFont(line, fontKey);
+        } else {
+            codeWidth = canvas.TextWidthInFont(line.left(commentPos), fontKey);
+            width = codeWidth + canvas.TextWidthInFont(line.mid(commentPos), kCommentFont);
+        }
+
+        bool wrapped = false;
+        QString continuationText;
+        int indent = 0;
+        int wrapPos = 0;
+        bool continuesInComment = inComment;
+        if (ColumnWidth - reservedWidth - kRightRoom > width) {
+            if (commentPos <= 0) {
+                canvas.TextOutInFont(CurrentX, CurrentY, fontKey, line);
+            } else {
+                canvas.TextOutInFont(CurrentX, CurrentY, fontKey, line.left(commentPos));
+                canvas.TextOutInFont(CurrentX + codeWidth, CurrentY, kCommentFont,
+                                     line.mid(commentPos));
+            }
+        } else {
+            wrapped = true;
+            const int n = int(line.size());
+            // Every piece takes at least one character and never more than
+            // the line holds, so the remainder always gets shorter.
+            wrapPos = qBound(1, FindWrapPosition(line, fontKey), n);
+            const QString first = line.left(wrapPos);
+            indent = FirstNonBlank(line);
+            if (indent > wrapPos) indent = 0;
+            if (prevIndent > 0) {
+                if (qAbs(prevWrap - indent) < 10 &&
+                    line.indexOf(Settings.NextLineInd) + 1 == indent)
+                    indent = 0;
+                else
+                    indent = indent - 1;
+            }
+            const QString rest = line.mid(wrapPos);
+            if (!Settings.IndentContinuedLines) indent = 0;
+            QString indicator =
+                Settings.NLIPicture0 && !SuppressIndicator ? Settings.NextLineInd : QString();
+            // Drop the smart indent, then the indicator, where keeping them
+            // would make the continuation as long as the line it came from.
+            if (indent + indicator.size() >= wrapPos) indent = 0;
+            if (indicator.size() >= wrapPos) indicator.clear();
+            if (!rest.isEmpty()) continuationText = QString(indent, ' ') + indicator + rest;
+
+            if (commentPos < 0 || commentPos >= wrapPos) {
+                canvas.TextOutInFont(CurrentX, CurrentY, fontKey, first);
+            } else {
+                const QString code = first.left(commentPos);
+                if (!code.isEmpty()) canvas.TextOutInFont(CurrentX, CurrentY, fontKey, code);
+                canvas.TextOutInFont(CurrentX + canvas.TextWidthInFont(code, fontKey), CurrentY,
+                                     kCommentFont, first.mid(commentPos));
+                continuesInComment = true;
+            }
+        }
+
+        TVirtCanvas* printedOn = &canvas;
+        const bool printedInLeftColumn = CurrentX == LeftColumnX;
+        AdvanceLine(canvas.FontHeight());
+
+        if (continuation && !Settings.NLIPicture0 && !(Settings.SpecialDraw && SuppressIndicator))
+            drawIndicatorPicture(*printedOn, printedInLeftColumn, CurrentY == TextTop);
+
+        if (!wrapped || continuationText.isEmpty()) return;
+        line = continuationText;
+        fontName = fontKey;
+        continuation = true;
+        inComment = continuesInComment;
+        prevIndent = indent;
+        prevWrap = wrapPos + 4;
+    }
+}
+
+void TSourceCodePrint::drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn,
+                                            bool columnChanged) {
+    const int picture = Settings.NLIIndex - 1;
+    // No picture chosen at all: draw none.
+    if (picture < 0) return;
+    const int h = qAbs(Canvas().FontHeight());
+    if (!columnChanged) {
+        if (Settings.SpecialDraw)
+            canvas.DrawPicture(CurrentX - h - 3, CurrentY - h - 3, picture);
+        else
+            canvas.StretchPicture(CurrentX - h - 2, CurrentY - h - 3, CurrentX - 2, CurrentY - 3,
+                                  picture);
+        return;
+    }
+    // The line just printed ended its column: the picture goes to the foot
+    // of that column, on the sheet the line was printed on.
+    if (Settings.SpecialDraw) {
+        const int x = printedInLeftColumn ? LeftColumnX : RightColumnX;
+        canvas.DrawPicture(x - h - 3, TextBottom - h - 3, picture);
+    } else if (printedInLeftColumn) {
+        canvas.StretchPicture(LeftColumnX - h - 2, TextBottom - h - 3, LeftColumnX - 2,
+                              TextBottom - 3, picture);
+    } else {
+        canvas.StretchPicture(RightColumnX - h, TextBottom - h - 3, RightColumnX, TextBottom - 3,
+                              picture);
+    }
+}

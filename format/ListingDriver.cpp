@@ -1,0 +1,171 @@
+// The builds: a project's marked sections, one file, a list of lines, and
+// the plain walk; each line goes through the same pipeline.
+#include "format/SourceCodePrint.h"
+#include "format/TextRoutines.h"
+#include "platform/Progress.h"
+#include "render/VirtCanvas.h"
+#include "source/SourceMgt.h"
+#include "source/TextDecoding.h"
+
+void TSourceCodePrint::SetPageDefaults(const TFont& font, const TPen& pen, const TBrush& brush) {
+    Pages.ResetPageCanvas(&font, &pen, &brush);
+}
+
+namespace {
+
+int progressStep(int lineCount) {
+    return lineCount < 500 ? 10 : 100;
+}
+
+const RFunction* firstMarkedSection(const RFile& file) {
+    for (const RFunction* f = file.Functions; f && f->Next; f = f->Next) {
+        if (f->Marked) return f;
+    }
+    return nullptr;
+}
+
+bool hasSections(const RFile& file) {
+    return file.Functions && file.Functions->Next;
+}
+
+} // namespace
+
+QStringList TSourceCodePrint::collectFileLines(const RFile& file) const {
+    QStringList lines;
+    if (!hasSections(file)) {
+        if (file.Marked) lines = file.Lines;
+    } else {
+        for (const RFunction* f = file.Functions; f->Next; f = f->Next) {
+            if (!f->Marked) continue;
+            const int end = qMin<int>(f->StartLine + f->SectionLines, file.Lines.size());
+            for (int i = qMax(0, f->StartLine); i < end; ++i)
+                lines.append(file.Lines[i]);
+        }
+    }
+    while (lines.size() > 1 && IsBlankLine(lines.last()))
+        lines.removeLast();
+    return lines;
+}
+
+void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
+    if (progress_) progress_->showProgress(QString(), 0);
+    if (Settings.TitlePage) printTitlePage();
+    if (Settings.TableOfContents) reserveTableOfContents();
+
+    CurrentFileName = QStringLiteral("None");
+    CurrentProcName.clear();
+    for (RFile* file = firstFile; file && file->Next; file = file->Next) {
+        if (!TSourceMgt::HasMarkedSections(*file)) continue;
+        CurrentFileName = file->FileName;
+        if (!hasSections(*file))
+            CurrentProcName = QStringLiteral(" ");
+        else if (const RFunction* section = firstMarkedSection(*file))
+            CurrentProcName = section->Name;
+        break;
+    }
+    Pages.SetCurrentPageName(
+        QStringLiteral("Page %1 - %2").arg(Pages.CurrentPageNumber()).arg(CurrentProcName));
+
+    DrawFrame();
+    LineIndex = 0;
+    CurrentX = LeftColumnX;
+    CurrentY = TextTop;
+
+    bool firstPrinted = true;
+    for (RFile* file = firstFile; file && file->Next; file = file->Next) {
+        if (!TSourceMgt::HasMarkedSections(*file)) continue;
+        if (progress_) progress_->showProgress("Building " + file->FileName, 0);
+        if (!firstPrinted) FileSeparator(*file);
+        firstPrinted = false;
+        analyzer.LoadFileText(*file);
+        const QStringList lines = collectFileLines(*file);
+        CurrentFileName = file->FileName;
+        file->FirstPage = PageNumber;
+        analyzer.UnloadFileText(file->FileName);
+
+        walkLines(lines, TBuildKind::Project, nullptr);
+        if (debugFlag()) writeBracketDump(QStringLiteral("c:\\Before.dbg"));
+    }
+
+    if (Settings.FunctionIndex) buildFunctionIndex();
+    if (Settings.AnyBracket) finishBrackets();
+    if (progress_) progress_->showProgress(QString(), 100);
+    if (Settings.TableOfContents) printTableOfContents();
+    if (progress_) progress_->showProgress(QString(), 0);
+}
+
+void TSourceCodePrint::BuildFromFile(const QString& fileName, IGauge* gauge) {
+    CurrentFileName = fileName;
+    BuildFromLines(ReadSourceLines(fileName, Settings.CodePage), gauge);
+}
+
+void TSourceCodePrint::BuildFromLines(const QStringList& lines, IGauge* gauge) {
+    if (gauge) gauge->setPosition(0);
+    if (Settings.TitlePage) printTitlePage();
+    DrawFrame();
+    CurrentX = LeftColumnX;
+    CurrentY = TextTop;
+    walkLines(lines, TBuildKind::Lines, gauge);
+    if (debugFlag()) writeBracketDump(QStringLiteral("Before.dbg"));
+    if (Settings.AnyBracket) finishBrackets();
+    if (gauge) gauge->setPosition(100);
+}
+
+void TSourceCodePrint::BuildPlain(const QStringList& lines, IGauge* gauge) {
+    if (gauge) gauge->setPosition(0);
+    DrawFrame();
+    CurrentX = LeftColumnX;
+    CurrentY = TextTop;
+    walkLines(lines, TBuildKind::Plain, gauge);
+    if (gauge) gauge->setPosition(0);
+}
+
+void TSourceCodePrint::reportLineProgress(int index, int count, int step, IGauge* gauge) {
+    if (index % step != 0 || count == 0) return;
+    const int percent = int(qint64(index) * 100 / count);
+    if (gauge)
+        gauge->setPosition(percent);
+    else if (progress_)
+        progress_->showProgress(QString(), percent);
+}
+
+void TSourceCodePrint::walkLines(const QStringList& lines, TBuildKind kind, IGauge* gauge) {
+    const int count = int(lines.size());
+    const int step = progressStep(count);
+    for (LineIndex = 0; LineIndex < count; ++LineIndex) {
+        if (kind == TBuildKind::Plain) {
+            CurrentLine = ExpandTabs(lines[LineIndex], Settings.TabsToSpaces);
+            if (!inlineCommand(CurrentLine))
+                PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);
+        } else {
+            runPipeline(lines, kind);
+        }
+        reportLineProgress(LineIndex, count, step, gauge);
+    }
+}
+
+void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
+    CurrentLine = ExpandTabs(lines[LineIndex], Settings.TabsToSpaces);
+    const bool declaration = IsProcDeclaration(CurrentLine);
+    if (declaration) ProcHeading(CurrentLine);
+    if (Settings.AnyBracket) recordBracketLine(CurrentLine);
+    if (kind == TBuildKind::Project && Settings.ShadowEnabled) {
+        const int printed = shadowComment(lines);
+        if (printed > 0) {
+            LineIndex += printed - 1;
+            return;
+        }
+    }
+    if (inlineCommand(CurrentLine)) {
+        if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) {
+            NewPage();
+            CurrentY = TextTop;
+        }
+    } else {
+        PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);
+    }
+    if (declaration) {
+        recordProcPage();
+        Canvas().SetFont(Settings.CodeFont);
+    }
+}

@@ -1,0 +1,244 @@
+// The page frame: margins, header and footer, rules, page-number box,
+// watermark, shade bands, and the page and column breaks.
+#include "format/SourceCodePrint.h"
+#include "format/TextRoutines.h"
+#include "platform/Progress.h"
+#include "platform/Rounding.h"
+#include "render/VirtCanvas.h"
+
+namespace {
+
+constexpr TColor kShadowLight = 0xC0C0C0;
+constexpr TColor kShadowDark = 0x808080;
+constexpr TColor kShadeBand = rgbColor(242, 242, 242);
+
+} // namespace
+
+void TSourceCodePrint::ConvertMargins() {
+    const TVirtCanvas& canvas = Canvas();
+    const double w = canvas.PageWidth();
+    const double h = canvas.PageHeight();
+    // Both layouts take the sheet as 8.5 by 11.5 inches and take an eighth
+    // of an inch off every margin.
+    const double across = Settings.TwoPage ? 11.5 : 8.5;
+    const double down = Settings.TwoPage ? 8.5 : 11.5;
+    const int eighthX = RoundEven(w / (Settings.TwoPage ? 92.0 : 68.0));
+    const int eighthY = RoundEven(h / (Settings.TwoPage ? 68.0 : 92.0));
+    MarginL = RoundEven(Settings.MarginLeft / 100.0 / across * w) - eighthX;
+    MarginR = RoundEven(Settings.MarginRight / 100.0 / across * w) - eighthX;
+    MarginT = RoundEven(Settings.MarginTop / 100.0 / down * h) - eighthY;
+    MarginB = RoundEven(Settings.MarginBottom / 100.0 / down * h) - eighthY;
+    MarginsConverted = true;
+}
+
+QString TSourceCodePrint::expandHeader(const QString& templ, int pageNumber) const {
+    return ExpandHeaderText(templ, CurrentFileName, CurrentProcName, pageNumber,
+                            dateText_.isNull() ? TodayShortDate() : dateText_);
+}
+
+int TSourceCodePrint::fitFont(TFont& font, const QString& text) {
+    TVirtCanvas& canvas = Canvas();
+    canvas.SetFont(font);
+    // The smaller size stays for the rest of the build; it never goes below
+    // one point, where a font would stop being a font.
+    if (canvas.TextWidth(text) > ColumnWidth && font.size() > 1) {
+        font.setSize(qMax(1, font.size() - 2));
+        canvas.SetFont(font);
+    }
+    return qAbs(canvas.FontHeight());
+}
+
+void TSourceCodePrint::DrawFrame() {
+    if (Settings.TwoPage)
+        drawTwoPageFrame();
+    else
+        drawOnePageFrame();
+    if (progress_) {
+        progress_->showPageCount(Pages.CurrentPageNumber());
+        progress_->processPendingMessages();
+    }
+}
+
+void TSourceCodePrint::drawOnePageFrame() {
+    if (!MarginsConverted) ConvertMargins();
+    TVirtCanvas& canvas = Canvas();
+    const int W = canvas.PageWidth(), H = canvas.PageHeight();
+    const int L = MarginL, T = MarginT, R = MarginR, B = MarginB;
+
+    if (Settings.WatermarkText.size() > 1)
+        canvas.Watermark(Settings.WatermarkText, W - L - R, H - B - T, L, B);
+    ++PageNumber;
+    // Line numbers are not shown by any layout yet.
+    LineNumberWidth = 0;
+
+    canvas.SetFont(Settings.CodeFont);
+    CodeLineHeight = qAbs(canvas.FontHeight());
+    canvas.SetFont(Settings.HeaderFont);
+    int hh = qAbs(canvas.FontHeight());
+
+    LeftColumnX = L + 5 + LineNumberWidth + BracketAreaWidth;
+    RightColumnX = LeftColumnX;
+    TextTop = 2 * hh + T + 10;
+    CurrentY = TextTop;
+    ColumnWidth = W - (R + L) - 10;
+
+    const QString footer = expandHeader(Settings.FooterTemplate, PageNumber);
+    const int ff = fitFont(Settings.FooterFont, footer);
+    canvas.MoveTo(L, H - B - ff);
+    canvas.LineTo(W - R, H - B - ff);
+    canvas.TextOut(W / 2 - canvas.TextWidth(footer) / 2, H - B - ff / 2, footer);
+
+    const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
+    hh = fitFont(Settings.HeaderFont, header);
+    canvas.TextOut(W / 2 - canvas.TextWidth(header) / 2, T - hh / 2, header);
+
+    // Page-number box at the top right, in the header font.
+    const int bw = canvas.TextWidth("999") + 10;
+    const int bh = canvas.TextHeight("999") + 14;
+    const int boxL = W - R - bw, boxR = W - R;
+    if (Settings.PageNumType == 1) {
+        canvas.SetBrushColor(clWhite);
+        canvas.Rectangle(boxL, T, boxR, T + bh);
+        canvas.MoveTo(boxL, T + 5);
+        canvas.LineTo(boxR, T + 5);
+        canvas.MoveTo(boxL + 5, T);
+        canvas.LineTo(boxL + 5, T + 5);
+        canvas.MoveTo(boxR - 5, T);
+        canvas.LineTo(boxR - 5, T + 5);
+    } else if (Settings.PageNumType == 0) {
+        // A sheet with its top right corner folded.
+        canvas.MoveTo(boxL, T);
+        canvas.LineTo(boxR - 7, T);
+        canvas.LineTo(boxR, T + 7);
+        canvas.LineTo(boxR, T + bh);
+        canvas.LineTo(boxL, T + bh);
+        canvas.LineTo(boxL, T);
+        canvas.MoveTo(boxR - 7, T);
+        canvas.LineTo(boxR - 7, T + 7);
+        canvas.LineTo(boxR, T + 7);
+    }
+    if (Settings.PageNumType != 2) {
+        const QString number = QString::number(PageNumber);
+        canvas.TextOut(boxR - RoundEven(bw * 0.5) - RoundEven(canvas.TextWidth(number) * 0.5),
+                       T + RoundEven(bh * 0.5) - 2, number);
+        canvas.SetPenColor(kShadowLight);
+        canvas.SetBrushColor(kShadowDark);
+        canvas.MoveTo(boxL + 8, T + bh + 1);
+        canvas.LineTo(boxR + 1, T + bh + 1);
+        canvas.LineTo(boxR + 1, T + 8);
+        canvas.MoveTo(boxL + 9, T + bh + 2);
+        canvas.SetBrushColor(kShadowLight);
+        canvas.LineTo(boxR + 2, T + bh + 2);
+        canvas.LineTo(boxR + 2, T + 9);
+    }
+
+    canvas.SetPenColor(clBlack);
+    canvas.SetBrushColor(clWhite);
+    canvas.MoveTo(L, T + hh);
+    canvas.LineTo(boxL - 2, T + hh);
+
+    TextBottom = H - B - 2 * ff - 10;
+    canvas.SetFont(Settings.CodeFont);
+    drawShading();
+    canvas.SetTransparent();
+}
+
+void TSourceCodePrint::drawTwoPageFrame() {
+    if (!MarginsConverted) ConvertMargins();
+    TVirtCanvas& canvas = Canvas();
+    const int W = canvas.PageWidth(), H = canvas.PageHeight();
+    const int L = MarginL, T = MarginT, R = MarginR, B = MarginB;
+    const int mid = RoundEven((W - L - R) * 0.5) + L;
+
+    canvas.Rectangle(L, T, W - R, H - B);
+    if (Settings.WatermarkText.size() > 1)
+        canvas.Watermark(Settings.WatermarkText, W - L - R, H - B - T, L, B);
+    canvas.MoveTo(mid, T);
+    canvas.LineTo(mid, H - B);
+
+    ++PageNumber; // the left half's number; the right half has the next
+    LeftColumnX = L + 5 + BracketAreaWidth;
+    RightColumnX = mid + 5 + BracketAreaWidth;
+    ColumnWidth = mid - LeftColumnX - 5;
+
+    canvas.SetFont(Settings.CodeFont);
+    CodeLineHeight = qAbs(canvas.FontHeight());
+
+    const int quarter = (W - L - R) / 4 + L; // Trunc(... * 0.25) + L
+    const int threeQuarters = int((W - L - R) * 0.75) + L;
+    const QString leftFooter = expandHeader(Settings.FooterTemplate, PageNumber);
+    const int ff = fitFont(Settings.FooterFont, leftFooter);
+    const int footerY = H - B - ff / 2;
+    canvas.TextOut(quarter - canvas.TextWidth(leftFooter) / 2, footerY, leftFooter);
+    const QString rightFooter = expandHeader(Settings.FooterTemplate, PageNumber + 1);
+    canvas.TextOut(threeQuarters - canvas.TextWidth(rightFooter) / 2, footerY, rightFooter);
+
+    // One header per sheet over both halves; its "%p" is the left half's.
+    const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
+    const int hh = fitFont(Settings.HeaderFont, header);
+    const int headerWidth = canvas.TextWidth(header);
+    canvas.TextOut(RoundEven((W - L - R) * 0.25) + L - headerWidth / 2, T + hh / 2, header);
+    canvas.TextOut(RoundEven((W - L - R) * 0.75) + L - headerWidth / 2, T + hh / 2, header);
+
+    canvas.SetFont(Settings.CodeFont);
+    TextTop = 2 * hh + T;
+    TextBottom = H - B - ff - CodeLineHeight;
+
+    drawShading();
+    canvas.SetTransparent();
+    if (Settings.ShadeBoxEmulation) {
+        canvas.MoveTo(mid, T);
+        canvas.LineTo(mid, H - B);
+    }
+}
+
+void TSourceCodePrint::drawShading() {
+    if (!Settings.ShadeBoxEmulation) return;
+    const int band = (CodeLineHeight + 5) * Settings.ShadeBoxHeight;
+    // A band height of 0 would never leave the loop.
+    if (band <= 0) return;
+    TVirtCanvas& canvas = Canvas();
+    const int W = canvas.PageWidth();
+    const int x1 = Settings.TwoPage ? MarginL + 2 : MarginL + BracketAreaWidth;
+    const int x2 = Settings.TwoPage ? W - MarginR - 2 : W - MarginR;
+    canvas.SetBrush(TBrush{kShadeBand, TBrushStyle::Solid});
+    for (int y = TextTop; y + band < TextBottom; y += 2 * band)
+        canvas.FillRect(x1, y, x2, y + band);
+    canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
+}
+
+void TSourceCodePrint::AddNamedPage() {
+    Pages.AddPage();
+    if (CurrentProcName.trimmed().size() < 2) CurrentProcName = CurrentFileName;
+    Pages.SetCurrentPageName(Pages.CurrentPageName() + " - " + CurrentProcName);
+}
+
+void TSourceCodePrint::NewPage() {
+    AddNamedPage();
+    DrawFrame();
+    CurrentX = Settings.TwoPage ? LeftColumnX : RightColumnX;
+}
+
+void TSourceCodePrint::NextColumn() {
+    if (Settings.TwoPage && CurrentX == LeftColumnX) {
+        CurrentX = RightColumnX;
+        ++PageNumber;
+    } else {
+        NewPage();
+    }
+    CurrentY = TextTop;
+}
+
+void TSourceCodePrint::AdvanceLine(int lineHeight) {
+    PrevLineY = CurrentY;
+    CurrentY += qAbs(lineHeight) + Settings.LineGap;
+    if (CurrentY > TextBottom && CurrentX == RightColumnX) {
+        NewPage();
+        CurrentY = TextTop;
+    }
+    if (Settings.TwoPage && CurrentY > TextBottom && CurrentX == LeftColumnX) {
+        CurrentY = TextTop;
+        CurrentX = RightColumnX;
+        ++PageNumber;
+    }
+}

@@ -1,0 +1,84 @@
+// Procedure headings and the separators between procedures and files.
+#include "format/SourceCodePrint.h"
+#include "format/TextRoutines.h"
+#include "render/VirtCanvas.h"
+#include "source/SourceRecords.h"
+
+void TSourceCodePrint::KeepOffBottomQuarter() {
+    if (CurrentY > 0.75 * Canvas().PageHeight()) NextColumn();
+}
+
+void TSourceCodePrint::ProcHeading(const QString& line) {
+    if (!IsProcDeclaration(line)) return;
+    CurrentProcName = ExtractProcName(line);
+    switch (Settings.FunctionSep) {
+    case 0: // new page (next side)
+        if (CurrentY != TextTop) NextColumn();
+        break;
+    case 1: // new page (whole page): a two-page sheet's right half stays empty
+        if (Settings.TwoPage && CurrentX == LeftColumnX) {
+            ++PageNumber;
+            NewPage();
+            CurrentX = LeftColumnX;
+        } else {
+            NewPage();
+        }
+        CurrentY = TextTop;
+        break;
+    case 2: { // divider line
+        KeepOffBottomQuarter();
+        TVirtCanvas& canvas = Canvas();
+        canvas.SetFont(Settings.FunctionFont);
+        const int xEnd =
+            Settings.TwoPage ? CurrentX + ColumnWidth - 25 : canvas.PageWidth() - MarginR - 30;
+        canvas.MoveTo(CurrentX, CurrentY);
+        canvas.LineTo(xEnd, CurrentY);
+        CurrentY += qAbs(canvas.FontHeight()) + 5;
+        break;
+    }
+    default: // none
+        KeepOffBottomQuarter();
+        break;
+    }
+}
+
+void TSourceCodePrint::FileSeparator(const RFile& file) {
+    KeepOffBottomQuarter();
+    switch (Settings.FileSep) {
+    case 0: { // new page
+        if (!file.Functions || !file.Functions->Next) {
+            CurrentProcName = QStringLiteral(" ");
+        } else {
+            CurrentProcName.clear();
+            for (const RFunction* f = file.Functions; f->Next; f = f->Next) {
+                if (f->Marked) {
+                    CurrentProcName = f->Name;
+                    break;
+                }
+            }
+        }
+        CurrentFileName = file.FileName;
+        if (CurrentY != TextTop) NextColumn();
+        break;
+    }
+    case 1: { // double line and name
+        TVirtCanvas& canvas = Canvas();
+        const int xEnd =
+            Settings.TwoPage ? CurrentX + ColumnWidth - 10 : canvas.PageWidth() - MarginR - 10;
+        auto rule = [&] {
+            canvas.MoveTo(CurrentX, CurrentY);
+            canvas.LineTo(xEnd, CurrentY);
+            CurrentY += 5;
+        };
+        rule();
+        rule();
+        canvas.TextOut(CurrentX, CurrentY, file.FileName);
+        CurrentY += CodeLineHeight + 5;
+        rule();
+        rule();
+        break;
+    }
+    default:
+        break;
+    }
+}
