@@ -11,16 +11,6 @@
 
 namespace {
 
-// Round(i / n x 100) with halves to the even neighbour.
-int percentOf(qsizetype done, qsizetype total) {
-    if (total <= 0) return 0;
-    const qint64 scaled = static_cast<qint64>(done) * 100;
-    qint64 q = scaled / total;
-    const qint64 twice = (scaled % total) * 2;
-    if (twice > total || (twice == total && q % 2 != 0)) ++q;
-    return static_cast<int>(q);
-}
-
 // The file-name part of a member name written with either separator.
 QString fileNamePart(const QString& name) {
     const qsizetype cut =
@@ -139,7 +129,7 @@ bool LoadProjectFile(TSourceMgt& sources, const QString& projectPath, QString& j
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines.at(i);
         const QString ext = LineExtension(line);
-        progress.showProgress(QStringLiteral("Loading ") + line, percentOf(i, lines.size()));
+        progress.showProgress(QStringLiteral("Loading ") + line, GaugePercent(i, lines.size()));
 
         const RProjectMember member = ClassifyProjectLine(line);
         if (member.Kind == mkNone || ext == QLatin1String(".DLL") || ext == QLatin1String(".VBX"))

@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Progress.h"
+#include "platform/Rounding.h"
 #include "source/SectionRules.h"
 
 #include <QDir>
@@ -11,16 +12,6 @@
 namespace {
 
 TNullProgress silentProgress;
-
-// done / total x 100, rounded half to even; 0 for an empty total.
-int percentOf(qint64 done, qint64 total) {
-    if (total <= 0) return 0;
-    const qint64 scaled = done * 100;
-    qint64 q = scaled / total;
-    const qint64 twice = (scaled % total) * 2;
-    if (twice > total || (twice == total && q % 2 != 0)) ++q;
-    return static_cast<int>(q);
-}
 
 QString upperExtension(const QString& path) {
     const QString suffix = QFileInfo(path).suffix();
@@ -53,6 +44,11 @@ void writeWhole(const QString& path, const QByteArray& bytes) {
 }
 
 } // namespace
+
+int GaugePercent(qint64 done, qint64 total) {
+    return total > 0 ? RoundEven(100.0 * static_cast<double>(done) / static_cast<double>(total))
+                     : 0;
+}
 
 TSourceMgt::TSourceMgt(IProgress* progress, int codePage)
     : progress_(progress ? progress : &silentProgress), codePage_(codePage), firstFile_(new RFile),
@@ -88,7 +84,7 @@ void TSourceMgt::AnalyzeProject() {
     int done = 0;
     for (RFile* f = firstFile_; f->Next; f = f->Next) {
         progress_->processPendingMessages();
-        progress_->showProgress(QString(), percentOf(done, total));
+        progress_->showProgress(QString(), GaugePercent(done, total));
         if (!f->Loaded) {
             UnloadFileTexts();
             LoadFileText(*f);
@@ -171,7 +167,7 @@ int TSourceMgt::FillTree(ISourceTree& tree, const QString& rootCaption, bool Wit
     int marked = 0;
     for (RFile* f = firstFile_; f->Next; f = f->Next) {
         progress_->processPendingMessages();
-        progress_->showProgress(QString(), percentOf(++done, total));
+        progress_->showProgress(QString(), GaugePercent(++done, total));
         const int image = f->Ext == QLatin1String(".FRM")   ? siForm
                           : f->Ext == QLatin1String(".BAS") ? siModule
                                                             : siOtherFile;

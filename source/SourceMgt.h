@@ -72,6 +72,10 @@ private:
     bool analyzed_ = false;
 };
 
+// The gauge position for done of total steps: done / total x 100, rounded
+// with halves to even; 0 for an empty total.
+int GaugePercent(qint64 done, qint64 total);
+
 // Names of the print-mark files.
 inline const QString kPrintMarksFileName = QStringLiteral("PROJECTPRINT");
 inline const QString kProjectInfoFileName = QStringLiteral("PROJECTINFO");
