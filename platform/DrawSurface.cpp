@@ -6,6 +6,8 @@
 #include <QPaintDevice>
 #include <QTransform>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -76,6 +78,9 @@ Qt::BrushStyle toQtBrushStyle(TBrushStyle s) {
 }
 
 constexpr double kPi = 3.14159265358979323846;
+
+// Device pixel size above which text is filled as a path.
+constexpr double kLargestCachedGlyph = 256;
 
 // The angle (degrees, counter-clockwise from 3 o'clock) at which the ray
 // from the centre of box through p meets the ellipse, as QPainterPath's
@@ -158,9 +163,19 @@ void TDrawSurface::TextOut(int x, int y, const QString& text) {
     if (!transparent_ && brush_.style != TBrushStyle::Clear)
         painter_.fillRect(QRectF(0, 0, fm.horizontalAdvance(text), fm.height()),
                           toQColor(brush_.color));
-    painter_.setFont(qf);
-    painter_.setPen(toQColor(font_.color()));
-    painter_.drawText(QPointF(0, fm.ascent()), text);
+    // Very large glyphs (a big heading on a high-resolution printer, a deep
+    // zoom) go as outlines: the glyph cache fails on them.
+    const QTransform& t = painter_.worldTransform();
+    const double deviceScale = std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+    if (qf.pixelSize() * deviceScale > kLargestCachedGlyph) {
+        QPainterPath path;
+        path.addText(QPointF(0, fm.ascent()), qf, text);
+        painter_.fillPath(path, toQColor(font_.color()));
+    } else {
+        painter_.setFont(qf);
+        painter_.setPen(toQColor(font_.color()));
+        painter_.drawText(QPointF(0, fm.ascent()), text);
+    }
     painter_.restore();
 }
 
@@ -350,8 +365,12 @@ void TDrawSurface::SetViewportOrg(int x, int y) {
 
 void TDrawSurface::ScaleViewportExt(int xNum, int xDenom, int yNum, int yDenom) {
     if (xDenom == 0 || yDenom == 0) return;
-    viewportExt_ =
-        QSize(viewportExt_.width() * xNum / xDenom, viewportExt_.height() * yNum / yDenom);
+    auto scaled = [](int ext, int num, int denom) {
+        const long long v = static_cast<long long>(ext) * num / denom;
+        return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+    };
+    viewportExt_ = QSize(scaled(viewportExt_.width(), xNum, xDenom),
+                         scaled(viewportExt_.height(), yNum, yDenom));
     applyTransform();
 }
 

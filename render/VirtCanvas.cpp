@@ -18,6 +18,15 @@ int roundEven(double v) {
     return static_cast<int>(std::lrint(v));
 }
 
+// Round, halves to even, into the int range: watermark geometry comes from
+// page margins in the settings file and may be anything.
+int roundClamped(double v) {
+    if (!(v > -2147483648.0)) // also NaN
+        return std::numeric_limits<int>::min();
+    if (v >= 2147483647.0) return std::numeric_limits<int>::max();
+    return static_cast<int>(std::lrint(v));
+}
+
 // The constant the watermark geometry has always used; changing it would
 // move every watermark on existing printouts.
 constexpr double kWatermarkPi = 3.14;
