@@ -64,6 +64,22 @@ TEST(DrawSurface, TextBackgroundFollowsTheMode) {
     EXPECT_EQ(countColour(img, QRect(150, 16, 40, 20), QColor(Qt::white)), 40 * 20);
 }
 
+TEST(DrawSurface, VeryLargeTextIsStillDrawn) {
+    QImage img = whitePage(400, 400);
+    {
+        TDrawSurface s(&img, &img);
+        s.SetBkMode(true);
+        s.SetWindowExt(100, 100);
+        s.SetViewportExt(400, 400);
+        TFont big("Arial", 10);
+        big.setHeight(-90); // 360 device pixels
+        s.SetFont(big);
+        s.TextOut(0, 0, "H");
+    }
+    const int ink = 400 * 400 - countColour(img, img.rect(), QColor(Qt::white));
+    EXPECT_GT(ink, 10000);
+}
+
 TEST(DrawSurface, ArcsRunCounterClockwiseFromStartToEnd) {
     QImage img = whitePage();
     {
