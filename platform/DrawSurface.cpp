@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QTransform>
 
 #include <algorithm>
@@ -163,11 +164,13 @@ void TDrawSurface::TextOut(int x, int y, const QString& text) {
     if (!transparent_ && brush_.style != TBrushStyle::Clear)
         painter_.fillRect(QRectF(0, 0, fm.horizontalAdvance(text), fm.height()),
                           toQColor(brush_.color));
-    // Very large glyphs (a big heading on a high-resolution printer, a deep
-    // zoom) go as outlines: the glyph cache fails on them.
+    // Very large glyphs on a pixel surface (a deep zoom) go as outlines: the
+    // glyph cache fails on them. PDF and printer pages keep real text.
     const QTransform& t = painter_.worldTransform();
     const double deviceScale = std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
-    if (qf.pixelSize() * deviceScale > kLargestCachedGlyph) {
+    const bool raster =
+        painter_.paintEngine() && painter_.paintEngine()->type() == QPaintEngine::Raster;
+    if (raster && qf.pixelSize() * deviceScale > kLargestCachedGlyph) {
         QPainterPath path;
         path.addText(QPointF(0, fm.ascent()), qf, text);
         painter_.fillPath(path, toQColor(font_.color()));
