@@ -1,0 +1,148 @@
+#include "LayoutSupport.h"
+
+#include "render/VirtCanvas.h"
+
+TEST_F(LayoutTest, TwoPageSheetGeometryWithDefaults) {
+    auto f = makeFormatter();
+    f->DrawFrame();
+    EXPECT_EQ(f->Canvas().PageWidth(), 1056);
+    EXPECT_EQ((std::vector<int>{f->MarginL, f->MarginT, f->MarginR, f->MarginB}),
+              (std::vector<int>{35, 36, 35, 36}));
+    // mid = Round(986 / 2) + 35 = 528; bracket room 3 * 6 + 2 = 20.
+    EXPECT_EQ(f->LeftColumnX, 35 + 5 + 20);
+    EXPECT_EQ(f->RightColumnX, 528 + 5 + 20);
+    EXPECT_EQ(f->ColumnWidth, 528 - 60 - 5);
+    EXPECT_EQ(f->TextTop, 2 * 13 + 36);
+    EXPECT_EQ(f->TextBottom, 816 - 36 - 13 - 13);
+    EXPECT_EQ(f->CodeLineHeight, 13);
+    EXPECT_EQ(f->PageNumber, 1);
+
+    // One header over each half, the halves' own numbers in the footers.
+    std::vector<QString> plain;
+    for (const TDrawnText& t : drawnTexts(*f))
+        plain.push_back(t.text);
+    EXPECT_EQ(plain, (std::vector<QString>{"1", "2", " - 1/2/2026", " - 1/2/2026"}));
+}
+
+TEST_F(LayoutTest, OnePageGeometryAndPageBox) {
+    setKey("pagelayout", "twopage", "0");
+    setKey("PAGELAYOUT", "Footer", "Page %p of %f");
+    auto f = makeFormatter();
+    f->CurrentFileName = "a.bas";
+    f->DrawFrame();
+    EXPECT_EQ(f->Canvas().PageWidth(), 816);
+    EXPECT_EQ((std::vector<int>{f->MarginL, f->MarginT, f->MarginR, f->MarginB}),
+              (std::vector<int>{36, 35, 36, 35}));
+    EXPECT_EQ(f->LeftColumnX, 36 + 5 + 20);
+    EXPECT_EQ(f->RightColumnX, f->LeftColumnX);
+    EXPECT_EQ(f->ColumnWidth, 816 - 72 - 10);
+    EXPECT_EQ(f->TextTop, 2 * 13 + 35 + 10);
+    EXPECT_EQ(f->TextBottom, 1056 - 35 - 2 * 13 - 10);
+    bool footer = false, number = false;
+    for (const TDrawnText& t : drawnTexts(*f)) {
+        footer |= t.text == "Page 1 of a.bas";
+        number |= t.text == "1";
+    }
+    EXPECT_TRUE(footer);
+    EXPECT_TRUE(number) << "page-number box";
+}
+
+TEST_F(LayoutTest, ZeroMarginsGoNegativeAndShadeBandsNeverHang) {
+    for (const char* key : {"left", "top", "right", "bottom"})
+        setKey("margins", key, "0");
+    setKey("general", "shadeboxemulation", "1");
+    setKey("general", "shadeboxheight", "0");
+    auto f = makeFormatter();
+    f->DrawFrame();
+    EXPECT_EQ(f->MarginL, -11);
+    EXPECT_EQ(f->MarginT, -12);
+    EXPECT_EQ(countKind(*f, 1, ckFillRect), 0);
+}
+
+TEST_F(LayoutTest, ShadeBandsAlternateFromTheTextTop) {
+    setKey("general", "shadeboxemulation", "1");
+    auto f = makeFormatter();
+    f->DrawFrame();
+    // band = (13 + 5) * 2 = 36; bands start every 72 units while they fit.
+    int bands = 0;
+    for (const TCanvasCommand& c : f->Canvas().Commands()) {
+        if (c.Kind == ckFillRect) {
+            EXPECT_EQ(c.Y1, f->TextTop + 72 * bands);
+            EXPECT_EQ(c.Y2 - c.Y1, 36);
+            ++bands;
+        }
+    }
+    EXPECT_EQ(bands, (f->TextBottom - f->TextTop - 36 - 1) / 72 + 1);
+}
+
+TEST_F(LayoutTest, WideHeaderShrinksAndStaysSmaller) {
+    setKey("PAGELAYOUT", "Header", QString(80, 'H'));
+    auto f = makeFormatter();
+    f->DrawFrame();
+    EXPECT_EQ(f->Settings.HeaderFont.size(), 8);
+    f->NewPage();
+    EXPECT_EQ(f->Settings.HeaderFont.size(), 6) << "still too wide: 2 points less again";
+    EXPECT_EQ(f->Settings.FooterFont.size(), 10);
+}
+
+TEST_F(LayoutTest, WatermarkNeedsTwoCharacters) {
+    setKey("project info", "watermark", "X");
+    auto one = makeFormatter();
+    one->DrawFrame();
+    EXPECT_EQ(countKind(*one, 1, ckWatermark), 0);
+    setKey("project info", "watermark", "XY");
+    auto two = makeFormatter();
+    two->DrawFrame();
+    EXPECT_EQ(countKind(*two, 1, ckWatermark), 1);
+}
+
+TEST_F(LayoutTest, PagesAreNamedAfterTheProcedureOrTheFile) {
+    auto f = makeFormatter();
+    f->DrawFrame();
+    f->CurrentFileName = "Module1.bas";
+    f->CurrentProcName = "Total";
+    f->NewPage();
+    EXPECT_EQ(f->Pages.CurrentPageName(), "Page 2 - Total");
+    f->CurrentProcName = "X";
+    f->NewPage();
+    EXPECT_EQ(f->Pages.CurrentPageName(), "Page 3 - Module1.bas");
+    EXPECT_EQ(f->CurrentProcName, "Module1.bas") << "%s shows the file from then on";
+}
+
+TEST_F(LayoutTest, ColumnsFillLeftThenRightThenANewSheet) {
+    auto f = makeFormatter();
+    f->DrawFrame();
+    f->CurrentX = f->LeftColumnX;
+    f->CurrentY = f->TextTop;
+    const int perColumn = (f->TextBottom - f->TextTop) / 15 + 1;
+    for (int i = 0; i < perColumn; ++i)
+        f->PrintCodeLine("Dim x", "CODE", false, false, -1, -1, 0);
+    EXPECT_EQ(f->CurrentX, f->RightColumnX);
+    EXPECT_EQ(f->CurrentY, f->TextTop);
+    EXPECT_EQ(f->PageNumber, 2);
+    EXPECT_EQ(f->Pages.PageCount(), 1);
+    for (int i = 0; i < perColumn; ++i)
+        f->PrintCodeLine("Dim y", "CODE", false, false, -1, -1, 0);
+    EXPECT_EQ(f->Pages.PageCount(), 2);
+    EXPECT_EQ(f->CurrentX, f->LeftColumnX);
+    EXPECT_EQ(f->PageNumber, 3);
+    // No line was drawn below the text area or outside its column.
+    for (const TDrawnText& t : codeTexts(*f)) {
+        EXPECT_LE(t.y, f->TextBottom);
+        EXPECT_TRUE(t.x == f->LeftColumnX || t.x == f->RightColumnX);
+    }
+}
+
+TEST_F(LayoutTest, OnePageLayoutStartsANewPageForAFullColumn) {
+    setKey("pagelayout", "twopage", "0");
+    auto f = makeFormatter();
+    f->DrawFrame();
+    f->CurrentX = f->LeftColumnX;
+    f->CurrentY = f->TextTop;
+    const int perColumn = (f->TextBottom - f->TextTop) / 15 + 1;
+    for (int i = 0; i < perColumn; ++i)
+        f->PrintCodeLine("Dim x", "CODE", false, false, -1, -1, 0);
+    EXPECT_EQ(f->Pages.PageCount(), 2);
+    EXPECT_EQ(f->PageNumber, 2);
+    EXPECT_EQ(f->CurrentY, f->TextTop);
+}
