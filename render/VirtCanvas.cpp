@@ -77,7 +77,9 @@ void TVirtCanvas::TextOutInFont(int x, int y, const QString& fontName, const QSt
     c.Kind = ckTextOutInFont;
     c.X1 = x;
     c.Y1 = y;
-    c.Text = fontName + kFontTextSeparator + text;
+    // One allocation: code lines are recorded this way, millions of them.
+    c.Text.reserve(fontName.size() + kFontTextSeparator.size() + text.size());
+    c.Text.append(fontName).append(kFontTextSeparator).append(text);
     append(std::move(c));
 }
 
