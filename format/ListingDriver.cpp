@@ -49,6 +49,7 @@ QStringList TSourceCodePrint::collectFileLines(const RFile& file) const {
 
 void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     if (progress_) progress_->showProgress(QString(), 0);
+    firstFile_ = firstFile;
     if (Settings.TitlePage) printTitlePage();
     if (Settings.TableOfContents) reserveTableOfContents();
 
@@ -83,7 +84,9 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
         file->FirstPage = PageNumber;
         analyzer.UnloadFileText(file->FileName);
 
+        currentFile_ = file;
         walkLines(lines, TBuildKind::Project, nullptr);
+        currentFile_ = nullptr;
         if (debugFlag()) writeBracketDump(QStringLiteral("c:\\Before.dbg"));
     }
 
@@ -156,16 +159,18 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
             return;
         }
     }
+    // The page (or half) the line is printed on, before printing it can
+    // move on to the next column.
+    const int linePage = PageNumber;
     if (inlineCommand(CurrentLine)) {
-        if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) {
-            NewPage();
-            CurrentY = TextTop;
-        }
+        // The next column, as a full column does: a new sheet from a left
+        // half would skip the right half's number.
+        if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) NextColumn();
     } else {
         PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);
     }
     if (declaration) {
-        recordProcPage();
+        recordProcPage(linePage);
         Canvas().SetFont(Settings.CodeFont);
     }
 }

@@ -3,17 +3,24 @@
 // formatter serves one build; the main window replaces it before the next.
 // Its layout state lives here, in one place, read and written by the page
 // frame, the line output and the separators.
+#include "format/BracketRecords.h"
 #include "format/ListingSettings.h"
 #include "render/PageStorage.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class IGauge;
 class IProgress;
 class TSourceMgt;
 class TVirtCanvas;
 struct RFile;
+
+// The two glossary layouts: the basic one puts a command between files that
+// moves to the next half and points at a note.
+enum class TGlossaryKind { Basic, Deluxe };
 
 class TSourceCodePrint {
 public:
@@ -58,6 +65,41 @@ public:
     void ProcHeading(const QString& line);
     void FileSeparator(const RFile& file);
     void KeepOffBottomQuarter();
+
+    // Control-structure brackets: recorded while the lines are laid out,
+    // matched afterwards and drawn over the stored pages.
+    bool RecordBracketLine(const QString& line, int lineIndex, int page, int y, int x, int side);
+    void ResolveBrackets();
+    void DrawBrackets();
+    int BracketCount() const { return int(brackets_.size()); }
+    void ReleaseBrackets() { brackets_.clear(); }
+    const std::vector<RBracket>& Brackets() const { return brackets_; }
+
+    // Runs every command the line holds; true when it held one (the line
+    // is then not printed).
+    bool InlineCommand(const QString& line, const QString& indicator);
+
+    // Prints a run of whole-line comments from lines[index] in a shadowed
+    // box; returns how many lines it printed (0: none, print them plainly).
+    int ShadowComment(int index, const QStringList& lines);
+
+    // Reports.
+    void PrintTitlePage();
+    // Sets aside the contents pages (more than one when the printed files
+    // do not fit on one).
+    void ReserveTableOfContents(RFile* firstFile);
+    void PrintTableOfContents(RFile* firstFile);
+    void BuildFunctionIndex(RFile* firstFile);
+    void PrintFunctionIndex(const QStringList& entries);
+    void RecordProcPage(RFile& file, const QString& procName, int page);
+
+    // The function glossary of every file of the analyzer's project.
+    QStringList BuildGlossary(TGlossaryKind kind, TSourceMgt& analyzer);
+
+    // The settings file copied out and back in, each time through a
+    // temporary file renamed into place. Throw TListoraError on failure.
+    void CopySettingsTo(const QString& fileName);
+    void RestoreSettingsFrom(const QString& fileName);
 
     TVirtCanvas& Canvas() { return Pages.Canvas(); }
     // The date shown by "%d" (today's in the user's short format, unless a
@@ -119,8 +161,24 @@ private:
     void writeBracketDump(const QString& fileName);
     int shadowComment(const QStringList& lines);
     bool inlineCommand(const QString& line);
-    void recordProcPage();
+    void recordProcPage(int page);
+
+    void setBracketPen(TVirtCanvas& canvas, int level);
+    // Returns the page it drew on last.
+    int drawSegment(const std::vector<TVirtCanvas*>& sheets, const RBracket& c, const RBracket& p,
+                    int d);
+    void drawTocPageTitle(int& y);
+    int tocLayout(int fileCount, int lineHeight, bool& twoColumns, int& perColumn) const;
 
     IProgress* progress_;
     QString dateText_;
+    std::vector<RBracket> brackets_;
+    // The project being built, and its file whose lines are being laid out.
+    RFile* firstFile_ = nullptr;
+    RFile* currentFile_ = nullptr;
+    // The contents pages: store number of the first and how many there are,
+    // and the header font as it was when they were set aside.
+    int tocFirstPage_ = 0;
+    int tocPageCount_ = 0;
+    TFont tocFont_;
 };

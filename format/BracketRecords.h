@@ -1,0 +1,48 @@
+#pragma once
+// Bracket records: one per control-structure line of a listing, noting
+// where the line was drawn so that the bracket can be drawn afterwards.
+#include <QString>
+
+// Line kinds as stored in a record (and named in the diagnostic files).
+enum TBracketKind : int {
+    bkNone = 0,
+    bkIf = 1,
+    bkElse = 2,
+    bkEndIf = 3,
+    bkSelect = 4,
+    bkCase = 5,
+    bkEndSelect = 6,
+    bkFor = 7,
+    bkNext = 8,
+    bkDo = 9,
+    bkLoop = 10,
+    bkWhile = 11,
+    bkWend = 12,
+};
+
+struct RBracket {
+    // Start of the line's column and top of the line.
+    int X = 0;
+    int Y = 0;
+    // Width of the line's indent (less three blanks), scaled and capped.
+    int IndentWidth = 0;
+    double Height = 0;
+    int Kind = bkNone;
+    int LineIndex = 0;
+    // Page number counting every half of a two-page sheet.
+    int Side = 0;
+    // Store page (the sheet).
+    int Page = 0;
+
+    int MidY() const { return Y + int(Height * 0.5); }
+};
+
+bool IsBracketOpener(int kind);
+bool IsBracketCloser(int kind);
+// "If Then", "Else", ... "Unknown" for any other number.
+QString BracketKindName(int kind);
+
+// The structure kind a line starts, continues or ends (bkNone for any other
+// line). Keywords are matched exactly, capitals included, and only where
+// they lead the statement.
+int ClassifyLine(const QString& line);

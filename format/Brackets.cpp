@@ -1,0 +1,307 @@
+// Control-structure brackets: classifying lines while the listing is laid
+// out, matching openers with their closers, and drawing the bracket lines
+// over the stored pages afterwards.
+#include "format/BracketRecords.h"
+#include "format/SourceCodePrint.h"
+#include "format/TextRoutines.h"
+#include "platform/Errors.h"
+#include "platform/IniFile.h"
+#include "platform/Rounding.h"
+#include "render/VirtCanvas.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <array>
+
+bool IsBracketOpener(int kind) {
+    return kind == bkIf || kind == bkSelect || kind == bkFor || kind == bkDo || kind == bkWhile;
+}
+
+bool IsBracketCloser(int kind) {
+    return kind == bkEndIf || kind == bkEndSelect || kind == bkNext || kind == bkLoop ||
+           kind == bkWend;
+}
+
+QString BracketKindName(int kind) {
+    static const std::array<const char*, 13> names = {
+        "Unknown", "If Then", "Else", "End If", "Select Case", "Case", "End Select",
+        "For",     "Next",    "Do",   "Loop",   "While",       "Wend"};
+    if (kind < 1 || kind > 12) return QStringLiteral("Unknown");
+    return QString::fromLatin1(names[std::size_t(kind)]);
+}
+
+namespace {
+
+// The keyword occurs within the first `span` characters of the line.
+bool leadsWithin(const QString& line, const QString& keyword, int span) {
+    const qsizetype at = line.indexOf(keyword);
+    return at >= 0 && at + keyword.size() <= span;
+}
+
+// A single-line If: the character six places after "Then" is not a blank.
+bool isOneLineIf(const QString& line) {
+    const int t = int(line.indexOf(QStringLiteral("Then"))) + 1; // 0 when absent
+    const int pos = t + 6;
+    return pos <= line.size() && line[pos - 1] != ' ';
+}
+
+} // namespace
+
+int ClassifyLine(const QString& line) {
+    const int p = FirstNonBlank(line);
+    auto leads = [&](const char* keyword) {
+        const QString k = QString::fromLatin1(keyword);
+        return leadsWithin(line, k, p + int(k.size()) + 1);
+    };
+    const int commentAt = FindCommentStart(line);
+    const QString code = commentAt >= 0 ? line.left(commentAt) : line.left(255);
+    auto codeHas = [&](const char* text) { return code.contains(QLatin1String(text)); };
+
+    // Each test may undo an earlier one: a line that both opens and closes
+    // a structure is no structure line.
+    int k = bkNone;
+    if (leads("If ") && !isOneLineIf(line) && !codeHas("End If")) k = bkIf;
+    if (leads("Else")) k = k ? bkNone : bkElse;
+    if (leadsWithin(line, QStringLiteral("End If"), p + 9)) k = bkEndIf;
+    if (leads("Select Case")) k = codeHas("End Select") ? bkNone : bkSelect;
+    if (leads("Case ") && k != bkSelect) k = k ? bkNone : bkCase;
+    if (leads("End Select")) k = k ? bkNone : bkEndSelect;
+    if (leads("For ")) k = codeHas("Next") ? bkNone : bkFor;
+    if (leads("Next")) k = k ? bkNone : bkNext;
+    // A bare "Do" (its condition on the Loop line) opens a loop as well:
+    // left out, its Loop would close the structure around it.
+    if (leads("Do ") || code.trimmed() == QLatin1String("Do")) k = codeHas("Loop") ? bkNone : bkDo;
+    if (leads("Loop")) k = k ? bkNone : bkLoop;
+    if (leads("While ")) k = codeHas("Wend") ? bkNone : bkWhile;
+    if (leads("Wend")) k = k ? bkNone : bkWend;
+    return k;
+}
+
+bool TSourceCodePrint::RecordBracketLine(const QString& line, int lineIndex, int page, int y, int x,
+                                         int side) {
+    const QString code = StripComment(line);
+    const int kind = ClassifyLine(code);
+    if (kind == bkNone) return false;
+    TVirtCanvas& canvas = Canvas();
+    RBracket r;
+    r.X = x;
+    r.Y = y;
+    r.Page = page;
+    r.LineIndex = lineIndex;
+    r.Side = side;
+    r.Kind = kind;
+    const int blanks = FirstNonBlank(line) - 3;
+    const int w = blanks > 0 ? canvas.TextWidthInFont(QString(blanks, ' '), "CODE") : 0;
+    r.IndentWidth = qMin(15, RoundEven(0.7 * w));
+    r.Height = canvas.TextHeight(code);
+    brackets_.push_back(r);
+    return true;
+}
+
+void TSourceCodePrint::recordBracketLine(const QString& line) {
+    RecordBracketLine(line, LineIndex, Pages.CurrentPageNumber(), CurrentY, CurrentX, PageNumber);
+}
+
+namespace {
+
+bool kindSwitchedOff(const TListingSettings& s, int kind) {
+    switch (kind) {
+    case bkIf:
+        return !s.BracketIf && !s.BracketIfElse;
+    case bkSelect:
+        return !s.BracketSelect;
+    case bkFor:
+        return !s.BracketFor;
+    case bkDo:
+        return !s.BracketDo;
+    case bkWhile:
+        return !s.BracketWhile;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void TSourceCodePrint::ResolveBrackets() {
+    // Each opener claims the records after it up to and including the
+    // first closer at its level; a nested opener claims its own. The open
+    // structures are kept on a stack rather than by recursion, so deeply
+    // unbalanced code cannot exhaust the call stack.
+    std::vector<bool> remove(brackets_.size(), false);
+    struct TOpen {
+        std::size_t index;
+        bool removed;
+    };
+    std::vector<TOpen> open;
+    for (std::size_t i = 0; i < brackets_.size(); ++i) {
+        const int kind = brackets_[i].Kind;
+        if (IsBracketOpener(kind)) {
+            open.push_back({i, kindSwitchedOff(Settings, kind)});
+            continue;
+        }
+        // Closers and middles that no opener claims stay and are never drawn.
+        if (open.empty()) continue;
+        if (open.back().removed) remove[i] = true;
+        if (IsBracketCloser(kind)) {
+            if (open.back().removed) remove[open.back().index] = true;
+            open.pop_back();
+        }
+    }
+    for (const TOpen& o : open)
+        if (o.removed) remove[o.index] = true;
+
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < brackets_.size(); ++i)
+        if (!remove[i]) brackets_[kept++] = brackets_[i];
+    brackets_.resize(kept);
+    if (debugFlag()) writeBracketDump(QStringLiteral("c:\\After.dbg"));
+}
+
+void TSourceCodePrint::setBracketPen(TVirtCanvas& canvas, int level) {
+    TPen pen = canvas.CurrentPen();
+    if (pen.color != Settings.BracketColor && (level == 1 || !Settings.MultiColor)) {
+        pen.color = Settings.BracketColor;
+        canvas.SetPen(pen);
+    }
+    if (level != 1 && Settings.MultiColor && Settings.NestedIndent > 0) {
+        static const std::array<TColor, 8> depthColours = {
+            rgbColor(255, 0, 0),   clBlack /* BracketColor */, rgbColor(0, 128, 0),
+            rgbColor(0, 0, 128),   rgbColor(128, 0, 0),        rgbColor(0, 128, 128),
+            rgbColor(128, 128, 0), rgbColor(255, 0, 255)};
+        const int index = (level - 1) / Settings.NestedIndent;
+        if (index == 1)
+            pen.color = Settings.BracketColor;
+        else if (index >= 2 && index <= 7)
+            pen.color = depthColours[std::size_t(index)];
+        else
+            pen.color = depthColours[0];
+        canvas.SetPen(pen);
+    }
+}
+
+int TSourceCodePrint::drawSegment(const std::vector<TVirtCanvas*>& sheets, const RBracket& c,
+                                  const RBracket& p, int d) {
+    const int offset = -BracketAreaWidth + d + Settings.InitIndent;
+    int s = c.Side;
+    int g = c.Page;
+    // Sides only grow along the listing; the bounds keep a damaged record
+    // from looping.
+    while (s >= p.Side && g >= 1 && g < int(sheets.size())) {
+        TVirtCanvas& canvas = *sheets[std::size_t(g)];
+        setBracketPen(canvas, d);
+        if (s == p.Side && p.Side != c.Side) {
+            // Back in the opener's column: from its foot up to the opener.
+            canvas.MoveTo(p.X + offset, TextBottom + 10);
+            canvas.LineTo(p.X + offset, p.MidY());
+            return g;
+        }
+        if (s == c.Side) {
+            canvas.MoveTo(c.X + c.IndentWidth - 4 + Settings.InitIndent, c.MidY());
+            canvas.LineTo(c.X + offset, c.MidY());
+            if (p.Side == c.Side) {
+                canvas.LineTo(c.X + offset, p.MidY());
+                return g;
+            }
+            canvas.LineTo(c.X + offset, TextTop + 5);
+        } else {
+            // A column between the two, crossed from top to bottom.
+            const int x = (s % 2 != 0 ? LeftColumnX : RightColumnX) + offset;
+            canvas.MoveTo(x, TextBottom + 10);
+            canvas.LineTo(x, TextTop + 5);
+        }
+        if (Settings.TwoPage) {
+            // An odd side is a left half: the one before it is the right
+            // half of the previous sheet.
+            if (s % 2 != 0 && g - 1 >= p.Page) --g;
+        } else {
+            --g;
+        }
+        --s;
+    }
+    return g;
+}
+
+void TSourceCodePrint::DrawBrackets() {
+    // The pages by store number, found once: drawing goes back and forth
+    // between them.
+    std::vector<TVirtCanvas*> sheets(std::size_t(Pages.PageCount()) + 1, nullptr);
+    for (int i = 1; i <= Pages.PageCount(); ++i) {
+        Pages.GoToPage(i);
+        sheets[std::size_t(Pages.CurrentPageNumber())] = &Pages.Canvas();
+    }
+    int lastPage = Pages.CurrentPageNumber();
+    const int nested = Settings.NestedIndent;
+    const int init = Settings.InitIndent;
+    auto sheet = [&](int page) -> TVirtCanvas* {
+        if (page < 1 || page >= int(sheets.size())) return nullptr;
+        lastPage = page;
+        return sheets[std::size_t(page)];
+    };
+
+    // One open level per nested structure being drawn: its last record so
+    // far (where its line continues from) and its depth offset.
+    struct TLevel {
+        std::size_t last;
+        int d;
+    };
+    std::vector<TLevel> levels;
+    std::size_t i = 0;
+    while (i < brackets_.size()) {
+        const RBracket& o = brackets_[i];
+        if (!IsBracketOpener(o.Kind)) {
+            ++i;
+            continue;
+        }
+        if (TVirtCanvas* canvas = sheet(o.Page)) {
+            setBracketPen(*canvas, 1);
+            canvas->MoveTo(o.X + o.IndentWidth - 4 + init, o.MidY());
+            canvas->LineTo(o.X - BracketAreaWidth + init + 1, o.MidY());
+        }
+        levels.assign(1, TLevel{i, 1});
+        ++i;
+        while (!levels.empty() && i < brackets_.size()) {
+            const RBracket& r = brackets_[i];
+            const int d = levels.back().d;
+            if (IsBracketOpener(r.Kind)) {
+                if (TVirtCanvas* canvas = sheet(r.Page)) {
+                    setBracketPen(*canvas, nested + d);
+                    canvas->MoveTo(r.X + r.IndentWidth - 4 + init, r.MidY());
+                    if (r.X - BracketAreaWidth + d + 2 * nested < r.X + r.IndentWidth - 8 - d)
+                        canvas->LineTo(r.X - BracketAreaWidth + d + nested + init, r.MidY());
+                    else
+                        canvas->LineTo(r.X + r.IndentWidth - 11 - d, r.MidY());
+                }
+                levels.push_back({i, nested + d});
+            } else {
+                lastPage = drawSegment(sheets, r, brackets_[levels.back().last], d);
+                levels.back().last = i;
+                if (IsBracketCloser(r.Kind)) levels.pop_back();
+            }
+            ++i;
+        }
+    }
+    Pages.GoToPage(lastPage);
+    if (debugFlag()) writeBracketDump(QStringLiteral("brackets.log"));
+}
+
+void TSourceCodePrint::finishBrackets() {
+    ResolveBrackets();
+    if (brackets_.size() > 1) DrawBrackets();
+}
+
+void TSourceCodePrint::writeBracketDump(const QString& fileName) {
+    // "c:\" stands for the settings folder; other names are relative to the
+    // current folder.
+    QString path = fileName;
+    if (path.startsWith(QStringLiteral("c:\\"), Qt::CaseInsensitive))
+        path = QDir(TIniFile::windowsDirectory()).filePath(path.mid(3));
+    QByteArray text;
+    for (const RBracket& r : brackets_)
+        text += (BracketKindName(r.Kind) + "- Page " + QString::number(r.Side) + "\r\n").toUtf8();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+        throw TListoraError(
+            QStringLiteral("Unable to write %1").arg(QDir::toNativeSeparators(path)));
+}

@@ -1,0 +1,176 @@
+// Commands an author writes into comments after the indicator ("///" by
+// default): section rules, notes, eyes, rules and moves of the writing
+// position. A line holding one is not printed as code.
+#include "format/SourceCodePrint.h"
+#include "render/VirtCanvas.h"
+
+#include <array>
+
+namespace {
+
+enum class TCommand {
+    Section,
+    Title,
+    Page,
+    Skip,
+    Format,
+    CircleNotes,
+    RectNotes,
+    Half,
+    EyeNotes,
+    Line
+};
+
+struct TCommandWord {
+    const char* word;
+    TCommand command;
+};
+
+// Tested in this order; every one that the line holds runs.
+constexpr std::array<TCommandWord, 10> kCommands = {{
+    {"SECTION", TCommand::Section},
+    {"TITLE", TCommand::Title},
+    {"PAGE", TCommand::Page},
+    {"SKIP", TCommand::Skip},
+    {"FORMAT", TCommand::Format},
+    {"CIRCLENOTES", TCommand::CircleNotes},
+    {"RECTNOTES", TCommand::RectNotes},
+    {"HALF", TCommand::Half},
+    {"EYENOTES", TCommand::EyeNotes},
+    {"LINE", TCommand::Line},
+}};
+
+// The rest of the line after the command, at most 255 characters, without
+// surrounding blanks and control characters.
+QString argumentAfter(const QString& line, qsizetype end) {
+    QString arg = line.mid(end, 255);
+    qsizetype from = 0, to = arg.size();
+    while (from < to && arg[from].unicode() <= ' ')
+        ++from;
+    while (to > from && arg[to - 1].unicode() <= ' ')
+        --to;
+    return arg.mid(from, to - from);
+}
+
+} // namespace
+
+bool TSourceCodePrint::InlineCommand(const QString& line, const QString& indicator) {
+    bool matched = false;
+    const int H = CodeLineHeight;
+    const int h = int(H * 0.5);
+    const int G = Settings.LineGap;
+
+    // Before drawing something a line high: when it would pass the foot of
+    // the column, the next column (or page), as a full column does.
+    auto roomCheck = [&](int needed) {
+        if (CurrentY + needed > TextBottom) NextColumn();
+    };
+    auto drawCentred = [&](TVirtCanvas& canvas, const QString& text) {
+        const int W = ColumnWidth;
+        canvas.TextOut(CurrentX + int(W * 0.5) - int(canvas.TextWidth(text) * 0.5),
+                       CurrentY + int(canvas.RecordedFontHeight() * 0.625), text);
+    };
+
+    if (!indicator.isEmpty()) {
+        for (const TCommandWord& c : kCommands) {
+            const QString pattern = indicator + QLatin1String(c.word);
+            const qsizetype at = line.indexOf(pattern);
+            if (at < 0) continue;
+            matched = true;
+            const QString arg = argumentAfter(line, at + pattern.size());
+            const int W = ColumnWidth;
+            switch (c.command) {
+            case TCommand::Section: {
+                roomCheck(H);
+                if (!arg.isEmpty()) CurrentY += H + G;
+                TVirtCanvas& canvas = Canvas();
+                canvas.MoveTo(CurrentX, CurrentY);
+                canvas.LineTo(CurrentX + W - 15, CurrentY);
+                if (!arg.isEmpty() && canvas.TextWidth(arg) < W) drawCentred(canvas, arg);
+                break;
+            }
+            case TCommand::Title:
+            case TCommand::Skip:
+            case TCommand::Format:
+                break;
+            case TCommand::Page:
+                NextColumn();
+                break;
+            case TCommand::CircleNotes:
+            case TCommand::RectNotes: {
+                roomCheck(H);
+                if (!arg.isEmpty()) CurrentY += H + G;
+                TVirtCanvas& canvas = Canvas();
+                const int x1 = CurrentX + 5, x2 = CurrentX + W - 5;
+                const int y1 = CurrentY - h - 5, y2 = CurrentY + h + 5;
+                if (c.command == TCommand::CircleNotes) {
+                    canvas.Ellipse(x1, y1, x2, y2);
+                    if (!arg.isEmpty() && canvas.TextWidth(arg) < W) {
+                        // The note in a slightly smaller font, to sit inside
+                        // the curve.
+                        const int height = canvas.RecordedFontHeight();
+                        canvas.SetFontHeight(height + 5);
+                        if (canvas.TextWidth(arg) < W) drawCentred(canvas, arg);
+                        canvas.SetFontHeight(height);
+                    }
+                } else {
+                    canvas.Rectangle(x1, y1, x2, y2);
+                    if (!arg.isEmpty() && canvas.TextWidth(arg) < W) drawCentred(canvas, arg);
+                }
+                CurrentY += H + 5;
+                break;
+            }
+            case TCommand::Half: {
+                const double half = (TextBottom - TextTop) * 0.5;
+                if (CurrentY > half)
+                    NextColumn();
+                else
+                    CurrentY = int(half);
+                break;
+            }
+            case TCommand::EyeNotes: {
+                // The eyes reach h + 1 below their middle line: keep them
+                // above the foot of the column.
+                roomCheck(2 * (H + 5) + h + 1);
+                CurrentY += 2 * (H + 5);
+                TVirtCanvas& canvas = Canvas();
+                const int X = CurrentX, Y = CurrentY;
+                canvas.MoveTo(X + 17, Y - h - 5);
+                canvas.LineTo(X + 31, Y - h - 5);
+                canvas.Ellipse(X + 15, Y - h - 1, X + 35, Y + h + 1);
+                canvas.Ellipse(X + 26, Y - h, X + 32, Y + h);
+                canvas.MoveTo(X + 42, Y - h - 5);
+                canvas.LineTo(X + 56, Y - h - 5);
+                canvas.Ellipse(X + 40, Y - h - 1, X + 60, Y + h + 1);
+                canvas.Ellipse(X + 51, Y - h, X + 57, Y + h);
+                canvas.TextOut(X + 65, Y - h, arg);
+                CurrentY += H + 5;
+                break;
+            }
+            case TCommand::Line: {
+                TVirtCanvas& canvas = Canvas();
+                canvas.MoveTo(CurrentX, CurrentY);
+                canvas.LineTo(CurrentX + W - 15, CurrentY);
+                break;
+            }
+            }
+        }
+    }
+
+    const QString& delimiter = Settings.CommentDelimiter;
+    if (!delimiter.isEmpty() && line.contains(delimiter.repeated(5))) {
+        matched = true;
+        TVirtCanvas& canvas = Canvas();
+        canvas.MoveTo(CurrentX, CurrentY);
+        if (Settings.TwoPage)
+            canvas.LineTo(CurrentX + ColumnWidth - 15, CurrentY);
+        else
+            canvas.LineTo(canvas.PageWidth() - MarginR - 10, CurrentY);
+        CurrentY += CodeLineHeight + Settings.LineGap;
+    }
+    return matched;
+}
+
+bool TSourceCodePrint::inlineCommand(const QString& line) {
+    return InlineCommand(line, Settings.InlineIndicator);
+}

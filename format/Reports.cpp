@@ -1,0 +1,326 @@
+// The reports around a listing: the title page in front, the table of
+// contents with the page each file begins on, and the function index at the
+// back. Page references are recorded while the listing is laid out.
+#include "format/SourceCodePrint.h"
+#include "format/TextRoutines.h"
+#include "platform/Rounding.h"
+#include "render/VirtCanvas.h"
+#include "source/SourceMgt.h"
+
+#include <QCollator>
+
+#include <algorithm>
+
+namespace {
+
+const QString kTitleName = QStringLiteral("Title Page");
+const QString kContentsName = QStringLiteral("Table of Contents");
+const QString kIndexName = QStringLiteral("Function Index");
+
+// Draws text with its middle on x.
+void textCentred(TVirtCanvas& canvas, int x, int y, const QString& text) {
+    canvas.TextOut(x - RoundEven(canvas.TextWidth(text) * 0.5), y, text);
+}
+
+TFont headerFontPlus(const TFont& header, int points) {
+    TFont font = header;
+    font.setSize(header.size() + points);
+    return font;
+}
+
+} // namespace
+
+void TSourceCodePrint::PrintTitlePage() {
+    if (!MarginsConverted) ConvertMargins();
+    Pages.SetCurrentPageName(kTitleName);
+    TVirtCanvas& canvas = Canvas();
+    const int W = canvas.PageWidth(), H = canvas.PageHeight();
+
+    TFont font = headerFontPlus(Settings.HeaderFont, 12);
+    canvas.SetFont(font);
+    int h = qAbs(canvas.FontHeight());
+    int y = RoundEven(H * 0.25) - int(h * 0.5);
+    textCentred(canvas, RoundEven(W * 0.5), y, Settings.ProjectName);
+    y += RoundEven(h * 1.75);
+
+    font.setSize(font.size() - 4);
+    canvas.SetFont(font);
+    h = qAbs(canvas.FontHeight());
+    textCentred(canvas, RoundEven(W * 0.5), y, Settings.ClientName);
+    y += RoundEven(h * 1.75);
+
+    font.setSize(font.size() - 2);
+    canvas.SetFont(font);
+    textCentred(canvas, RoundEven(W * 0.5), y, "Produced by " + Settings.ProducedBy);
+
+    font.setSize(font.size() - 2);
+    canvas.SetFont(font);
+    h = qAbs(canvas.FontHeight());
+    const int x = RoundEven(W * 0.75);
+    y = RoundEven(H / 6.0 * 5);
+    textCentred(canvas, x, y, QStringLiteral("Code Listing From"));
+    textCentred(canvas, x, y + h + 5, dateText_.isNull() ? TodayShortDate() : dateText_);
+    AddNamedPage();
+}
+
+void TSourceCodePrint::printTitlePage() {
+    PrintTitlePage();
+}
+
+namespace {
+
+int printedFileCount(RFile* firstFile) {
+    int n = 0;
+    for (RFile* f = firstFile; f && f->Next; f = f->Next)
+        n += TSourceMgt::HasMarkedSections(*f) ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+// Entries per contents page: one column spread over the page height when
+// they fit, else two columns of lines; returns the number of pages.
+int TSourceCodePrint::tocLayout(int fileCount, int lineHeight, bool& twoColumns,
+                                int& perColumn) const {
+    const int H = Pages.CurrentPage().Height;
+    const int top = RoundEven(H * 0.2);
+    const int bottom = H - MarginB - 2 * lineHeight;
+    const int spacing = fileCount > 0 ? RoundEven(double(bottom - top) / fileCount) : 0;
+    twoColumns = spacing < lineHeight + 5;
+    if (!twoColumns) {
+        perColumn = qMax(1, fileCount);
+        return 1;
+    }
+    // y starts at top and a column ends once y passes bottom.
+    perColumn = qMax(1, (bottom - top) / (lineHeight + 5) + 1);
+    return qMax(1, (fileCount + 2 * perColumn - 1) / (2 * perColumn));
+}
+
+void TSourceCodePrint::ReserveTableOfContents(RFile* firstFile) {
+    if (!MarginsConverted) ConvertMargins();
+    tocFont_ = Settings.HeaderFont;
+    const int lh = qAbs(headerFontPlus(tocFont_, 4).height());
+    bool twoColumns = false;
+    int perColumn = 0;
+    tocPageCount_ = tocLayout(printedFileCount(firstFile), lh, twoColumns, perColumn);
+    tocFirstPage_ = Pages.CurrentPageNumber();
+    // The page left behind is filled after the listing; a long project
+    // gets further contents pages rather than columns beyond the margin.
+    for (int i = 0; i < tocPageCount_; ++i)
+        AddNamedPage();
+}
+
+void TSourceCodePrint::reserveTableOfContents() {
+    ReserveTableOfContents(firstFile_);
+}
+
+void TSourceCodePrint::drawTocPageTitle(int& y) {
+    Pages.SetCurrentPageName(kContentsName);
+    TVirtCanvas& canvas = Canvas();
+    const int W = canvas.PageWidth(), H = canvas.PageHeight();
+    const TFont font = headerFontPlus(tocFont_, 12);
+    canvas.SetFont(font);
+    const int th = qAbs(canvas.FontHeight());
+    const QString title = QStringLiteral("Table Of Contents");
+    const int width = canvas.TextWidth(title);
+    const int left = RoundEven(W * 0.5) - RoundEven(width * 0.5);
+    y = RoundEven(H * 0.125) - int(th * 0.5);
+    canvas.TextOut(left, y, title);
+    canvas.MoveTo(left, y + RoundEven(th * 1.35));
+    canvas.LineTo(left + width, y + RoundEven(th * 1.35));
+}
+
+void TSourceCodePrint::PrintTableOfContents(RFile* firstFile) {
+    if (tocPageCount_ <= 0) return;
+    int page = tocFirstPage_;
+    Pages.GoToPage(page);
+    int titleY = 0;
+    drawTocPageTitle(titleY);
+
+    TVirtCanvas* canvas = &Canvas();
+    const int W = canvas->PageWidth(), H = canvas->PageHeight();
+    const int L = MarginL, R = MarginR, B = MarginB;
+    TFont font = headerFontPlus(tocFont_, 4);
+    font.setColor(clBlack);
+    canvas->SetFont(font);
+    const int lh = qAbs(canvas->FontHeight());
+    const int top = RoundEven(H * 0.2);
+    const int bottom = H - B - 2 * lh;
+
+    int wmax = 0;
+    for (RFile* f = firstFile; f && f->Next; f = f->Next)
+        wmax = qMax(wmax, canvas->TextWidth(f->FileName));
+    const int n = printedFileCount(firstFile);
+    bool twoColumns = false;
+    int perColumn = 0;
+    tocLayout(n, lh, twoColumns, perColumn);
+    int spacing = n > 0 ? RoundEven(double(bottom - top) / n) : 0;
+    int pc = W - R - 15;
+    if (twoColumns) {
+        spacing = lh + 5;
+        pc = RoundEven(W * 0.5) - 15;
+    }
+
+    auto closePage = [&] {
+        canvas->MoveTo(L, H - B);
+        canvas->LineTo(W - R, H - B);
+    };
+    int x = L, y = top;
+    bool rightColumn = false;
+    for (RFile* f = firstFile; f && f->Next; f = f->Next) {
+        if (!TSourceMgt::HasMarkedSections(*f)) continue;
+        if (twoColumns && y > bottom) {
+            if (!rightColumn) {
+                y = top;
+                x = pc + 30;
+                canvas->MoveTo(pc + 15, top);
+                canvas->LineTo(pc + 15, bottom + lh);
+                pc = W - R - 15;
+                rightColumn = true;
+            } else if (page + 1 < tocFirstPage_ + tocPageCount_) {
+                // Both columns full: the next contents page set aside.
+                closePage();
+                Pages.GoToPage(++page);
+                drawTocPageTitle(titleY);
+                canvas = &Canvas();
+                canvas->SetFont(font);
+                x = L;
+                y = top;
+                pc = RoundEven(W * 0.5) - 15;
+                rightColumn = false;
+            }
+        }
+        canvas->TextOut(x, y, f->FileName);
+        const QString number = QString::number(f->FirstPage);
+        const int numberWidth = canvas->TextWidth(number);
+        textCentred(*canvas, pc, y, number);
+        const int leaderFrom = x + wmax + 5;
+        const int leaderTo = pc - RoundEven(numberWidth * 0.5) - 24;
+        // A name too wide for its column gets no leader rather than one
+        // drawn backwards over it.
+        if (leaderTo > leaderFrom) {
+            canvas->MoveTo(leaderFrom, y + lh);
+            canvas->LineTo(leaderTo, y + lh);
+        }
+        y += spacing;
+    }
+    closePage();
+}
+
+void TSourceCodePrint::printTableOfContents() {
+    PrintTableOfContents(firstFile_);
+}
+
+void TSourceCodePrint::RecordProcPage(RFile& file, const QString& procName, int page) {
+    const QString name = procName.trimmed();
+    for (RFunction* f = file.Functions; f && f->Next; f = f->Next) {
+        if (f->Name.trimmed() == name) {
+            f->FirstPage = page;
+            return;
+        }
+    }
+}
+
+void TSourceCodePrint::recordProcPage(int page) {
+    if (currentFile_) RecordProcPage(*currentFile_, ExtractProcName(CurrentLine), page);
+}
+
+void TSourceCodePrint::BuildFunctionIndex(RFile* firstFile) {
+    QStringList entries;
+    for (RFile* f = firstFile; f && f->Next; f = f->Next) {
+        for (RFunction* s = f->Functions; s && s->Next; s = s->Next) {
+            if (!s->Marked) continue;
+            const bool declarations = s->Name == QLatin1String("File Declarations");
+            const int page = declarations ? f->FirstPage : s->FirstPage;
+            // Section names may carry the blank that followed the keyword;
+            // the index sorts and groups by the name's first letter.
+            entries.append(s->Name.trimmed() + " (" + f->FileName + ") ," + QString::number(page));
+        }
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(entries.begin(), entries.end(), [&](const QString& a, const QString& b) {
+        return collator.compare(a, b) < 0;
+    });
+    PrintFunctionIndex(entries);
+}
+
+void TSourceCodePrint::buildFunctionIndex() {
+    BuildFunctionIndex(firstFile_);
+}
+
+void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
+    const TFont titleFont(QStringLiteral("Arial"), 15);
+    const TFont entryFont(QStringLiteral("Arial"), 12);
+    const TFont measureFont(QStringLiteral("Arial"), 12, fsBold | fsItalic);
+
+    Pages.AddPage();
+    Pages.SetCurrentPageName(kIndexName);
+    TVirtCanvas* canvas = &Canvas();
+    canvas->SetPenColor(clBlack);
+    const int W = canvas->PageWidth(), H = canvas->PageHeight();
+    const int L = MarginL, T = MarginT, R = MarginR, B = MarginB;
+
+    canvas->SetFont(measureFont);
+    const int hb = canvas->TextHeight(QStringLiteral("X"));
+    canvas->SetFont(entryFont);
+    const int he = canvas->TextHeight(QStringLiteral("X"));
+    const int y0 = hb + T;
+
+    canvas->SetFont(titleFont);
+    int widest = 0;
+    for (const QString& e : entries)
+        widest = qMax(widest, canvas->TextWidth(e.section(',', 0, 0)));
+    const int cw = canvas->TextWidth(QStringLiteral("9999")) + widest + 30;
+    const int nc = qMax(1, (W - L - R) / cw);
+    const int bottom = H - B - 30;
+
+    auto titleRule = [&] {
+        canvas->MoveTo(L, y0 + 4);
+        canvas->LineTo(W - R, y0 + 4);
+        canvas->SetFont(titleFont);
+    };
+    titleRule();
+    canvas->TextOut(L, y0 - hb, kIndexName);
+
+    int x = L, y = y0 + hb, column = 1;
+    QChar previous = ' ';
+    auto nextColumn = [&](bool afterEntry) {
+        if (column >= nc) {
+            Pages.AddPage();
+            Pages.SetCurrentPageName(kIndexName);
+            canvas = &Canvas();
+            titleRule();
+            canvas->TextOut(L, y0 - hb - 2, kIndexName);
+            if (afterEntry) canvas->SetFont(entryFont);
+            column = 1;
+            x = L;
+        } else {
+            ++column;
+            x = L + RoundEven((column - 1) * double(W - L - R) / nc);
+        }
+        y = y0 + hb;
+    };
+
+    for (const QString& entry : entries) {
+        const qsizetype comma = entry.indexOf(',');
+        const QString name = comma >= 0 ? entry.left(comma) : entry;
+        const QString page = comma >= 0 ? entry.mid(comma + 1, 12) : QString();
+        const QChar letter = name.isEmpty() ? QChar(' ') : name[0].toUpper();
+        if (letter != previous) {
+            previous = letter;
+            y += 4;
+            if (y > bottom - 50) nextColumn(false);
+            canvas->TextOutInFont(
+                x + RoundEven((cw - 30) * 0.5 - canvas->TextWidth(QStringLiteral("X")) * 0.5), y,
+                QStringLiteral("HEADER"), QString(letter));
+            canvas->MoveTo(x, y + hb + 5);
+            canvas->LineTo(x + cw - 30, y + hb + 5);
+            y += hb + 24;
+            canvas->SetFont(entryFont);
+        }
+        canvas->TextOut(x, y, name + ",  " + page);
+        y += he + 8;
+        if (y > bottom) nextColumn(true);
+    }
+}

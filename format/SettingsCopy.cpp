@@ -1,0 +1,54 @@
+// Copying the settings file out (into a project-settings file) and back in.
+// Every write goes to a temporary file that is renamed into place, so a
+// failure leaves the old file whole.
+#include "format/SourceCodePrint.h"
+#include "platform/Errors.h"
+#include "platform/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+QByteArray readWhole(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TListoraError(QStringLiteral("Unable to open %1: %2")
+                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw TListoraError(QStringLiteral("Unable to read %1: %2")
+                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return bytes;
+}
+
+void writeWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw TListoraError(QStringLiteral("Unable to write to %1: %2")
+                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+QString settingsPath() {
+    return TIniFile(kSettingsFileName).fileName();
+}
+
+} // namespace
+
+void TSourceCodePrint::CopySettingsTo(const QString& fileName) {
+    writeWhole(fileName, readWhole(settingsPath()));
+}
+
+void TSourceCodePrint::RestoreSettingsFrom(const QString& fileName) {
+    const QByteArray bytes = readWhole(fileName);
+    const QString settings = settingsPath();
+    const QString backup = QFileInfo(settings).dir().filePath(QStringLiteral("LISTORA.OLD"));
+    // The first restore keeps the user's own settings; an existing backup
+    // stays as it is.
+    if (!QFileInfo::exists(backup) && QFileInfo::exists(settings))
+        writeWhole(backup, readWhole(settings));
+    writeWhole(settings, bytes);
+    LoadSettings();
+}
