@@ -47,16 +47,16 @@ void out(const QString& text) {
     std::fputc('\n', stdout);
 }
 
-// Status lines on standard error once a job has run for a while, so short
-// jobs stay quiet and long ones show they are alive.
+// A status line on standard error every few seconds once a job has run for
+// a while, so short jobs stay quiet and long ones show they are alive.
 class TStderrProgress : public IProgress {
 public:
     TStderrProgress() { clock_.start(); }
     void showProgress(const QString& text, int percent) override {
         if (!text.isEmpty()) status_ = text;
-        if (clock_.elapsed() < 1000 || (percent == lastPercent_ && text.isEmpty())) return;
-        lastPercent_ = percent;
-        if (!status_.isEmpty()) err(QStringLiteral("%1 (%2%)").arg(status_).arg(percent));
+        if (clock_.elapsed() < nextReport_ || status_.isEmpty()) return;
+        nextReport_ = clock_.elapsed() + 3000;
+        err(QStringLiteral("%1 (%2%)").arg(status_).arg(percent));
     }
     void showStatus(const QString& text) override { status_ = text; }
     void processPendingMessages() override {}
@@ -64,7 +64,7 @@ public:
 private:
     QElapsedTimer clock_;
     QString status_;
-    int lastPercent_ = -1;
+    qint64 nextReport_ = 2000;
 };
 
 struct TSelection {
@@ -114,7 +114,9 @@ void printOutline(TSourceMgt& sources) {
                     .arg(f->Name)
                     .arg(f->StartLine + 1)
                     .arg(f->SectionLines)
-                    .arg(f->IsSub ? QStringLiteral("Sub") : f->ReturnType)
+                    .arg(f == file->Functions ? QStringLiteral("-")
+                         : f->IsSub           ? QStringLiteral("Sub")
+                                              : f->ReturnType)
                     .arg(f->Marked ? QStringLiteral("marked") : QStringLiteral("unmarked")));
         }
     }
@@ -194,6 +196,10 @@ int run(const QCommandLineParser& args) {
             formatter.JobTitle = jobTitle;
             sources.AnalyzeProject();
         } else {
+            if (!selections.isEmpty()) {
+                err(QStringLiteral("--select needs a project (.VBP or .MAK)"));
+                return 2;
+            }
             RFile* file = sources.AddFile();
             file->Path = QFileInfo(input).absoluteFilePath();
             file->FileName = QFileInfo(input).fileName();
