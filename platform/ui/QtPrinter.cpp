@@ -1,0 +1,103 @@
+#include "platform/ui/QtPrinter.h"
+
+#include "platform/DrawSurface.h"
+#include "platform/Errors.h"
+
+#include <QPageLayout>
+#include <QPrintDialog>
+#include <QPrinter>
+
+TQtPrinter::TQtPrinter(QPrinter& printer) : printer_(printer) {}
+
+TQtPrinter::~TQtPrinter() {
+    if (surface_) Abort();
+}
+
+void TQtPrinter::SetOrientation(bool landscape) {
+    printer_.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
+void TQtPrinter::SetTitle(const QString& title) {
+    printer_.setDocName(title);
+}
+
+void TQtPrinter::SetCopies(int copies) {
+    printer_.setCopyCount(copies);
+}
+
+void TQtPrinter::BeginDoc() {
+    if (surface_) throw TListoraError(QStringLiteral("A print job is already open"));
+    aborted_ = false;
+    // Painting on the printer begins the job; the surface owns the painter.
+    auto surface = std::make_unique<TDrawSurface>(&printer_);
+    if (!surface->painter().isActive()) {
+        const QString where = printer_.outputFileName().isEmpty() ? printer_.printerName()
+                                                                  : printer_.outputFileName();
+        throw TListoraError(QStringLiteral("Unable to start printing on %1").arg(where));
+    }
+    surface_ = std::move(surface);
+    pageNumber_ = 1;
+}
+
+void TQtPrinter::NewPage() {
+    if (!surface_) throw TListoraError(QStringLiteral("No print job is open"));
+    if (!printer_.newPage()) throw TListoraError(QStringLiteral("The printer refused a new page"));
+    surface_->NewPage();
+    ++pageNumber_;
+}
+
+void TQtPrinter::EndDoc() {
+    if (!surface_) return;
+    const bool ended = surface_->painter().end();
+    surface_.reset();
+    pageNumber_ = 0;
+    if (!ended || printer_.printerState() == QPrinter::Error)
+        throw TListoraError(QStringLiteral("The print job could not be finished"));
+}
+
+void TQtPrinter::Abort() {
+    if (!surface_) return;
+    printer_.abort();
+    surface_->painter().end();
+    surface_.reset();
+    pageNumber_ = 0;
+    aborted_ = true;
+}
+
+IDrawSurface& TQtPrinter::Canvas() {
+    if (!surface_) throw TListoraError(QStringLiteral("No print job is open"));
+    return *surface_;
+}
+
+TQtPrintDialog::TQtPrintDialog(QPrinter& printer, QWidget* parent)
+    : printer_(printer), parent_(parent) {}
+
+bool TQtPrintDialog::Execute(TPrintDialogSettings& s) {
+    printer_.setCopyCount(s.Copies);
+    QPrintDialog dialog(&printer_, parent_);
+    QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintToFile;
+    if (s.AllowPageNums) options |= QAbstractPrintDialog::PrintPageRange;
+    if (s.AllowSelection) options |= QAbstractPrintDialog::PrintSelection;
+    dialog.setOptions(options);
+    dialog.setMinMax(s.MinPage, s.MaxPage);
+    dialog.setFromTo(s.FromPage, s.ToPage);
+    dialog.setPrintRange(s.Range == TPrintRange::Selection  ? QAbstractPrintDialog::Selection
+                         : s.Range == TPrintRange::PageNums ? QAbstractPrintDialog::PageRange
+                                                            : QAbstractPrintDialog::AllPages);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    switch (dialog.printRange()) {
+    case QAbstractPrintDialog::Selection:
+        s.Range = TPrintRange::Selection;
+        break;
+    case QAbstractPrintDialog::PageRange:
+        s.Range = TPrintRange::PageNums;
+        s.FromPage = dialog.fromPage();
+        s.ToPage = dialog.toPage();
+        break;
+    default:
+        s.Range = TPrintRange::All;
+        break;
+    }
+    s.Copies = printer_.copyCount();
+    return true;
+}

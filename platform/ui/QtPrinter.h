@@ -1,0 +1,50 @@
+#pragma once
+// The printer of the desktop program and of "listora-print -P": Qt's
+// QPrinter, which sends jobs to a CUPS queue or writes a PDF file, and its
+// print dialog.
+#include "platform/Printer.h"
+
+#include <memory>
+
+class QPrinter;
+class QWidget;
+class TDrawSurface;
+
+class TQtPrinter : public IPrinter {
+public:
+    // The printer is not owned and must outlive this object.
+    explicit TQtPrinter(QPrinter& printer);
+    ~TQtPrinter() override;
+
+    QPrinter& printer() { return printer_; }
+
+    void SetOrientation(bool landscape) override;
+    void SetTitle(const QString& title) override;
+    void SetCopies(int copies) override;
+    void BeginDoc() override;
+    void NewPage() override;
+    void EndDoc() override;
+    void Abort() override;
+    int PageNumber() const override { return pageNumber_; }
+    bool Aborted() const override { return aborted_; }
+    bool Printing() const override { return surface_ != nullptr; }
+    IDrawSurface& Canvas() override;
+
+private:
+    QPrinter& printer_;
+    std::unique_ptr<TDrawSurface> surface_;
+    int pageNumber_ = 0;
+    bool aborted_ = false;
+};
+
+// QPrintDialog over the same QPrinter: the chosen queue (or PDF file) stays
+// on the printer; the range and copies come back in the settings.
+class TQtPrintDialog : public IPrintDialog {
+public:
+    TQtPrintDialog(QPrinter& printer, QWidget* parent);
+    bool Execute(TPrintDialogSettings& settings) override;
+
+private:
+    QPrinter& printer_;
+    QWidget* parent_;
+};

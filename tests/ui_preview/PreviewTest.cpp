@@ -1,0 +1,218 @@
+#include "render/ui/Preview.h"
+#include "render/PageStorage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSpinBox>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QColor kGrey(128, 128, 128);
+const QColor kMaroon(128, 0, 0);
+
+class PreviewTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TPageStorage> store;
+    std::unique_ptr<TfrmPreview> frm;
+
+    // n upright pages, each with a line of text, in a preview whose page box
+    // is box (the window is resized until it is).
+    void open(int n, QSize box) {
+        frm.reset();
+        store = std::make_unique<TPageStorage>();
+        store->SetPageOrientation(false);
+        store->ResetPageCanvas(nullptr, nullptr, nullptr);
+        for (int i = 1; i <= n; ++i) {
+            if (i > 1) store->AddPage();
+            store->TextOut(40, 40, QStringLiteral("Page text %1").arg(i));
+        }
+        store->FirstPage();
+        frm = std::make_unique<TfrmPreview>();
+        frm->SetPageStorage(store.get());
+        frm->show();
+        QApplication::processEvents();
+        setBox(box);
+    }
+
+    void setBox(QSize box) {
+        for (int tries = 0; tries < 4 && frm->PageBoxSize() != box; ++tries) {
+            frm->resize(frm->size() + box - frm->PageBoxSize());
+            QApplication::processEvents();
+        }
+        ASSERT_EQ(frm->PageBoxSize(), box);
+    }
+
+    void zoom(const QString& entry) {
+        frm->cbZoom->setCurrentIndex(frm->cbZoom->findText(entry));
+        frm->ZoomChanged();
+    }
+
+    QList<int> shownPages() const {
+        QList<int> out;
+        for (int n = 1; n <= store->PageCount(); ++n)
+            if (frm->PictureOf(n)) out << n;
+        return out;
+    }
+
+    void key(QWidget* target, int code) {
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+    }
+
+    // The colour of the right-hand shadow strip of page n.
+    QColor shadowOf(int n) const {
+        const QImage& img = frm->PictureOf(n)->Picture();
+        return img.pixelColor(img.width() - 1, img.height() / 2);
+    }
+};
+
+} // namespace
+
+TEST_F(PreviewTest, ZoomEntriesSizeTheCellsAndSayTheirPercentage) {
+    open(12, QSize(600, 500));
+    // The first drawing fits page 1 into the box, one page.
+    EXPECT_EQ(shownPages(), QList<int>({1}));
+    EXPECT_EQ(frm->ZoomFactor(), 50);
+
+    zoom("Page Width");
+    EXPECT_EQ(frm->PictureOf(1)->geometry(), QRect(15, 20, 555, 723));
+    EXPECT_EQ(frm->cbZoom->currentText(), "70%");
+    EXPECT_EQ(frm->Shadow(), 9);
+
+    zoom("200%");
+    EXPECT_EQ(frm->ZoomFactor(), 130); // drawn smaller than it says
+    EXPECT_EQ(frm->PictureOf(1)->width(), 1061 - 15);
+
+    // A wide box at 10 % lays pages out side by side, as many as fit.
+    zoom("10%");
+    setBox(QSize(1000, 500));
+    EXPECT_EQ(shownPages().size(), (1000 - 15) / (82 + 15));
+    EXPECT_EQ(frm->LastShownPage(), 10);
+    // Pages sit in one row, each moved right by half the fitted width.
+    EXPECT_EQ(frm->PictureOf(2)->y(), frm->PictureOf(1)->y());
+    EXPECT_EQ(frm->PictureOf(1)->x(), 15 + 41);
+
+    zoom("Two Pages");
+    EXPECT_EQ(shownPages(), QList<int>({1, 2}));
+    EXPECT_TRUE(frm->actFourPages->isChecked());
+}
+
+TEST_F(PreviewTest, FourPageViewNearTheEndLeavesTheSecondRowEmpty) {
+    open(4, QSize(600, 500));
+    store->GoToPage(3);
+    frm->FourPages();
+    EXPECT_EQ(shownPages(), QList<int>({3, 4}));
+    EXPECT_EQ(frm->PictureOf(3)->y(), frm->PictureOf(4)->y());
+    EXPECT_LT(frm->PictureOf(3)->x(), frm->PictureOf(4)->x());
+    EXPECT_EQ(frm->FirstShownPage(), 3);
+    EXPECT_EQ(store->CurrentPageNumber(), 3);
+    EXPECT_EQ(frm->pnlCurrentPage->text(), "3");
+    // Square grids centre each page in its cell without the extra move.
+    const int cellW = qRound((600 - 30 - 30) / 2.0);
+    EXPECT_EQ(frm->PictureOf(4)->x() - frm->PictureOf(3)->x(), cellW);
+}
+
+TEST_F(PreviewTest, NavigationFollowsTheFirstShownPage) {
+    open(2, QSize(400, 400));
+    EXPECT_FALSE(frm->actFourPages->isEnabled());
+    EXPECT_FALSE(frm->actRedraw->isEnabled());
+    EXPECT_FALSE(frm->actFirst->isEnabled());
+    EXPECT_TRUE(frm->actNext->isEnabled());
+
+    key(frm.get(), Qt::Key_PageDown);
+    EXPECT_EQ(frm->FirstShownPage(), 2);
+    EXPECT_FALSE(frm->actNext->isEnabled());
+    EXPECT_FALSE(frm->actLast->isEnabled());
+    EXPECT_TRUE(frm->actPrevious->isEnabled());
+    frm->Next(); // pressed anyway: nothing happens
+    EXPECT_EQ(frm->FirstShownPage(), 2);
+    EXPECT_EQ(store->CurrentPageNumber(), 2);
+
+    // Keys reach the window before the control that has the focus.
+    frm->cbZoom->setFocus();
+    key(frm->cbZoom, Qt::Key_PageUp);
+    EXPECT_EQ(frm->FirstShownPage(), 1);
+
+    open(3, QSize(400, 400));
+    EXPECT_TRUE(frm->actFourPages->isEnabled());
+    EXPECT_TRUE(frm->actRedraw->isEnabled());
+    frm->Last();
+    EXPECT_EQ(shownPages(), QList<int>({3}));
+}
+
+TEST_F(PreviewTest, ClickingAPageTogglesItsMarkAndShadow) {
+    open(3, QSize(600, 500));
+    EXPECT_EQ(shadowOf(1), kGrey);
+    auto click = [&] {
+        TPagePicture* p = frm->PictureOf(1);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20),
+                          p->mapToGlobal(QPointF(20, 20)), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(p, &press);
+    };
+    click();
+    EXPECT_TRUE(store->IsPageMarked(1));
+    EXPECT_EQ(shadowOf(1), kMaroon);
+    click();
+    EXPECT_FALSE(store->IsPageMarked(1));
+    EXPECT_EQ(shadowOf(1), kGrey);
+    // The corner squares stay silver so the shadow only runs along two edges.
+    const QImage& img = frm->PictureOf(1)->Picture();
+    EXPECT_EQ(img.pixelColor(img.width() - 1, 0), QColor(192, 192, 192));
+
+    // A marked page keeps its coloured shadow when drawn again.
+    store->SetPageMarked(2, true);
+    frm->Next();
+    EXPECT_EQ(shadowOf(2), kMaroon);
+}
+
+TEST_F(PreviewTest, ThePageNumberEditorGoesToAPageOrClosesAlone) {
+    open(5, QSize(600, 500));
+    frm->FourPages();
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frm->pnlCurrentPage, &dbl);
+    ASSERT_TRUE(frm->Editing());
+    EXPECT_TRUE(frm->pnlCurrentPage->isHidden());
+    EXPECT_EQ(frm->seGotoPage->maximum(), 5);
+
+    // Escape closes only the editor.
+    frm->seGotoPage->setValue(4);
+    key(frm->seGotoPage, Qt::Key_Escape);
+    EXPECT_FALSE(frm->Editing());
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_EQ(frm->FirstShownPage(), 1);
+    EXPECT_FALSE(frm->pnlCurrentPage->isHidden());
+
+    // Enter goes to the page in the one-page view.
+    frm->OpenPageEditor();
+    frm->seGotoPage->setValue(4);
+    key(frm->seGotoPage, Qt::Key_Return);
+    EXPECT_FALSE(frm->Editing());
+    EXPECT_EQ(frm->FirstShownPage(), 4);
+    EXPECT_EQ(shownPages(), QList<int>({4}));
+    EXPECT_TRUE(frm->actOnePage->isChecked());
+
+    // Escape without the editor closes the window and releases the pictures.
+    key(frm.get(), Qt::Key_Escape);
+    EXPECT_FALSE(frm->isVisible());
+    EXPECT_TRUE(shownPages().isEmpty());
+}
+
+TEST_F(PreviewTest, TheComponentOwnsTheWindowAndItsCaption) {
+    TPageStorage pages;
+    TPrintPreview preview(nullptr);
+    EXPECT_EQ(preview.SetPageStorage(&pages), 1);
+    preview.SetCaption("Demo.vbp ");
+    EXPECT_EQ(preview.Form()->windowTitle(), "Demo.vbp (Preview)");
+    EXPECT_EQ(preview.Form()->pnlTotalPages->text(), "1");
+    EXPECT_EQ(preview.Form()->toolBar->windowTitle(), "Preview Toolbar");
+}
