@@ -112,7 +112,7 @@ std::vector<TDrawn> ListingTest::lines(const TSourceCodePrint& f, int page) {
     return out;
 }
 
-QStringList ListingTest::overlappingTexts(const TSourceCodePrint& f) {
+std::string ListingTest::overlappingTexts(const TSourceCodePrint& f) {
     // Text boxes from the fixed metrics: 13-pixel fonts, as all listing
     // fonts are by default; a box is inset by one unit so touching lines
     // do not count.
@@ -130,8 +130,9 @@ QStringList ListingTest::overlappingTexts(const TSourceCodePrint& f) {
     for (std::size_t i = 0; i < boxes.size(); ++i)
         for (std::size_t j = i + 1; j < boxes.size(); ++j) {
             const Box &a = boxes[i], &b = boxes[j];
-            if (a.page == b.page && a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2)
+            if (a.page == b.page && a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2 &&
+                out.size() < 5)
                 out << QStringLiteral("p%1: \"%2\" / \"%3\"").arg(a.page).arg(a.text, b.text);
         }
-    return out;
+    return out.join('\n').toStdString();
 }

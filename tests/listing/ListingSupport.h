@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -39,8 +40,9 @@ protected:
     static std::vector<TDrawn> drawn(const TSourceCodePrint& f);
     static std::vector<TDrawn> texts(const TSourceCodePrint& f);
     static std::vector<TDrawn> lines(const TSourceCodePrint& f, int page);
-    // Pairs of texts on one page whose boxes (fixed metrics) overlap.
-    static QStringList overlappingTexts(const TSourceCodePrint& f);
+    // The first pairs of texts on one page whose boxes (fixed metrics)
+    // overlap, one a line; empty when none do.
+    static std::string overlappingTexts(const TSourceCodePrint& f);
 
     TFixedMeasurer measurer;
     QTemporaryDir dir;
