@@ -1,0 +1,12 @@
+#pragma once
+// The about box: product name, version and a picture.
+#include <QDialog>
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* owner = nullptr);
+
+    static inline const QString kProductName = QStringLiteral("The Listora - 32 Bit");
+    static inline const QString kVersion = QStringLiteral("Build 3.00");
+};

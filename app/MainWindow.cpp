@@ -1,0 +1,689 @@
+#include "app/MainWindow.h"
+
+#include "app/AboutBox.h"
+#include "app/CommandHooks.h"
+#include "app/Startup.h"
+#include "format/SourceCodePrint.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/IniFile.h"
+#include "platform/Messages.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/WindowPlacement.h"
+#include "settings/FontRegistry.h"
+#include "source/ProjectLoader.h"
+#include "source/SourceMgt.h"
+#include "source/ui/PrintJobNavigator.h"
+#include "widgets/Animate.h"
+#include "widgets/Gauge.h"
+#include "widgets/PictureButton.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+
+namespace {
+
+const QString kReadyText = QStringLiteral("Preview or Print the Current File");
+const QString kClipJobTitle = QStringLiteral("Listora - Clipboard Print");
+
+QString pagesText(int count) {
+    return QString::number(count) + QStringLiteral(" Pages");
+}
+
+// The hourglass for as long as the object lives, also when a step throws.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+// The formatter gains these when brackets are drawn; until then there is
+// nothing to release.
+template <class T> void releaseBrackets(T& formatter) {
+    if constexpr (requires { formatter.ReleaseBrackets(); }) formatter.ReleaseBrackets();
+}
+
+} // namespace
+
+QStringList splitClipboardText(const QString& text) {
+    QString body = text;
+    const qsizetype nul = body.indexOf(QChar(0));
+    if (nul >= 0) body.truncate(nul);
+    body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    body.replace('\r', '\n');
+    if (body.isEmpty()) return {};
+    QStringList lines = body.split('\n');
+    if (body.endsWith('\n')) lines.removeLast();
+    return lines;
+}
+
+// The window takes no input while a command runs; the count lets commands
+// nest (the Open command runs a build). Closing is refused meanwhile.
+class TfrmMain::TBusy {
+public:
+    explicit TBusy(TfrmMain& window) : window_(window) {
+        if (window_.busy_++ == 0) window_.setEnabled(false);
+    }
+    ~TBusy() {
+        if (--window_.busy_ == 0) window_.setEnabled(true);
+    }
+    TBusy(const TBusy&) = delete;
+    TBusy& operator=(const TBusy&) = delete;
+
+private:
+    TfrmMain& window_;
+};
+
+TfrmMain::TfrmMain(const QString& clipFolder, QWidget* parent)
+    : QMainWindow(parent), clipFolder_(clipFolder), openDialogDir_(QDir::homePath()) {
+    setWindowTitle(kApplicationTitle);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(QFont(QStringLiteral("Arial"), 9));
+    buildControls();
+    buildMenus();
+
+    newFormatter();
+    SourceKind = skNone;
+    setProjectCommandsEnabled(false);
+    setPrintEnabled(false);
+    setPreviewEnabled(true);
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::buildControls() {
+    auto* client = new QWidget(this);
+    client->setFixedSize(515, 95);
+    setCentralWidget(client);
+
+    struct TButtonDef {
+        TPictureButton** button;
+        TToolGlyph glyph;
+        const char* hint;
+        void (TfrmMain::*handler)();
+    };
+    const TButtonDef defs[] = {
+        {&cmdOpen, TToolGlyph::Open, "Open", &TfrmMain::cmdOpenClick},
+        {&cmdSave, TToolGlyph::Save, "Save Listora Project", &TfrmMain::cmdSaveClick},
+        {&cmdPageSetup, TToolGlyph::PageSetup, "Page Setup", &TfrmMain::PageSetup1Click},
+        {&cmdFonts, TToolGlyph::Fonts, "Fonts", &TfrmMain::Fonts1Click},
+        {&cmdFormatting, TToolGlyph::Formatting, "Formatting", &TfrmMain::F},
+        {&cmdVBProj, TToolGlyph::Navigator, "Project Navigator", &TfrmMain::cmdVBProjClick},
+        {&cmdPreview, TToolGlyph::Preview, "Print Preview", &TfrmMain::cmdPreviewClick},
+        {&cmdPrint, TToolGlyph::Print, "Print", &TfrmMain::cmdPrintClick},
+    };
+    int x = 4;
+    for (const TButtonDef& def : defs) {
+        auto* button = new TPictureButton(def.glyph, QString::fromLatin1(def.hint), client);
+        button->move(x, 4);
+        x += button->width();
+        *def.button = button;
+        connect(button, &QToolButton::clicked, this,
+                [this, handler = def.handler] { guarded([&] { (this->*handler)(); }); });
+    }
+
+    asBuild = new TAnimate(client);
+    asBuild->setGeometry(client->width() - 106 - 4, 2, 106, 70);
+    asBuild->hide();
+
+    // The status line: text on the left, then the gauge and the page count.
+    auto* status = new QFrame(client);
+    status->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    status->setGeometry(0, client->height() - 19, client->width(), 19);
+    auto* row = new QHBoxLayout(status);
+    row->setContentsMargins(4, 1, 1, 1);
+    row->setSpacing(3);
+    PnlStatus = new QLabel(status);
+    PnlStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    PnlStatus->setMinimumWidth(0);
+    PnlStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    G1 = new TGauge(status);
+    G1->setFixedSize(203, 15);
+    G1->setBoxWidth(7);
+    PnlPageCount = new QLabel(status);
+    PnlPageCount->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    PnlPageCount->setFixedSize(61, 17);
+    PnlPageCount->setAlignment(Qt::AlignCenter);
+    PnlPageCount->setToolTip(QStringLiteral("Look Ahead Page Count"));
+    row->addWidget(PnlStatus, 1);
+    row->addWidget(G1);
+    row->addWidget(PnlPageCount);
+
+    // Hidden: the build command as a button, and the screen manager placed
+    // below the visible client area.
+    cmdBuildPrint = new QPushButton(QStringLiteral("Build"), client);
+    cmdBuildPrint->hide();
+    connect(cmdBuildPrint, &QPushButton::clicked, this,
+            [this] { guarded([&] { cmdBuildPrintClick(); }); });
+    BtnScreenMgr = new QPushButton(QStringLiteral("Screen Manager"), client);
+    BtnScreenMgr->setGeometry(4, client->height() + 10, 100, 25);
+    connect(BtnScreenMgr, &QPushButton::clicked, this,
+            [this] { guarded([&] { BtnScreenMgrClick(); }); });
+}
+
+void TfrmMain::buildMenus() {
+    auto bind = [this](QAction* action, void (TfrmMain::*handler)()) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { guarded([&] { (this->*handler)(); }); });
+        return action;
+    };
+    auto shortcut = [](QAction* action, const QKeySequence& keys) {
+        action->setShortcut(keys);
+        return action;
+    };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    Open1 = shortcut(bind(file->addAction(QStringLiteral("&Open...")), &TfrmMain::cmdOpenClick),
+                     QKeySequence(Qt::CTRL | Qt::Key_O));
+    Save1 = shortcut(bind(file->addAction(QStringLiteral("&Save")), &TfrmMain::cmdSaveClick),
+                     QKeySequence(Qt::Key_F2));
+    Print1 = shortcut(bind(file->addAction(QStringLiteral("&Print")), &TfrmMain::cmdPrintClick),
+                      QKeySequence(Qt::CTRL | Qt::Key_P));
+    PrintPreview1 = shortcut(
+        bind(file->addAction(QStringLiteral("Print Pre&view...")), &TfrmMain::cmdPreviewClick),
+        QKeySequence(Qt::CTRL | Qt::Key_S));
+    RecentFiles1 = file->addMenu(QStringLiteral("&Recent Files"));
+    // A submenu has no accelerator of its own: the key opens it.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this), &QShortcut::activated, this,
+            [this] { RecentFiles1->popup(mapToGlobal(QPoint(20, 20))); });
+    file->addSeparator();
+    Exit1 = shortcut(file->addAction(QStringLiteral("E&xit")), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    Formatting1 = options->addMenu(QStringLiteral("&Formatting"));
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this), &QShortcut::activated, this,
+            [this] { Formatting1->popup(mapToGlobal(QPoint(60, 20))); });
+    Fonts1 = bind(Formatting1->addAction(QStringLiteral("&Fonts...")), &TfrmMain::Fonts1Click);
+    PageSetup1 =
+        bind(Formatting1->addAction(QStringLiteral("&Page Setup...")), &TfrmMain::PageSetup1Click);
+    Visual1 = bind(Formatting1->addAction(QStringLiteral("&Visual...")), &TfrmMain::F);
+    mnuClipBoard = shortcut(bind(options->addAction(QStringLiteral("Load &Clipboard Text")),
+                                 &TfrmMain::mnuClipBoardClick),
+                            QKeySequence(Qt::CTRL | Qt::Key_V));
+    AddOnClipboardText1 =
+        shortcut(bind(options->addAction(QStringLiteral("&Add-On Clipboard Text")),
+                      &TfrmMain::AddOnClipboardText1Click),
+                 QKeySequence(Qt::CTRL | Qt::Key_A));
+    // The glossary commands are built but not offered.
+    BasicGlossary1 = options->addAction(QStringLiteral("Build Basic Function Glossary"));
+    BasicGlossary1->setVisible(false);
+    DeluxeGlossary1 = options->addAction(QStringLiteral("Build Deluxe Function Glossary"));
+    DeluxeGlossary1->setVisible(false);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    Contents1 =
+        shortcut(bind(help->addAction(QStringLiteral("&Contents...")), &TfrmMain::Contents1Click),
+                 QKeySequence(Qt::Key_F1));
+    About1 = bind(help->addAction(QStringLiteral("&About")), &TfrmMain::About1Click);
+    PageCountTest1 =
+        bind(help->addAction(QStringLiteral("Page Count")), &TfrmMain::PageCountTestClick);
+    PageCountTest1->setVisible(false);
+    HiddenItem1 = help->addAction(QStringLiteral("-"));
+    HiddenItem1->setVisible(false);
+}
+
+template <class Fn> void TfrmMain::guarded(Fn fn) {
+    // The application's error report: a failure ends the command, never
+    // the program.
+    try {
+        fn();
+    } catch (const TListoraError& e) {
+        showError(e.message());
+    } catch (const std::exception& e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+// --- enabling ---------------------------------------------------------------
+
+void TfrmMain::setPreviewEnabled(bool on) {
+    cmdPreview->setEnabled(on);
+    PrintPreview1->setEnabled(on);
+}
+
+void TfrmMain::setPrintEnabled(bool on) {
+    cmdPrint->setEnabled(on);
+    Print1->setEnabled(on);
+}
+
+void TfrmMain::setProjectCommandsEnabled(bool on) {
+    cmdVBProj->setEnabled(on);
+    BtnScreenMgr->setEnabled(on);
+}
+
+// --- progress ---------------------------------------------------------------
+
+void TfrmMain::showProgress(const QString& text, int percent) {
+    if (!text.isEmpty()) PnlStatus->setText(text);
+    G1->setPosition(percent);
+}
+
+void TfrmMain::showStatus(const QString& text) {
+    PnlStatus->setText(text);
+}
+
+void TfrmMain::processPendingMessages() {
+    QCoreApplication::processEvents();
+}
+
+void TfrmMain::showPageCount(int pages) {
+    PnlPageCount->setText(pagesText(pages));
+}
+
+// --- window events ----------------------------------------------------------
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    // The stored position is applied once: applying it on every activation
+    // would move the window back after each dialog the user closes.
+    if (!placed_) {
+        placed_ = true;
+        centreOnScreen(*this);
+        applyStoredPosition(*this, TIniFile());
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow()) return;
+    // Dialogs may have changed the settings. Never while a build is using
+    // the formatter (a build lets the window process its events).
+    if (busy_ > 0 || !formatter_) return;
+    try {
+        formatter_->LoadSettings();
+        settingsErrorShown_ = false;
+    } catch (const TListoraError& e) {
+        // Once: the message box itself would re-activate the window.
+        if (settingsErrorShown_) return;
+        settingsErrorShown_ = true;
+        showError(e.message());
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (busy_ > 0) {
+        event->ignore();
+        return;
+    }
+    helpViewer().quit(kHelpFileName);
+    if (SourceKind != skNone) {
+        fontregistry::clear();
+        formatter_.reset();
+    }
+    sources_.reset();
+    guarded([&] {
+        TIniFile ini;
+        storePosition(*this, ini);
+    });
+    deleteClips(clipFolder_);
+    event->accept();
+}
+
+// --- formatter ----------------------------------------------------------------
+
+void TfrmMain::newFormatter() {
+    formatter_ = std::make_unique<TSourceCodePrint>(this);
+    built_ = false;
+    formatter_->LoadSettings();
+}
+
+void TfrmMain::replaceFormatterIfBuilt() {
+    if (formatter_ && !built_) return;
+    formatter_.reset();
+    PnlStatus->clear();
+    newFormatter();
+}
+
+void TfrmMain::setPageDefaults() {
+    const QFont f = font();
+    formatter_->SetPageDefaults(TFont(f.family(), f.pointSize()), TPen{},
+                                TBrush{clWhite, TBrushStyle::Solid});
+}
+
+void TfrmMain::finishBuild() {
+    built_ = true;
+    PnlPageCount->setText(pagesText(formatter_->Pages.PageCount()));
+    releaseBrackets(*formatter_);
+}
+
+// --- open -------------------------------------------------------------------
+
+void TfrmMain::cmdOpenClick() {
+    TIniFile ini;
+    TFileDialogRequest request;
+    request.Title = QStringLiteral("Opening Project");
+    request.Filter = kOpenDialogFilter;
+    request.InitialDir =
+        ini.readString(kOpenDialogSection, QStringLiteral("LoadDir"), openDialogDir_);
+    request.FilterIndex = ini.readInteger(kOpenDialogSection, QStringLiteral("LoadFilter"), 1);
+    const std::optional<TFileDialogResult> chosen = fileDialogs().openFile(request);
+    if (!chosen) return;
+
+    PnlStatus->clear();
+    TBusy busy(*this);
+    openDialogDir_ = withTrailingSeparator(QFileInfo(chosen->FileName).absolutePath());
+    ini.writeString(kOpenDialogSection, QStringLiteral("LoadDir"), openDialogDir_);
+    ini.writeInteger(kOpenDialogSection, QStringLiteral("LoadFilter"), chosen->FilterIndex);
+    repaint();
+
+    CurFileName = chosen->FileName;
+    if (QFileInfo(CurFileName).suffix().toUpper() == QLatin1String("LRP")) {
+        if (commandHooks().OpenProjectSettings)
+            commandHooks().OpenProjectSettings(this);
+        else
+            messages().show(TMessageKind::Information, QString(),
+                            notAvailableText(QStringLiteral("Opening Listora projects")));
+    } else {
+        OpenWithAnimation();
+    }
+}
+
+void TfrmMain::playClip(const QString& clipName) {
+    asBuild->hide();
+    asBuild->setFileName(withTrailingSeparator(clipFolder_) + clipName);
+    asBuild->show();
+    asBuild->play();
+}
+
+void TfrmMain::stopClip() {
+    asBuild->stop();
+    asBuild->hide();
+}
+
+void TfrmMain::OpenWithAnimation() {
+    playClip(QStringLiteral("read.lrg"));
+    try {
+        OpenSourceFile();
+    } catch (...) {
+        stopClip();
+        throw;
+    }
+    stopClip();
+}
+
+void TfrmMain::addRecentFile(const QString& fileName) {
+    if (commandHooks().AddRecentFile) commandHooks().AddRecentFile(fileName);
+}
+
+void TfrmMain::OpenSourceFile() {
+    if (!IsASCIIFile(CurFileName) || !IsBelowSizeLimit(CurFileName)) {
+        showError(QStringLiteral("The file chosen (") + CurFileName +
+                  QStringLiteral(") is either not a text file or over 200K. It cannot be "
+                                 "processed."));
+        return;
+    }
+    JobSourceName.clear();
+    ClipText.reset();
+
+    const QString ext = QFileInfo(CurFileName).suffix().toUpper();
+    if (ext == QLatin1String("MAK") || ext == QLatin1String("VBP")) {
+        if (sources_) {
+            showStatus(QStringLiteral("Unloading Previous Source"));
+            sources_.reset();
+        }
+        sources_ = std::make_unique<TSourceMgt>(this, formatter_->Settings.CodePage);
+        bool loaded = false;
+        {
+            TWaitCursor wait;
+            loaded = LoadProjectFile(*sources_, CurFileName, JobTitle);
+        }
+        showStatus(QStringLiteral("Choose Functions/Files to Print"));
+        processPendingMessages();
+        if (loaded) {
+            cmdVBProjClick();
+            SourceKind = skProject;
+            setProjectCommandsEnabled(true);
+            addRecentFile(CurFileName);
+            JobTitle = CurFileName;
+        } else {
+            setProjectCommandsEnabled(false);
+            setPreviewEnabled(false);
+            setPrintEnabled(false);
+        }
+        return;
+    }
+
+    {
+        TWaitCursor wait;
+        setPreviewEnabled(true);
+        JobTitle = CurFileName;
+        addRecentFile(CurFileName);
+        TBusy busy(*this);
+        replaceFormatterIfBuilt();
+        setPageDefaults();
+        formatter_->JobTitle = JobTitle;
+        JobSourceName = CurFileName;
+        formatter_->BuildFromFile(CurFileName, G1);
+        finishBuild();
+    }
+    G1->setPosition(0);
+    showStatus(kReadyText);
+    SourceKind = skSingleFile;
+    setProjectCommandsEnabled(false);
+}
+
+// --- navigator ----------------------------------------------------------------
+
+void TfrmMain::cmdVBProjClick() {
+    if (!sources_) return;
+    TFrmVBPrintJ navigator(this);
+    SourceKind = skProject;
+    setProjectCommandsEnabled(true);
+    setPreviewEnabled(true);
+    setPrintEnabled(true);
+    {
+        TWaitCursor wait;
+        if (!sources_->Analyzed()) {
+            TBusy busy(*this);
+            sources_->AnalyzeProject();
+        }
+        processPendingMessages();
+        showStatus(QStringLiteral("Loading The Animated Outline Selector"));
+        const int marked = sources_->FillTree(navigator, QFileInfo(JobTitle).fileName(), true);
+        navigator.SetSelectedCount(marked);
+    }
+    PnlStatus->clear();
+    navigator.tmrAnim.start();
+    // However the navigator closes (OK, close box, Escape) the build runs.
+    execModal(navigator);
+    processPendingMessages();
+    navigator.tmrAnim.stop();
+    BuildWithAnimation();
+}
+
+// --- build ------------------------------------------------------------------
+
+void TfrmMain::BuildWithAnimation() {
+    repaint();
+    playClip(QStringLiteral("build2.lrg"));
+    try {
+        cmdBuildPrintClick();
+    } catch (...) {
+        stopClip();
+        throw;
+    }
+    stopClip();
+}
+
+void TfrmMain::cmdBuildPrintClick() {
+    TBusy busy(*this);
+    TWaitCursor wait;
+    G1->show();
+    replaceFormatterIfBuilt();
+    if (SourceKind == skProject && sources_) {
+        setPageDefaults();
+        formatter_->JobTitle = JobTitle;
+        formatter_->BuildProject(sources_->FirstFile(), *sources_);
+        finishBuild();
+        G1->setPosition(0);
+        setPreviewEnabled(true);
+        showStatus(kReadyText);
+    } else if (SourceKind == skSingleFile || ClipText) {
+        setPreviewEnabled(true);
+        setPageDefaults();
+        if (ClipText) {
+            formatter_->JobTitle = QStringLiteral("ClipBoard Print");
+            formatter_->CurrentFileName = QStringLiteral("Clipboard Print");
+            JobTitle = kClipJobTitle;
+            JobSourceName = QStringLiteral("ClipBoard");
+            formatter_->BuildFromLines(*ClipText, G1);
+        } else {
+            JobTitle = CurFileName;
+            formatter_->JobTitle = JobTitle;
+            formatter_->BuildFromFile(CurFileName, G1);
+            JobSourceName = CurFileName;
+        }
+        finishBuild();
+        G1->setPosition(0);
+        showStatus(kReadyText);
+    }
+}
+
+// --- clipboard --------------------------------------------------------------
+
+std::optional<QStringList> TfrmMain::GetClipboardLines() {
+    const std::optional<QString> text = clipboard().text();
+    if (!text) return std::nullopt;
+    SourceKind = skClipboard;
+    setProjectCommandsEnabled(false);
+    return splitClipboardText(*text);
+}
+
+void TfrmMain::buildClipText() {
+    TBusy busy(*this);
+    TWaitCursor wait;
+    setPreviewEnabled(true);
+    replaceFormatterIfBuilt();
+    setPageDefaults();
+    formatter_->JobTitle = QStringLiteral("ClipBoard Print");
+    formatter_->CurrentFileName = QStringLiteral("Clipboard Print");
+    JobTitle = kClipJobTitle;
+    // The name goes with the listing just built, not with an earlier file.
+    JobSourceName = QStringLiteral("ClipBoard");
+    formatter_->BuildFromLines(*ClipText, G1);
+    finishBuild();
+    G1->setPosition(0);
+}
+
+void TfrmMain::mnuClipBoardClick() {
+    std::optional<QStringList> lines = GetClipboardLines();
+    if (!lines) return;
+    setPreviewEnabled(true);
+    setPrintEnabled(true);
+    G1->show();
+    ClipText = std::move(*lines);
+    buildClipText();
+}
+
+void TfrmMain::AddOnClipboardText1Click() {
+    if (SourceKind != skClipboard || !ClipText) {
+        mnuClipBoardClick();
+        return;
+    }
+    std::optional<QStringList> lines = GetClipboardLines();
+    if (!lines) return;
+    ClipText->append(QString());
+    ClipText->append(kClipboardSeparator);
+    ClipText->append(QString());
+    ClipText->append(*lines);
+    buildClipText();
+}
+
+// --- preview and print ------------------------------------------------------
+
+void TfrmMain::cmdPreviewClick() {
+    if (!built_ || !formatter_) return;
+    if (commandHooks().Preview)
+        commandHooks().Preview(this, formatter_->Pages, JobTitle);
+    else
+        messages().show(TMessageKind::Information, QString(),
+                        notAvailableText(QStringLiteral("Print preview")));
+}
+
+void TfrmMain::cmdPrintClick() {
+    if (!built_ || !formatter_) return;
+    if (!commandHooks().Print) {
+        messages().show(TMessageKind::Information, QString(),
+                        notAvailableText(QStringLiteral("Printing")));
+        return;
+    }
+    try {
+        commandHooks().Print(this, formatter_->Pages, 1, formatter_->Pages.PageCount(),
+                             QStringLiteral("Listora"));
+    } catch (...) {
+        // A failed or aborted print ends quietly; the pages stay.
+    }
+}
+
+void TfrmMain::cmdSaveClick() {
+    if (commandHooks().SaveProjectSettings)
+        commandHooks().SaveProjectSettings(this);
+    else
+        messages().show(TMessageKind::Information, QString(),
+                        notAvailableText(QStringLiteral("Saving Listora projects")));
+}
+
+// --- settings dialogs ---------------------------------------------------------
+
+void TfrmMain::runSettingsDialog(const std::function<bool(QWidget*, const QString&)>& dialog,
+                                 const QString& name, bool withAnimation) {
+    if (!dialog) {
+        messages().show(TMessageKind::Information, QString(), notAvailableText(name));
+        return;
+    }
+    const bool changed = dialog(this, withTrailingSeparator(QFileInfo(CurFileName).absolutePath()));
+    formatter_->LoadSettings();
+    if (SourceKind == skNone || !changed) return;
+    repaint();
+    if (withAnimation)
+        BuildWithAnimation();
+    else
+        cmdBuildPrintClick();
+}
+
+void TfrmMain::F() {
+    runSettingsDialog(commandHooks().FormattingDialog,
+                      QStringLiteral("The formatting options dialog"), false);
+}
+
+void TfrmMain::Fonts1Click() {
+    runSettingsDialog(commandHooks().FontsDialog, QStringLiteral("The fonts dialog"), true);
+}
+
+void TfrmMain::PageSetup1Click() {
+    runSettingsDialog(commandHooks().PageSetupDialog, QStringLiteral("The page setup dialog"),
+                      true);
+}
+
+// --- help and the rest ------------------------------------------------------
+
+void TfrmMain::Contents1Click() {
+    helpViewer().showContext(kHelpFileName, 0);
+}
+
+void TfrmMain::About1Click() {
+    TAboutBox about(this);
+    execModal(about);
+}
+
+void TfrmMain::BtnScreenMgrClick() {
+    messages().show(TMessageKind::Information, QString(),
+                    notAvailableText(QStringLiteral("The screen manager")));
+}
+
+void TfrmMain::PageCountTestClick() {
+    if (!formatter_) return;
+    messages().show(TMessageKind::Information, QString(), pagesText(formatter_->Pages.PageCount()));
+}

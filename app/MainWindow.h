@@ -1,0 +1,151 @@
+#pragma once
+// The main window: the toolbar, menus and status line, what kind of source
+// is loaded, and the commands that open, build, show and print it. It owns
+// the formatter and, while a project is loaded, the source analyzer.
+#include "platform/Progress.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class TAnimate;
+class TGauge;
+class TPictureButton;
+class TSourceCodePrint;
+class TSourceMgt;
+
+enum TSourceKind : quint8 { skNone = 0, skProject = 1, skSingleFile = 2, skClipboard = 3 };
+
+inline const QString kOpenDialogFilter = QStringLiteral(
+    "VB Projects|*.MAK;*.VBP|Listora Projects|*.LRP|VB Files|*.BAS;*.FRM|VB Classes|*.CLS|Text "
+    "Files|*.TXT|All Files|*.*");
+inline const QString kOpenDialogSection = QStringLiteral("Dialogs-OD");
+inline const QString kClipboardSeparator = QStringLiteral("**********");
+
+// Splits clipboard text into lines at any line break; the text ends at a
+// NUL character, and a final line break adds no empty line.
+QStringList splitClipboardText(const QString& text);
+
+class TfrmMain : public QMainWindow, public IProgress {
+    Q_OBJECT
+public:
+    // clipFolder holds the unpacked animation clips.
+    explicit TfrmMain(const QString& clipFolder, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // State of the loaded source.
+    TSourceKind SourceKind = skNone;
+    QString CurFileName;
+    QString JobTitle;
+    QString JobSourceName;
+    std::optional<QStringList> ClipText;
+
+    TSourceCodePrint* Formatter() const { return formatter_.get(); }
+    TSourceMgt* Sources() const { return sources_.get(); }
+    // True once the current formatter has laid out a listing.
+    bool HasBuilt() const { return built_; }
+    const QString& ClipFolder() const { return clipFolder_; }
+
+    // Commands.
+    void cmdOpenClick();
+    void OpenSourceFile();
+    void OpenWithAnimation();
+    void BuildWithAnimation();
+    void cmdBuildPrintClick();
+    void cmdVBProjClick();
+    void mnuClipBoardClick();
+    void AddOnClipboardText1Click();
+    void cmdPreviewClick();
+    void cmdPrintClick();
+    void cmdSaveClick();
+    void F();
+    void Fonts1Click();
+    void PageSetup1Click();
+    void Contents1Click();
+    void About1Click();
+    void BtnScreenMgrClick();
+    void PageCountTestClick();
+
+    // IProgress: the status line, the gauge and the page-count panel.
+    void showProgress(const QString& text, int percent) override;
+    void showStatus(const QString& text) override;
+    void processPendingMessages() override;
+    void showPageCount(int pages) override;
+
+    // Controls.
+    TPictureButton* cmdOpen;
+    TPictureButton* cmdSave;
+    TPictureButton* cmdPageSetup;
+    TPictureButton* cmdFonts;
+    TPictureButton* cmdFormatting;
+    TPictureButton* cmdVBProj;
+    TPictureButton* cmdPreview;
+    TPictureButton* cmdPrint;
+    TAnimate* asBuild;
+    QLabel* PnlStatus;
+    TGauge* G1;
+    QLabel* PnlPageCount;
+    QPushButton* cmdBuildPrint;
+    QPushButton* BtnScreenMgr;
+
+    // Menu items.
+    QAction* Open1;
+    QAction* Save1;
+    QAction* Print1;
+    QAction* PrintPreview1;
+    QMenu* RecentFiles1;
+    QAction* Exit1;
+    QMenu* Formatting1;
+    QAction* Fonts1;
+    QAction* PageSetup1;
+    QAction* Visual1;
+    QAction* mnuClipBoard;
+    QAction* AddOnClipboardText1;
+    QAction* BasicGlossary1;
+    QAction* DeluxeGlossary1;
+    QAction* Contents1;
+    QAction* About1;
+    QAction* PageCountTest1;
+    QAction* HiddenItem1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class TBusy;
+    void buildControls();
+    void buildMenus();
+    template <class Fn> void guarded(Fn fn);
+
+    void setPreviewEnabled(bool on);
+    void setPrintEnabled(bool on);
+    void setProjectCommandsEnabled(bool on);
+
+    void newFormatter();
+    void replaceFormatterIfBuilt();
+    void setPageDefaults();
+    void finishBuild();
+    void buildClipText();
+    std::optional<QStringList> GetClipboardLines();
+    void runSettingsDialog(const std::function<bool(QWidget*, const QString&)>& dialog,
+                           const QString& name, bool withAnimation);
+    void playClip(const QString& clipName);
+    void stopClip();
+    void addRecentFile(const QString& fileName);
+
+    std::unique_ptr<TSourceCodePrint> formatter_;
+    std::unique_ptr<TSourceMgt> sources_;
+    QString clipFolder_;
+    QString openDialogDir_;
+    bool built_ = false;
+    int busy_ = 0;
+    bool placed_ = false;
+    bool settingsErrorShown_ = false;
+};

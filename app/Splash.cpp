@@ -1,0 +1,99 @@
+#include "app/Splash.h"
+
+#include "app/Startup.h"
+#include "platform/ui/WindowPlacement.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+
+TfrmSplash::TfrmSplash(const QString& archivePath, const QString& clipFolder, int intervalMs)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), archivePath_(archivePath),
+      clipFolder_(clipFolder) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFixedSize(424, 467);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    // The window itself is the circle.
+    setMask(QRegion(0, 0, 425, 425, QRegion::Ellipse));
+    timer_.setInterval(intervalMs);
+    connect(&timer_, &QTimer::timeout, this, &TfrmSplash::Timer1Timer);
+}
+
+void TfrmSplash::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    centreOnScreen(*this);
+    if (busy_) timer_.start();
+}
+
+void TfrmSplash::Timer1Timer() {
+    if (!busy_) return;
+    counter_ -= kStep;
+    if (counter_ >= kDoneBelow) return;
+    timer_.stop();
+    deleteClips(clipFolder_);
+    expanded_ = expandClips(archivePath_, clipFolder_);
+    busy_ = false;
+    emit finished();
+}
+
+void TfrmSplash::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(Qt::black);
+    p.setPen(QPen(Qt::black, 2));
+    p.drawEllipse(QRect(QPoint(1, 1), QPoint(424, 424)));
+    p.setPen(QPen(QColor(128, 128, 128), 1));
+    p.drawEllipse(QRect(QPoint(4, 4), QPoint(423, 423)));
+    drawPicture(p, QRect(4, 40, 416, 345));
+}
+
+// Our own picture: a fanned stack of listing pages under the title.
+void TfrmSplash::drawPicture(QPainter& p, const QRect& box) {
+    p.save();
+    const QPointF centre(box.center().x(), box.top() + 175);
+    for (int i = 0; i < 3; ++i) {
+        p.save();
+        p.translate(centre);
+        p.rotate(-12 + 12 * i);
+        const QRectF sheet(-60, -80, 120, 156);
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        p.setBrush(QColor(250, 250, 244));
+        p.drawRect(sheet);
+        if (i == 2) {
+            p.setPen(QPen(QColor(38, 94, 168), 2));
+            p.drawLine(QPointF(-48, -60), QPointF(-48, 40));
+            p.drawLine(QPointF(-48, -60), QPointF(-42, -60));
+            p.drawLine(QPointF(-48, 40), QPointF(-42, 40));
+            p.setPen(QPen(QColor(70, 70, 70), 1.2));
+            for (int line = 0; line < 11; ++line) {
+                const qreal y = -62 + line * 10;
+                const qreal indent = (line % 4 == 0) ? 0 : 10;
+                const qreal len = 40 + (line * 37 % 45);
+                p.drawLine(QPointF(-38 + indent, y), QPointF(-38 + indent + len, y));
+            }
+        }
+        p.restore();
+    }
+    QFont title(QStringLiteral("Liberation Sans"));
+    title.setPixelSize(40);
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(QColor(236, 190, 70));
+    p.drawText(QRect(box.left(), box.top() + 10, box.width(), 50), Qt::AlignCenter,
+               QStringLiteral("Listora"));
+    QFont sub(QStringLiteral("Liberation Sans"));
+    sub.setPixelSize(16);
+    p.setFont(sub);
+    p.setPen(Qt::white);
+    p.drawText(QRect(box.left(), box.bottom() - 50, box.width(), 22), Qt::AlignCenter,
+               QStringLiteral("Visual Basic source listings"));
+    p.setPen(QColor(170, 170, 170));
+    sub.setPixelSize(13);
+    p.setFont(sub);
+    p.drawText(QRect(box.left(), box.bottom() - 26, box.width(), 20), Qt::AlignCenter,
+               QStringLiteral("Version 3.0"));
+    p.restore();
+}

@@ -1,0 +1,39 @@
+// The desktop program: installs the widget services, runs the start
+// sequence and the message loop.
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "platform/Dialogs.h"
+#include "platform/Messages.h"
+#include "platform/ui/WidgetDialogs.h"
+#include "platform/ui/WidgetMessages.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Listora"));
+    QApplication::setApplicationDisplayName(kApplicationTitle);
+
+    TWidgetMessages messageBoxes;
+    TWidgetFileDialogs dialogs;
+    TWidgetClipboard clipboardText;
+    TWidgetHelpViewer help;
+    setMessageService(&messageBoxes);
+    setFileDialogs(&dialogs);
+    setClipboard(&clipboardText);
+    setHelpViewer(&help);
+
+    TStartOptions options;
+    options.ProgramDir = QCoreApplication::applicationDirPath();
+    options.ClipFolder = defaultClipFolder();
+    std::unique_ptr<TfrmMain> mainWindow = startListora(options);
+    if (!mainWindow) return 1;
+    messageBoxes.setOwner(mainWindow.get());
+    dialogs.setOwner(mainWindow.get());
+    const int result = app.exec();
+    setMessageService(nullptr);
+    setFileDialogs(nullptr);
+    setClipboard(nullptr);
+    setHelpViewer(nullptr);
+    return result;
+}

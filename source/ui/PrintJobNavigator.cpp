@@ -1,0 +1,308 @@
+#include "source/ui/PrintJobNavigator.h"
+
+#include "platform/Dialogs.h"
+#include "source/SourceRecords.h"
+#include "widgets/Glyphs.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kImageRole = Qt::UserRole;
+constexpr int kStateRole = Qt::UserRole + 1;
+constexpr int kIdRole = Qt::UserRole + 2;
+constexpr int kNoImage = -1;
+
+const QString kHelpFile = QStringLiteral("Listora.hlp");
+
+// The state picture sits left of the node picture, as in the classic tree
+// view; an absent picture leaves its slot empty so captions stay aligned.
+QIcon composeIcon(int image, int stateImage) {
+    const int s = kNavigatorImageSize;
+    QPixmap pm(2 * s + 2, s);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    const QList<QPixmap>& images = navigatorImages();
+    if (stateImage >= 0 && stateImage < images.size()) p.drawPixmap(0, 0, images[stateImage]);
+    if (image >= 0 && image < images.size()) p.drawPixmap(s + 2, 0, images[image]);
+    return QIcon(pm);
+}
+
+QLabel* panelLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    label->setMinimumHeight(25);
+    return label;
+}
+
+} // namespace
+
+TFrmVBPrintJ::TFrmVBPrintJ(QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("VB Print Job Navigator"));
+    QFont bold(QStringLiteral("Arial"));
+    bold.setBold(true);
+    setFont(bold);
+    resize(359, 469);
+
+    auto* top = new QFrame(this);
+    top->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(6, 4, 6, 4);
+    auto* intro = new QLabel(
+        QStringLiteral("Choose complete files or selected functions to be printed.  Use the "
+                       "outline to navigate through your project. To select a File/Function to "
+                       "print, click on the function name and a printer will appear next to the "
+                       "function. "),
+        top);
+    auto* unselect =
+        new QLabel(QStringLiteral("To Unselect a Function, just click on it again to toggle the "
+                                  "print icon."),
+                   top);
+    for (QLabel* label : {intro, unselect}) {
+        label->setWordWrap(true);
+        topLayout->addWidget(label);
+    }
+    QFont plain = font();
+    plain.setBold(false);
+    intro->setFont(plain);
+    unselect->setFont(plain);
+
+    tvSource = new QTreeWidget(this);
+    tvSource->setHeaderHidden(true);
+    tvSource->setIndentation(21);
+    tvSource->setIconSize(QSize(2 * kNavigatorImageSize + 2, kNavigatorImageSize));
+    tvSource->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tvSource->setContextMenuPolicy(Qt::CustomContextMenu);
+    tvSource->installEventFilter(this);
+    connect(tvSource, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        tvSource->setCurrentItem(item);
+        tvSourceClick();
+    });
+
+    PopupMenu = new QMenu(this);
+    MarkAll1 = PopupMenu->addAction(QStringLiteral("Mark All"), this, &TFrmVBPrintJ::MarkAll1Click);
+    UnmarkAll1 =
+        PopupMenu->addAction(QStringLiteral("Unmark All"), this, &TFrmVBPrintJ::UnmarkAll1Click);
+    PopupMenu->addSeparator();
+    Help1 = PopupMenu->addAction(QStringLiteral("Help"), this, &TFrmVBPrintJ::btnHelpClick);
+    connect(tvSource, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        PopupMenu->popup(tvSource->viewport()->mapToGlobal(pos));
+    });
+
+    auto* bottom = new QFrame(this);
+    bottom->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* bottomLayout = new QHBoxLayout(bottom);
+    bottomLayout->setContentsMargins(6, 5, 6, 5);
+    auto* caption = panelLabel(QStringLiteral("Total Selected"), bottom);
+    caption->setMinimumWidth(110);
+    pnlSelected = panelLabel(QStringLiteral("0"), bottom);
+    pnlSelected->setMinimumWidth(50);
+    cmdOK = new QPushButton(QStringLiteral("OK"), bottom);
+    cmdOK->setDefault(true);
+    btnHelp = new QPushButton(QStringLiteral("Help"), bottom);
+    connect(cmdOK, &QPushButton::clicked, this, &TFrmVBPrintJ::cmdOKClick);
+    connect(btnHelp, &QPushButton::clicked, this, &TFrmVBPrintJ::btnHelpClick);
+    bottomLayout->addWidget(caption);
+    bottomLayout->addWidget(pnlSelected);
+    bottomLayout->addStretch();
+    bottomLayout->addWidget(cmdOK);
+    bottomLayout->addWidget(btnHelp);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(top);
+    layout->addWidget(tvSource, 1);
+    layout->addWidget(bottom);
+
+    tmrAnim.setInterval(333);
+    connect(&tmrAnim, &QTimer::timeout, this, &TFrmVBPrintJ::tmrAnimTimer);
+}
+
+void TFrmVBPrintJ::clear() {
+    tvSource->clear();
+    nodes_.clear();
+    data_.clear();
+}
+
+void TFrmVBPrintJ::beginUpdate() {
+    tvSource->setUpdatesEnabled(false);
+}
+
+void TFrmVBPrintJ::endUpdate() {
+    tvSource->setUpdatesEnabled(true);
+    if (QTreeWidgetItem* root = RootNode()) root->setExpanded(true);
+}
+
+ISourceTree::NodeId TFrmVBPrintJ::addNode(NodeId parent, const QString& caption,
+                                          TSourceNodeData data, int image, int stateImage) {
+    QTreeWidgetItem* item = nullptr;
+    if (parent == kNoNode)
+        item = new QTreeWidgetItem(tvSource);
+    else
+        item = new QTreeWidgetItem(Node(parent));
+    const NodeId id = NodeId(nodes_.size());
+    nodes_.push_back(item);
+    data_.push_back(data);
+    item->setText(0, caption);
+    item->setData(0, kIdRole, id);
+    setImages(item, image, stateImage);
+    return id;
+}
+
+QTreeWidgetItem* TFrmVBPrintJ::Node(NodeId id) const {
+    return id >= 0 && size_t(id) < nodes_.size() ? nodes_[size_t(id)] : nullptr;
+}
+
+QTreeWidgetItem* TFrmVBPrintJ::RootNode() const {
+    return tvSource->topLevelItem(0);
+}
+
+int TFrmVBPrintJ::ImageOf(const QTreeWidgetItem* item) {
+    return item->data(0, kImageRole).toInt();
+}
+
+int TFrmVBPrintJ::StateImageOf(const QTreeWidgetItem* item) {
+    return item->data(0, kStateRole).toInt();
+}
+
+TSourceNodeData TFrmVBPrintJ::DataOf(const QTreeWidgetItem* item) const {
+    const QVariant id = item->data(0, kIdRole);
+    if (!id.isValid()) return {};
+    return data_[size_t(id.toInt())];
+}
+
+void TFrmVBPrintJ::setImages(QTreeWidgetItem* item, int image, int stateImage) {
+    item->setData(0, kImageRole, image);
+    item->setData(0, kStateRole, stateImage);
+    item->setIcon(0, composeIcon(image, stateImage));
+}
+
+int TFrmVBPrintJ::SelectedCount() const {
+    return pnlSelected->text().toInt();
+}
+
+void TFrmVBPrintJ::SetSelectedCount(int count) {
+    pnlSelected->setText(QString::number(count));
+}
+
+void TFrmVBPrintJ::addToCount(int delta) {
+    SetSelectedCount(SelectedCount() + delta);
+}
+
+bool TFrmVBPrintJ::isFileNode(const QTreeWidgetItem* item) const {
+    const int image = ImageOf(item);
+    return item != RootNode() && (image == siForm || image == siModule || image == siOtherFile);
+}
+
+void TFrmVBPrintJ::setSectionMark(QTreeWidgetItem* item, bool mark) {
+    setImages(item, ImageOf(item), mark ? siMarked : siUnmarked);
+    if (RFunction* section = DataOf(item).Section) section->Marked = mark ? 1 : 0;
+}
+
+int TFrmVBPrintJ::setChildMarks(QTreeWidgetItem* fileNode, bool mark) {
+    const int from = mark ? siUnmarked : siMarked;
+    int changed = 0;
+    for (int i = 0; i < fileNode->childCount(); ++i) {
+        QTreeWidgetItem* child = fileNode->child(i);
+        if (StateImageOf(child) != from) continue;
+        setSectionMark(child, mark);
+        ++changed;
+    }
+    return changed;
+}
+
+void TFrmVBPrintJ::tvSourceClick() {
+    QTreeWidgetItem* item = tvSource->currentItem();
+    if (!item || item == RootNode()) return;
+    if (ImageOf(item) == siSection) {
+        const bool mark = StateImageOf(item) == siUnmarked;
+        setSectionMark(item, mark);
+        addToCount(mark ? 1 : -1);
+        return;
+    }
+    if (!isFileNode(item)) return;
+    RFile* file = DataOf(item).File;
+    if (!file) return;
+    // The file's own mark decides, so a second click undoes the first even
+    // when the first changed no section.
+    if (file->Marked == 0) {
+        addToCount(setChildMarks(item, true));
+        file->Marked = 1;
+    } else {
+        addToCount(-setChildMarks(item, false));
+        file->Marked = 0;
+    }
+}
+
+void TFrmVBPrintJ::tvSourceKeyDown(int key) {
+    QTreeWidgetItem* item = tvSource->currentItem();
+    if (!item || item == RootNode()) return;
+    const bool insert = key == Qt::Key_Insert;
+    if (!insert && key != Qt::Key_Delete) return;
+    const int from = insert ? siUnmarked : siMarked;
+    if (StateImageOf(item) != from) return;
+    setImages(item, ImageOf(item), insert ? siMarked : siUnmarked);
+    const TSourceNodeData data = DataOf(item);
+    if (data.Section) {
+        data.Section->Marked = insert ? 1 : 0;
+        addToCount(insert ? 1 : -1);
+    } else if (data.File) {
+        data.File->Marked = insert ? 1 : 0;
+    }
+}
+
+void TFrmVBPrintJ::MarkAll1Click() {
+    QTreeWidgetItem* root = RootNode();
+    if (!root) return;
+    for (int i = 0; i < root->childCount(); ++i)
+        addToCount(setChildMarks(root->child(i), true));
+}
+
+void TFrmVBPrintJ::UnmarkAll1Click() {
+    QTreeWidgetItem* root = RootNode();
+    if (!root) return;
+    for (int i = 0; i < root->childCount(); ++i)
+        addToCount(-setChildMarks(root->child(i), false));
+}
+
+void TFrmVBPrintJ::cmdOKClick() {
+    hide();
+    accept();
+}
+
+void TFrmVBPrintJ::btnHelpClick() {
+    helpViewer().showContext(kHelpFile, kHelpContext);
+}
+
+void TFrmVBPrintJ::tmrAnimTimer() {
+    QTreeWidgetItem* root = RootNode();
+    if (animCounter_ > 10) {
+        animCounter_ = 7;
+        return;
+    }
+    if (root) setImages(root, kNoImage, animCounter_);
+    ++animCounter_;
+}
+
+bool TFrmVBPrintJ::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tvSource && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Insert || key == Qt::Key_Delete) {
+            tvSourceKeyDown(key);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The print-job navigator: a modal tree of the project's files and their
+// sections in which the user puts printer marks on what is to be printed.
+// The marks live in the analyzer's records; this window only shows and
+// toggles them.
+#include "source/SourceTree.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <vector>
+
+class QLabel;
+class QMenu;
+class QAction;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class TFrmVBPrintJ : public QDialog, public ISourceTree {
+    Q_OBJECT
+public:
+    explicit TFrmVBPrintJ(QWidget* owner = nullptr);
+
+    // ISourceTree
+    void clear() override;
+    void beginUpdate() override;
+    void endUpdate() override;
+    NodeId addNode(NodeId parent, const QString& caption, TSourceNodeData data, int image,
+                   int stateImage) override;
+
+    // The number shown in pnlSelected.
+    int SelectedCount() const;
+    void SetSelectedCount(int count);
+
+    // Handlers, public so that menus, keys and tests reach the same code.
+    void tvSourceClick();
+    void tvSourceKeyDown(int key);
+    void MarkAll1Click();
+    void UnmarkAll1Click();
+    void cmdOKClick();
+    void btnHelpClick();
+    void tmrAnimTimer();
+
+    // Nodes for callers that walk the tree (tests among them).
+    QTreeWidgetItem* Node(NodeId id) const;
+    QTreeWidgetItem* RootNode() const;
+    static int ImageOf(const QTreeWidgetItem* item);
+    static int StateImageOf(const QTreeWidgetItem* item);
+    TSourceNodeData DataOf(const QTreeWidgetItem* item) const;
+    quint8 AnimationCounter() const { return animCounter_; }
+
+    QTreeWidget* tvSource;
+    QLabel* pnlSelected;
+    QPushButton* cmdOK;
+    QPushButton* btnHelp;
+    QMenu* PopupMenu;
+    QAction* MarkAll1;
+    QAction* UnmarkAll1;
+    QAction* Help1;
+    QTimer tmrAnim;
+
+    static constexpr int kHelpContext = 51;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setImages(QTreeWidgetItem* item, int image, int stateImage);
+    void addToCount(int delta);
+    // Marks (or unmarks) the children of a file node whose state says they
+    // are not (or are); returns how many changed.
+    int setChildMarks(QTreeWidgetItem* fileNode, bool mark);
+    void setSectionMark(QTreeWidgetItem* item, bool mark);
+    bool isFileNode(const QTreeWidgetItem* item) const;
+
+    std::vector<QTreeWidgetItem*> nodes_;
+    std::vector<TSourceNodeData> data_;
+    quint8 animCounter_ = 7;
+};

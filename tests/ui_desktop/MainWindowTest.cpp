@@ -1,0 +1,288 @@
+// The main window driven end to end with scripted dialogs: opening sources,
+// the navigator and the build after it, the clipboard commands, which
+// commands are enabled after each event, and the stored settings.
+#include "DesktopTestSupport.h"
+
+#include "app/MainWindow.h"
+#include "common/TestSupport.h"
+#include "platform/IniFile.h"
+#include "source/SourceMgt.h"
+#include "source/ui/PrintJobNavigator.h"
+#include "widgets/Animate.h"
+#include "widgets/Gauge.h"
+#include "widgets/PictureButton.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray basicModule(int procedures) {
+    QByteArray text = "Attribute VB_Name = \"Module1\"\r\nOption Explicit\r\n";
+    for (int i = 0; i < procedures; ++i)
+        text += "Public Sub Proc" + QByteArray::number(i) + "()\r\n    Debug.Print " +
+                QByteArray::number(i) + "\r\nEnd Sub\r\n";
+    return text;
+}
+
+// Which of the commands of the enabling table are on, as one string.
+QString enabled(TfrmMain& w) {
+    QStringList on;
+    const std::pair<QWidget*, const char*> controls[] = {
+        {w.cmdOpen, "open"},        {w.cmdSave, "save"},       {w.cmdFonts, "fonts"},
+        {w.cmdPageSetup, "page"},   {w.cmdFormatting, "fmt"},  {w.cmdVBProj, "proj"},
+        {w.BtnScreenMgr, "screen"}, {w.cmdPreview, "preview"}, {w.cmdPrint, "print"}};
+    for (auto [control, name] : controls)
+        if (control->isEnabled()) on << name;
+    return on.join(' ');
+}
+
+void clearSettings() {
+    QFile::remove(TIniFile().fileName());
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { clearSettings(); }
+    void TearDown() override { clearSettings(); }
+
+    TScriptedUser user;
+    TScratchDir scratch;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, ProjectMarkedInNavigatorIsBuiltOnClose) {
+    const QString project = copyExampleProject(scratch);
+    TfrmMain w(scratch.path());
+    EXPECT_EQ(w.SourceKind, skNone);
+    EXPECT_EQ(enabled(w), "open save fonts page fmt preview");
+
+    QString shownRoot;
+    user.navigator = [&](TFrmVBPrintJ& nav) {
+        shownRoot = nav.RootNode()->text(0);
+        QTreeWidgetItem* module = findNode(nav, "modLedger.bas");
+        clickNode(nav, module->child(1));
+        clickNode(nav, module->child(2));
+        pressKey(nav, findNode(nav, "clsAccount.cls")->child(1), Qt::Key_Insert);
+        clickNode(nav, findNode(nav, "frmLedger.frm"));
+        EXPECT_FALSE(w.PnlPageCount->text().endsWith("Pages") && w.HasBuilt());
+        return int(QDialog::Accepted);
+    };
+    user.willOpen(project);
+    w.cmdOpenClick();
+
+    EXPECT_EQ(user.navigatorRuns, 1);
+    EXPECT_EQ(shownRoot, "Demo.vbp");
+    EXPECT_EQ(w.SourceKind, skProject);
+    EXPECT_EQ(w.JobTitle, project);
+    EXPECT_TRUE(w.HasBuilt());
+    EXPECT_EQ(enabled(w), "open save fonts page fmt proj screen preview print");
+    const int pages = referencePageCount(w);
+    EXPECT_GT(pages, 1);
+    EXPECT_EQ(w.PnlPageCount->text(), QString::number(pages) + " Pages");
+    EXPECT_EQ(w.PnlStatus->text(), "Preview or Print the Current File");
+    EXPECT_FALSE(w.asBuild->isVisible());
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_TRUE(user.messages.shown.isEmpty());
+
+    // The navigator again: closed with the close box, Mark All first; the
+    // build still runs and covers every section.
+    user.navigator = [&](TFrmVBPrintJ& nav) {
+        EXPECT_EQ(nav.SelectedCount(), 3 + findNode(nav, "frmLedger.frm")->childCount());
+        nav.MarkAll1Click();
+        nav.close();
+        return nav.result();
+    };
+    w.cmdVBProjClick();
+    EXPECT_EQ(user.navigatorRuns, 2);
+    const int allPages = referencePageCount(w);
+    EXPECT_GT(allPages, pages);
+    EXPECT_EQ(w.PnlPageCount->text(), QString::number(allPages) + " Pages");
+}
+
+TEST_F(MainWindowTest, RejectedProjectDisablesProjectAndOutputCommands) {
+    const QString notProject = scratch.write("Notes.vbp", "just some words\r\nno keys\r\n");
+    TfrmMain w(scratch.path());
+    w.CurFileName = notProject;
+    w.OpenSourceFile();
+    EXPECT_EQ(user.navigatorRuns, 0);
+    EXPECT_EQ(w.SourceKind, skNone);
+    EXPECT_EQ(enabled(w), "open save fonts page fmt");
+    EXPECT_FALSE(user.messages.shown.isEmpty());
+}
+
+TEST_F(MainWindowTest, SizeLimitAndTextTestRefuseWithTheExactMessage) {
+    TfrmMain w(scratch.path());
+    const QString big = scratch.write("Big.bas", QByteArray(200000, 'x'));
+    ASSERT_EQ(QFileInfo(big).size(), 200000);
+    const QString binary = scratch.write("Bin.bas", QByteArray("\x01\x02 binary", 9));
+    QByteArray lines = QByteArray("' comment line\r\n").repeated(199999 / 16);
+    lines += QByteArray(199999 - lines.size(), 'x');
+    const QString justBelow = scratch.write("Below.txt", lines);
+    for (const QString& path : {big, binary}) {
+        user.messages.shown.clear();
+        w.CurFileName = path;
+        w.OpenSourceFile();
+        ASSERT_EQ(user.messages.shown.size(), 1);
+        EXPECT_EQ(user.messages.shown[0].Kind, TMessageKind::Error);
+        EXPECT_EQ(user.messages.shown[0].Text,
+                  "The file chosen (" + path +
+                      ") is either not a text file or over 200K. It cannot be processed.");
+        EXPECT_EQ(w.SourceKind, skNone);
+        EXPECT_FALSE(w.HasBuilt());
+    }
+    user.messages.shown.clear();
+    w.CurFileName = justBelow;
+    w.OpenSourceFile();
+    EXPECT_TRUE(user.messages.shown.isEmpty());
+    EXPECT_EQ(w.SourceKind, skSingleFile);
+    EXPECT_TRUE(w.HasBuilt());
+}
+
+TEST_F(MainWindowTest, SingleFileReplacesClipboardTextForLaterBuilds) {
+    TfrmMain w(scratch.path());
+    user.clip.contents = QStringLiteral("Sub FromClipboard()\r\nEnd Sub\r\n");
+    w.mnuClipBoardClick();
+    EXPECT_EQ(w.SourceKind, skClipboard);
+    EXPECT_EQ(enabled(w), "open save fonts page fmt preview print");
+    EXPECT_EQ(w.JobTitle, "Listora - Clipboard Print");
+    EXPECT_EQ(w.JobSourceName, "ClipBoard");
+    const int clipPages = w.PnlPageCount->text().section(' ', 0, 0).toInt();
+
+    const QString bas = scratch.write("Long.BAS", basicModule(120));
+    user.willOpen(bas, 3);
+    w.cmdOpenClick();
+    EXPECT_EQ(w.SourceKind, skSingleFile);
+    EXPECT_FALSE(w.ClipText.has_value());
+    EXPECT_EQ(w.JobTitle, bas);
+    EXPECT_EQ(enabled(w), "open save fonts page fmt preview print");
+    const QString filePages = w.PnlPageCount->text();
+    EXPECT_NE(filePages.section(' ', 0, 0).toInt(), clipPages);
+
+    // Nothing changed, build again: the file, from a fresh formatter.
+    w.cmdBuildPrintClick();
+    EXPECT_EQ(w.JobSourceName, bas);
+    EXPECT_EQ(w.PnlPageCount->text(), filePages);
+}
+
+TEST_F(MainWindowTest, AddOnClipboardTextJoinsPiecesWithTheSeparator) {
+    TfrmMain w(scratch.path());
+    // With nothing loaded it behaves as Load Clipboard Text.
+    user.clip.contents = QStringLiteral("a = 1\r\nb = 2\r\n");
+    w.AddOnClipboardText1Click();
+    EXPECT_EQ(w.SourceKind, skClipboard);
+    ASSERT_TRUE(w.ClipText.has_value());
+    EXPECT_EQ(*w.ClipText, (QStringList{"a = 1", "b = 2"}));
+
+    user.clip.contents = QStringLiteral("c = 3");
+    w.AddOnClipboardText1Click();
+    user.clip.contents = QStringLiteral("d = 4\ne = 5\n");
+    w.AddOnClipboardText1Click();
+    EXPECT_EQ(*w.ClipText, (QStringList{"a = 1", "b = 2", "", "**********", "", "c = 3", "",
+                                        "**********", "", "d = 4", "e = 5"}));
+    EXPECT_TRUE(w.HasBuilt());
+
+    // An empty clipboard changes nothing.
+    user.clip.contents.reset();
+    w.AddOnClipboardText1Click();
+    w.mnuClipBoardClick();
+    EXPECT_EQ(w.ClipText->size(), 11);
+    EXPECT_TRUE(user.messages.shown.isEmpty());
+}
+
+TEST(ClipboardText, SplitsAtAnyLineBreakAndStopsAtNul) {
+    EXPECT_EQ(splitClipboardText("a\r\nb\rc\nd"), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitClipboardText("a\r\n\r\n"), (QStringList{"a", ""}));
+    EXPECT_EQ(splitClipboardText(QString("x\ny") + QChar(0) + "junk"), (QStringList{"x", "y"}));
+    EXPECT_TRUE(splitClipboardText("").isEmpty());
+}
+
+TEST_F(MainWindowTest, OpenRemembersFolderWithSeparatorAndFilter) {
+    const QString bas = scratch.write("sub/One.bas", basicModule(1));
+    TfrmMain w(scratch.path());
+    user.willOpen(bas, 3);
+    w.cmdOpenClick();
+    ASSERT_EQ(user.dialogs.requests.size(), 1);
+    EXPECT_EQ(user.dialogs.requests[0].Title, "Opening Project");
+    EXPECT_EQ(user.dialogs.requests[0].Filter, kOpenDialogFilter);
+    EXPECT_EQ(user.dialogs.requests[0].FilterIndex, 1);
+
+    TIniFile ini;
+    EXPECT_EQ(ini.readString("Dialogs-OD", "LoadDir", ""), scratch.path("sub") + "/");
+    EXPECT_EQ(ini.readInteger("Dialogs-OD", "LoadFilter", 0), 3);
+
+    // Cancelled: nothing changes, but the dialog started where we left.
+    w.cmdOpenClick();
+    ASSERT_EQ(user.dialogs.requests.size(), 2);
+    EXPECT_EQ(user.dialogs.requests[1].InitialDir, scratch.path("sub") + "/");
+    EXPECT_EQ(user.dialogs.requests[1].FilterIndex, 3);
+    EXPECT_EQ(w.CurFileName, bas);
+    EXPECT_TRUE(w.isEnabled());
+}
+
+TEST_F(MainWindowTest, ProjectSettingsFilesSkipTheTextTest) {
+    const QString lrp = scratch.write("Job.LRP", QByteArray("\x01\x02", 2));
+    TfrmMain w(scratch.path());
+    user.willOpen(lrp, 2);
+    w.cmdOpenClick();
+    // Not refused as "not a text file": it goes to the job loader.
+    ASSERT_EQ(user.messages.shown.size(), 1);
+    EXPECT_FALSE(user.messages.shown[0].Text.startsWith("The file chosen"));
+    EXPECT_EQ(w.SourceKind, skNone);
+}
+
+TEST_F(MainWindowTest, StoredPositionAppliedOnceAtFirstShow) {
+    if (QGuiApplication::platformName().startsWith("wayland")) GTEST_SKIP() << "no positions";
+    {
+        TfrmMain centred(scratch.path());
+        centred.show();
+        const QPoint centre = centred.screen()->availableGeometry().center();
+        EXPECT_LE(qAbs(centred.frameGeometry().center().x() - centre.x()), 2);
+        EXPECT_LE(qAbs(centred.frameGeometry().center().y() - centre.y()), 2);
+        centred.close();
+        TIniFile ini;
+        EXPECT_EQ(ini.readInteger("POSITION", "X", -7), centred.x());
+        EXPECT_EQ(ini.readInteger("POSITION", "Y", -7), centred.y());
+    }
+    TIniFile ini;
+    ini.writeInteger("POSITION", "X", 37);
+    ini.writeInteger("POSITION", "Y", -1);
+    TfrmMain w(scratch.path());
+    w.show();
+    EXPECT_EQ(w.x(), 37);
+    const int centredY = w.y();
+    EXPECT_GT(centredY, 0);
+    // The user moves the window; activating it again leaves it there.
+    w.move(120, 90);
+    w.hide();
+    w.show();
+    w.activateWindow();
+    EXPECT_EQ(w.pos(), QPoint(120, 90));
+}
+
+TEST_F(MainWindowTest, CloseStoresPositionAndDeletesClips) {
+    for (const char* name : {"read.lrg", "print.lrg", "build.lrg", "build2.lrg"})
+        scratch.write(name, "clip");
+    TfrmMain w(scratch.path());
+    w.show();
+    w.close();
+    EXPECT_TRUE(QDir(scratch.path()).entryList({"*.lrg"}, QDir::Files).isEmpty());
+    EXPECT_NE(TIniFile().readInteger("POSITION", "X", -1), -1);
+}
+
+TEST_F(MainWindowTest, PreviewAndPrintDoNothingBeforeABuild) {
+    TfrmMain w(scratch.path());
+    w.cmdPreviewClick();
+    w.cmdPrintClick();
+    w.cmdBuildPrintClick();
+    EXPECT_FALSE(w.HasBuilt());
+    EXPECT_TRUE(user.messages.shown.isEmpty());
+}

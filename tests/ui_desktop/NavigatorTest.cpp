@@ -1,0 +1,139 @@
+// The navigator's marks: clicks on sections and files, Insert and Delete,
+// Mark All and Unmark All, the counter and the root animation.
+#include "DesktopTestSupport.h"
+
+#include "common/TestSupport.h"
+#include "source/ProjectLoader.h"
+#include "source/SourceMgt.h"
+#include "source/ui/PrintJobNavigator.h"
+
+#include <QLabel>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+class NavigatorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString title;
+        ASSERT_TRUE(LoadProjectFile(sources, copyExampleProject(scratch), title));
+        sources.AnalyzeProject();
+        nav.SetSelectedCount(sources.FillTree(nav, "Demo.vbp", true));
+        module = findNode(nav, "modLedger.bas");
+        ASSERT_NE(module, nullptr);
+        ASSERT_GE(module->childCount(), 3);
+    }
+
+    RFunction* section(QTreeWidgetItem* item) { return nav.DataOf(item).Section; }
+    int markedInAnalyzer() {
+        int n = 0;
+        for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
+            for (RFunction* s = f->Functions; s->Next; s = s->Next)
+                n += s->Marked;
+        return n;
+    }
+
+    TScratchDir scratch;
+    TSourceMgt sources;
+    TFrmVBPrintJ nav;
+    QTreeWidgetItem* module = nullptr;
+};
+
+} // namespace
+
+TEST_F(NavigatorTest, TreeShowsFilesAndSectionsWithTheirPictures) {
+    QTreeWidgetItem* root = nav.RootNode();
+    EXPECT_EQ(root->text(0), "Demo.vbp");
+    EXPECT_EQ(TFrmVBPrintJ::ImageOf(root), siRoot);
+    ASSERT_EQ(root->childCount(), 3);
+    EXPECT_EQ(TFrmVBPrintJ::ImageOf(findNode(nav, "frmLedger.frm")), siForm);
+    EXPECT_EQ(TFrmVBPrintJ::ImageOf(module), siModule);
+    EXPECT_EQ(TFrmVBPrintJ::ImageOf(findNode(nav, "clsAccount.cls")), siOtherFile);
+    EXPECT_EQ(TFrmVBPrintJ::StateImageOf(module), siUnmarked);
+    EXPECT_EQ(TFrmVBPrintJ::ImageOf(module->child(0)), siSection);
+    EXPECT_EQ(nav.pnlSelected->text(), "0");
+    EXPECT_EQ(nav.windowTitle(), "VB Print Job Navigator");
+}
+
+TEST_F(NavigatorTest, SectionClicksToggleMarkAndCounter) {
+    QTreeWidgetItem* first = module->child(1);
+    clickNode(nav, first);
+    EXPECT_EQ(TFrmVBPrintJ::StateImageOf(first), siMarked);
+    EXPECT_EQ(section(first)->Marked, 1);
+    EXPECT_EQ(nav.SelectedCount(), 1);
+    clickNode(nav, first);
+    EXPECT_EQ(TFrmVBPrintJ::StateImageOf(first), siUnmarked);
+    EXPECT_EQ(section(first)->Marked, 0);
+    EXPECT_EQ(nav.SelectedCount(), 0);
+    // The root takes no marks.
+    clickNode(nav, nav.RootNode());
+    EXPECT_EQ(nav.SelectedCount(), 0);
+}
+
+TEST_F(NavigatorTest, FileClickMarksOnlyUnmarkedSectionsThenUnmarksAll) {
+    clickNode(nav, module->child(0));
+    clickNode(nav, module->child(2));
+    ASSERT_EQ(nav.SelectedCount(), 2);
+    clickNode(nav, module);
+    EXPECT_EQ(nav.SelectedCount(), module->childCount());
+    EXPECT_EQ(markedInAnalyzer(), module->childCount());
+    EXPECT_EQ(nav.DataOf(module).File->Marked, 1);
+    EXPECT_EQ(TFrmVBPrintJ::ImageOf(module), siModule) << "the file's picture stays";
+    clickNode(nav, module);
+    EXPECT_EQ(nav.SelectedCount(), 0);
+    EXPECT_EQ(markedInAnalyzer(), 0);
+}
+
+TEST_F(NavigatorTest, MarkAllLeavesFileMarksSoFirstFileClickChangesNothing) {
+    nav.MarkAll1Click();
+    const int all = markedInAnalyzer();
+    EXPECT_GT(all, module->childCount());
+    EXPECT_EQ(nav.SelectedCount(), all);
+    EXPECT_EQ(nav.DataOf(module).File->Marked, 0);
+    clickNode(nav, module);
+    EXPECT_EQ(nav.SelectedCount(), all);
+    clickNode(nav, module);
+    EXPECT_EQ(nav.SelectedCount(), all - module->childCount());
+    nav.UnmarkAll1Click();
+    EXPECT_EQ(nav.SelectedCount(), 0);
+    EXPECT_EQ(markedInAnalyzer(), 0);
+}
+
+TEST_F(NavigatorTest, InsertAndDeleteKeys) {
+    QTreeWidgetItem* item = module->child(1);
+    pressKey(nav, item, Qt::Key_Insert);
+    EXPECT_EQ(section(item)->Marked, 1);
+    EXPECT_EQ(nav.SelectedCount(), 1);
+    pressKey(nav, item, Qt::Key_Insert);
+    EXPECT_EQ(nav.SelectedCount(), 1) << "Insert on a marked section changes nothing";
+    pressKey(nav, item, Qt::Key_Delete);
+    pressKey(nav, item, Qt::Key_Delete);
+    EXPECT_EQ(section(item)->Marked, 0);
+    EXPECT_EQ(nav.SelectedCount(), 0);
+    // On a file node the keys set its own mark and leave the counter.
+    pressKey(nav, module, Qt::Key_Insert);
+    EXPECT_EQ(nav.DataOf(module).File->Marked, 1);
+    EXPECT_EQ(TFrmVBPrintJ::StateImageOf(module), siMarked);
+    EXPECT_EQ(nav.SelectedCount(), 0);
+}
+
+TEST_F(NavigatorTest, RootAnimationCyclesFramesWithAPause) {
+    QList<int> frames;
+    for (int tick = 0; tick < 10; ++tick) {
+        nav.tmrAnimTimer();
+        frames << TFrmVBPrintJ::StateImageOf(nav.RootNode());
+    }
+    EXPECT_EQ(frames, (QList<int>{7, 8, 9, 10, 10, 7, 8, 9, 10, 10}));
+    EXPECT_EQ(TFrmVBPrintJ::ImageOf(nav.RootNode()), -1);
+}
+
+TEST_F(NavigatorTest, ReopeningShowsEarlierMarksAndCount) {
+    clickNode(nav, module->child(0));
+    clickNode(nav, module->child(1));
+    TFrmVBPrintJ again;
+    EXPECT_EQ(sources.FillTree(again, "Demo.vbp", true), 2);
+    QTreeWidgetItem* reopened = findNode(again, "modLedger.bas");
+    EXPECT_EQ(TFrmVBPrintJ::StateImageOf(reopened->child(1)), siMarked);
+    EXPECT_EQ(TFrmVBPrintJ::StateImageOf(reopened->child(2)), siUnmarked);
+}

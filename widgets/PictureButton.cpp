@@ -1,0 +1,11 @@
+#include "widgets/PictureButton.h"
+
+TPictureButton::TPictureButton(TToolGlyph glyph, const QString& hint, QWidget* parent)
+    : QToolButton(parent) {
+    setIcon(toolGlyph(glyph));
+    setIconSize(QSize(32, 32));
+    setFixedSize(49, 52);
+    setToolTip(hint);
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+    setFocusPolicy(Qt::NoFocus);
+}
