@@ -20,9 +20,8 @@ bool containsAny(const QString& line, std::initializer_list<const char*> keys) {
 // or it starts early and a scope keyword stands right before it.
 bool procedureTest(const QString& line, const QString& key, int maxPos,
                    std::initializer_list<const char*> scoped) {
-    const qsizetype p = line.indexOf(key);
-    if (p < 0 || p >= maxPos) return false;
-    return p == 0 || containsAny(line, scoped);
+    if (!KeyStartsWithin(line, key, maxPos)) return false;
+    return line.startsWith(key) || containsAny(line, scoped);
 }
 
 // Index of the ")" that closes the "(" at open, quotes skipped; -1 when
@@ -79,7 +78,10 @@ QString CutComment(const QString& line) {
 }
 
 bool KeyStartsWithin(const QString& line, const QString& key, int maxPos) {
-    const qsizetype p = line.indexOf(key);
+    // Only an occurrence starting before maxPos counts: search no further.
+    if (maxPos <= 0)
+        return false;
+    const qsizetype p = QStringView(line).left(maxPos - 1 + key.size()).indexOf(key);
     return p >= 0 && p < maxPos;
 }
 
