@@ -20,6 +20,8 @@ using TPrintFn = std::function<void(QWidget* owner, TPageStorage& pages, int fir
 // Saves or opens a ".LRP" job; the main window passes itself.
 using TJobFileFn = std::function<void(QWidget* mainWindow)>;
 using TRecentFileFn = std::function<void(const QString& fileName)>;
+// Opens the help book at a topic (the windows' help context numbers).
+using THelpFn = std::function<void(int context)>;
 
 struct TCommandHooks {
     TSettingsDialogFn FormattingDialog;
@@ -30,6 +32,7 @@ struct TCommandHooks {
     TJobFileFn SaveProjectSettings;
     TJobFileFn OpenProjectSettings;
     TRecentFileFn AddRecentFile;
+    THelpFn ShowHelp;
 };
 
 // The hooks in force; empty members fall back to a placeholder message
