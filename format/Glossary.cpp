@@ -10,20 +10,23 @@ constexpr int kDescriptionLines = 7;
 
 void appendEntry(QStringList& out, const RFunction& section, const QStringList& lines) {
     const int s = section.StartLine;
+    // Only the section's own lines: a short section must not lend itself
+    // the header comment of the procedure after it.
+    const int end = qMin<int>(int(lines.size()), s + qMax(0, section.SectionLines));
     int next = s + kDescriptionLines; // line after the last one looked at
     for (int i = s; i < s + kDescriptionLines; ++i) {
-        if (i < 0 || i >= lines.size() || lines[i].isEmpty()) return;
+        if (i < 0 || i >= end || lines[i].isEmpty()) return;
         const qsizetype p = lines[i].toUpper().indexOf(QLatin1String("DESCRIPTION"));
         if (p >= 0 && p < 7) {
             // The word and the character after it (normally a colon).
-            out.append(section.Name + " - " + lines[i].mid(p + 12));
+            out.append(section.Name.trimmed() + " - " + lines[i].mid(p + 12));
             next = i + 1;
             break;
         }
     }
     // The description may go on over further comment lines, up to the
     // next heading of the header comment (a line with a colon).
-    for (int i = next; i < lines.size(); ++i) {
+    for (int i = next; i < end; ++i) {
         const QString& line = lines[i];
         if (line.isEmpty() || line[0] != '\'' || line.contains(':')) break;
         const QString text = line.mid(1).trimmed();
