@@ -10,6 +10,8 @@
 #include "platform/Messages.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/WindowPlacement.h"
+#include "render/ui/Preview.h"
+#include "render/ui/PrintRun.h"
 #include "settings/FontRegistry.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
@@ -605,23 +607,26 @@ void TfrmMain::AddOnClipboardText1Click() {
 
 void TfrmMain::cmdPreviewClick() {
     if (!built_ || !formatter_) return;
-    if (commandHooks().Preview)
+    if (commandHooks().Preview) {
         commandHooks().Preview(this, formatter_->Pages, JobTitle);
-    else
-        messages().show(TMessageKind::Information, QString(),
-                        notAvailableText(QStringLiteral("Print preview")));
+        return;
+    }
+    TPrintPreview preview(this);
+    preview.SetPageStorage(&formatter_->Pages);
+    preview.SetCaption(JobTitle);
+    formatter_->Pages.FirstPage();
+    execModal(*preview.Form());
 }
 
 void TfrmMain::cmdPrintClick() {
     if (!built_ || !formatter_) return;
-    if (!commandHooks().Print) {
-        messages().show(TMessageKind::Information, QString(),
-                        notAvailableText(QStringLiteral("Printing")));
-        return;
-    }
+    TPageStorage& pages = formatter_->Pages;
+    const QString documentName = QStringLiteral("Listora");
     try {
-        commandHooks().Print(this, formatter_->Pages, 1, formatter_->Pages.PageCount(),
-                             QStringLiteral("Listora"));
+        if (commandHooks().Print)
+            commandHooks().Print(this, pages, 1, pages.PageCount(), documentName);
+        else
+            PrintOnPrinter(pages, true, documentName, this);
     } catch (...) {
         // A failed or aborted print ends quietly; the pages stay.
     }

@@ -70,6 +70,10 @@ public:
     void About1Click();
     void BtnScreenMgrClick();
     void PageCountTestClick();
+    // Saved jobs and the glossary (MainWindowJobs.cpp).
+    void SaveProjectSettings();
+    void OpenProjectSettings();
+    void BuildGlossaryListing(bool deluxe);
 
     // IProgress: the status line, the gauge and the page-count panel.
     void showProgress(const QString& text, int percent) override;

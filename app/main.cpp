@@ -6,6 +6,7 @@
 #include "platform/Messages.h"
 #include "platform/ui/WidgetDialogs.h"
 #include "platform/ui/WidgetMessages.h"
+#include "settings/ui/SettingsDialogs.h"
 
 #include <QApplication>
 
@@ -17,11 +18,15 @@ int main(int argc, char** argv) {
     TWidgetMessages messageBoxes;
     TWidgetFileDialogs dialogs;
     TWidgetClipboard clipboardText;
+    TWidgetChoosers choosers;
     TWidgetHelpViewer help;
     setMessageService(&messageBoxes);
     setFileDialogs(&dialogs);
     setClipboard(&clipboardText);
+    setChooserDialogs(&choosers);
     setHelpViewer(&help);
+
+    installSettingsDialogs();
 
     TStartOptions options;
     options.ProgramDir = QCoreApplication::applicationDirPath();
@@ -34,6 +39,7 @@ int main(int argc, char** argv) {
     setMessageService(nullptr);
     setFileDialogs(nullptr);
     setClipboard(nullptr);
+    setChooserDialogs(nullptr);
     setHelpViewer(nullptr);
     return result;
 }

@@ -26,7 +26,7 @@ TScriptedUser::TScriptedUser() {
             dialog.done(result);
             return result;
         }
-        return int(QDialog::Rejected);
+        return otherDialog ? otherDialog(dialog) : int(QDialog::Rejected);
     });
 }
 

@@ -70,6 +70,8 @@ public:
     TScriptedDialogs dialogs;
     TScriptedClipboard clip;
     std::function<int(TFrmVBPrintJ&)> navigator;
+    // Every other modal window (closed at once when unset).
+    std::function<int(QDialog&)> otherDialog;
     int navigatorRuns = 0;
 };
 

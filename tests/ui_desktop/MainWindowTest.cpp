@@ -3,9 +3,13 @@
 // commands are enabled after each event, and the stored settings.
 #include "DesktopTestSupport.h"
 
+#include "app/CommandHooks.h"
 #include "app/MainWindow.h"
 #include "common/TestSupport.h"
+#include "format/SourceCodePrint.h"
+#include "platform/Errors.h"
 #include "platform/IniFile.h"
+#include "render/ui/Preview.h"
 #include "source/SourceMgt.h"
 #include "source/ui/PrintJobNavigator.h"
 #include "widgets/Animate.h"
@@ -285,4 +289,85 @@ TEST_F(MainWindowTest, PreviewAndPrintDoNothingBeforeABuild) {
     w.cmdBuildPrintClick();
     EXPECT_FALSE(w.HasBuilt());
     EXPECT_TRUE(user.messages.shown.isEmpty());
+}
+
+TEST_F(MainWindowTest, PreviewAndPrintPlayBackTheLastBuild) {
+    TfrmMain w(scratch.path());
+    scratch.write("Long.bas", basicModule(150));
+    w.CurFileName = scratch.path("Long.bas");
+    w.OpenSourceFile();
+    const int pages = w.Formatter()->Pages.PageCount();
+    ASSERT_GT(pages, 1);
+
+    QString previewTitle;
+    TPageStorage* shown = nullptr;
+    user.otherDialog = [&](QDialog& dialog) {
+        if (auto* preview = qobject_cast<TfrmPreview*>(&dialog)) {
+            previewTitle = preview->windowTitle();
+            shown = preview->PageStorage();
+        }
+        return int(QDialog::Accepted);
+    };
+    w.cmdPreviewClick();
+    EXPECT_EQ(previewTitle, w.JobTitle + "(Preview)");
+    EXPECT_EQ(shown, &w.Formatter()->Pages);
+
+    QList<std::pair<int, int>> asked;
+    commandHooks().Print = [&](QWidget*, TPageStorage& store, int first, int last,
+                               const QString& name) {
+        EXPECT_EQ(&store, &w.Formatter()->Pages);
+        EXPECT_EQ(name, "Listora");
+        asked.append({first, last});
+        throw TListoraError("printer on fire");
+    };
+    w.cmdPrintClick();
+    w.cmdPrintClick();
+    commandHooks().Print = {};
+    EXPECT_EQ(asked, (QList<std::pair<int, int>>{{1, pages}, {1, pages}}));
+    EXPECT_TRUE(user.messages.shown.isEmpty()) << "a failed print ends quietly";
+    EXPECT_EQ(w.Formatter()->Pages.PageCount(), pages);
+}
+
+TEST_F(MainWindowTest, ChangedSettingsRebuildWhateverIsLoaded) {
+    TfrmMain w(scratch.path());
+    int fontRuns = 0;
+    bool change = true;
+    commandHooks().FontsDialog = [&](QWidget* owner, const QString&) {
+        EXPECT_EQ(owner, &w);
+        ++fontRuns;
+        return change;
+    };
+    w.Fonts1Click();
+    EXPECT_EQ(fontRuns, 1);
+    EXPECT_FALSE(w.HasBuilt()) << "nothing loaded, nothing built";
+
+    // A project replaced by clipboard text: the rebuild takes the text.
+    user.navigator = [](TFrmVBPrintJ& nav) {
+        nav.MarkAll1Click();
+        return int(QDialog::Accepted);
+    };
+    w.CurFileName = copyExampleProject(scratch);
+    w.OpenSourceFile();
+    const QString projectPages = w.PnlPageCount->text();
+    user.clip.contents = QStringLiteral("x = 1");
+    w.mnuClipBoardClick();
+    EXPECT_EQ(enabled(w), "open save fonts page fmt preview print");
+    const QString clipPages = w.PnlPageCount->text();
+    EXPECT_NE(clipPages, projectPages);
+    w.Fonts1Click();
+    EXPECT_EQ(w.JobSourceName, "ClipBoard");
+    EXPECT_EQ(w.PnlPageCount->text(), clipPages);
+
+    // Unchanged settings: no rebuild (the formatter stays the built one).
+    TSourceCodePrint* before = w.Formatter();
+    change = false;
+    w.Fonts1Click();
+    EXPECT_EQ(w.Formatter(), before);
+    commandHooks().FontsDialog = {};
+
+    // Dialogs not built yet say so and change nothing.
+    w.F();
+    w.PageSetup1Click();
+    EXPECT_EQ(user.messages.shown.size(), 2);
+    EXPECT_EQ(w.Formatter(), before);
 }

@@ -1,0 +1,119 @@
+// The main window's saved-job and glossary commands.
+#include "app/MainWindow.h"
+
+#include "format/ProjectSettingsFile.h"
+#include "format/SourceCodePrint.h"
+#include "platform/Dialogs.h"
+#include "platform/Messages.h"
+#include "source/ProjectLoader.h"
+#include "source/SourceMgt.h"
+#include "widgets/Gauge.h"
+#include "widgets/PictureButton.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+namespace {
+
+class TJobWaitCursor {
+public:
+    TJobWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TJobWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TJobWaitCursor(const TJobWaitCursor&) = delete;
+    TJobWaitCursor& operator=(const TJobWaitCursor&) = delete;
+};
+
+} // namespace
+
+void TfrmMain::SaveProjectSettings() {
+    if (SourceKind != skProject || !sources_) return;
+    if (!fitsProjectInfo(CurFileName)) {
+        showError(QStringLiteral("This project cannot be saved as a Listora project: its path is "
+                                 "longer than %1 bytes.\r\n%2")
+                      .arg(kMaxStoredPathBytes)
+                      .arg(CurFileName));
+        return;
+    }
+    TFileDialogRequest request;
+    request.Title = kSaveJobTitle;
+    request.Filter = kSaveJobFilter;
+    request.DefaultExt = QStringLiteral("LRP");
+    request.InitialDir = QFileInfo(CurFileName).absolutePath();
+    const std::optional<TFileDialogResult> chosen = fileDialogs().saveFile(request);
+    if (!chosen) return;
+    TJobWaitCursor wait;
+    SaveProjectSettingsFile(chosen->FileName, CurFileName, *sources_, *formatter_);
+}
+
+void TfrmMain::OpenProjectSettings() {
+    const TSavedJob job(CurFileName);
+    // A job without a project path has nothing to apply its marks to.
+    if (!job.HasProjectInfo() || !isProjectPath(job.ProjectPath())) {
+        showError(kErrorLoadingJob);
+        return;
+    }
+    CurFileName = job.ProjectPath();
+    ++busy_;
+    setEnabled(false);
+    const auto idle = [this] {
+        if (--busy_ == 0) setEnabled(true);
+    };
+    try {
+        if (sources_) {
+            showStatus(QStringLiteral("Unloading Previous Source"));
+            sources_.reset();
+        }
+        sources_ = std::make_unique<TSourceMgt>(this, formatter_->Settings.CodePage);
+        bool loaded = false;
+        {
+            TJobWaitCursor wait;
+            loaded = LoadProjectFile(*sources_, CurFileName, JobTitle);
+        }
+        if (!loaded) {
+            setProjectCommandsEnabled(false);
+            setPreviewEnabled(false);
+            setPrintEnabled(false);
+            idle();
+            return;
+        }
+        JobTitle = CurFileName;
+        JobSourceName.clear();
+        ClipText.reset();
+        sources_->AnalyzeProject();
+        if (!job.SettingsFile().isEmpty()) formatter_->RestoreSettingsFrom(job.SettingsFile());
+        if (!job.PrintMarksFile().isEmpty()) sources_->LoadPrintMarks(job.PrintMarksFile());
+    } catch (...) {
+        idle();
+        throw;
+    }
+    idle();
+    setProjectCommandsEnabled(true);
+    SourceKind = skProject;
+    BuildWithAnimation();
+    G1->setPosition(0);
+}
+
+void TfrmMain::BuildGlossaryListing(bool deluxe) {
+    if (SourceKind != skProject || !sources_) return;
+    const QStringList lines = formatter_->BuildGlossary(
+        deluxe ? TGlossaryKind::Deluxe : TGlossaryKind::Basic, *sources_);
+    ++busy_;
+    setEnabled(false);
+    try {
+        TJobWaitCursor wait;
+        setPreviewEnabled(true);
+        setPrintEnabled(true);
+        G1->show();
+        replaceFormatterIfBuilt();
+        setPageDefaults();
+        formatter_->JobTitle = JobTitle;
+        formatter_->CurrentFileName = QStringLiteral("Function Glossary");
+        formatter_->BuildFromLines(lines, G1);
+        finishBuild();
+    } catch (...) {
+        if (--busy_ == 0) setEnabled(true);
+        throw;
+    }
+    if (--busy_ == 0) setEnabled(true);
+    G1->setPosition(0);
+}
