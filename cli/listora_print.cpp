@@ -35,6 +35,7 @@ Examples:
   listora-print Project1.vbp -o listing.pdf
   listora-print Project1.vbp --outline
   listora-print Project1.vbp --select Form1.frm:cmdOpen_Click --select Module1.bas:* -o part.pdf
+  listora-print Project1.vbp --glossary deluxe -o glossary.pdf
   listora-print Module1.bas --png pages/
   cat notes.txt | listora-print - -o notes.pdf)";
 
@@ -150,6 +151,16 @@ int run(const QCommandLineParser& args) {
         }
         TIniFile::setSettingsFileOverride(settings);
     }
+    const bool glossary = args.isSet("glossary");
+    const QString glossaryKind = args.value("glossary").toLower();
+    if (glossary && glossaryKind != "basic" && glossaryKind != "deluxe") {
+        err(QStringLiteral("--glossary takes basic or deluxe, not \"%1\"").arg(glossaryKind));
+        return 2;
+    }
+    if (glossary && !isProjectFile(input)) {
+        err(QStringLiteral("--glossary needs a project (.VBP or .MAK)"));
+        return 2;
+    }
     QList<TSelection> selections;
     for (const QString& s : args.values("select")) {
         const qsizetype colon = s.indexOf(':');
@@ -219,10 +230,18 @@ int run(const QCommandLineParser& args) {
             printOutline(sources);
             return 0;
         }
-        if (isProjectFile(input))
+        if (glossary) {
+            // Every file and section, as the hidden glossary commands take.
+            const QStringList lines = formatter.BuildGlossary(
+                glossaryKind == "basic" ? TGlossaryKind::Basic : TGlossaryKind::Deluxe, sources);
+            formatter.CurrentFileName = QFileInfo(input).fileName();
+            formatter.CurrentProcName = QStringLiteral("Function Glossary");
+            formatter.BuildPlain(lines, nullptr);
+        } else if (isProjectFile(input)) {
             formatter.BuildProject(sources.FirstFile(), sources);
-        else
+        } else {
             formatter.BuildFromFile(input, nullptr);
+        }
     }
 
     TPageStorage& pages = formatter.Pages;
@@ -258,6 +277,11 @@ int main(int argc, char** argv) {
     args.addOption({"settings", "Read the settings from FILE instead of Listora.INI.", "FILE"});
     args.addOption({"outline", "Print the files and sections of INPUT instead of pages."});
     args.addOption({"count", "Lay out the listing and print only the page count."});
+    args.addOption({"glossary",
+                    "Print the function glossary of the project instead of its listing: every "
+                    "procedure with the description its header comment gives. KIND is basic "
+                    "(files on halves of their own, with a note) or deluxe.",
+                    "KIND"});
     args.process(app);
 
     try {
