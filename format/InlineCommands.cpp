@@ -1,7 +1,9 @@
 // Commands an author writes into comments after the indicator ("///" by
 // default): section rules, notes, eyes, rules and moves of the writing
 // position. A line holding one is not printed as code.
+#include "format/InlineCommands.h"
 #include "format/SourceCodePrint.h"
+#include "format/TextRoutines.h"
 #include "render/VirtCanvas.h"
 
 #include <array>
@@ -54,7 +56,29 @@ QString argumentAfter(const QString& line, qsizetype end) {
 
 } // namespace
 
-bool TSourceCodePrint::InlineCommand(const QString& line, const QString& indicator) {
+QString CommandPartOf(const QString& line, const QString& indicator, const QString& delimiter) {
+    const int comment = FindCommentStart(line);
+    if (comment >= 0) return line.mid(comment);
+    const QString statement = line.mid(FirstNonBlank(line) - 1);
+    if ((!indicator.isEmpty() && statement.startsWith(indicator)) ||
+        (!delimiter.isEmpty() && statement.startsWith(delimiter)))
+        return line;
+    return QString();
+}
+
+bool IsInlineCommandLine(const QString& line, const QString& indicator, const QString& delimiter) {
+    const QString part = CommandPartOf(line, indicator, delimiter);
+    if (part.isEmpty()) return false;
+    if (!indicator.isEmpty()) {
+        for (const TCommandWord& c : kCommands)
+            if (part.contains(indicator + QLatin1String(c.word))) return true;
+    }
+    return !delimiter.isEmpty() && part.contains(delimiter.repeated(5));
+}
+
+bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& indicator) {
+    const QString line = CommandPartOf(fullLine, indicator, Settings.CommentDelimiter);
+    if (line.isEmpty()) return false;
     bool matched = false;
     const int H = CodeLineHeight;
     const int h = int(H * 0.5);

@@ -1,5 +1,6 @@
 // Comment shadows: a run of several whole-line comments printed inside a
 // framed box with a drop shadow.
+#include "format/InlineCommands.h"
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
 #include "render/VirtCanvas.h"
@@ -28,7 +29,7 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
         const QString line = ExpandTabs(lines[i], Settings.TabsToSpaces);
         // A command line ends the run: it is to be run, not shown.
         if (!isWholeLineComment(line) ||
-            (!Settings.InlineIndicator.isEmpty() && line.contains(Settings.InlineIndicator)))
+            IsInlineCommandLine(line, Settings.InlineIndicator, Settings.CommentDelimiter))
             break;
         run.append(line);
         // Wrapped as the code-line output will wrap it: each remainder

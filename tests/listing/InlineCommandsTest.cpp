@@ -1,5 +1,6 @@
 #include "ListingSupport.h"
 
+#include "format/InlineCommands.h"
 #include "render/VirtCanvas.h"
 
 namespace {
@@ -97,8 +98,13 @@ TEST_F(InlineCommandTest, RulesAndTitlesAndNotes) {
         EXPECT_TRUE(r.drawn.empty()) << hidden;
         EXPECT_EQ(r.y, 200) << hidden;
     }
-    for (const char* plain : {"///line", "// LINE", "x = 1"})
+    // Code and strings never hold a command: such lines are printed.
+    for (const char* plain : {"///line", "// LINE", "x = 1", "s = \"///LINE\"", "PRINT \"*******\"",
+                              "x = 1 // 2 ///PAGE"})
         EXPECT_FALSE(run(*f, plain).matched) << plain;
+    EXPECT_TRUE(run(*f, "   ///SKIP").matched);
+    EXPECT_TRUE(IsInlineCommandLine("x = \"'\" ' ///PAGE", "///", "*"));
+    EXPECT_FALSE(IsInlineCommandLine("x = \"' ///PAGE\"", "///", "*"));
 }
 
 TEST_F(InlineCommandTest, DelimiterRuleNeedsFiveInARow) {
