@@ -1,6 +1,7 @@
 // The listing loses nothing: every source line that a build lays out
 // reaches the PDF, on the page where it was laid out, with the real fonts.
 #include "common/TestSupport.h"
+#include "format/InlineCommands.h"
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
 #include "platform/IniFile.h"
@@ -48,18 +49,24 @@ void markEverything(TSourceMgt& sources) {
 }
 
 // The lines of every section (a form's description block is no section),
-// tabs expanded as the build does.
-QString sourceEssence(TSourceMgt& sources, int tabs) {
+// tabs expanded as the build does; inline command lines are run, not
+// printed.
+QString sourceEssence(TSourceMgt& sources, const TListingSettings& settings) {
     QString all;
+    auto add = [&](const QString& raw) {
+        const QString line = ExpandTabs(raw, settings.TabsToSpaces);
+        if (!IsInlineCommandLine(line, settings.InlineIndicator, settings.CommentDelimiter))
+            all += essence(line);
+    };
     for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
         sources.LoadFileText(*file);
         if (!file->Functions->Next) {
             for (const QString& line : file->Lines)
-                all += essence(ExpandTabs(line, tabs));
+                add(line);
         }
         for (RFunction* f = file->Functions; f->Next; f = f->Next) {
             for (int i = f->StartLine; i < f->StartLine + f->SectionLines; ++i)
-                all += essence(ExpandTabs(file->Lines.value(i), tabs));
+                add(file->Lines.value(i));
         }
         sources.UnloadFileText(file->FileName);
     }
@@ -111,7 +118,7 @@ TCheckResult checkProject(const QString& projectPath) {
         }
     }
     EXPECT_EQ(missing, 0);
-    EXPECT_TRUE(laidOut == sourceEssence(sources, formatter.Settings.TabsToSpaces))
+    EXPECT_TRUE(laidOut == sourceEssence(sources, formatter.Settings))
         << projectPath.toStdString() << ": the laid-out text differs from the source";
     return result;
 }
