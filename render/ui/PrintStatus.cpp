@@ -159,7 +159,6 @@ void TfrmPrintStatus::Open() {
     else
         ASPrint->Clear();
     show();
-    raise();
     repaint();
 }
 

@@ -1,0 +1,245 @@
+#include "common/TestSupport.h"
+#include "format/SourceCodePrint.h"
+#include "platform/IniFile.h"
+#include "platform/ui/QtPrinter.h"
+#include "render/PageStorage.h"
+#include "render/ui/PrintRun.h"
+#include "render/ui/PrintStatus.h"
+#include "source/ProjectLoader.h"
+#include "source/SourceMgt.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<TPageStorage> makeStore(int n) {
+    auto store = std::make_unique<TPageStorage>();
+    store->SetPageOrientation(false);
+    store->ResetPageCanvas(nullptr, nullptr, nullptr);
+    for (int i = 1; i <= n; ++i) {
+        if (i > 1) store->AddPage();
+        store->TextOut(40, 40, QStringLiteral("Printed line %1").arg(i));
+    }
+    return store;
+}
+
+// Runs a poppler tool on a PDF; empty when the tool is missing.
+QString poppler(const QString& tool, const QStringList& args) {
+    if (QStandardPaths::findExecutable(tool).isEmpty()) return QString();
+    QProcess p;
+    p.start(tool, args);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const QString& file) {
+    const QString info = poppler("pdfinfo", {file});
+    for (const QString& line : info.split('\n'))
+        if (line.startsWith("Pages:")) return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+// The document of the CUPS job with this title, as cupsd keeps it in its
+// spool (control file cNNNNN, document dNNNNN-001).
+QString spooledDocument(const QString& title) {
+    const QDir spool(qEnvironmentVariable("LISTORA_CUPS_SPOOL", "/var/spool/cups"));
+    for (const QString& name : spool.entryList({"c*"}, QDir::Files, QDir::Time)) {
+        QFile control(spool.filePath(name));
+        if (!control.open(QIODevice::ReadOnly) || !control.readAll().contains(title.toUtf8()))
+            continue;
+        const QString doc = spool.filePath("d" + name.mid(1) + "-001");
+        if (QFileInfo::exists(doc)) return doc;
+    }
+    return QString();
+}
+
+// Pumps events like the real run, and on the first call for page `at`
+// queues a click on the status window's Cancel button, as a user would.
+class TClickingPump : public TEventPump {
+public:
+    TfrmPrintStatus* status = nullptr;
+    QWidget* owner = nullptr;
+    QString at;
+    bool clickQueued = false;
+    bool ownerWasEnabled = true;
+    bool cancelWasEnabled = false;
+    void processPendingMessages() override {
+        if (status && status->lblPageName->text() == at && !clickQueued) {
+            clickQueued = true;
+            ownerWasEnabled = owner->isEnabled();
+            cancelWasEnabled = status->sbCancel->isEnabled() && status->isVisible();
+            QTimer::singleShot(0, status->sbCancel, &QToolButton::click);
+        }
+        TEventPump::processPendingMessages();
+    }
+};
+
+} // namespace
+
+TEST(Printing, APdfPrinterGetsEveryPageOnItsOwnSheet) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("out.pdf");
+    auto store = makeStore(3);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    QWidget owner;
+    const TPrintOutcome out = PrintOnPrinter(*store, false, "Listora", &owner, &printer);
+    EXPECT_EQ(out.PagesPrinted, 3);
+    EXPECT_TRUE(owner.isEnabled());
+    ASSERT_TRUE(QFileInfo(file).size() > 0);
+    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    EXPECT_EQ(pdfPages(file), 3);
+    const QString text = poppler("pdftotext", {file, "-"});
+    EXPECT_TRUE(text.contains("Printed line 1")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Printed line 3"));
+}
+
+TEST(Printing, CancelInTheStatusWindowWorksWhileTheOwnerIsDisabled) {
+    QTemporaryDir dir;
+    auto store = makeStore(4);
+    store->GoToPage(2);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("cancelled.pdf"));
+    TQtPrinter qtPrinter(printer);
+    TfrmPrintStatus status;
+    QWidget owner;
+    owner.show();
+    TClickingPump pump;
+    pump.status = &status;
+    pump.owner = &owner;
+    pump.at = "Page 2";
+
+    TPrintServices services;
+    services.printer = &qtPrinter;
+    services.status = &status;
+    services.progress = &pump;
+    services.enableOwner = [&](bool on) { owner.setEnabled(on); };
+    TPrintDialogSettings settings = PreparePrintSettings(*store);
+    settings.Copies = 3;
+    const TPrintOutcome out = PrintPages(*store, false, "Listora", services, &settings);
+
+    ASSERT_TRUE(pump.clickQueued);
+    EXPECT_FALSE(pump.ownerWasEnabled);
+    EXPECT_TRUE(pump.cancelWasEnabled);
+    EXPECT_TRUE(out.Cancelled);
+    EXPECT_EQ(out.Jobs, 1);
+    EXPECT_EQ(out.PagesPrinted, 2);
+    EXPECT_FALSE(qtPrinter.Printing());
+    EXPECT_EQ(status.PageGaugeBar->boxColour(), QColor(255, 0, 0));
+    EXPECT_FALSE(status.isVisible());
+    EXPECT_TRUE(owner.isEnabled());
+    EXPECT_EQ(store->CurrentPageNumber(), 2);
+
+    // The next run starts navy again, with its clip when graphics.dat is there.
+    status.Open();
+    EXPECT_EQ(status.PageGaugeBar->boxColour(), QColor(0, 0, 128));
+    if (QFileInfo::exists(QDir(QCoreApplication::applicationDirPath()).filePath("graphics.dat"))) {
+        EXPECT_TRUE(status.ASPrint->Playing());
+    }
+    status.Close();
+    EXPECT_FALSE(status.ASPrint->HasClip());
+}
+
+// Prints the example project to a real CUPS queue that writes PDF files
+// (cups-pdf), when there is one: LISTORA_CUPS_QUEUE names it ("PDF" by
+// default), LISTORA_CUPS_OUT the folder it writes to (~/PDF by default)
+// and LISTORA_CUPS_SPOOL the spool of cupsd.
+TEST(Printing, TheExampleListingComesOutOfACupsPdfQueue) {
+    const QString queue = qEnvironmentVariable("LISTORA_CUPS_QUEUE", "PDF");
+    const QPrinterInfo info = QPrinterInfo::printerInfo(queue);
+    if (info.isNull())
+        GTEST_SKIP() << "no CUPS queue \"" << queue.toStdString()
+                     << "\" is reachable (start cupsd with a cups-pdf queue; see .ci/run)";
+    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    const QString project = testsupport::sourceDir() + "/examples/Demo/Demo.vbp";
+    ASSERT_TRUE(QFileInfo::exists(project));
+
+    TIniFile::setSettingsFileOverride(testsupport::sourceDir() + "/examples/Demo/listing.ini");
+    TNullProgress progress;
+    TSourceCodePrint formatter(&progress);
+    formatter.LoadSettings();
+    formatter.SetPageDefaults(TFont(QStringLiteral("Arial"), 10), TPen{},
+                              TBrush{clWhite, TBrushStyle::Solid});
+    TSourceMgt sources(&progress, formatter.Settings.CodePage);
+    QString jobTitle;
+    ASSERT_TRUE(LoadProjectFile(sources, project, jobTitle));
+    formatter.JobTitle = jobTitle;
+    sources.AnalyzeProject();
+    for (RFile* f = sources.FirstFile(); f && f->Next; f = f->Next) {
+        f->Marked = true;
+        for (RFunction* fn = f->Functions; fn && fn->Next; fn = fn->Next)
+            fn->Marked = true;
+    }
+    formatter.BuildProject(sources.FirstFile(), sources);
+    TIniFile::setSettingsFileOverride(QString());
+    const int pageCount = formatter.Pages.PageCount();
+    ASSERT_GT(pageCount, 1);
+
+    // cups-pdf writes to the user's ~/PDF, or its spool for anonymous jobs.
+    const QStringList outDirs = qEnvironmentVariableIsSet("LISTORA_CUPS_OUT")
+                                    ? QStringList{qEnvironmentVariable("LISTORA_CUPS_OUT")}
+                                    : QStringList{QDir::homePath() + "/PDF", "/var/spool/cups-pdf"};
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
+    const QString title =
+        QStringLiteral("ListoraCupsTest%1").arg(QDateTime::currentMSecsSinceEpoch());
+    QPrinter printer(info, QPrinter::HighResolution);
+    const TPrintOutcome out = PrintOnPrinter(formatter.Pages, false, title, nullptr, &printer);
+    ASSERT_EQ(out.PagesPrinted, pageCount);
+
+    // cups-pdf names its file after the job title; wait for it to appear
+    // and stop growing.
+    QString found;
+    QElapsedTimer clock;
+    clock.start();
+    while (found.isEmpty() && clock.elapsed() < 90000) {
+        for (const QString& outDir : outDirs) {
+            QDirIterator it(outDir, {"*.pdf"}, QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QFileInfo fi(it.next());
+                if (fi.fileName().contains(title) && fi.lastModified() >= started)
+                    found = fi.filePath();
+            }
+        }
+        if (found.isEmpty()) QThread::msleep(250);
+    }
+    ASSERT_FALSE(found.isEmpty()) << "no PDF for job " << title.toStdString() << " in "
+                                  << outDirs.join(", ").toStdString();
+    int pages = -1;
+    for (int i = 0; i < 40 && (pages = pdfPages(found)) != pageCount; ++i)
+        QThread::msleep(250);
+    EXPECT_EQ(pages, pageCount) << found.toStdString();
+    const QString firstLine = "Attribute VB_Name = \"frmLedger\"";
+    QString text = poppler("pdftotext", {found, "-"});
+    if (!text.contains(firstLine)) {
+        // cups-pdf goes through PostScript and ghostscript, which can leave
+        // the fonts without their Unicode tables: then the text is read
+        // from the document CUPS received for this job.
+        const QString doc = spooledDocument(title);
+        ASSERT_FALSE(doc.isEmpty()) << "the PDF has no readable text and the job's document is "
+                                       "not in the CUPS spool";
+        EXPECT_EQ(pdfPages(doc), pageCount);
+        text = poppler("pdftotext", {doc, "-"});
+    }
+    EXPECT_TRUE(text.contains(firstLine)) << text.left(400).toStdString();
+}
