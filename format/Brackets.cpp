@@ -227,9 +227,12 @@ void TSourceCodePrint::DrawBrackets() {
     // The pages by store number, found once: drawing goes back and forth
     // between them.
     std::vector<TVirtCanvas*> sheets(std::size_t(Pages.PageCount()) + 1, nullptr);
+    Pages.FirstPage();
     for (int i = 1; i <= Pages.PageCount(); ++i) {
-        Pages.GoToPage(i);
-        sheets[std::size_t(Pages.CurrentPageNumber())] = &Pages.Canvas();
+        const int number = Pages.CurrentPageNumber();
+        if (number >= 1 && number < int(sheets.size()))
+            sheets[std::size_t(number)] = &Pages.Canvas();
+        Pages.NextPage();
     }
     int lastPage = Pages.CurrentPageNumber();
     const int nested = Settings.NestedIndent;
