@@ -1,0 +1,58 @@
+#pragma once
+// Saved jobs (".LRP"): an archive holding the loaded project's path, the
+// marked sections and a copy of the settings file, so that a job can be
+// reopened with the same selection and layout.
+#include <QString>
+#include <QTemporaryDir>
+
+class TSourceMgt;
+class TSourceCodePrint;
+
+inline const QString kProjectParamsFileName = QStringLiteral("PROJECTPARAMS");
+inline const QString kSaveJobTitle = QStringLiteral("Save the Listora Project");
+inline const QString kSaveJobFilter = QStringLiteral("Listora Projects|*.LRP|All Files|*.*");
+inline const QString kErrorLoadingJob = QStringLiteral("Error Loading Project File.");
+// "projectinfo" keeps the path after one length byte.
+inline constexpr int kProjectInfoSize = 256;
+inline constexpr int kMaxStoredPathBytes = 255;
+
+// Whether the path can be stored in "projectinfo" without being cut.
+bool fitsProjectInfo(const QString& projectPath);
+// The path held by a "projectinfo" member (UTF-8, or Windows-1252 for jobs
+// written on Windows).
+QString projectPathFromInfo(const QByteArray& info);
+// ".MAK" or ".VBP" in any letter case.
+bool isProjectPath(const QString& path);
+
+// Writes the job into lrpPath with the LZH method. The three members are
+// staged in a private folder, never the current one. Throws TListoraError
+// when the project path is too long to be stored whole (nothing is written
+// then) or when a file cannot be written.
+void SaveProjectSettingsFile(const QString& lrpPath, const QString& projectPath,
+                             const TSourceMgt& sources, TSourceCodePrint& formatter);
+
+// An opened job: its members expanded into a private folder that goes
+// away with the object.
+class TSavedJob {
+public:
+    // Lists the archive and expands its members. Throws TListoraError when
+    // the archive cannot be read or a member name is not a plain file name
+    // (nothing is written then).
+    explicit TSavedJob(const QString& lrpPath);
+
+    bool HasProjectInfo() const { return !infoPath_.isEmpty(); }
+    // The stored project path; empty without "projectinfo".
+    const QString& ProjectPath() const { return projectPath_; }
+    // Paths of the expanded members; empty when the job lacks them.
+    const QString& PrintMarksFile() const { return printPath_; }
+    const QString& SettingsFile() const { return paramsPath_; }
+    const QString& Folder() const { return folder_; }
+
+private:
+    QTemporaryDir dir_;
+    QString folder_;
+    QString infoPath_;
+    QString printPath_;
+    QString paramsPath_;
+    QString projectPath_;
+};
