@@ -5,7 +5,9 @@
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/Progress.h"
+#include "platform/ui/QtPrinter.h"
 #include "render/PageOutput.h"
+#include "render/PrintPages.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
 #include "source/TextDecoding.h"
@@ -15,6 +17,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPrinter>
+#include <QPrinterInfo>
 
 #include <cstdio>
 #include <unistd.h>
@@ -37,7 +41,8 @@ Examples:
   listora-print Project1.vbp --select Form1.frm:cmdOpen_Click --select Module1.bas:* -o part.pdf
   listora-print Project1.vbp --glossary deluxe -o glossary.pdf
   listora-print Module1.bas --png pages/
-  cat notes.txt | listora-print - -o notes.pdf)";
+  cat notes.txt | listora-print - -o notes.pdf
+  listora-print Project1.vbp -P Office_Laser --copies 2 --pages 3-5)";
 
 void err(const QString& text) {
     std::fprintf(stderr, "listora-print: %s\n", text.toLocal8Bit().constData());
@@ -123,6 +128,76 @@ void printOutline(TSourceMgt& sources) {
     }
 }
 
+// What -P prints: a copy count and a page range ("N" or "FROM-TO").
+struct TQueueJob {
+    QString queue;
+    int copies = 1;
+    int from = 0; // 0: all pages
+    int to = 0;
+};
+
+bool parseQueueJob(const QCommandLineParser& args, TQueueJob& job) {
+    job.queue = args.value("P");
+    bool ok = true;
+    if (args.isSet("copies")) {
+        job.copies = args.value("copies").toInt(&ok);
+        if (!ok || job.copies < 1 || job.copies > 999) {
+            err(QStringLiteral("--copies takes a number from 1 to 999, not \"%1\"")
+                    .arg(args.value("copies")));
+            return false;
+        }
+    }
+    if (args.isSet("pages")) {
+        const QString range = args.value("pages").trimmed();
+        const QStringList parts = range.split('-');
+        bool okFrom = false, okTo = false;
+        job.from = parts.value(0).toInt(&okFrom);
+        job.to = parts.size() == 2 ? parts[1].toInt(&okTo) : job.from;
+        if (parts.size() == 1) okTo = okFrom;
+        if (parts.size() > 2 || !okFrom || !okTo || job.from < 1 || job.to < job.from) {
+            err(QStringLiteral("--pages takes N or FROM-TO with 1 <= FROM <= TO, not \"%1\"")
+                    .arg(range));
+            return false;
+        }
+    }
+    if ((args.isSet("copies") || args.isSet("pages")) && job.queue.isEmpty()) {
+        err(QStringLiteral("--copies and --pages go with -P QUEUE"));
+        return false;
+    }
+    return true;
+}
+
+// Sends the pages to a CUPS queue through the same print run as the
+// desktop program, without its dialog and status window.
+int printOnQueue(TPageStorage& pages, const TQueueJob& job) {
+    const QPrinterInfo info = QPrinterInfo::printerInfo(job.queue);
+    if (job.from > pages.PageCount()) {
+        err(QStringLiteral("--pages %1-%2: the listing has %3 pages")
+                .arg(job.from)
+                .arg(job.to)
+                .arg(pages.PageCount()));
+        return 1;
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    TQtPrinter qtPrinter(printer);
+    TPrintServices services;
+    services.printer = &qtPrinter;
+    TPrintDialogSettings settings = PreparePrintSettings(pages);
+    settings.Copies = job.copies;
+    if (job.from > 0) {
+        settings.Range = TPrintRange::PageNums;
+        settings.FromPage = job.from;
+        settings.ToPage = std::min(job.to, pages.PageCount());
+    }
+    const TPrintOutcome outcome =
+        PrintPages(pages, false, QStringLiteral("Listora"), services, &settings);
+    out(QStringLiteral("%1 pages sent to %2 in %3 job(s)")
+            .arg(outcome.PagesPrinted)
+            .arg(job.queue)
+            .arg(outcome.Jobs));
+    return 0;
+}
+
 QStringList readStandardInput(int codePage) {
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
@@ -139,8 +214,17 @@ int run(const QCommandLineParser& args) {
     const QString input = positional.first();
     const bool outline = args.isSet("outline");
     const bool countOnly = args.isSet("count");
-    if (!outline && !countOnly && !args.isSet("o") && !args.isSet("png")) {
-        err(QStringLiteral("say where the pages go: -o OUT.pdf or --png DIR (see --help)"));
+    TQueueJob queueJob;
+    if (!parseQueueJob(args, queueJob)) return 2;
+    if (!queueJob.queue.isEmpty() && QPrinterInfo::printerInfo(queueJob.queue).isNull()) {
+        const QStringList known = QPrinterInfo::availablePrinterNames();
+        err(QStringLiteral("no printer queue named \"%1\" (known: %2)")
+                .arg(queueJob.queue, known.isEmpty() ? QStringLiteral("none") : known.join(", ")));
+        return 1;
+    }
+    if (!outline && !countOnly && !args.isSet("o") && !args.isSet("png") && !args.isSet("P")) {
+        err(QStringLiteral(
+            "say where the pages go: -o OUT.pdf, --png DIR or -P QUEUE (see --help)"));
         return 2;
     }
     if (args.isSet("settings")) {
@@ -248,6 +332,7 @@ int run(const QCommandLineParser& args) {
     if (args.isSet("o")) WritePagesToPdf(pages, args.value("o"));
     if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), args.value("dpi").toInt());
     out(QStringLiteral("%1 Pages").arg(pages.PageCount()));
+    if (args.isSet("P")) return printOnQueue(pages, queueJob);
     return 0;
 }
 
@@ -268,6 +353,12 @@ int main(int argc, char** argv) {
                                "Project (.VBP/.MAK), source file, or - for standard input.");
     args.addOption({{"o", "output"}, "Write the pages to the PDF file OUT.", "OUT.pdf"});
     args.addOption({"png", "Write one PNG per sheet into DIR (page-001.png, ...).", "DIR"});
+    args.addOption({"P",
+                    "Print the pages on the CUPS printer QUEUE (as lpstat -p lists them), one "
+                    "job per copy.",
+                    "QUEUE"});
+    args.addOption({"copies", "With -P: the number of copies (default 1).", "N"});
+    args.addOption({"pages", "With -P: print only pages FROM to TO of the listing.", "FROM-TO"});
     args.addOption({"dpi", "Resolution of --png pages (default 96).", "N", "96"});
     args.addOption({"select",
                     "Print only this section: FILE is a member's file name (any letter case), "
