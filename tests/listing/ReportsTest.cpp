@@ -72,30 +72,6 @@ TEST_F(ListingTest, IndexIsSortedWithoutRegardToCaseUnderLetterHeadings) {
                                   "File Declarations (b.bas) ,  1"}));
 }
 
-TEST_F(ListingTest, IndexMovesToFurtherColumnsAndPages) {
-    setKey("reports", "functionindex", "1");
-    QString body;
-    for (int i = 0; i < 120; ++i)
-        body += QString("Sub P%1()\nEnd Sub\n").arg(i, 3, 10, QChar('0'));
-    auto f = makeFormatter();
-    TSourceMgt& p = makeProject({{"m.bas", module("M", body)}});
-    f->BuildProject(p.FirstFile(), p);
-    int firstIndexPage = 0;
-    for (int n = 1; n <= f->Pages.PageCount(); ++n)
-        if (f->Pages.Page(n)->PageName == "Function Index" && !firstIndexPage) firstIndexPage = n;
-    ASSERT_GT(firstIndexPage, 0);
-    EXPECT_GT(f->Pages.PageCount(), firstIndexPage) << "more than one index page";
-    int entries = 0;
-    for (const TDrawn& t : texts(*f)) {
-        if (t.page < firstIndexPage || !t.text.contains("(m.bas)")) continue;
-        ++entries;
-        EXPECT_LE(t.y1, 816 - 36 - 30) << t.text.toStdString();
-        EXPECT_LE(t.x1, 1056 - 35) << t.text.toStdString();
-    }
-    EXPECT_EQ(entries, 120 + 1) << "the procedures and the declarations";
-    EXPECT_EQ(overlappingTexts(*f), "");
-}
-
 TEST_F(ListingTest, ContentsSpreadOverThePageOrTwoColumnsAndFurtherPages) {
     setKey("reports", "toc", "1");
     {
@@ -141,13 +117,4 @@ TEST_F(ListingTest, ContentsSpreadOverThePageOrTwoColumnsAndFurtherPages) {
     EXPECT_EQ(listed.first(), "Module000.bas");
     EXPECT_EQ(listed.last(), "Module299.bas");
     EXPECT_EQ(overlappingTexts(*f), "");
-}
-
-TEST_F(ListingTest, SingleFileBuildHasNeitherContentsNorIndex) {
-    setKey("reports", "toc", "1");
-    setKey("reports", "functionindex", "1");
-    auto f = makeFormatter();
-    f->BuildFromLines({"Sub A()", "End Sub"}, nullptr);
-    EXPECT_EQ(f->Pages.PageCount(), 1);
-    EXPECT_FALSE(pageNames(*f).contains("Function Index"));
 }

