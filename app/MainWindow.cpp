@@ -342,7 +342,12 @@ void TfrmMain::newFormatter() {
 }
 
 void TfrmMain::replaceFormatterIfBuilt() {
-    if (formatter_ && !built_) return;
+    if (formatter_ && !built_) {
+        // Activation skips the reload while a command runs; every build
+        // still starts from the settings as they are now.
+        formatter_->LoadSettings();
+        return;
+    }
     formatter_.reset();
     PnlStatus->clear();
     newFormatter();

@@ -75,7 +75,10 @@ TEST_F(MainWindowTest, ProjectMarkedInNavigatorIsBuiltOnClose) {
         QTreeWidgetItem* module = findNode(nav, "modLedger.bas");
         clickNode(nav, module->child(1));
         clickNode(nav, module->child(2));
-        pressKey(nav, findNode(nav, "clsAccount.cls")->child(1), Qt::Key_Insert);
+        QTreeWidgetItem* account = findNode(nav, "clsAccount.cls");
+        pressKey(nav, account->child(1), Qt::Key_Insert);
+        pressKey(nav, account->child(2), Qt::Key_Insert);
+        pressKey(nav, account->child(2), Qt::Key_Delete);
         clickNode(nav, findNode(nav, "frmLedger.frm"));
         EXPECT_FALSE(w.PnlPageCount->text().endsWith("Pages") && w.HasBuilt());
         return int(QDialog::Accepted);
