@@ -133,8 +133,9 @@ std::optional<RSectionSpan> findSection(const std::vector<RLine>& lines, const Q
     return std::nullopt;
 }
 
-std::optional<QString> findValue(const QString& path, const QString& section, const QString& key) {
-    const std::vector<RLine> lines = splitLines(readAsUtf8(path));
+std::optional<QString> findValue(const QByteArray& bytes, const QString& section,
+                                 const QString& key) {
+    const std::vector<RLine> lines = splitLines(bytes);
     const auto span = findSection(lines, section);
     if (!span) return std::nullopt;
     for (std::size_t i = span->header + 1; i < span->end; ++i) {
@@ -193,10 +194,13 @@ namespace {
 QString settingsOverride;
 } // namespace
 
-void TIniFile::setSettingsFileOverride(const QString& path) { settingsOverride = path; }
+void TIniFile::setSettingsFileOverride(const QString& path) {
+    settingsOverride = path;
+}
 
 QString TIniFile::resolve(const QString& fileName) {
-    if (!settingsOverride.isEmpty() && fileName.compare(kSettingsFileName, Qt::CaseInsensitive) == 0)
+    if (!settingsOverride.isEmpty() &&
+        fileName.compare(kSettingsFileName, Qt::CaseInsensitive) == 0)
         return settingsOverride;
     if (fileName.contains(u'/') || fileName.contains(u'\\'))
         return QString(fileName).replace(u'\\', u'/');
@@ -208,7 +212,7 @@ void TIniFile::failNextCommitForTesting() {
 }
 
 QString TIniFile::readString(const QString& section, const QString& key, const QString& def) const {
-    const auto value = findValue(path_, section, key);
+    const auto value = findValue(currentBytes(), section, key);
     if (!value) return def;
     QString text = value->left(kMaxValueLength);
     if (!text.isEmpty() && text.back().isHighSurrogate()) text.chop(1);
@@ -216,7 +220,7 @@ QString TIniFile::readString(const QString& section, const QString& key, const Q
 }
 
 int TIniFile::readInteger(const QString& section, const QString& key, int def) const {
-    const auto value = findValue(path_, section, key);
+    const auto value = findValue(currentBytes(), section, key);
     if (!value) return def;
     return parseInteger(*value).value_or(def);
 }
@@ -233,7 +237,7 @@ void TIniFile::writeString(const QString& section, const QString& key, const QSt
     flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     flat.replace(u'\r', u' ').replace(u'\n', u' ');
 
-    std::vector<RLine> lines = splitLines(readAsUtf8(path_));
+    std::vector<RLine> lines = splitLines(currentBytes());
     // New lines follow the file's own line ending; a new file gets "\n".
     QByteArray eol = "\n";
     for (const RLine& line : lines)
@@ -272,7 +276,33 @@ void TIniFile::writeString(const QString& section, const QString& key, const QSt
     QByteArray bytes;
     for (const RLine& line : lines)
         bytes += line.text + line.eol;
+    if (pending_) {
+        *pending_ = std::move(bytes);
+        return;
+    }
+    commitBytes(bytes);
+}
 
+QByteArray TIniFile::currentBytes() const {
+    return pending_ ? *pending_ : readAsUtf8(path_);
+}
+
+void TIniFile::beginBatch() {
+    if (!pending_) pending_ = std::make_shared<QByteArray>(readAsUtf8(path_));
+}
+
+void TIniFile::commitBatch() {
+    if (!pending_) return;
+    const std::shared_ptr<QByteArray> bytes = std::move(pending_);
+    pending_.reset();
+    commitBytes(*bytes);
+}
+
+void TIniFile::cancelBatch() {
+    pending_.reset();
+}
+
+void TIniFile::commitBytes(const QByteArray& bytes) const {
     // Written beside the old file and renamed over it, so a crash or a
     // full disk leaves either the old file or the new one, never half.
     QSaveFile file(path_);

@@ -1,7 +1,10 @@
 #pragma once
 // The settings-file service: an INI file read and written by section and
 // key. Every operation opens the file, does its work and leaves nothing open.
+#include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 // The one settings file of the program, always named by its bare name.
 inline const QString kSettingsFileName = QStringLiteral("Listora.INI");
@@ -24,6 +27,15 @@ public:
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);
 
+    // Batches many writes into one replace of the file (each plain write
+    // rewrites the whole file). Between beginBatch and commitBatch writes
+    // are held in memory and reads see them; commitBatch writes them all at
+    // once and throws like a single write; cancelBatch, or destroying the
+    // object first, drops them and leaves the file as it was.
+    void beginBatch();
+    void commitBatch();
+    void cancelBatch();
+
     // The folder in which bare-named settings files live (created on demand).
     static QString windowsDirectory();
     // Resolves a bare name into windowsDirectory(); other names are kept.
@@ -37,5 +49,10 @@ public:
     static void failNextCommitForTesting();
 
 private:
+    QByteArray currentBytes() const;
+    void commitBytes(const QByteArray& bytes) const;
+
     QString path_;
+    // The file's text with the batched writes applied, while a batch is open.
+    std::shared_ptr<QByteArray> pending_;
 };

@@ -35,6 +35,10 @@ TRWFont::TRWFont(const QString& fileName, const QString& section, const QString&
 
 void TFontSave::Save(const QString& fileName, const QString& section) const {
     TIniFile ini(fileName);
+    Save(ini, section);
+}
+
+void TFontSave::Save(TIniFile& ini, const QString& section) const {
     const QString target = section.isEmpty() ? QStringLiteral("FONTSECTION") : section;
     ini.writeString(target, QStringLiteral("TName"), name());
     ini.writeInteger(target, QStringLiteral("TSize"), size());

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class TIniFile;
+
 class TRWFont : public TFont {
 public:
     // Loads the font from section of fileName; an empty fileName gives the
@@ -26,4 +28,6 @@ public:
     // Writes the seven keys in their fixed order; an empty section name
     // writes to "FONTSECTION". Throws TListoraError when the file refuses.
     void Save(const QString& fileName, const QString& section) const;
+    // The same into an open settings file (which may be batching writes).
+    void Save(TIniFile& ini, const QString& section) const;
 };
