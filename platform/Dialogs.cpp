@@ -15,6 +15,12 @@ public:
     }
 };
 
+class TCancelChoosers : public IChooserDialogs {
+public:
+    std::optional<TColor> chooseColor(TColor) override { return std::nullopt; }
+    std::optional<TFont> chooseFont(const TFont&) override { return std::nullopt; }
+};
+
 class TEmptyClipboard : public IClipboard {
 public:
     std::optional<QString> text() override { return std::nullopt; }
@@ -27,9 +33,11 @@ public:
 };
 
 TCancelDialogs defaultDialogs;
+TCancelChoosers defaultChoosers;
 TEmptyClipboard defaultClipboard;
 TNoHelp defaultHelp;
 IFileDialogs* currentDialogs = nullptr;
+IChooserDialogs* currentChoosers = nullptr;
 IClipboard* currentClipboard = nullptr;
 IHelpViewer* currentHelp = nullptr;
 
@@ -40,6 +48,12 @@ IFileDialogs& fileDialogs() {
 }
 void setFileDialogs(IFileDialogs* service) {
     currentDialogs = service;
+}
+IChooserDialogs& chooserDialogs() {
+    return currentChoosers ? *currentChoosers : defaultChoosers;
+}
+void setChooserDialogs(IChooserDialogs* service) {
+    currentChoosers = service;
 }
 IClipboard& clipboard() {
     return currentClipboard ? *currentClipboard : defaultClipboard;

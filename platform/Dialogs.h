@@ -2,6 +2,9 @@
 // The common dialogs, the clipboard and the help viewer, reached through
 // interfaces so that the main window's flows can be scripted in tests. The
 // desktop program installs the widget implementations at start-up.
+#include "platform/Colour.h"
+#include "platform/Font.h"
+
 #include <QString>
 #include <optional>
 
@@ -30,6 +33,16 @@ public:
     virtual std::optional<TFileDialogResult> saveFile(const TFileDialogRequest& request) = 0;
 };
 
+// The colour and font choosers of the settings dialogs.
+class IChooserDialogs {
+public:
+    virtual ~IChooserDialogs() = default;
+    // Preset to current; no value when the user cancels.
+    virtual std::optional<TColor> chooseColor(TColor current) = 0;
+    // Face, size, style and colour; no value when the user cancels.
+    virtual std::optional<TFont> chooseFont(const TFont& current) = 0;
+};
+
 class IClipboard {
 public:
     virtual ~IClipboard() = default;
@@ -49,6 +62,8 @@ public:
 // default.
 IFileDialogs& fileDialogs();
 void setFileDialogs(IFileDialogs* service);
+IChooserDialogs& chooserDialogs();
+void setChooserDialogs(IChooserDialogs* service);
 IClipboard& clipboard();
 void setClipboard(IClipboard* service);
 IHelpViewer& helpViewer();

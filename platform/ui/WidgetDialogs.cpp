@@ -2,8 +2,11 @@
 
 #include "platform/Messages.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QGuiApplication>
 #include <QMimeData>
 
@@ -60,4 +63,30 @@ void TWidgetHelpViewer::showContext(const QString& helpFile, int context) {
     messages().show(
         TMessageKind::Information, QString(),
         QStringLiteral("Help (%1, topic %2) is not available yet.").arg(helpFile).arg(context));
+}
+
+std::optional<TColor> TWidgetChoosers::chooseColor(TColor current) {
+    const QColor chosen = QColorDialog::getColor(toQColor(current), QApplication::activeWindow());
+    if (!chosen.isValid()) return std::nullopt;
+    return fromQColor(chosen);
+}
+
+std::optional<TFont> TWidgetChoosers::chooseFont(const TFont& current) {
+    QFont preset(current.name());
+    preset.setPointSize(qMax(1, current.size()));
+    preset.setBold(current.bold());
+    preset.setItalic(current.italic());
+    preset.setUnderline(current.underline());
+    preset.setStrikeOut(current.strikeOut());
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, preset, QApplication::activeWindow());
+    if (!ok) return std::nullopt;
+    TFontStyles style = 0;
+    if (chosen.bold()) style |= fsBold;
+    if (chosen.italic()) style |= fsItalic;
+    if (chosen.underline()) style |= fsUnderline;
+    if (chosen.strikeOut()) style |= fsStrikeOut;
+    // Qt's font chooser has no colour: the font keeps the one it had.
+    return TFont(chosen.family(), chosen.pointSize() > 0 ? chosen.pointSize() : current.size(),
+                 style, current.color());
 }

@@ -20,6 +20,13 @@ private:
     QWidget* owner_;
 };
 
+// QColorDialog and QFontDialog, parented to the active window.
+class TWidgetChoosers : public IChooserDialogs {
+public:
+    std::optional<TColor> chooseColor(TColor current) override;
+    std::optional<TFont> chooseFont(const TFont& current) override;
+};
+
 class TWidgetClipboard : public IClipboard {
 public:
     std::optional<QString> text() override;

@@ -1,0 +1,95 @@
+#include "settings/ui/FontSetupDialog.h"
+
+#include "format/TextRoutines.h"
+#include "platform/Dialogs.h"
+#include "platform/IniFile.h"
+#include "settings/StoredFont.h"
+#include "settings/ui/SettingsControls.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kHelpContext = 50;
+
+struct RFontRow {
+    const char* label;
+    const char* key;
+    const char* section;
+};
+
+constexpr RFontRow kRowsInfo[TdlgFontSetup::kRows] = {
+    {"Header", "Header", "Header"},     {"Footer", "Footer", "Footer"},
+    {"Code", "Code", "Code"},           {"Function Declaration", "Functions", "Functions"},
+    {"Comments", "Comment", "Comment"},
+};
+
+QString sampleText(int row) {
+    const QString fileName = QStringLiteral("FileName");
+    const QString procName = QStringLiteral(" Sub Name");
+    switch (row) {
+    case 0:
+        return ExpandHeaderText(QStringLiteral("%s - %d"), fileName, procName, 1, TodayShortDate());
+    case 1:
+        return ExpandHeaderText(QStringLiteral("Page %p"), fileName, procName, 1, TodayShortDate());
+    case 2:
+        return QStringLiteral("Code");
+    case 3:
+        return QStringLiteral("Functions");
+    default:
+        return QStringLiteral("Comments");
+    }
+}
+
+} // namespace
+
+TdlgFontSetup::TdlgFontSetup(QWidget* owner)
+    : TSettingsDialog(QStringLiteral("Listora - Fonts Setup"), kHelpContext, owner) {
+    auto* group = new QGroupBox(QStringLiteral("Font Selections"), this);
+    auto* grid = new QGridLayout(group);
+    for (int row = 0; row < kRows; ++row) {
+        const RFontRow& info = kRowsInfo[row];
+        auto* label = new QLabel(QLatin1String(info.label), group);
+        txtSample[row] = new TINIEdit(group);
+        txtSample[row]->INISection = QStringLiteral("FONTS");
+        txtSample[row]->INIKeyword = QLatin1String(info.key);
+        txtSample[row]->SaveFontInfo = true;
+        txtSample[row]->FontSectionName = QLatin1String(info.section);
+        txtSample[row]->setText(sampleText(row));
+        txtSample[row]->setReadOnly(true);
+        txtSample[row]->setMinimumWidth(260);
+        txtSample[row]->setMinimumHeight(36);
+        btnFont[row] = new QPushButton(QStringLiteral("Font..."), group);
+        connect(btnFont[row], &QPushButton::clicked, this, [this, row] { chooseFont(row); });
+        connect(txtSample[row], &TINIEdit::doubleClicked, this, [this, row] { chooseFont(row); });
+        grid->addWidget(label, row, 0);
+        grid->addWidget(txtSample[row], row, 1);
+        grid->addWidget(btnFont[row], row, 2);
+    }
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addWidget(buttonBox());
+    loadStoredFonts();
+}
+
+void TdlgFontSetup::loadStoredFonts() {
+    const QString path = TIniFile(kSettingsFileName).fileName();
+    for (int row = 0; row < kRows; ++row)
+        txtSample[row]->setStoredFont(
+            TRWFont(path, QLatin1String(kRowsInfo[row].section), QStringLiteral("arial"), 10, 0));
+}
+
+void TdlgFontSetup::chooseFont(int row) {
+    if (const auto chosen = chooserDialogs().chooseFont(txtSample[row]->storedFont()))
+        txtSample[row]->setStoredFont(*chosen);
+}
+
+void TdlgFontSetup::saveSettings() {
+    SaveSettingsControls(this, kSettingsFileName);
+}

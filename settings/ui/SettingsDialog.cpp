@@ -1,0 +1,36 @@
+#include "settings/ui/SettingsDialog.h"
+
+#include "platform/Dialogs.h"
+#include "platform/Messages.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+TSettingsDialog::TSettingsDialog(const QString& caption, int helpContext, QWidget* owner)
+    : QDialog(owner), buttons_(new QDialogButtonBox(this)), helpContext_(helpContext) {
+    setWindowTitle(caption);
+    btnOK = buttons_->addButton(QDialogButtonBox::Ok);
+    btnCancel = buttons_->addButton(QDialogButtonBox::Cancel);
+    btnHelp = buttons_->addButton(QDialogButtonBox::Help);
+    connect(btnOK, &QPushButton::clicked, this, [this] { clickOK(); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] {
+        OK = false;
+        reject();
+    });
+    connect(btnHelp, &QPushButton::clicked, this,
+            [this] { helpViewer().showContext(kHelpFile, helpContext_); });
+}
+
+bool TSettingsDialog::clickOK() {
+    try {
+        saveSettings();
+    } catch (const std::exception& e) {
+        // The dialog stays open with the user's choices, and nothing half
+        // written: every dialog writes its keys in one replace of the file.
+        showError(QString::fromUtf8(e.what()));
+        return false;
+    }
+    OK = true;
+    accept();
+    return true;
+}

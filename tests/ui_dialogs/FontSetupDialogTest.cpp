@@ -1,0 +1,128 @@
+// The fonts dialog, and listings rebuilt after the settings dialogs' OK.
+#include "settings/ui/FontSetupDialog.h"
+#include "DialogTestSupport.h"
+#include "common/TestSupport.h"
+#include "format/SourceCodePrint.h"
+#include "format/TextRoutines.h"
+#include "settings/ui/PageSetupDialog.h"
+#include "settings/ui/PrintOptionsDialog.h"
+#include "settings/ui/SettingsControls.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace {
+
+using FontSetupDialogTest = DialogTest;
+
+const char* const kSections[] = {"Header", "Footer", "Code", "Functions", "Comment"};
+
+TEST_F(FontSetupDialogTest, SamplesShowTheStoredFontsAndOkWritesAllFive) {
+    TIniFile(settingsPath()).writeString("code", "TName", "Liberation Mono");
+    TdlgFontSetup dialog;
+    EXPECT_EQ(dialog.windowTitle(), "Listora - Fonts Setup");
+    EXPECT_EQ(dialog.txtSample[0]->text(),
+              ExpandHeaderText("%s - %d", "FileName", " Sub Name", 1, TodayShortDate()));
+    EXPECT_EQ(dialog.txtSample[1]->text(), "Page 1");
+    EXPECT_EQ(dialog.txtSample[2]->text(), "Code");
+    EXPECT_EQ(dialog.txtSample[3]->text(), "Functions");
+    EXPECT_EQ(dialog.txtSample[4]->text(), "Comments");
+    EXPECT_EQ(dialog.txtSample[2]->storedFont(), TFont("Liberation Mono", 10));
+    EXPECT_EQ(dialog.txtSample[4]->storedFont(), TFont("arial", 10));
+
+    const TFont chosen("Liberation Serif", 14, fsBold | fsUnderline, rgbColor(0, 128, 0));
+    choosers.fonts = {std::nullopt, chosen};
+    dialog.btnFont[2]->click();
+    EXPECT_EQ(dialog.txtSample[2]->storedFont(), TFont("Liberation Mono", 10)) << "cancelled";
+    // A double click on the sample opens the chooser too.
+    QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(4, 4), QPointF(4, 4), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.txtSample[4], &twice);
+    ASSERT_EQ(choosers.fontPresets.size(), 2u);
+    EXPECT_EQ(choosers.fontPresets[1], TFont("arial", 10)) << "preset to the sample's font";
+    EXPECT_EQ(dialog.txtSample[4]->storedFont(), chosen);
+    dialog.btnOK->click();
+    EXPECT_TRUE(dialog.OK);
+
+    const auto entries = iniEntries(settingsPath());
+    for (const char* section : kSections) {
+        const QString s = QLatin1String(section);
+        for (const char* key : {"TName", "TSize", "TypeBold", "TypeItalic", "TypeUnderline",
+                                "TypeStrikeout", "TypeColor"})
+            EXPECT_TRUE(entries.contains(s + "/" + key) ||
+                        entries.contains(s.toLower() + "/" + key))
+                << section << " " << key;
+    }
+    EXPECT_EQ(entries["Comment/TName"], "Liberation Serif");
+    EXPECT_EQ(entries["Comment/TSize"], "14");
+    EXPECT_EQ(entries["Comment/TypeBold"], "1");
+    EXPECT_EQ(entries["Comment/TypeUnderline"], "1");
+    EXPECT_EQ(entries["Comment/TypeColor"], QString::number(rgbColor(0, 128, 0)));
+    EXPECT_EQ(entries["FONTS/Comment"], "Comments");
+    EXPECT_EQ(entries["code/TName"], "Liberation Mono") << "the stored spelling stays";
+
+    TdlgFontSetup again;
+    EXPECT_EQ(again.txtSample[4]->storedFont(), chosen);
+}
+
+TEST_F(FontSetupDialogTest, CancelLeavesTheFontSectionsUntouched) {
+    const QByteArray before = "[Code]\r\nTName=Courier New\r\nTSize=9\r\n";
+    testsupport::writeFile(settingsPath(), before);
+    choosers.fonts = {TFont("Liberation Serif", 20)};
+    TdlgFontSetup dialog;
+    dialog.btnFont[2]->click();
+    dialog.btnCancel->click();
+    EXPECT_FALSE(dialog.OK);
+    EXPECT_EQ(testsupport::readFile(settingsPath()), before);
+}
+
+// Listings built after each dialog's OK, as the main window rebuilds.
+class RebuildTest : public DialogTest {
+protected:
+    struct RBuilt {
+        int pages;
+        int pageWidth;
+    };
+    RBuilt build() {
+        TSourceCodePrint formatter;
+        formatter.LoadSettings();
+        QStringList lines;
+        for (int i = 0; i < 150; ++i)
+            lines << QStringLiteral("    Total = Total + Values(%1) ' running sum").arg(i);
+        formatter.BuildPlain(lines, nullptr);
+        formatter.Pages.FirstPage();
+        return {formatter.Pages.PageCount(), formatter.Pages.Canvas().PageWidth()};
+    }
+};
+
+TEST_F(RebuildTest, EachDialogsOkChangesTheNextListing) {
+    const RBuilt start = build();
+    EXPECT_EQ(start.pageWidth, 1056) << "two pages on a landscape sheet";
+
+    {
+        TDlgPageSetup dialog;
+        dialog.rbOnePage->click();
+        dialog.btnOK->click();
+    }
+    const RBuilt portrait = build();
+    EXPECT_EQ(portrait.pageWidth, 816);
+
+    choosers.fonts = {TFont("Liberation Mono", 24)};
+    {
+        TdlgFontSetup dialog;
+        dialog.btnFont[2]->click();
+        dialog.btnOK->click();
+    }
+    const RBuilt bigger = build();
+    EXPECT_GT(bigger.pages, portrait.pages) << "a bigger code font needs more pages";
+
+    {
+        TdlgPrintOptions dialog({});
+        dialog.seSBL->setValue(10);
+        dialog.btnOK->click();
+    }
+    EXPECT_GT(build().pages, bigger.pages) << "more space between lines needs more pages";
+}
+
+} // namespace

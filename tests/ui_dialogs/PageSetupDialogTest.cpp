@@ -1,0 +1,218 @@
+// The page setup dialog: what it shows and writes, the units and margins
+// arithmetic, dropping variables, the miniature, and the listing it shapes.
+#include "settings/ui/PageSetupDialog.h"
+#include "DialogTestSupport.h"
+#include "common/TestSupport.h"
+#include "format/ListingSettings.h"
+#include "settings/PageSetupMath.h"
+
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+using PageSetupDialogTest = DialogTest;
+
+TEST(PageSetupMathTest, UnitConversionsAndEditorValues) {
+    EXPECT_EQ(convertMarginUnits(10, muInches, muMillimetres), 25);
+    EXPECT_EQ(convertMarginUnits(0, muInches, muMillimetres), 0);
+    EXPECT_EQ(convertMarginUnits(0, muMillimetres, muInches), 0);
+    EXPECT_EQ(convertMarginUnits(25, muMillimetres, muInches), 10);
+    EXPECT_EQ(convertMarginUnits(7, muMillimetres, muMillimetres), 7);
+
+    EXPECT_EQ(marginToEditor(10, muInches), 1000);
+    EXPECT_EQ(marginToEditor(10, muMillimetres), 2500);
+    EXPECT_EQ(marginFromEditor(1000, muInches), 10);
+    EXPECT_EQ(marginFromEditor(2540, muMillimetres), 10);
+    // A margin taken through the millimetre editor and back is stable: held
+    // values stay tenths of an inch whatever the units.
+    int held = 7;
+    for (int round = 0; round < 5; ++round)
+        held = marginFromEditor(marginToEditor(held, muMillimetres), muMillimetres);
+    EXPECT_EQ(held, 7);
+
+    EXPECT_EQ(formatterMarginFromHeld(5), 50);
+    EXPECT_EQ(heldMarginFromFormatter(50), 5);
+    EXPECT_EQ(heldMarginFromFormatter(75), 8);
+
+    EXPECT_EQ(appendTemplateVariable("Page ", "%d - Date & Time"), "Page %d");
+    EXPECT_EQ(appendTemplateVariable("", "%p - Page Number"), "%p");
+}
+
+TEST_F(PageSetupDialogTest, WithoutSettingsShowsTheDesignAndOkWritesItsKeys) {
+    TDlgPageSetup dialog;
+    EXPECT_EQ(dialog.windowTitle(), "Listora - Page Setup");
+    EXPECT_EQ(dialog.tabs->tabText(0), "Page Layout");
+    EXPECT_EQ(dialog.tabs->tabText(1), "Header/Footer");
+    EXPECT_TRUE(dialog.rbTwoPage->isChecked());
+    EXPECT_EQ(dialog.txtHeader->text(), "%f - %s");
+    EXPECT_EQ(dialog.txtFooter->text(), "Page %p");
+    EXPECT_EQ(dialog.cbPageNumType->currentIndex(), 0);
+    EXPECT_EQ(dialog.units(), muInches);
+    // The listing's own half-inch margins, not five inches.
+    EXPECT_EQ(dialog.margins(), (RMargins{5, 5, 5, 5}));
+    EXPECT_EQ(dialog.previewImage().size(), QSize(185, 143));
+
+    dialog.btnOK->click();
+    EXPECT_TRUE(dialog.OK);
+    const QMap<QString, QString> expected = {
+        {"PAGELAYOUT/OnePage", "0"},
+        {"PAGELAYOUT/TwoPage", "1"},
+        {"PAGELAYOUT/PageNumType", "0"},
+        {"PAGELAYOUT/Header", "%f - %s"},
+        {"PAGELAYOUT/Footer", "Page %p"},
+        {"MARGINS/NLEFT", "5"},
+        {"MARGINS/NTOP", "5"},
+        {"MARGINS/NRIGHT", "5"},
+        {"MARGINS/NBOTTOM", "5"},
+        {"MARGINS/ORIENT", "L"},
+        {"MARGINS/Units", "0"},
+        {"MARGINS/left", "50"},
+        {"MARGINS/top", "50"},
+        {"MARGINS/right", "50"},
+        {"MARGINS/bottom", "50"},
+    };
+    EXPECT_EQ(iniEntries(settingsPath()), expected);
+}
+
+TEST_F(PageSetupDialogTest, MarginsGoThroughTheEditorInTheChosenUnitsAndReachTheListing) {
+    TIniFile ini(settingsPath());
+    ini.writeInteger("MARGINS", "NLEFT", 10);
+    ini.writeInteger("MARGINS", "NTOP", 0);
+    ini.writeInteger("margins", "right", 120); // no NRIGHT: taken from here
+    TDlgPageSetup dialog;
+    EXPECT_EQ(dialog.margins(), (RMargins{10, 0, 12, 5}));
+
+    std::vector<int> seen;
+    bool accept = true;
+    int answer[4] = {};
+    auto answerWith = [&](int l, int t, int r, int b) {
+        answer[0] = l;
+        answer[1] = t;
+        answer[2] = r;
+        answer[3] = b;
+    };
+    dialog.runMarginsEditor = [&](TPageSetupDialog& editor, QWidget*) {
+        seen = {editor.MarginLeft, editor.MarginTop, editor.MarginRight, editor.MarginBottom,
+                int(editor.millimetres())};
+        editor.MarginLeft = answer[0];
+        editor.MarginTop = answer[1];
+        editor.MarginRight = answer[2];
+        editor.MarginBottom = answer[3];
+        return accept;
+    };
+
+    dialog.rbMillimetres->click();
+    accept = false;
+    dialog.btnSetupMargins->click();
+    EXPECT_EQ(seen, (std::vector<int>{2500, 0, 3000, 1300, 1}));
+    EXPECT_EQ(dialog.margins(), (RMargins{10, 0, 12, 5})) << "cancelled editor";
+
+    accept = true;
+    answerWith(2540, 0, 1270, 5080);
+    dialog.btnSetupMargins->click();
+    EXPECT_EQ(dialog.margins(), (RMargins{10, 0, 5, 20}));
+    dialog.btnSetupMargins->click();
+    EXPECT_EQ(seen, (std::vector<int>{2500, 0, 1300, 5100, 1})) << "no shrinking on reopening";
+
+    dialog.rbInches->click();
+    answerWith(1000, 0, 500, 2000);
+    dialog.btnSetupMargins->click();
+    EXPECT_EQ(seen, (std::vector<int>{1000, 0, 500, 2000, 0}));
+
+    dialog.btnOK->click();
+    const auto entries = iniEntries(settingsPath());
+    EXPECT_EQ(entries["MARGINS/NLEFT"], "10");
+    EXPECT_EQ(entries["MARGINS/NBOTTOM"], "20");
+    EXPECT_EQ(entries["MARGINS/Units"], "0");
+
+    TListingSettings settings;
+    LoadSettings(settings);
+    EXPECT_EQ(settings.MarginLeft, 100);
+    EXPECT_EQ(settings.MarginTop, 0);
+    EXPECT_EQ(settings.MarginRight, 50);
+    EXPECT_EQ(settings.MarginBottom, 200);
+
+    // The next opening starts from what was written, in the chosen units.
+    TIniFile(settingsPath()).writeInteger("MARGINS", "Units", muMillimetres);
+    TDlgPageSetup again;
+    EXPECT_EQ(again.margins(), (RMargins{10, 0, 5, 20}));
+    EXPECT_EQ(again.units(), muMillimetres);
+}
+
+TEST_F(PageSetupDialogTest, DroppedVariablesAreAppendedAndOtherDropsRefused) {
+    TDlgPageSetup dialog;
+    std::unique_ptr<QMimeData> date(dialog.pnlVariables[1]->createMimeData());
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, date.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.txtFooter, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, date.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.txtFooter, &drop);
+    EXPECT_EQ(dialog.txtFooter->text(), "Page %p%d");
+
+    QMimeData plain;
+    plain.setText("typed text");
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &plain, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.txtHeader, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    QDropEvent plainDrop(QPointF(5, 5), Qt::CopyAction, &plain, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.txtHeader, &plainDrop);
+    EXPECT_EQ(dialog.txtHeader->text(), "%f - %s");
+
+    QStringList captions;
+    for (TVariablePanel* panel : dialog.pnlVariables)
+        captions << panel->text();
+    EXPECT_EQ(captions, (QStringList{"%f - File Name", "%d - Date & Time", "%s - Current Sub",
+                                     "%p - Page Number"}));
+}
+
+TEST_F(PageSetupDialogTest, OnePageMakesTheNextBuildPortraitAndCancelWritesNothing) {
+    const QByteArray before = "[PAGELAYOUT]\nTwoPage=1\n";
+    testsupport::writeFile(settingsPath(), before);
+    {
+        TDlgPageSetup dialog;
+        dialog.rbOnePage->click();
+        dialog.txtHeader->setText("changed");
+        dialog.btnCancel->click();
+        EXPECT_FALSE(dialog.OK);
+    }
+    EXPECT_EQ(testsupport::readFile(settingsPath()), before);
+
+    TDlgPageSetup dialog;
+    dialog.rbOnePage->click();
+    EXPECT_EQ(dialog.previewImage().size(), QSize(143, 185));
+    dialog.btnOK->click();
+    EXPECT_EQ(iniEntries(settingsPath())["MARGINS/ORIENT"], "P");
+    TListingSettings settings;
+    LoadSettings(settings);
+    EXPECT_FALSE(settings.TwoPage);
+    EXPECT_TRUE(settings.OnePage);
+}
+
+TEST_F(PageSetupDialogTest, TheMiniatureShowsTheMargins) {
+    auto inkIn = [](const QImage& image, int x0, int x1) {
+        int ink = 0;
+        for (int y = 20; y < image.height() - 20; ++y)
+            for (int x = x0; x < x1; ++x)
+                ink += image.pixel(x, y) != qRgb(255, 255, 255);
+        return ink;
+    };
+    TDlgPageSetup dialog;
+    dialog.rbOnePage->click();
+    const QImage narrow = dialog.previewImage();
+    ASSERT_EQ(narrow.size(), QSize(143, 185));
+    // Half-inch margins: text lines run across the middle of the page.
+    EXPECT_GT(inkIn(narrow, 20, 40), 100);
+    dialog.runMarginsEditor = [](TPageSetupDialog& editor, QWidget*) {
+        editor.MarginLeft = editor.MarginRight = 4000;
+        return true;
+    };
+    dialog.btnSetupMargins->click();
+    // Four-inch side margins leave a strip near the edge blank.
+    EXPECT_EQ(inkIn(dialog.previewImage(), 20, 40), 0);
+}
+
+} // namespace
