@@ -48,12 +48,6 @@ public:
     TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
 
-// The formatter gains these when brackets are drawn; until then there is
-// nothing to release.
-template <class T> void releaseBrackets(T& formatter) {
-    if constexpr (requires { formatter.ReleaseBrackets(); }) formatter.ReleaseBrackets();
-}
-
 } // namespace
 
 QStringList splitClipboardText(const QString& text) {
@@ -362,7 +356,8 @@ void TfrmMain::setPageDefaults() {
 void TfrmMain::finishBuild() {
     built_ = true;
     PnlPageCount->setText(pagesText(formatter_->Pages.PageCount()));
-    releaseBrackets(*formatter_);
+    // The bracket records served the drawing only.
+    formatter_->ReleaseBrackets();
 }
 
 // --- open -------------------------------------------------------------------

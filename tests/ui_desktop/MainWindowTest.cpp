@@ -96,6 +96,7 @@ TEST_F(MainWindowTest, ProjectMarkedInNavigatorIsBuiltOnClose) {
     EXPECT_GT(pages, 1);
     EXPECT_EQ(w.PnlPageCount->text(), QString::number(pages) + " Pages");
     EXPECT_EQ(w.PnlStatus->text(), "Preview or Print the Current File");
+    EXPECT_EQ(w.Formatter()->BracketCount(), 0);
     EXPECT_FALSE(w.asBuild->isVisible());
     EXPECT_TRUE(w.isEnabled());
     EXPECT_TRUE(user.messages.shown.isEmpty());
