@@ -3,6 +3,7 @@
 #include "archive/Compress.h"
 #include "format/SourceCodePrint.h"
 #include "platform/Errors.h"
+#include "platform/IniFile.h"
 #include "source/SourceMgt.h"
 #include "source/TextDecoding.h"
 
@@ -54,7 +55,16 @@ void SaveProjectSettingsFile(const QString& lrpPath, const QString& projectPath,
     QTemporaryDir dir;
     const QDir staging(checkedDir(dir).path());
     sources.SavePrintMarks(projectPath, staging.path());
-    formatter.CopySettingsTo(staging.filePath(kProjectParamsFileName));
+    // Before the first setting is changed there is no settings file: the job
+    // then keeps an empty copy, which stands for the defaults.
+    if (QFileInfo::exists(TIniFile::resolve(kSettingsFileName))) {
+        formatter.CopySettingsTo(staging.filePath(kProjectParamsFileName));
+    } else {
+        QFile empty(staging.filePath(kProjectParamsFileName));
+        if (!empty.open(QIODevice::WriteOnly))
+            throw TListoraError(
+                QStringLiteral("Cannot write %1: %2").arg(empty.fileName(), empty.errorString()));
+    }
 
     // The archive stores the members under lower-case names.
     QStringList members;
@@ -92,6 +102,17 @@ TSavedJob::TSavedJob(const QString& lrpPath) {
     for (const RArchiveEntry& e : entries)
         written.append(e.Name);
     archive.ExpandFiles(lrpPath, &written);
+    // Expanding stops once the archive's total size is reached, so empty
+    // members at the end (no marks, no settings) come out here.
+    for (const RArchiveEntry& e : entries) {
+        const QString path = QDir(folder_).filePath(e.Name);
+        if (e.Size != 0 || written.contains(path)) continue;
+        QFile empty(path);
+        if (!empty.open(QIODevice::WriteOnly))
+            throw TListoraError(
+                QStringLiteral("Cannot write %1: %2").arg(path, empty.errorString()));
+        written.append(path);
+    }
 
     for (const QString& path : written) {
         const QString name = QFileInfo(path).fileName();

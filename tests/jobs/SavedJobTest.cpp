@@ -166,6 +166,21 @@ TEST_F(JobFixture, JobWithoutMarksSavesEmptyPrintListAndReopensUnmarked) {
     EXPECT_TRUE(marks(*reopened).isEmpty());
 }
 
+TEST_F(JobFixture, WithoutASettingsFileTheJobKeepsAnEmptyCopyThatRestoresTheDefaults) {
+    QFile::remove(settingsPath());
+    auto sources = load(project);
+    TSourceCodePrint formatter;
+    SaveProjectSettingsFile(path("fresh.lrp"), project, *sources, formatter);
+    const TSavedJob job(path("fresh.lrp"));
+    ASSERT_FALSE(job.SettingsFile().isEmpty());
+    EXPECT_EQ(QFileInfo(job.SettingsFile()).size(), 0);
+
+    TIniFile().writeString("PAGELAYOUT", "Header", "Mine");
+    formatter.RestoreSettingsFrom(job.SettingsFile());
+    EXPECT_EQ(TIniFile().readString("PAGELAYOUT", "Header", "default"), "default");
+    EXPECT_TRUE(QFileInfo::exists(backupPath()));
+}
+
 TEST_F(JobFixture, SavingReplacesAnOlderJobOfTheSameName) {
     auto sources = load(project);
     markEveryOther(*sources);
