@@ -27,7 +27,9 @@ template <class Fn> void reported(Fn fn) {
     }
 }
 
-TfrmMain* mainWindow(QWidget* w) { return qobject_cast<TfrmMain*>(w); }
+TfrmMain* mainWindow(QWidget* w) {
+    return qobject_cast<TfrmMain*>(w);
+}
 
 // The help viewer lives as long as the window and leaves the process-wide
 // slot empty when it goes.

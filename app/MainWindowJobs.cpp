@@ -95,8 +95,8 @@ void TfrmMain::OpenProjectSettings() {
 
 void TfrmMain::BuildGlossaryListing(bool deluxe) {
     if (SourceKind != skProject || !sources_) return;
-    const QStringList lines = formatter_->BuildGlossary(
-        deluxe ? TGlossaryKind::Deluxe : TGlossaryKind::Basic, *sources_);
+    const QStringList lines =
+        formatter_->BuildGlossary(deluxe ? TGlossaryKind::Deluxe : TGlossaryKind::Basic, *sources_);
     ++busy_;
     setEnabled(false);
     try {

@@ -1,0 +1,88 @@
+#include "platform/ui/HelpViewer.h"
+
+#include "platform/HelpBook.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+TfrmHelp::TfrmHelp(const QString& bookFolder, QWidget* parent)
+    : QWidget(parent, Qt::Window), bookFolder_(bookFolder) {
+    setWindowTitle(QStringLiteral("Listora Help"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(640, 560);
+
+    auto* tools = new QHBoxLayout;
+    const auto button = [&](const QString& text) {
+        auto* b = new QToolButton(this);
+        b->setText(text);
+        tools->addWidget(b);
+        return b;
+    };
+    btnContents = button(QStringLiteral("Contents"));
+    btnBack = button(QStringLiteral("Back"));
+    btnForward = button(QStringLiteral("Forward"));
+    tools->addStretch();
+
+    Browser = new QTextBrowser(this);
+    Browser->setSearchPaths({bookFolder_});
+    // Links to the web leave the book for the desktop's browser.
+    Browser->setOpenExternalLinks(true);
+    btnBack->setEnabled(false);
+    btnForward->setEnabled(false);
+    connect(btnBack, &QToolButton::clicked, Browser, &QTextBrowser::backward);
+    connect(btnForward, &QToolButton::clicked, Browser, &QTextBrowser::forward);
+    connect(btnContents, &QToolButton::clicked, this,
+            [this] { showContext(helpcontext::Contents); });
+    connect(Browser, &QTextBrowser::backwardAvailable, btnBack, &QToolButton::setEnabled);
+    connect(Browser, &QTextBrowser::forwardAvailable, btnForward, &QToolButton::setEnabled);
+    connect(Browser, &QTextBrowser::sourceChanged, this, [this] {
+        const QString title = Browser->documentTitle();
+        setWindowTitle(title.isEmpty() ? QStringLiteral("Listora Help")
+                                       : QStringLiteral("Listora Help - ") + title);
+    });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(tools);
+    layout->addWidget(Browser);
+}
+
+bool TfrmHelp::showContext(int context) {
+    const QString page = QDir(bookFolder_).filePath(helpPageForContext(context));
+    if (!QFileInfo(page).isFile()) {
+        Browser->setHtml(
+            QStringLiteral("<h2>Help is not installed</h2><p>The help book was not found in "
+                           "<tt>%1</tt>.</p>")
+                .arg(bookFolder_.toHtmlEscaped()));
+        return false;
+    }
+    Browser->setSource(QUrl::fromLocalFile(page));
+    return true;
+}
+
+THelpBookViewer::THelpBookViewer(const QString& bookFolder) : bookFolder_(bookFolder) {}
+
+THelpBookViewer::~THelpBookViewer() {
+    delete window_.data();
+}
+
+void THelpBookViewer::showContext(const QString&, int context) {
+    // Beside a modal dialog the window must belong to it, or the dialog
+    // would keep it from taking input.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (window_ && window_->parentWidget() != owner) delete window_.data();
+    if (!window_) window_ = new TfrmHelp(bookFolder_, owner);
+    window_->showContext(context);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void THelpBookViewer::quit(const QString&) {
+    if (window_) window_->close();
+}

@@ -1,0 +1,377 @@
+// The main window's saved jobs, recent files, glossary keys and help book,
+// with scripted dialogs and recorded message boxes.
+#include "app/JobCommands.h"
+#include "app/CommandHooks.h"
+#include "app/MainWindow.h"
+#include "common/TestSupport.h"
+#include "format/ProjectSettingsFile.h"
+#include "format/SourceCodePrint.h"
+#include "platform/Dialogs.h"
+#include "platform/HelpBook.h"
+#include "platform/IniFile.h"
+#include "platform/Messages.h"
+#include "platform/ui/HelpViewer.h"
+#include "source/ProjectLoader.h"
+#include "source/SourceMgt.h"
+#include "widgets/LastUsedMenu.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::readFile;
+
+struct TRecorded {
+    TMessageKind Kind;
+    QString Text;
+};
+
+class TRecorder : public IMessageService, public IFileDialogs {
+public:
+    TRecorder() {
+        setMessageService(this);
+        setFileDialogs(this);
+    }
+    ~TRecorder() override {
+        setMessageService(nullptr);
+        setFileDialogs(nullptr);
+    }
+    void show(TMessageKind kind, const QString&, const QString& text) override {
+        shown.append({kind, text});
+    }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    std::optional<TFileDialogResult> openFile(const TFileDialogRequest& r) override {
+        requests.append(r);
+        if (answer.isEmpty()) return std::nullopt;
+        return TFileDialogResult{answer, 1};
+    }
+    std::optional<TFileDialogResult> saveFile(const TFileDialogRequest& r) override {
+        return openFile(r);
+    }
+    QList<TRecorded> shown;
+    QList<TFileDialogRequest> requests;
+    QString answer;
+};
+
+QString settingsPath() {
+    return TIniFile::resolve(kSettingsFileName);
+}
+
+class JobWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QFile::remove(settingsPath());
+        const QDir example(testsupport::sourceDir() + "/examples/Demo");
+        for (const QString& name : example.entryList(QDir::Files))
+            QFile::copy(example.filePath(name), scratch.filePath(name));
+        project = scratch.filePath("Demo.vbp");
+    }
+    void TearDown() override {
+        commandHooks() = TCommandHooks{};
+        QFile::remove(settingsPath());
+    }
+
+    // A job saved outside the window: the project with every other section
+    // marked and the current settings.
+    QStringList saveJob(const QString& lrp, const QString& projectPath) {
+        TSourceMgt sources;
+        QString title;
+        EXPECT_TRUE(LoadProjectFile(sources, project, title));
+        sources.AnalyzeProject();
+        int n = 0;
+        for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
+            for (RFunction* s = f->Functions; s->Next; s = s->Next)
+                s->Marked = (n++ % 2 == 0);
+        TSourceCodePrint formatter;
+        SaveProjectSettingsFile(lrp, projectPath, sources, formatter);
+        return marks(sources);
+    }
+    static QStringList marks(const TSourceMgt& sources) {
+        QStringList out;
+        for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
+            for (RFunction* s = f->Functions; s->Next; s = s->Next)
+                if (s->Marked) out << f->FileName + "|" + s->Name;
+        return out;
+    }
+
+    QTemporaryDir scratch;
+    QString project;
+    TRecorder user;
+};
+
+TEST_F(JobWindowTest, OpeningAJobLoadsMarksSettingsAndBuildsThenSavesItAgain) {
+    TIniFile().writeString("PAGELAYOUT", "Header", "Saved %f");
+    const QStringList saved = saveJob(scratch.filePath("job.lrp"), project);
+    const QByteArray savedSettings = readFile(settingsPath());
+    TIniFile().writeString("PAGELAYOUT", "Header", "Changed");
+
+    TfrmMain w(scratch.path());
+    installJobCommands(w, scratch.path());
+    w.CurFileName = scratch.filePath("job.lrp");
+    commandHooks().OpenProjectSettings(&w);
+
+    EXPECT_TRUE(user.shown.isEmpty());
+    EXPECT_EQ(w.SourceKind, skProject);
+    EXPECT_EQ(w.CurFileName, project);
+    ASSERT_NE(w.Sources(), nullptr);
+    EXPECT_EQ(marks(*w.Sources()), saved);
+    EXPECT_EQ(readFile(settingsPath()), savedSettings);
+    EXPECT_TRUE(w.HasBuilt());
+    EXPECT_GT(w.Formatter()->Pages.PageCount(), 0);
+    EXPECT_TRUE(w.isEnabled());
+    // A job is not a recent file; the project is not added either.
+    EXPECT_TRUE(w.RecentFiles1->actions().isEmpty());
+
+    // Saving it again from the window gives the same members.
+    user.answer = scratch.filePath("again.lrp");
+    commandHooks().SaveProjectSettings(&w);
+    ASSERT_EQ(user.requests.size(), 1);
+    EXPECT_EQ(user.requests[0].Title, "Save the Listora Project");
+    EXPECT_EQ(user.requests[0].Filter, "Listora Projects|*.LRP|All Files|*.*");
+    EXPECT_EQ(user.requests[0].InitialDir, QFileInfo(project).absolutePath());
+    const TSavedJob again(scratch.filePath("again.lrp"));
+    const TSavedJob first(scratch.filePath("job.lrp"));
+    EXPECT_EQ(readFile(again.PrintMarksFile()), readFile(first.PrintMarksFile()));
+    EXPECT_EQ(readFile(again.SettingsFile()), savedSettings);
+    EXPECT_EQ(again.ProjectPath(), project);
+}
+
+TEST_F(JobWindowTest, JobNamingANonProjectReportsErrorAndChangesNothing) {
+    TIniFile().writeString("PAGELAYOUT", "Header", "Mine");
+    saveJob(scratch.filePath("bad.lrp"), scratch.filePath("modLedger.bas"));
+    const QByteArray before = readFile(settingsPath());
+    TfrmMain w(scratch.path());
+    installJobCommands(w, scratch.path());
+    w.CurFileName = scratch.filePath("bad.lrp");
+    commandHooks().OpenProjectSettings(&w);
+    ASSERT_EQ(user.shown.size(), 1);
+    EXPECT_EQ(user.shown[0].Kind, TMessageKind::Error);
+    EXPECT_EQ(user.shown[0].Text, "Error Loading Project File.");
+    EXPECT_EQ(w.SourceKind, skNone);
+    EXPECT_EQ(w.Sources(), nullptr);
+    EXPECT_EQ(readFile(settingsPath()), before);
+}
+
+TEST_F(JobWindowTest, SaveNeedsAProjectAndAStorablePath) {
+    TfrmMain w(scratch.path());
+    installJobCommands(w, scratch.path());
+    commandHooks().SaveProjectSettings(&w); // nothing loaded
+    w.SourceKind = skSingleFile;
+    commandHooks().SaveProjectSettings(&w);
+    EXPECT_TRUE(user.requests.isEmpty());
+    EXPECT_TRUE(user.shown.isEmpty());
+
+    // A project whose path does not fit the job is refused before the dialog.
+    saveJob(scratch.filePath("job.lrp"), project);
+    w.CurFileName = scratch.filePath("job.lrp");
+    commandHooks().OpenProjectSettings(&w);
+    ASSERT_EQ(w.SourceKind, skProject);
+    w.CurFileName = "/" + QString("p").repeated(300) + "/Demo.vbp";
+    commandHooks().SaveProjectSettings(&w);
+    EXPECT_TRUE(user.requests.isEmpty());
+    ASSERT_EQ(user.shown.size(), 1);
+    EXPECT_TRUE(user.shown[0].Text.contains("255"));
+}
+
+TEST_F(JobWindowTest, GlossaryKeysLayOutTheGlossaryOfTheLoadedProject) {
+    TfrmMain w(scratch.path());
+    installJobCommands(w, scratch.path());
+    const auto byKeys = [&](const QKeySequence& keys) -> QAction* {
+        for (QAction* a : w.actions())
+            if (a->shortcut() == keys) return a;
+        return nullptr;
+    };
+    QAction* basic = byKeys(kBasicGlossaryKeys);
+    QAction* deluxe = byKeys(kDeluxeGlossaryKeys);
+    ASSERT_NE(basic, nullptr);
+    ASSERT_NE(deluxe, nullptr);
+    EXPECT_FALSE(w.BasicGlossary1->isVisible());
+    EXPECT_FALSE(w.DeluxeGlossary1->isVisible());
+
+    basic->trigger(); // no project: nothing happens
+    EXPECT_FALSE(w.HasBuilt());
+
+    saveJob(scratch.filePath("job.lrp"), project);
+    w.CurFileName = scratch.filePath("job.lrp");
+    commandHooks().OpenProjectSettings(&w);
+    deluxe->trigger();
+    EXPECT_TRUE(w.HasBuilt());
+    const int deluxePages = w.Formatter()->Pages.PageCount();
+    EXPECT_GT(deluxePages, 0);
+    basic->trigger();
+    EXPECT_GT(w.Formatter()->Pages.PageCount(), 0);
+    EXPECT_TRUE(user.shown.isEmpty());
+    EXPECT_EQ(w.SourceKind, skProject);
+}
+
+TEST_F(JobWindowTest, RecentFilesAreLoadedAddedAndSavedWithTheWindow) {
+    TIniFile ini;
+    ini.writeString("RFU", "Item1", project);
+    ini.writeString("RFU", "Item2", "Nothing Found");
+    ini.writeString("RFU", "Item3", scratch.filePath("job.lrp"));
+    saveJob(scratch.filePath("job.lrp"), project);
+    {
+        TfrmMain w(scratch.path());
+        const TJobCommands parts = installJobCommands(w, scratch.path());
+        EXPECT_EQ(parts.RecentFiles->Entries(),
+                  QStringList({project, scratch.filePath("job.lrp")}));
+        // Choosing the job entry opens the job.
+        emit parts.RecentFiles->Items().at(1)->triggered();
+        EXPECT_EQ(w.SourceKind, skProject);
+        EXPECT_EQ(w.CurFileName, project);
+        commandHooks().AddRecentFile(scratch.filePath("modLedger.bas"));
+    }
+    EXPECT_EQ(TIniFile().readString("RFU", "Item1", ""), scratch.filePath("modLedger.bas"));
+    EXPECT_EQ(TIniFile().readString("RFU", "Item2", ""), project);
+    EXPECT_EQ(TIniFile().readString("RFU", "Item3", ""), scratch.filePath("job.lrp"));
+}
+
+// --- the recent-files list ---------------------------------------------------
+
+class RecentFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override { QFile::remove(settingsPath()); }
+    void TearDown() override { QFile::remove(settingsPath()); }
+    QStringList captions() const {
+        QStringList out;
+        for (QAction* a : menu.actions())
+            out << (a->isSeparator() ? QString("-") : a->text());
+        return out;
+    }
+    QMenu menu;
+};
+
+TEST_F(RecentFilesTest, AddKeepsSevenNewestFirstAndMovesRepeatsToTheTop) {
+    TLastUsedMenu list(&menu);
+    EXPECT_TRUE(menu.actions().isEmpty());
+    for (int i = 1; i <= 8; ++i)
+        list.Add(QString("/p/f%1.bas").arg(i));
+    ASSERT_EQ(list.Entries().size(), 7);
+    EXPECT_EQ(list.Entries().first(), "/p/f8.bas");
+    EXPECT_EQ(list.Entries().last(), "/p/f2.bas"); // f1 dropped
+    EXPECT_EQ(captions().first(), "-");
+    EXPECT_EQ(captions().at(1), "&1  /p/f8.bas");
+    EXPECT_EQ(captions().at(7), "&7  /p/f2.bas");
+    EXPECT_EQ(captions().count("-"), 1);
+
+    list.Add("/p/f4.bas");
+    EXPECT_EQ(list.Entries().size(), 7);
+    EXPECT_EQ(captions().at(1), "&1  /p/f4.bas");
+    EXPECT_EQ(captions().at(2), "&2  /p/f8.bas");
+    EXPECT_EQ(list.Entries().count("/p/f4.bas"), 1);
+
+    // Letter case counts: a path in other case is another entry.
+    list.Add("/p/F4.bas");
+    EXPECT_EQ(list.Entries().mid(0, 2), QStringList({"/p/F4.bas", "/p/f4.bas"}));
+    EXPECT_EQ(list.Entries().size(), 7);
+
+    QString chosen;
+    QObject::connect(&list, &TLastUsedMenu::Chosen, [&](const QString& p) { chosen = p; });
+    list.Items().at(1)->trigger();
+    EXPECT_EQ(chosen, "/p/f4.bas");
+}
+
+TEST_F(RecentFilesTest, LoadSkipsNothingFoundAndSaveLeavesKeysBeyondTheCount) {
+    TIniFile ini;
+    ini.writeString("RFU", "Item1", "/a/one.vbp");
+    ini.writeString("RFU", "Item2", "Nothing Found");
+    ini.writeString("RFU", "Item4", "/a/four.bas");
+    ini.writeString("RFU", "Item7", "/a/seven.frm");
+    TLastUsedMenu list(&menu);
+    list.Add("/old/entry.bas");
+    list.Load();
+    EXPECT_EQ(list.Entries(), QStringList({"/a/one.vbp", "/a/four.bas", "/a/seven.frm"}));
+    EXPECT_EQ(captions(),
+              QStringList({"-", "&1  /a/one.vbp", "&2  /a/four.bas", "&3  /a/seven.frm"}));
+
+    list.Add("/a/new.cls");
+    list.Save();
+    EXPECT_EQ(ini.readString("RFU", "Item1", ""), "/a/new.cls");
+    EXPECT_EQ(ini.readString("RFU", "Item2", ""), "/a/one.vbp");
+    EXPECT_EQ(ini.readString("RFU", "Item4", ""), "/a/seven.frm");
+    EXPECT_EQ(ini.readString("RFU", "Item7", ""), "/a/seven.frm"); // beyond: kept
+
+    // An empty list writes nothing.
+    TLastUsedMenu empty(&menu);
+    empty.Save();
+    EXPECT_EQ(ini.readString("RFU", "Item1", ""), "/a/new.cls");
+    EXPECT_EQ(TLastUsedMenu::pathFromCaption("&3  /a/b  c.bas"), "/a/b  c.bas");
+}
+
+// --- the help book -------------------------------------------------------------
+
+QString book() {
+    return testsupport::sourceDir() + "/help";
+}
+
+TEST(HelpBook, EveryContextOpensItsOwnPageAndUnknownOnesTheContents) {
+    THelpBookViewer viewer(book());
+    const std::pair<int, const char*> topics[] = {{0, "index.html"},
+                                                  {10, "print-status.html"},
+                                                  {16, "preview.html"},
+                                                  {51, "navigator.html"},
+                                                  {20, "formatting-options.html"},
+                                                  {30, "page-setup.html"},
+                                                  {31, "margins.html"},
+                                                  {40, "fonts.html"},
+                                                  {12345, "index.html"}};
+    for (auto [context, page] : topics) {
+        viewer.showContext("Listora.hlp", context);
+        ASSERT_NE(viewer.Window(), nullptr);
+        EXPECT_EQ(viewer.Window()->Browser->source().fileName(), page) << context;
+        EXPECT_TRUE(viewer.Window()->isVisible());
+    }
+    viewer.quit("Listora.hlp");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(viewer.Window(), nullptr);
+}
+
+TEST(HelpBook, EveryLinkInTheBookLeadsToAPageOfTheBook) {
+    const QDir dir(book());
+    const QStringList pages = dir.entryList({"*.html"}, QDir::Files);
+    ASSERT_GE(pages.size(), 12);
+    const QRegularExpression href(QStringLiteral("href=\"([^\"#]+)\""));
+    for (const QString& page : pages) {
+        const QString text = QString::fromUtf8(readFile(dir.filePath(page)));
+        for (auto m = href.globalMatch(text); m.hasNext();) {
+            const QString target = m.next().captured(1);
+            EXPECT_TRUE(dir.exists(target)) << page.toStdString() << " -> " << target.toStdString();
+        }
+        // Every page but the contents leads back to it.
+        if (page != "index.html") {
+            EXPECT_TRUE(text.contains("href=\"index.html\"")) << page.toStdString();
+        }
+    }
+    const QString shortcuts = QString::fromUtf8(readFile(dir.filePath("glossary.html")));
+    EXPECT_TRUE(shortcuts.contains(kBasicGlossaryKeys.toString()));
+    EXPECT_TRUE(shortcuts.contains(kDeluxeGlossaryKeys.toString()));
+}
+
+TEST(HelpBook, MissingBookSaysSoInTheWindowAndTheHookReachesTheViewer) {
+    QTemporaryDir empty;
+    TfrmHelp help(empty.path());
+    EXPECT_FALSE(help.showContext(16));
+    EXPECT_TRUE(help.Browser->toPlainText().contains("help book was not found"));
+
+    QTemporaryDir scratch;
+    TfrmMain w(scratch.path());
+    const TJobCommands parts = installJobCommands(w, book());
+    commandHooks().ShowHelp(51);
+    ASSERT_NE(parts.Help->Window(), nullptr);
+    EXPECT_EQ(parts.Help->Window()->Browser->source().fileName(), "navigator.html");
+    w.Contents1->trigger();
+    EXPECT_EQ(parts.Help->Window()->Browser->source().fileName(), "index.html");
+    commandHooks() = TCommandHooks{};
+}
+
+} // namespace
