@@ -1,8 +1,10 @@
 // The desktop program: installs the widget services, runs the start
 // sequence and the message loop.
+#include "app/JobCommands.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "platform/Dialogs.h"
+#include "platform/HelpBook.h"
 #include "platform/Messages.h"
 #include "platform/ui/WidgetDialogs.h"
 #include "platform/ui/WidgetMessages.h"
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
     options.ClipFolder = defaultClipFolder();
     std::unique_ptr<TfrmMain> mainWindow = startListora(options);
     if (!mainWindow) return 1;
+    installJobCommands(*mainWindow, helpBookFolder(options.ProgramDir));
     messageBoxes.setOwner(mainWindow.get());
     dialogs.setOwner(mainWindow.get());
     const int result = app.exec();
