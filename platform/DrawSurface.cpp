@@ -122,18 +122,24 @@ void TDrawSurface::applyTransform() {
     const double sy =
         windowExt_.height() ? double(viewportExt_.height()) / windowExt_.height() : 1.0;
     painter_.setWorldTransform(QTransform(sx, 0, 0, sy, viewportOrg_.x(), viewportOrg_.y()));
+    deviceScale_ = std::max(std::abs(sx), std::abs(sy));
+    // Pen widths are logical: a new scale may make them thinner than a pixel.
+    if (painter_.isActive()) applyPen();
 }
 
 void TDrawSurface::applyPen() {
     QPen p(toQColor(pen_.color));
     p.setStyle(toQtPenStyle(pen_.style));
     // Width 0 is one device pixel whatever the mapping; other widths are
-    // logical units and scale with it.
-    p.setWidthF(pen_.width <= 0 ? 0.0 : double(pen_.width));
-    p.setCosmetic(pen_.width <= 0);
+    // logical units and scale with it, but never below one device pixel, so
+    // that rules and frames stay visible on a page shown small.
+    const bool hairline = pen_.width <= 0 || pen_.width * deviceScale_ < 1.0;
+    p.setWidthF(hairline ? 0.0 : double(pen_.width));
+    p.setCosmetic(hairline);
     p.setCapStyle(Qt::FlatCap);
     p.setJoinStyle(Qt::MiterJoin);
     painter_.setPen(p);
+    textPenActive_ = false;
 }
 
 void TDrawSurface::applyBrush() {
@@ -154,28 +160,51 @@ void TDrawSurface::SetBrush(const TBrush& brush) {
     applyBrush();
 }
 
+void TDrawSurface::ensureTextFont() {
+    if (textFontValid_ && textFontKey_ == font_) return;
+    textFontKey_ = font_;
+    textFont_ = toPixelFont(font_);
+    textMetrics_.emplace(textFont_);
+    textFontValid_ = true;
+}
+
 void TDrawSurface::TextOut(int x, int y, const QString& text) {
     if (text.isEmpty()) return;
-    const QFont qf = toPixelFont(font_);
-    const QFontMetricsF fm(qf);
+    // A listing page is mostly text: the font and metrics are made once per
+    // font and the painter's state is touched only where it changes.
+    ensureTextFont();
+    const QFontMetricsF& fm = *textMetrics_;
+    const bool opaque = !transparent_ && brush_.style != TBrushStyle::Clear;
+    // Very large glyphs on a pixel surface (a deep zoom) go as outlines: the
+    // glyph cache fails on them. PDF and printer pages keep real text.
+    const bool raster =
+        painter_.paintEngine() && painter_.paintEngine()->type() == QPaintEngine::Raster;
+    const bool outline = raster && textFont_.pixelSize() * deviceScale_ > kLargestCachedGlyph;
+    if (font_.escapement() == 0 && !outline) {
+        if (opaque)
+            painter_.fillRect(QRectF(x, y, fm.horizontalAdvance(text), fm.height()),
+                              toQColor(brush_.color));
+        if (painter_.font() != textFont_) painter_.setFont(textFont_);
+        const QColor color = toQColor(font_.color());
+        if (!textPenActive_ || painter_.pen().color() != color) {
+            painter_.setPen(color);
+            textPenActive_ = true;
+        }
+        painter_.drawText(QPointF(x, y + fm.ascent()), text);
+        return;
+    }
     painter_.save();
     painter_.translate(x, y);
     if (font_.escapement() != 0) painter_.rotate(-font_.escapement() / 10.0);
-    if (!transparent_ && brush_.style != TBrushStyle::Clear)
+    if (opaque)
         painter_.fillRect(QRectF(0, 0, fm.horizontalAdvance(text), fm.height()),
                           toQColor(brush_.color));
-    // Very large glyphs on a pixel surface (a deep zoom) go as outlines: the
-    // glyph cache fails on them. PDF and printer pages keep real text.
-    const QTransform& t = painter_.worldTransform();
-    const double deviceScale = std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
-    const bool raster =
-        painter_.paintEngine() && painter_.paintEngine()->type() == QPaintEngine::Raster;
-    if (raster && qf.pixelSize() * deviceScale > kLargestCachedGlyph) {
+    if (outline) {
         QPainterPath path;
-        path.addText(QPointF(0, fm.ascent()), qf, text);
+        path.addText(QPointF(0, fm.ascent()), textFont_, text);
         painter_.fillPath(path, toQColor(font_.color()));
     } else {
-        painter_.setFont(qf);
+        painter_.setFont(textFont_);
         painter_.setPen(toQColor(font_.color()));
         painter_.drawText(QPointF(0, fm.ascent()), text);
     }
@@ -195,6 +224,7 @@ void TDrawSurface::MoveTo(int x, int y) {
 }
 
 void TDrawSurface::LineTo(int x, int y) {
+    ensureShapePen();
     painter_.drawLine(QPointF(penPos_), QPointF(x, y));
     penPos_ = QPoint(x, y);
 }
@@ -212,6 +242,7 @@ QRectF TDrawSurface::strokeBox(int x1, int y1, int x2, int y2) const {
 }
 
 void TDrawSurface::drawPath(const QPainterPath& path, bool closed) {
+    ensureShapePen();
     if (closed) {
         painter_.drawPath(path);
     } else {
@@ -223,14 +254,17 @@ void TDrawSurface::drawPath(const QPainterPath& path, bool closed) {
 }
 
 void TDrawSurface::Rectangle(int x1, int y1, int x2, int y2) {
+    ensureShapePen();
     painter_.drawRect(strokeBox(x1, y1, x2, y2));
 }
 
 void TDrawSurface::Ellipse(int x1, int y1, int x2, int y2) {
+    ensureShapePen();
     painter_.drawEllipse(strokeBox(x1, y1, x2, y2));
 }
 
 void TDrawSurface::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
+    ensureShapePen();
     painter_.drawRoundedRect(strokeBox(x1, y1, x2, y2), x3 / 2.0, y3 / 2.0);
 }
 

@@ -10,6 +10,8 @@
 // any QPaintDevice (a QImage, a QPdfWriter page, a printer page).
 #include "platform/Font.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,6 +19,8 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 class QPaintDevice;
 
@@ -177,6 +181,12 @@ private:
     void applyBrush();
     QRectF strokeBox(int x1, int y1, int x2, int y2) const;
     void drawPath(const QPainterPath& path, bool closed);
+    // Text sets the painter's pen to the text colour; shapes need theirs back.
+    void ensureShapePen() {
+        if (textPenActive_) applyPen();
+    }
+    // The Qt font and metrics of the current font, made once per font.
+    void ensureTextFont();
 
     QPaintDevice* device_;
     QImage* image_;
@@ -190,4 +200,11 @@ private:
     QSize viewportExt_{1, 1};
     QPoint viewportOrg_;
     QRect clip_;
+    // Device pixels per logical unit (the larger axis).
+    double deviceScale_ = 1.0;
+    bool textPenActive_ = false;
+    bool textFontValid_ = false;
+    TFont textFontKey_;
+    QFont textFont_;
+    std::optional<QFontMetricsF> textMetrics_;
 };
