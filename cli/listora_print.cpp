@@ -1,6 +1,7 @@
 // listora-print: the batch command. Lays out a Visual Basic project, a
 // source file or text on standard input exactly as the desktop program
 // does, and writes the pages to a PDF or PNG files.
+#include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
@@ -21,6 +22,7 @@
 #include <QPrinterInfo>
 
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -28,8 +30,10 @@ namespace {
 const char* kHelp = R"(Lays out Visual Basic source as a printed listing and writes the pages.
 
 INPUT is a project (.VBP or .MAK: every section is printed unless --select
-says otherwise), a single source file (.BAS, .FRM, .CLS, .TXT, ...), or "-"
-for text on standard input (laid out like clipboard text).
+says otherwise), a saved Listora project (.LRP: its project, marks and
+settings; the settings copy is used for this run only, unless --settings
+names another file), a single source file (.BAS, .FRM, .CLS, .TXT, ...), or
+"-" for text on standard input (laid out like clipboard text).
 
 Settings are read from Listora.INI in the per-user config folder
 ($XDG_CONFIG_HOME/Listora), as the desktop program reads them, or from the
@@ -40,6 +44,7 @@ Examples:
   listora-print Project1.vbp --outline
   listora-print Project1.vbp --select Form1.frm:cmdOpen_Click --select Module1.bas:* -o part.pdf
   listora-print Project1.vbp --glossary deluxe -o glossary.pdf
+  listora-print Ledger.lrp -o ledger.pdf
   listora-print Module1.bas --png pages/
   cat notes.txt | listora-print - -o notes.pdf
   listora-print Project1.vbp -P Office_Laser --copies 2 --pages 3-5)";
@@ -211,7 +216,7 @@ int run(const QCommandLineParser& args) {
         err(QStringLiteral("expected one INPUT (see --help)"));
         return 2;
     }
-    const QString input = positional.first();
+    QString input = positional.first();
     const bool outline = args.isSet("outline");
     const bool countOnly = args.isSet("count");
     TQueueJob queueJob;
@@ -244,6 +249,22 @@ int run(const QCommandLineParser& args) {
     if (glossary && !isProjectFile(input)) {
         err(QStringLiteral("--glossary needs a project (.VBP or .MAK)"));
         return 2;
+    }
+    // A saved job stands for its project, its marks and its settings.
+    std::optional<TSavedJob> job;
+    if (input != "-" && QFileInfo(input).suffix().compare("LRP", Qt::CaseInsensitive) == 0) {
+        if (!QFileInfo::exists(input)) {
+            err(QStringLiteral("%1: no such file").arg(input));
+            return 1;
+        }
+        job.emplace(input);
+        if (!job->HasProjectInfo() || !isProjectPath(job->ProjectPath())) {
+            err(QStringLiteral("%1: %2").arg(input, kErrorLoadingJob));
+            return 1;
+        }
+        if (!args.isSet("settings") && !job->SettingsFile().isEmpty())
+            TIniFile::setSettingsFileOverride(job->SettingsFile());
+        input = job->ProjectPath();
     }
     QList<TSelection> selections;
     for (const QString& s : args.values("select")) {
@@ -306,7 +327,9 @@ int run(const QCommandLineParser& args) {
                 sources.AnalyzeFile(*file);
             }
         }
-        if (applySelections(sources, selections) == 0 && !selections.isEmpty()) {
+        if (job && selections.isEmpty()) {
+            if (!job->PrintMarksFile().isEmpty()) sources.LoadPrintMarks(job->PrintMarksFile());
+        } else if (applySelections(sources, selections) == 0 && !selections.isEmpty()) {
             err(QStringLiteral("--select matched no section (see --outline)"));
             return 1;
         }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -235,6 +236,38 @@ TEST_F(JobFixture, PathTooLongForTheJobIsRefusedAndNothingIsWritten) {
     EXPECT_TRUE(fitsProjectInfo("/" + QString("a").repeated(254)));
     EXPECT_FALSE(fitsProjectInfo("/" + QString("a").repeated(255)));
     EXPECT_FALSE(fitsProjectInfo("/" + QString(QChar(0xE9)).repeated(128)));
+}
+
+TEST_F(JobFixture, BatchCommandPrintsAJobWithItsMarksAndSettingsLeavingMineAlone) {
+    const QString exe = testsupport::binaryDir() + "/bin/listora-print";
+    if (!QFileInfo(exe).isExecutable()) GTEST_SKIP() << "listora-print is not built";
+    auto sources = load(project);
+    markEveryOther(*sources);
+    TSourceCodePrint formatter;
+    SaveProjectSettingsFile(path("job.lrp"), project, *sources, formatter);
+    const int expected = pageCount(*sources); // one page per sheet, as saved
+    auto all = load(project);
+    for (RFile* f = all->FirstFile(); f->Next; f = f->Next)
+        for (RFunction* s = f->Functions; s->Next; s = s->Next)
+            s->Marked = true;
+    ASSERT_NE(pageCount(*all), expected);
+
+    TIniFile().writeBool("pagelayout", "twopage", true);
+    const QByteArray mine = readFile(settingsPath());
+    QProcess p;
+    p.start(exe, {path("job.lrp"), "--count"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+              QString("%1 Pages").arg(expected));
+    EXPECT_EQ(readFile(settingsPath()), mine);
+
+    SaveProjectSettingsFile(path("bad.lrp"), path("modLedger.bas"), *sources, formatter);
+    p.start(exe, {path("bad.lrp"), "--count"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(
+        QString::fromUtf8(p.readAllStandardError()).contains("Error Loading Project File."));
 }
 
 TEST(ProjectInfo, PathIsReadBackWithItsLengthByteAndEncoding) {
