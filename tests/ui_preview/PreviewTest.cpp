@@ -206,13 +206,3 @@ TEST_F(PreviewTest, ThePageNumberEditorGoesToAPageOrClosesAlone) {
     EXPECT_FALSE(frm->isVisible());
     EXPECT_TRUE(shownPages().isEmpty());
 }
-
-TEST_F(PreviewTest, TheComponentOwnsTheWindowAndItsCaption) {
-    TPageStorage pages;
-    TPrintPreview preview(nullptr);
-    EXPECT_EQ(preview.SetPageStorage(&pages), 1);
-    preview.SetCaption("Demo.vbp ");
-    EXPECT_EQ(preview.Form()->windowTitle(), "Demo.vbp (Preview)");
-    EXPECT_EQ(preview.Form()->pnlTotalPages->text(), "1");
-    EXPECT_EQ(preview.Form()->toolBar->windowTitle(), "Preview Toolbar");
-}
