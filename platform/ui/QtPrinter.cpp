@@ -2,6 +2,7 @@
 
 #include "platform/DrawSurface.h"
 #include "platform/Errors.h"
+#include "platform/ui/ModalRunner.h"
 
 #include <QPageLayout>
 #include <QPrintDialog>
@@ -84,7 +85,7 @@ bool TQtPrintDialog::Execute(TPrintDialogSettings& s) {
     dialog.setPrintRange(s.Range == TPrintRange::Selection  ? QAbstractPrintDialog::Selection
                          : s.Range == TPrintRange::PageNums ? QAbstractPrintDialog::PageRange
                                                             : QAbstractPrintDialog::AllPages);
-    if (dialog.exec() != QDialog::Accepted) return false;
+    if (execModal(dialog) != QDialog::Accepted) return false;
     switch (dialog.printRange()) {
     case QAbstractPrintDialog::Selection:
         s.Range = TPrintRange::Selection;

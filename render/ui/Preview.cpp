@@ -2,6 +2,7 @@
 
 #include "platform/DrawSurface.h"
 #include "platform/Rounding.h"
+#include "platform/ui/ModalRunner.h"
 #include "render/PageStorage.h"
 #include "render/ui/PrintRun.h"
 
@@ -625,7 +626,7 @@ int TPrintPreview::SetPageStorage(TPageStorage* store) {
 
 void TPrintPreview::Show() {
     if (TPageStorage* store = form_->PageStorage()) store->FirstPage();
-    form_->exec();
+    execModal(*form_);
 }
 
 void TPrintPreview::SetCaption(const QString& text) {

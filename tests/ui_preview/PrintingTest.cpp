@@ -1,6 +1,7 @@
 #include "common/TestSupport.h"
 #include "format/SourceCodePrint.h"
 #include "platform/IniFile.h"
+#include "platform/ui/ModalRunner.h"
 #include "platform/ui/QtPrinter.h"
 #include "render/PageStorage.h"
 #include "render/ui/PrintRun.h"
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -242,4 +244,38 @@ TEST(Printing, TheExampleListingComesOutOfACupsPdfQueue) {
         text = poppler("pdftotext", {doc, "-"});
     }
     EXPECT_TRUE(text.contains(firstLine)) << text.left(400).toStdString();
+}
+
+TEST(Printing, ThePrintDialogOffersTheSelectionOnlyWhenAPageIsMarked) {
+    auto store = makeStore(4);
+    QPrinter printer(QPrinter::HighResolution);
+    TQtPrintDialog dialog(printer, nullptr);
+    bool offered = true;
+    setModalRunner([&](QDialog& d) {
+        auto& pd = static_cast<QPrintDialog&>(d);
+        offered = pd.testOption(QAbstractPrintDialog::PrintSelection);
+        EXPECT_EQ(pd.maxPage(), 4);
+        pd.setPrintRange(offered ? QAbstractPrintDialog::Selection
+                                 : QAbstractPrintDialog::PageRange);
+        pd.setFromTo(2, 3);
+        printer.setCopyCount(3);
+        return int(QDialog::Accepted);
+    });
+    TPrintDialogSettings s = PreparePrintSettings(*store);
+    ASSERT_TRUE(dialog.Execute(s));
+    EXPECT_FALSE(offered);
+    EXPECT_EQ(s.Range, TPrintRange::PageNums);
+    EXPECT_EQ(s.FromPage, 2);
+    EXPECT_EQ(s.ToPage, 3);
+    EXPECT_EQ(s.Copies, 3);
+
+    store->SetPageMarked(3, true);
+    s = PreparePrintSettings(*store);
+    ASSERT_TRUE(dialog.Execute(s));
+    EXPECT_TRUE(offered);
+    EXPECT_EQ(s.Range, TPrintRange::Selection);
+
+    setModalRunner([](QDialog&) { return int(QDialog::Rejected); });
+    EXPECT_FALSE(dialog.Execute(s));
+    setModalRunner(nullptr);
 }
