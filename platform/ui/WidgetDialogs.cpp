@@ -1,14 +1,19 @@
 #include "platform/ui/WidgetDialogs.h"
 
 #include "platform/Messages.h"
+#include "platform/ui/ModalRunner.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMimeData>
+#include <QPushButton>
 
 QStringList qtNameFilters(const QString& filter) {
     QStringList result;
@@ -78,15 +83,52 @@ std::optional<TFont> TWidgetChoosers::chooseFont(const TFont& current) {
     preset.setItalic(current.italic());
     preset.setUnderline(current.underline());
     preset.setStrikeOut(current.strikeOut());
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, preset, QApplication::activeWindow());
-    if (!ok) return std::nullopt;
+
+    // Qt's font chooser has no colour: it is embedded with a colour button
+    // so that one dialog chooses the whole font, as the listing stores it.
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(QStringLiteral("Font"));
+    auto* chooser = new QFontDialog(preset, &dialog);
+    chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    chooser->setWindowFlags(Qt::Widget);
+    TColor color = current.color();
+    auto* colorButton = new QPushButton(QStringLiteral("Color..."), &dialog);
+    auto* swatch = new QLabel(&dialog);
+    swatch->setFixedSize(40, 20);
+    swatch->setFrameShape(QFrame::Box);
+    swatch->setAutoFillBackground(true);
+    auto showColor = [&] {
+        QPalette p = swatch->palette();
+        p.setColor(QPalette::Window, toQColor(color));
+        swatch->setPalette(p);
+    };
+    showColor();
+    QObject::connect(colorButton, &QPushButton::clicked, &dialog, [&] {
+        const QColor chosen = QColorDialog::getColor(toQColor(color), &dialog);
+        if (chosen.isValid()) {
+            color = fromQColor(chosen);
+            showColor();
+        }
+    });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* colorRow = new QHBoxLayout;
+    colorRow->addWidget(colorButton);
+    colorRow->addWidget(swatch);
+    colorRow->addStretch();
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(chooser);
+    layout->addLayout(colorRow);
+    layout->addWidget(buttons);
+    if (execModal(dialog) != QDialog::Accepted) return std::nullopt;
+
+    const QFont chosen = chooser->currentFont();
     TFontStyles style = 0;
     if (chosen.bold()) style |= fsBold;
     if (chosen.italic()) style |= fsItalic;
     if (chosen.underline()) style |= fsUnderline;
     if (chosen.strikeOut()) style |= fsStrikeOut;
-    // Qt's font chooser has no colour: the font keeps the one it had.
     return TFont(chosen.family(), chosen.pointSize() > 0 ? chosen.pointSize() : current.size(),
-                 style, current.color());
+                 style, color);
 }

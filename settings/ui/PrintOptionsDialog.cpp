@@ -33,6 +33,7 @@ TINISpinEdit* spin(QWidget* parent, const char* section, const char* key, int va
     auto* s = bound(new TINISpinEdit(parent), section, key);
     s->setRange(low, high);
     s->setValue(value);
+    s->setMaximumWidth(80);
     return s;
 }
 
@@ -64,6 +65,9 @@ TdlgPrintOptions::TdlgPrintOptions(const QString& sourceFolder, QWidget* owner)
     : TSettingsDialog(QStringLiteral("Listora - Formatting Options"), kHelpContext, owner),
       sourceFolder_(sourceFolder) {
     tabs = new QTabWidget(this);
+    // All six tabs stay in view: no scrolling tab row, no clipped captions.
+    tabs->setUsesScrollButtons(false);
+    tabs->setElideMode(Qt::ElideNone);
     tabs->addTab(bracketsPage(), QStringLiteral("Brackets"));
     tabs->addTab(generalPage(), QStringLiteral("General"));
     tabs->addTab(lineWrapPage(), QStringLiteral("Line Wrap"));
@@ -189,7 +193,7 @@ QWidget* TdlgPrintOptions::lineWrapPage() {
         picture->setPixmap(indicatorPixmap(i - 1));
         picture->setFixedSize(kIndicatorPictureSize, kIndicatorPictureSize);
         grid->addWidget(rbIndicator[i], i, 0);
-        grid->addWidget(picture, i, 1);
+        grid->addWidget(picture, i, 1, Qt::AlignLeft);
     }
     grid->setColumnStretch(2, 1);
     cbSmartIndent =
