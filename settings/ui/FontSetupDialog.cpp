@@ -2,6 +2,7 @@
 
 #include "format/TextRoutines.h"
 #include "platform/Dialogs.h"
+#include "platform/HelpBook.h"
 #include "platform/IniFile.h"
 #include "settings/StoredFont.h"
 #include "settings/ui/SettingsControls.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr int kHelpContext = 50;
+constexpr int kHelpContext = helpcontext::Fonts;
 
 struct RFontRow {
     const char* label;

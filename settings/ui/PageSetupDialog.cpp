@@ -1,6 +1,7 @@
 #include "settings/ui/PageSetupDialog.h"
 
 #include "platform/DrawSurface.h"
+#include "platform/HelpBook.h"
 #include "platform/IniFile.h"
 #include "platform/ui/ModalRunner.h"
 
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr int kHelpContext = 40;
+constexpr int kHelpContext = helpcontext::PageSetup;
 const QString kMargins = QStringLiteral("MARGINS");
 const QString kPageLayout = QStringLiteral("PAGELAYOUT");
 

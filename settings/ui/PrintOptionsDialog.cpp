@@ -2,6 +2,7 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
+#include "platform/HelpBook.h"
 #include "platform/IniFile.h"
 #include "platform/Messages.h"
 #include "render/IndicatorPictures.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr int kHelpContext = 30;
+constexpr int kHelpContext = helpcontext::FormattingOptions;
 
 template <class T> T* bound(T* control, const char* section, const char* key) {
     control->INISection = QLatin1String(section);

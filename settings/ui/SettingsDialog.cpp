@@ -1,5 +1,6 @@
 #include "settings/ui/SettingsDialog.h"
 
+#include "app/CommandHooks.h"
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
 
@@ -17,8 +18,12 @@ TSettingsDialog::TSettingsDialog(const QString& caption, int helpContext, QWidge
         OK = false;
         reject();
     });
-    connect(btnHelp, &QPushButton::clicked, this,
-            [this] { helpViewer().showContext(kHelpFile, helpContext_); });
+    connect(btnHelp, &QPushButton::clicked, this, [this] {
+        if (commandHooks().ShowHelp)
+            commandHooks().ShowHelp(helpContext_);
+        else
+            helpViewer().showContext(kHelpFile, helpContext_);
+    });
 }
 
 bool TSettingsDialog::clickOK() {

@@ -1,9 +1,11 @@
 // The fonts dialog, and listings rebuilt after the settings dialogs' OK.
 #include "settings/ui/FontSetupDialog.h"
 #include "DialogTestSupport.h"
+#include "app/CommandHooks.h"
 #include "common/TestSupport.h"
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
+#include "platform/HelpBook.h"
 #include "settings/ui/PageSetupDialog.h"
 #include "settings/ui/PrintOptionsDialog.h"
 #include "settings/ui/SettingsControls.h"
@@ -75,6 +77,21 @@ TEST_F(FontSetupDialogTest, CancelLeavesTheFontSectionsUntouched) {
     dialog.btnCancel->click();
     EXPECT_FALSE(dialog.OK);
     EXPECT_EQ(testsupport::readFile(settingsPath()), before);
+}
+
+TEST_F(FontSetupDialogTest, HelpButtonsOpenEachDialogsTopic) {
+    std::vector<int> shown;
+    commandHooks().ShowHelp = [&](int context) { shown.push_back(context); };
+    TdlgFontSetup fonts;
+    fonts.btnHelp->click();
+    TdlgPrintOptions options({});
+    options.btnHelp->click();
+    TDlgPageSetup page;
+    page.btnHelp->click();
+    commandHooks().ShowHelp = {};
+    EXPECT_EQ(shown, (std::vector<int>{helpcontext::Fonts, helpcontext::FormattingOptions,
+                                       helpcontext::PageSetup}));
+    EXPECT_FALSE(fonts.isVisible() || options.OK || page.OK) << "help closes nothing";
 }
 
 // Listings built after each dialog's OK, as the main window rebuilds.
