@@ -2,6 +2,7 @@
 // Buffered byte input and output for the archive codecs. The codecs work a
 // byte at a time; these keep that cheap and let the caller decide where the
 // bytes come from and go to (a slice of an archive file, a memory buffer).
+#include <QByteArray>
 #include <QtGlobal>
 #include <algorithm>
 #include <functional>
@@ -92,3 +93,14 @@ private:
     qint64 written_ = 0;
     quint32 sum_ = 0;
 };
+
+// Runs a stream coder (in, out) over bytes in memory and returns its output:
+// the in-memory form of the coders, for small data and tests.
+template <class Coder> QByteArray codeInMemory(const QByteArray& data, Coder&& coder) {
+    QByteArray result;
+    TByteInput in = TByteInput::fromMemory(data.constData(), data.size());
+    TByteOutput out([&](const char* bytes, qint64 n) { result.append(bytes, n); });
+    coder(in, out);
+    out.flush();
+    return result;
+}

@@ -70,21 +70,12 @@ void decode(TByteInput& in, qint64 size, TByteOutput& out) {
 }
 
 QByteArray encode(const QByteArray& data) {
-    QByteArray result;
-    TByteInput in = TByteInput::fromMemory(data.constData(), data.size());
-    TByteOutput out([&](const char* bytes, qint64 n) { result.append(bytes, n); });
-    encode(in, out);
-    out.flush();
-    return result;
+    return codeInMemory(data, [](TByteInput& in, TByteOutput& out) { encode(in, out); });
 }
 
 QByteArray decode(const QByteArray& packed, qint64 size) {
-    QByteArray result;
-    TByteInput in = TByteInput::fromMemory(packed.constData(), packed.size());
-    TByteOutput out([&](const char* bytes, qint64 n) { result.append(bytes, n); });
-    decode(in, size, out);
-    out.flush();
-    return result;
+    return codeInMemory(packed,
+                        [size](TByteInput& in, TByteOutput& out) { decode(in, size, out); });
 }
 
 } // namespace rle

@@ -225,9 +225,10 @@ void TVirtCanvas::SetFontHeight(int height) {
     SetFont(&font_);
 }
 
-void TVirtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+void TVirtCanvas::appendArcLike(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4,
+                                int y4) {
     TCanvasCommand c;
-    c.Kind = ckArc;
+    c.Kind = kind;
     c.X1 = x1;
     c.X2 = x2;
     c.X3 = x3;
@@ -237,34 +238,18 @@ void TVirtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, in
     c.Y3 = y3;
     c.Y4 = y4;
     append(std::move(c));
+}
+
+void TVirtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    appendArcLike(ckArc, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TVirtCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-    TCanvasCommand c;
-    c.Kind = ckPie;
-    c.X1 = x1;
-    c.X2 = x2;
-    c.X3 = x3;
-    c.X4 = x4;
-    c.Y1 = y1;
-    c.Y2 = y2;
-    c.Y3 = y3;
-    c.Y4 = y4;
-    append(std::move(c));
+    appendArcLike(ckPie, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TVirtCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-    TCanvasCommand c;
-    c.Kind = ckChord;
-    c.X1 = x1;
-    c.X2 = x2;
-    c.X3 = x3;
-    c.X4 = x4;
-    c.Y1 = y1;
-    c.Y2 = y2;
-    c.Y3 = y3;
-    c.Y4 = y4;
-    append(std::move(c));
+    appendArcLike(ckChord, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TVirtCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {

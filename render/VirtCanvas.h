@@ -148,6 +148,8 @@ public:
 
 private:
     void append(TCanvasCommand&& c);
+    // Arc, pie and chord share their eight coordinates.
+    void appendArcLike(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
     void playText(IDrawSurface& target, const TCanvasCommand& c, double scaleX, bool printing,
                   int aspectX, int aspectY, IGauge* gauge, IProgress* progress);
     void playWatermark(IDrawSurface& target, const TCanvasCommand& c, bool printing);
