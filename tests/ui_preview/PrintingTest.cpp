@@ -26,6 +26,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -60,8 +61,19 @@ int pdfPages(const QString& file) {
 
 // The document of the CUPS job with this title, as cupsd keeps it in its
 // spool (control file cNNNNN, document dNNNNN-001).
-QString spooledDocument(const QString& title) {
+// The document CUPS received for a job: cups-pdf names its output after the
+// job ("...-job_20.pdf"), and the spool keeps that job's document as
+// d00020-001. The control files are written lazily, so they are only the
+// fallback.
+QString spooledDocument(const QString& title, const QString& cupsPdfOutput) {
     const QDir spool(qEnvironmentVariable("LISTORA_CUPS_SPOOL", "/var/spool/cups"));
+    const QRegularExpressionMatch job =
+        QRegularExpression("job_(\\d+)\\.pdf$").match(cupsPdfOutput);
+    if (job.hasMatch()) {
+        const QString doc = spool.filePath(
+            QStringLiteral("d%1-001").arg(job.captured(1).toInt(), 5, 10, QChar('0')));
+        if (QFileInfo::exists(doc)) return doc;
+    }
     for (const QString& name : spool.entryList({"c*"}, QDir::Files, QDir::Time)) {
         QFile control(spool.filePath(name));
         if (!control.open(QIODevice::ReadOnly) || !control.readAll().contains(title.toUtf8()))
@@ -237,7 +249,7 @@ TEST(Printing, TheExampleListingComesOutOfACupsPdfQueue) {
         // cups-pdf goes through PostScript and ghostscript, which can leave
         // the fonts without their Unicode tables: then the text is read
         // from the document CUPS received for this job.
-        const QString doc = spooledDocument(title);
+        const QString doc = spooledDocument(title, found);
         ASSERT_FALSE(doc.isEmpty()) << "the PDF has no readable text and the job's document is "
                                        "not in the CUPS spool";
         EXPECT_EQ(pdfPages(doc), pageCount);
