@@ -15,18 +15,6 @@
 
 namespace {
 
-// Signal handlers must not let a failure escape into the event loop: it
-// ends the command with the usual error box.
-template <class Fn> void reported(Fn fn) {
-    try {
-        fn();
-    } catch (const TListoraError& e) {
-        showError(e.message());
-    } catch (const std::exception& e) {
-        showError(QString::fromLocal8Bit(e.what()));
-    }
-}
-
 TfrmMain* mainWindow(QWidget* w) {
     return qobject_cast<TfrmMain*>(w);
 }
@@ -55,7 +43,7 @@ TJobCommands installJobCommands(TfrmMain& window, const QString& helpFolder) {
     QPointer<TfrmMain> win(&window);
     QObject::connect(recent, &TLastUsedMenu::Chosen, &window, [win](const QString& path) {
         if (!win) return;
-        reported([&] {
+        runReportingFailures([&] {
             win->CurFileName = path;
             if (QFileInfo(path).suffix().toUpper() == QLatin1String("LRP"))
                 win->OpenProjectSettings();
@@ -87,7 +75,7 @@ TJobCommands installJobCommands(TfrmMain& window, const QString& helpFolder) {
         action->setShortcut(keys);
         window.addAction(action);
         const auto run = [win, deluxe] {
-            if (win) reported([&] { win->BuildGlossaryListing(deluxe); });
+            if (win) runReportingFailures([&] { win->BuildGlossaryListing(deluxe); });
         };
         QObject::connect(action, &QAction::triggered, &window, run);
         QObject::connect(hidden, &QAction::triggered, &window, run);

@@ -231,15 +231,7 @@ void TfrmMain::buildMenus() {
 }
 
 template <class Fn> void TfrmMain::guarded(Fn fn) {
-    // The application's error report: a failure ends the command, never
-    // the program.
-    try {
-        fn();
-    } catch (const TListoraError& e) {
-        showError(e.message());
-    } catch (const std::exception& e) {
-        showError(QString::fromLocal8Bit(e.what()));
-    }
+    runReportingFailures(fn);
 }
 
 // --- enabling ---------------------------------------------------------------

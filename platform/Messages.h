@@ -2,7 +2,11 @@
 // Message boxes with one OK button (and the few questions the program asks),
 // reached through an interface so that logic can be driven in tests and by
 // the batch command without a modal dialog blocking.
+#include "platform/Errors.h"
+
 #include <QString>
+
+#include <exception>
 
 enum class TMessageKind { Information, Warning, Error };
 
@@ -20,7 +24,21 @@ IMessageService& messages();
 // Installs a service (not owned); nullptr restores the default.
 void setMessageService(IMessageService* service);
 
-inline void showError(const QString& text) { messages().show(TMessageKind::Error, QString(), text); }
+inline void showError(const QString& text) {
+    messages().show(TMessageKind::Error, QString(), text);
+}
 inline void showWarning(const QString& text) {
     messages().show(TMessageKind::Warning, QString(), text);
+}
+
+// The error report of one command: a failure ends the command with an error
+// box, never the program (nothing may escape into the event loop).
+template <class Fn> void runReportingFailures(Fn&& fn) {
+    try {
+        fn();
+    } catch (const TListoraError& e) {
+        showError(e.message());
+    } catch (const std::exception& e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
 }

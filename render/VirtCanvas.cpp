@@ -99,34 +99,26 @@ void TVirtCanvas::LineTo(int x, int y) {
     append(std::move(c));
 }
 
-void TVirtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+void TVirtCanvas::appendBox(int kind, int x1, int y1, int x2, int y2) {
     TCanvasCommand c;
-    c.Kind = ckRectangle;
+    c.Kind = kind;
     c.X1 = x1;
     c.X2 = x2;
     c.Y1 = y1;
     c.Y2 = y2;
     append(std::move(c));
+}
+
+void TVirtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    appendBox(ckRectangle, x1, y1, x2, y2);
 }
 
 void TVirtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
-    TCanvasCommand c;
-    c.Kind = ckEllipse;
-    c.X1 = x1;
-    c.X2 = x2;
-    c.Y1 = y1;
-    c.Y2 = y2;
-    append(std::move(c));
+    appendBox(ckEllipse, x1, y1, x2, y2);
 }
 
 void TVirtCanvas::FillRect(int x1, int y1, int x2, int y2) {
-    TCanvasCommand c;
-    c.Kind = ckFillRect;
-    c.X1 = x1;
-    c.X2 = x2;
-    c.Y1 = y1;
-    c.Y2 = y2;
-    append(std::move(c));
+    appendBox(ckFillRect, x1, y1, x2, y2);
 }
 
 void TVirtCanvas::DrawPicture(int x, int y, int pictureIndex) {

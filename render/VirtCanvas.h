@@ -148,6 +148,8 @@ public:
 
 private:
     void append(TCanvasCommand&& c);
+    // Rectangle, ellipse and fill share a box.
+    void appendBox(int kind, int x1, int y1, int x2, int y2);
     // Arc, pie and chord share their eight coordinates.
     void appendArcLike(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
     void playText(IDrawSurface& target, const TCanvasCommand& c, double scaleX, bool printing,
