@@ -4,6 +4,7 @@
 #include "app/Splash.h"
 #include "archive/Compress.h"
 #include "platform/Messages.h"
+#include "platform/Resources.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,12 +29,7 @@ QString withTrailingSeparator(const QString& folder) {
 }
 
 QString findGraphicsArchive(const QString& programDir) {
-    const QDir dir(programDir);
-    if (dir.exists(kGraphicsArchiveName)) return dir.filePath(kGraphicsArchiveName);
-    const QStringList matches = dir.entryList({kGraphicsArchiveName}, QDir::Files | QDir::Readable);
-    for (const QString& name : matches)
-        if (name.compare(kGraphicsArchiveName, Qt::CaseInsensitive) == 0) return dir.filePath(name);
-    return QString();
+    return findResourceFile(programDir, kGraphicsArchiveName);
 }
 
 void deleteClips(const QString& clipFolder) {

@@ -23,9 +23,8 @@ QString defaultClipFolder();
 // Adds the trailing separator a folder path lacks.
 QString withTrailingSeparator(const QString& folder);
 
-// Path of "graphics.dat" in programDir; on a case-sensitive file system a
-// name in other letter case (as copied from Windows media) is found too.
-// Empty when there is none.
+// Path of "graphics.dat" beside the program in programDir or in the
+// installed data folder (see resourceFolders); empty when there is none.
 QString findGraphicsArchive(const QString& programDir);
 
 void deleteClips(const QString& clipFolder);

@@ -1,6 +1,6 @@
 #include "platform/HelpBook.h"
 
-#include <QDir>
+#include "platform/Resources.h"
 
 QString helpPageForContext(int context) {
     switch (context) {
@@ -24,5 +24,5 @@ QString helpPageForContext(int context) {
 }
 
 QString helpBookFolder(const QString& programDir) {
-    return QDir(programDir).filePath(QStringLiteral("help"));
+    return findResourceFolder(programDir, QStringLiteral("help"));
 }

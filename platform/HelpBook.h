@@ -1,6 +1,7 @@
 #pragma once
-// The help book: HTML pages in a "help" folder beside the program, one page
-// per help context number that the windows and dialogs open.
+// The help book: HTML pages in a "help" folder beside the program or in the
+// installed data folder, one page per help context number that the windows
+// and dialogs open.
 #include <QString>
 
 namespace helpcontext {
@@ -17,5 +18,6 @@ inline constexpr int Navigator = 51;
 // The page (file name inside the book) that shows a context; the contents
 // page for a number no window uses.
 QString helpPageForContext(int context);
-// The book's folder for a program in programDir: "help" beside it.
+// The book's folder for a program in programDir: "help" beside it, else the
+// installed one (see resourceFolders).
 QString helpBookFolder(const QString& programDir);

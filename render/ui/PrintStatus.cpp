@@ -2,6 +2,7 @@
 
 #include "archive/ClipFormat.h"
 #include "archive/Compress.h"
+#include "platform/Resources.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -26,8 +27,8 @@ TClip loadClip(const QString& clipName) {
     const QDir dir(QCoreApplication::applicationDirPath());
     if (QFileInfo::exists(dir.filePath(clipName)))
         return clipformat::readClip(dir.filePath(clipName));
-    const QString archive = dir.filePath(QStringLiteral("graphics.dat"));
-    if (!QFileInfo::exists(archive)) return TClip{};
+    const QString archive = findResourceFile(dir.path(), QStringLiteral("graphics.dat"));
+    if (archive.isEmpty()) return TClip{};
     QTemporaryDir temp;
     TCompress compress;
     compress.setTargetPath(temp.path());
