@@ -6,16 +6,20 @@
 #include "platform/Dialogs.h"
 #include "platform/HelpBook.h"
 #include "platform/Messages.h"
+#include "platform/ui/AppIcon.h"
 #include "platform/ui/WidgetDialogs.h"
 #include "platform/ui/WidgetMessages.h"
 #include "settings/ui/SettingsDialogs.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Listora"));
     QApplication::setApplicationDisplayName(kApplicationTitle);
+    QApplication::setDesktopFileName(QStringLiteral("listora"));
+    QApplication::setWindowIcon(applicationIcon());
 
     TWidgetMessages messageBoxes;
     TWidgetFileDialogs dialogs;
@@ -38,6 +42,11 @@ int main(int argc, char** argv) {
     installJobCommands(*mainWindow, helpBookFolder(options.ProgramDir));
     messageBoxes.setOwner(mainWindow.get());
     dialogs.setOwner(mainWindow.get());
+    // A file handed over by the desktop entry (Exec=listora %f).
+    if (const QStringList args = QApplication::arguments(); args.size() > 1)
+        QTimer::singleShot(0, mainWindow.get(), [window = mainWindow.get(), path = args[1]] {
+            runReportingFailures([&] { openJobFile(*window, path); });
+        });
     const int result = app.exec();
     setMessageService(nullptr);
     setFileDialogs(nullptr);

@@ -1,5 +1,5 @@
-#include "platform/HelpBook.h"
 #include "platform/Resources.h"
+#include "platform/HelpBook.h"
 
 #include <QDir>
 #include <QFile>
