@@ -43,7 +43,13 @@ TJobCommands installJobCommands(TfrmMain& window, const QString& helpFolder) {
     QPointer<TfrmMain> win(&window);
     QObject::connect(recent, &TLastUsedMenu::Chosen, &window, [win](const QString& path) {
         if (!win) return;
-        runReportingFailures([&] { openJobFile(*win, path); });
+        runReportingFailures([&] {
+            win->CurFileName = path;
+            if (QFileInfo(path).suffix().toUpper() == QLatin1String("LRP"))
+                win->OpenProjectSettings();
+            else
+                win->OpenWithAnimation();
+        });
     });
     parts.RecentFiles = recent;
 
@@ -77,12 +83,4 @@ TJobCommands installJobCommands(TfrmMain& window, const QString& helpFolder) {
     glossary(window.BasicGlossary1, kBasicGlossaryKeys, false);
     glossary(window.DeluxeGlossary1, kDeluxeGlossaryKeys, true);
     return parts;
-}
-
-void openJobFile(TfrmMain& window, const QString& path) {
-    window.CurFileName = QFileInfo(path).absoluteFilePath();
-    if (QFileInfo(path).suffix().toUpper() == QLatin1String("LRP"))
-        window.OpenProjectSettings();
-    else
-        window.OpenWithAnimation();
 }

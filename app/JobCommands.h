@@ -22,8 +22,3 @@ struct TJobCommands {
 // window goes away) and installs the help viewer for the book in
 // helpFolder. Returns the parts installed.
 TJobCommands installJobCommands(TfrmMain& window, const QString& helpFolder);
-
-// Opens path as the Open command would: a saved Listora project with its
-// marks, anything else as a project or source file. For the recent-files
-// menu and a file named on the command line.
-void openJobFile(TfrmMain& window, const QString& path);

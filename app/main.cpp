@@ -12,7 +12,6 @@
 #include "settings/ui/SettingsDialogs.h"
 
 #include <QApplication>
-#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -42,11 +41,6 @@ int main(int argc, char** argv) {
     installJobCommands(*mainWindow, helpBookFolder(options.ProgramDir));
     messageBoxes.setOwner(mainWindow.get());
     dialogs.setOwner(mainWindow.get());
-    // A file handed over by the desktop entry (Exec=listora %f).
-    if (const QStringList args = QApplication::arguments(); args.size() > 1)
-        QTimer::singleShot(0, mainWindow.get(), [window = mainWindow.get(), path = args[1]] {
-            runReportingFailures([&] { openJobFile(*window, path); });
-        });
     const int result = app.exec();
     setMessageService(nullptr);
     setFileDialogs(nullptr);

@@ -237,25 +237,6 @@ TEST_F(JobWindowTest, RecentFilesAreLoadedAddedAndSavedWithTheWindow) {
     EXPECT_EQ(TIniFile().readString("RFU", "Item3", ""), scratch.filePath("job.lrp"));
 }
 
-// What the desktop entry hands over at start-up opens as the Open command
-// would, from a path relative to the working folder too.
-TEST_F(JobWindowTest, AFileNamedAtStartOpensAsJobOrAsSource) {
-    saveJob(scratch.filePath("job.lrp"), project);
-    TfrmMain w(scratch.path());
-    openJobFile(w, scratch.filePath("job.lrp"));
-    EXPECT_EQ(w.SourceKind, skProject);
-    EXPECT_EQ(w.CurFileName, project);
-
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(scratch.path());
-    openJobFile(w, "modLedger.bas");
-    QDir::setCurrent(previous);
-    EXPECT_EQ(w.SourceKind, skSingleFile);
-    EXPECT_EQ(w.CurFileName, scratch.filePath("modLedger.bas"));
-    EXPECT_TRUE(w.HasBuilt());
-    EXPECT_TRUE(user.shown.isEmpty());
-}
-
 // --- the recent-files list ---------------------------------------------------
 
 class RecentFilesTest : public ::testing::Test {
