@@ -11,7 +11,8 @@ const QString kCommentFont = QStringLiteral("COMMENTS");
 
 // Room the box's lines leave at the right: the code-line output wraps a
 // boxed line when it is not narrower than the column less these.
-constexpr int kBoxReserve = 37 + 15;
+constexpr int kBoxIndent = 37;
+constexpr int kBoxReserve = kBoxIndent + 15;
 
 bool isWholeLineComment(const QString& line) {
     const int p = FirstNonBlank(line);
@@ -38,7 +39,8 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
         QString rest = line;
         int prevIndent = -1;
         while (canvas->TextWidthInFont(rest, kCommentFont) >= ColumnWidth - kBoxReserve) {
-            const int r = qBound(1, FindWrapPosition(rest, kCommentFont), int(rest.size()));
+            const int r = qBound(1, FindWrapPosition(rest, kCommentFont, ColumnWidth - kBoxIndent),
+                                 int(rest.size()));
             const QString tail = rest.mid(r);
             if (tail.isEmpty()) break;
             int indent = FirstNonBlank(rest);
@@ -77,7 +79,7 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
     CurrentY += 2;
     SuppressIndicator = true;
     for (const QString& line : run)
-        PrintCodeLine(line, kCommentFont, false, false, -1, -1, 37);
+        PrintCodeLine(line, kCommentFont, false, false, -1, -1, kBoxIndent);
     SuppressIndicator = false;
     if (CurrentY < boxBottom + 24) CurrentY = boxBottom + 24;
     if (CurrentY > 0.75 * Canvas().PageHeight()) NextColumn();

@@ -119,8 +119,11 @@ QString DeclaredType(const QString& text) {
     const qsizetype as = text.indexOf(QLatin1String(" As "), from);
     if (as < 0) return QStringLiteral("Variant");
     const QString rest = text.mid(as + 4).trimmed();
-    const qsizetype end = rest.indexOf(u' ');
-    const QString type = end < 0 ? rest : rest.left(end);
+    // The type ends at a blank, a statement separator or a comment.
+    qsizetype end = 0;
+    while (end < rest.size() && rest[end] != u' ' && rest[end] != u':' && rest[end] != u'\'')
+        ++end;
+    const QString type = rest.left(end);
     return type.isEmpty() ? QStringLiteral("Variant") : type;
 }
 
