@@ -203,7 +203,12 @@ void TSourceCodePrint::PrintTableOfContents(RFile* firstFile) {
         canvas->TextOut(x, y, f->FileName);
         const QString number = QString::number(f->FirstPage);
         const int numberWidth = canvas->TextWidth(number);
-        textCentred(*canvas, pc, y, number);
+        if (twoColumns && !rightColumn)
+            // Kept clear of the divider between the columns.
+            canvas->TextOut(qMin(pc - RoundEven(numberWidth * 0.5), pc + 12 - numberWidth), y,
+                            number);
+        else
+            textCentred(*canvas, pc, y, number);
         const int leaderFrom = x + wmax + 5;
         const int leaderTo = pc - RoundEven(numberWidth * 0.5) - 24;
         // A name too wide for its column gets no leader rather than one
