@@ -50,6 +50,13 @@ QStringList TSourceCodePrint::collectFileLines(const RFile& file) const {
 void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     if (progress_) progress_->showProgress(QString(), 0);
     firstFile_ = firstFile;
+    // Page references are this build's, each set once: where a section's
+    // declaration is printed first.
+    for (RFile* file = firstFile; file && file->Next; file = file->Next) {
+        file->FirstPage = 0;
+        for (RFunction* f = file->Functions; f && f->Next; f = f->Next)
+            f->FirstPage = 0;
+    }
     if (Settings.TitlePage) printTitlePage();
     if (Settings.TableOfContents) reserveTableOfContents();
 

@@ -237,8 +237,10 @@ void TSourceCodePrint::RecordProcPage(RFile& file, const QString& procName, int 
             sectionHasIt = sectionHasIt || f->Name.trimmed() == name;
         if (!sectionHasIt) name = bare;
     }
+    // A section keeps the page of its first declaration line: both
+    // branches of an "#If" may declare it.
     for (RFunction* f = file.Functions; f && f->Next; f = f->Next) {
-        if (f->Name.trimmed() == name) {
+        if (f->Name.trimmed() == name && f->FirstPage == 0) {
             f->FirstPage = page;
             return;
         }

@@ -129,10 +129,14 @@ QString DeclaredType(const QString& text) {
 
 RSectionName SectionNameOf(const QString& text, bool isSub) {
     const bool isPrivate = IsPrivateDeclaration(text);
-    const bool isPublic = text.contains(QLatin1String("Public "));
-    const bool isFriend = text.contains(QLatin1String("Friend "));
+    // Keywords count before the parameters only: a parameter such as
+    // "VirtualProperty As Long" makes no property.
+    const qsizetype open = text.indexOf(u'(');
+    const QString head = open >= 0 ? text.left(open) : text;
+    const bool isPublic = head.contains(QLatin1String("Public "));
+    const bool isFriend = head.contains(QLatin1String("Friend "));
     QString prefix;
-    if (text.contains(QLatin1String("Property "))) {
+    if (head.contains(QLatin1String("Property "))) {
         if (isPublic) prefix += QLatin1String("Public ");
         if (isPrivate) prefix += QLatin1String("Private ");
         if (isFriend) prefix += QLatin1String("Friend ");
@@ -145,8 +149,13 @@ RSectionName SectionNameOf(const QString& text, bool isSub) {
         if (IsStaticDeclaration(text)) prefix += QLatin1String("Static ");
         prefix += isSub ? QLatin1String("Sub ") : QLatin1String("Function ");
     }
-    // The name starts at the blank that ends the prefix.
-    const qsizetype start = prefix.size() - 1;
+    // The name starts at the blank that ends the prefix, counted from the
+    // declaration's first character: an indented declaration (as inside
+    // "#If ... Then") keeps its whole name.
+    qsizetype indent = 0;
+    while (indent < text.size() && (text[indent] == u' ' || text[indent] == u'\t'))
+        ++indent;
+    const qsizetype start = indent + prefix.size() - 1;
     const qsizetype paren = text.indexOf(u'(');
     RSectionName result;
     if (paren > start) result.Name = text.mid(start, paren - start);

@@ -50,13 +50,17 @@ void markEverything(TSourceMgt& sources) {
 
 // The lines of every section (a form's description block is no section),
 // tabs expanded as the build does; inline command lines are run, not
-// printed.
+// printed, but for the words of a rule line.
 QString sourceEssence(TSourceMgt& sources, const TListingSettings& settings) {
     QString all;
     auto add = [&](const QString& raw) {
         const QString line = ExpandTabs(raw, settings.TabsToSpaces);
-        if (!IsInlineCommandLine(line, settings.InlineIndicator, settings.CommentDelimiter))
+        const QString& delimiter = settings.CommentDelimiter;
+        if (!IsInlineCommandLine(line, settings.InlineIndicator, delimiter))
             all += essence(line);
+        else if (!delimiter.isEmpty() && CommandPartOf(line, settings.InlineIndicator, delimiter)
+                                             .contains(delimiter.repeated(5)))
+            all += essence(RuleLineWords(line, delimiter)); // a rule keeps its words
     };
     for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
         sources.LoadFileText(*file);
@@ -95,7 +99,6 @@ TCheckResult checkProject(const QString& projectPath) {
     formatter.BuildProject(sources.FirstFile(), sources);
     TPageStorage& pages = formatter.Pages;
     result.pages = pages.PageCount();
-    EXPECT_GT(result.pages, 0);
 
     QTemporaryDir dir;
     const QString pdf = dir.filePath("listing.pdf");
