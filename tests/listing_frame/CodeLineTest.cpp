@@ -190,3 +190,21 @@ TEST_F(LayoutTest, NoPictureWhenNoIndicatorIsChosen) {
     EXPECT_GE(codeTexts(*f).size(), 2u);
     EXPECT_EQ(countKind(*f, 1, ckStretchPicture) + countKind(*f, 1, ckDrawPicture), 0);
 }
+
+TEST_F(LayoutTest, AnIndentedCommentStartsWhereCodeWithItsIndentStarts) {
+    auto f = makeFormatter();
+    f->DrawFrame();
+    f->CurrentX = f->LeftColumnX;
+    f->CurrentY = f->TextTop;
+    f->PrintCodeLine("      x = 1", "CODE", false, false, -1, -1, 0);
+    f->PrintCodeLine("      ' why x is 1", "CODE", false, false, -1, -1, 0);
+    const auto drawn = codeTexts(*f);
+    ASSERT_EQ(drawn.size(), 2u);
+    // Neither piece draws its blanks: drawn narrower than measured, they
+    // would put the code left of the comment.
+    EXPECT_EQ(drawn[0].text, "x = 1");
+    EXPECT_EQ(drawn[1].text, "' why x is 1");
+    EXPECT_EQ(drawn[1].font, "COMMENTS");
+    EXPECT_EQ(drawn[0].x, drawn[1].x);
+    EXPECT_EQ(drawn[0].x, f->LeftColumnX + 47); // six blanks of 7.8
+}
