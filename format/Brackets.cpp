@@ -71,7 +71,7 @@ QString BlankLineLabel(const QString& line) {
         // A named label: a word directly followed by a colon (not ":=").
         while (i < n && isLabelChar(line[i]))
             ++i;
-        static const QStringList keywords = {"Else", "End", "Loop", "Next", "Wend",  "Do",
+        static const QStringList keywords = {"Else", "End", "Loop", "Next",  "Wend",  "Do",
                                              "Case", "If",  "For",  "While", "Select"};
         if (i < n && line[i] == ':' && !(i + 1 < n && line[i + 1] == '=') &&
             !keywords.contains(line.mid(start, i - start)))

@@ -71,8 +71,8 @@ QString CommandPartOf(const QString& line, const QString& indicator, const QStri
 QString RuleLineWords(const QString& line, const QString& delimiter) {
     QString words = line;
     if (!delimiter.isEmpty()) {
-        const QRegularExpression runs(QStringLiteral("(?:%1){2,}")
-                                          .arg(QRegularExpression::escape(delimiter)));
+        const QRegularExpression runs(
+            QStringLiteral("(?:%1){2,}").arg(QRegularExpression::escape(delimiter)));
         words.replace(runs, QStringLiteral(" "));
     }
     words = words.trimmed();
@@ -200,8 +200,8 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
     if (!delimiter.isEmpty() && line.contains(delimiter.repeated(5))) {
         matched = true;
         TVirtCanvas& canvas = Canvas();
-        const int xEnd = Settings.TwoPage ? CurrentX + ColumnWidth - 15
-                                          : canvas.PageWidth() - MarginR - 10;
+        const int xEnd =
+            Settings.TwoPage ? CurrentX + ColumnWidth - 15 : canvas.PageWidth() - MarginR - 10;
         const QString words = RuleLineWords(fullLine, delimiter);
         if (words.isEmpty()) {
             canvas.MoveTo(CurrentX, CurrentY);

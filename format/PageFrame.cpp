@@ -248,7 +248,8 @@ TPageLayout TSourceCodePrint::PageLayout(int n) const {
 std::vector<TPageFinding> TSourceCodePrint::CheckPages(TPageCheckCounts* counts) const {
     std::vector<TPageFinding> all;
     for (int n = 1; n <= Pages.PageCount(); ++n) {
-        std::vector<TPageFinding> page = CheckPage(*Pages.Page(n)->Canvas, PageLayout(n), n, counts);
+        std::vector<TPageFinding> page =
+            CheckPage(*Pages.Page(n)->Canvas, PageLayout(n), n, counts);
         all.insert(all.end(), page.begin(), page.end());
     }
     return all;

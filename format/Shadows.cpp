@@ -41,7 +41,8 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
         int pieces = 1;
         QString rest = line;
         int prevIndent = -1;
-        while (canvas->TextWidthInFont(rest, kCommentFont) >= ColumnWidth - boxIndent - kRightRoom) {
+        while (canvas->TextWidthInFont(rest, kCommentFont) >=
+               ColumnWidth - boxIndent - kRightRoom) {
             const int r = qBound(1, FindWrapPosition(rest, kCommentFont, ColumnWidth - boxIndent),
                                  int(rest.size()));
             const QString tail = rest.mid(r);

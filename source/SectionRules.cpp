@@ -79,8 +79,7 @@ QString CutComment(const QString& line) {
 
 bool KeyStartsWithin(const QString& line, const QString& key, int maxPos) {
     // Only an occurrence starting before maxPos counts: search no further.
-    if (maxPos <= 0)
-        return false;
+    if (maxPos <= 0) return false;
     const qsizetype p = QStringView(line).left(maxPos - 1 + key.size()).indexOf(key);
     return p >= 0 && p < maxPos;
 }

@@ -180,6 +180,21 @@ TEST_F(ListingEndToEnd, BatchCommandPrintsTheExample) {
         << out.toStdString();
     EXPECT_GT(QFileInfo(dir.filePath("demo.pdf")).size(), 1000);
 
+    // The page check: clean pages pass; margins of 0 (an eighth of an inch
+    // off the sheet) put the border off it, page by page, and fail.
+    p.start(exe, {testsupport::sourceDir() + "/examples/Demo/Demo.vbp", "--check"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).contains("\n0 findings on "));
+    const QString zeroMargins = dir.filePath("zero.ini");
+    testsupport::writeFile(zeroMargins, "[margins]\nleft=0\n");
+    p.start(exe, {testsupport::sourceDir() + "/examples/Demo/Demo.vbp", "--check", "--settings",
+                  zeroMargins});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput())
+                    .contains(QRegularExpression("\npage 1 \\(-11, 36\\): off-sheet: ")));
+
     // Bad input: one clear line, a non-zero status.
     const QString binary = dir.filePath("binary.bas");
     testsupport::writeFile(binary, QByteArray("\x01\x02\x03\x00zz", 6));

@@ -87,7 +87,8 @@ void checkReferences(const TSourceCodePrint& f, RFile* firstFile, const QString&
             if (!IsProcDeclaration(text)) continue;
             QString name = ExtractProcName(text);
             if (name.isEmpty()) name = ExtractProcName(text + "(");
-            headings.push_back({withoutTypeCharacter(name), printedPageNumber(canvas, layout, c.X1)});
+            headings.push_back(
+                {withoutTypeCharacter(name), printedPageNumber(canvas, layout, c.X1)});
         }
     }
     std::size_t next = 0;

@@ -1,7 +1,7 @@
 // The page check on hand-made pages: a clean page passes, and every rule
 // catches the fault planted for it.
-#include "platform/TextMeasurer.h"
 #include "render/PageCheck.h"
+#include "platform/TextMeasurer.h"
 #include "render/VirtCanvas.h"
 #include "settings/FontRegistry.h"
 
@@ -62,15 +62,15 @@ using Rules = std::vector<QString>;
 
 TEST_F(PageCheckTest, AListingPageDrawnWithinItsPlacesPasses) {
     setState();
-    line(50, 60, 700, 60);                             // header rule
+    line(50, 60, 700, 60);                               // header rule
     canvas.TextOutInFont(100, 100, "CODE", "If a Then"); // 70 wide
     // Indented: the ink starts after the four blanks, where the tick ends.
     canvas.TextOutInFont(100, 115, "CODE", "    x = 1");
     canvas.TextOutInFont(100, 130, "CODE", "End If");
     layout.FirstBracketCommand = canvas.CommandCount();
-    line(98, 107, 83, 107); // tick at If, ending short of the text
-    line(83, 107, 83, 137); // bracket line
-    line(98, 137, 83, 137); // tick at End If
+    line(98, 107, 83, 107);  // tick at If, ending short of the text
+    line(83, 107, 83, 137);  // bracket line
+    line(98, 137, 83, 137);  // tick at End If
     line(110, 122, 83, 122); // a tick into the blanks of an indented line
     TPageCheckCounts counts;
     EXPECT_TRUE(CheckPage(canvas, layout, 1, &counts).empty());
@@ -126,8 +126,8 @@ TEST_F(PageCheckTest, EachRuleCatchesItsFault) {
     line(101, 200, 101, 300);
     line(70, 200, 70, 300);
     line(85, 250, 160, 250);
-    EXPECT_EQ(rules(), (Rules{"bracket-outside-area", "bracket-outside-area",
-                              "bracket-outside-area"}));
+    EXPECT_EQ(rules(),
+              (Rules{"bracket-outside-area", "bracket-outside-area", "bracket-outside-area"}));
     layout.FirstBracketCommand = -1;
 }
 
@@ -144,5 +144,6 @@ TEST_F(PageCheckTest, APageMustSetTheStateItDrawsWith) {
     canvas.SetOpaque();
     canvas.TextOutInFont(100, 200, "CODE", "x = 1");
     EXPECT_EQ(rules(), Rules{"state-not-set"});
-    EXPECT_EQ(FormatFinding({3, 10, 20, "off-sheet", "a line"}), "page 3 (10, 20): off-sheet: a line");
+    EXPECT_EQ(FormatFinding({3, 10, 20, "off-sheet", "a line"}),
+              "page 3 (10, 20): off-sheet: a line");
 }
