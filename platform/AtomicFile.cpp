@@ -92,6 +92,10 @@ void TAtomicFile::setWriteLimitForTesting(qint64 bytes) {
     writeLimit = bytes;
 }
 
+QString TAtomicFile::temporaryPath() const {
+    return temporary_.isEmpty() ? QString() : folder_ + QLatin1Char('/') + temporary_;
+}
+
 QString TAtomicFile::temporaryPrefix() const {
     return QLatin1Char('.') + name_.left(kNameInTemporary) + QLatin1Char('.');
 }

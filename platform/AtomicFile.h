@@ -48,6 +48,9 @@ public:
     // Whether the stream is this process's standard output.
     bool isStandardOutput() const { return streamFd_ == 1; }
     const QString& path() const { return shown_; }
+    // Where the data go until commit(), for writers that take a file name
+    // (with the file made and locked by begin()).
+    QString temporaryPath() const;
 
     // Sync before the rename. Off only for throw-away files (diagnostics).
     bool Durable = true;
