@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -551,6 +552,25 @@ TEST_F(ArchiveTest, EmptyFilesComeBackAndNegativeTotalsAreErrors) {
     put("neg.dat", archive({stored("z.txt", "")}, "NON", 0) + entryBytes(negative));
     EXPECT_TRUE(errorOf([&] { c.ExpandFiles(path("neg.dat")); }).endsWith("has a negative size"));
     EXPECT_FALSE(QFile::exists(path("out/n.txt")));
+}
+
+TEST_F(ArchiveTest, TheArchiveCommandFailsLoudlyAndNeverWaitsOnAPipe) {
+    const QString tool = testsupport::binaryDir() + "/bin/listora-archive";
+    if (!QFileInfo(tool).isExecutable()) GTEST_SKIP() << "listora-archive is not built";
+    put("neg.dat", archive({stored("n.txt", "abc")}, "NON", 0x80000000LL));
+    put("a.txt", "a");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    for (const QStringList& args :
+         {QStringList{"expand", path("neg.dat"), path("out")},
+          QStringList{"create", path("f.dat"), "--method", "lzh", path("a.txt"), path("fifo")}}) {
+        QProcess p;
+        p.start(tool, args);
+        ASSERT_TRUE(p.waitForFinished(30000)) << args.join(' ').toStdString();
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_TRUE(p.readAllStandardError().startsWith("listora-archive: "));
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("out/n.txt")));
+    EXPECT_FALSE(QFileInfo::exists(path("f.dat")));
 }
 
 TEST(DosDates, PackAndUnpack) {
