@@ -10,7 +10,6 @@
 #include <QStorageInfo>
 #include <QStringDecoder>
 #include <limits>
-#include <unistd.h>
 
 namespace archiveformat {
 
@@ -307,7 +306,7 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
 
 // Opens the folder that `path` goes into. Below the target folder no
 // symbolic link is followed: a link planted there could lead anywhere.
-int TCompress::openEntryFolder(const QString& path, QString& leaf) {
+TFolder TCompress::openEntryFolder(const QString& path, QString& leaf) {
     QString base = QStringLiteral(".");
     QString rest = path;
     if (!targetPath_.isEmpty() && path.startsWith(targetPath_)) {
@@ -324,22 +323,14 @@ int TCompress::openEntryFolder(const QString& path, QString& leaf) {
             QStringLiteral("Refused to expand \"%1\": the name is not a file name").arg(path));
     leaf = parts.takeLast();
     if (MakeDirectories) QDir().mkpath(base);
-    const int baseFd = OpenFolder(base);
-    int folderFd = -1;
-    try {
-        folderFd = OpenFolderBeneath(baseFd, parts, MakeDirectories, path);
-    } catch (...) {
-        ::close(baseFd);
-        throw;
-    }
-    ::close(baseFd);
+    TFolder folder = OpenFolderBeneath(OpenFolder(base), parts, MakeDirectories, path);
     // Leftovers of a killed expansion go once per folder, not per file.
-    const QString folder = base + QLatin1Char('/') + parts.join(QLatin1Char('/'));
-    if (!sweptFolders_.contains(folder)) {
-        sweptFolders_.insert(folder);
-        TAtomicFile::RemoveLeftoversIn(folderFd);
+    const QString key = base + QLatin1Char('/') + parts.join(QLatin1Char('/'));
+    if (!sweptFolders_.contains(key)) {
+        sweptFolders_.insert(key);
+        TAtomicFile::RemoveLeftoversIn(folder);
     }
-    return folderFd;
+    return folder;
 }
 
 // Expands one entry into `path`. The output is built beside its final name
@@ -350,9 +341,7 @@ void TCompress::expandEntry(QFile& archive, const RArchiveEntry& entry, const QS
     if (entry.Method > cmLZH && !custom) throw TListoraError(kBadMethod);
 
     QString leaf;
-    const int folderFd = openEntryFolder(path, leaf);
-    TAtomicFile output(folderFd, leaf, path);
-    ::close(folderFd);
+    TAtomicFile output(openEntryFolder(path, leaf), leaf, path);
     // Many small files: syncing each would cost more than it saves.
     output.Durable = false;
     output.SweepLeftovers = false;
@@ -469,10 +458,8 @@ std::optional<qint32> TCompress::storeFile(TWriter& out, const QString& fileName
                                            const QString& storedName, int method) {
     // Only regular files: a pipe or a device would block or never end.
     QString why;
-    const int fd = OpenRegularFileForReading(fileName, why);
     QFile input;
-    if (fd < 0 || !input.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        if (fd >= 0) ::close(fd);
+    if (!OpenRegularFileForReading(fileName, input, why)) {
         if (ExceptionOnFileError)
             throw TListoraError(QStringLiteral("Cannot open %1\n%2").arg(fileName, why));
         return std::nullopt;

@@ -12,6 +12,8 @@
 #include <functional>
 #include <optional>
 
+class TFolder;
+
 enum TCompressionMethod { cmNone = 0, cmRLE = 1, cmLZH = 2, cmCustom = 3 };
 
 // One entry as the headers describe it.
@@ -98,7 +100,7 @@ private:
     void appendOldEntries(TWriter& out, const QString& oldArchive, const QStringList& written,
                           qint64& total);
     QString checkedEntryPath(const QString& name) const;
-    int openEntryFolder(const QString& path, QString& leaf);
+    TFolder openEntryFolder(const QString& path, QString& leaf);
 
     QString targetPath_;
     QSet<QString> sweptFolders_;

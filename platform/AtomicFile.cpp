@@ -77,9 +77,9 @@ TAtomicFile::TAtomicFile(const QString& target, TTarget kind) : shown_(target), 
     name_ = info.fileName();
 }
 
-TAtomicFile::TAtomicFile(int folderFd, const QString& name, const QString& shownPath)
+TAtomicFile::TAtomicFile(const TFolder& folder, const QString& name, const QString& shownPath)
     : shown_(shownPath), name_(name) {
-    folderFd_ = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 3);
+    folderFd_ = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 3);
 }
 
 TAtomicFile::~TAtomicFile() {
@@ -122,7 +122,11 @@ void TAtomicFile::begin() {
     }
     if (name_.isEmpty() || name_ == QLatin1String(".") || name_ == QLatin1String(".."))
         throw refuse(QStringLiteral("it is not a file name"));
-    if (folderFd_ < 0) folderFd_ = OpenFolder(folder_);
+    if (folderFd_ < 0) {
+        TFolder folder = OpenFolder(folder_);
+        folderFd_ = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 3);
+        if (folderFd_ < 0) throw refuse(reason(errno));
+    }
 
     struct stat st {};
     if (::fstatat(folderFd_, encoded(name_).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -163,8 +167,8 @@ void TAtomicFile::RemoveLeftoversIn(const QString& folder) {
     ::close(fd);
 }
 
-void TAtomicFile::RemoveLeftoversIn(int folderFd) {
-    removeLeftovers(folderFd, QStringLiteral("."));
+void TAtomicFile::RemoveLeftoversIn(const TFolder& folder) {
+    removeLeftovers(folder.fd(), QStringLiteral("."));
 }
 
 void TAtomicFile::removeLeftovers(int folderFd, const QString& prefix) {
@@ -327,62 +331,76 @@ bool IsStandardOutput(const QString& path) {
     return id && id == idOfDescriptor(1);
 }
 
-int OpenFolder(const QString& path) {
+TFolder::~TFolder() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+TFolder& TFolder::operator=(TFolder&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+TFolder OpenFolder(const QString& path) {
     const int fd = ::open(encoded(path.isEmpty() ? QStringLiteral(".") : path).constData(),
                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         throw TListoraError(
             QStringLiteral("Cannot open the folder %1: %2").arg(path, reason(errno)));
-    return fd;
+    return TFolder(fd);
 }
 
-int OpenFolderBeneath(int baseFd, const QStringList& parts, bool create, const QString& shownPath) {
-    int fd = ::fcntl(baseFd, F_DUPFD_CLOEXEC, 3);
-    if (fd < 0)
+TFolder OpenFolderBeneath(const TFolder& base, const QStringList& parts, bool create,
+                          const QString& shownPath) {
+    TFolder folder(::fcntl(base.fd(), F_DUPFD_CLOEXEC, 3));
+    if (folder.fd() < 0)
         throw TListoraError(
             QStringLiteral("Unable to write to %1: %2").arg(shownPath, reason(errno)));
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     for (const QString& part : parts) {
         const QByteArray name = encoded(part);
-        int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0 && errno == ENOENT && create) {
-            if (::mkdirat(fd, name.constData(), 0777) == 0 || errno == EEXIST)
-                next =
-                    ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        }
+        int next = ::openat(folder.fd(), name.constData(), flags);
+        if (next < 0 && errno == ENOENT && create &&
+            (::mkdirat(folder.fd(), name.constData(), 0777) == 0 || errno == EEXIST))
+            next = ::openat(folder.fd(), name.constData(), flags);
         if (next < 0) {
             const int error = errno;
             struct stat st {};
-            const bool link = ::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                              S_ISLNK(st.st_mode);
-            ::close(fd);
-            if (link)
-                throw TListoraError(
-                    QStringLiteral(
-                        "Refused to write %1: the folder \"%2\" on its way is a symbolic link")
-                        .arg(shownPath, part));
+            if (::fstatat(folder.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(st.st_mode))
+                throw TListoraError(QStringLiteral("Refused to write %1: the folder \"%2\" on "
+                                                   "its way is a symbolic link")
+                                        .arg(shownPath, part));
             throw TListoraError(
                 QStringLiteral("Unable to write to %1: %2").arg(shownPath, reason(error)));
         }
-        ::close(fd);
-        fd = next;
+        folder = TFolder(next);
     }
-    return fd;
+    return folder;
 }
 
-int OpenRegularFileForReading(const QString& path, QString& error) {
+bool OpenRegularFileForReading(const QString& path, QFile& file, QString& error) {
     // Non-blocking, so that opening a pipe with no writer cannot hang.
     const int fd = ::open(encoded(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         error = reason(errno);
-        return -1;
+        return false;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         error = S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder")
                                     : QStringLiteral("it is not a regular file");
         ::close(fd);
-        return -1;
+        return false;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        error = file.errorString();
+        ::close(fd);
+        return false;
+    }
+    return true;
 }

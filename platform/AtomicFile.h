@@ -15,6 +15,9 @@
 
 #include <optional>
 
+class QFile;
+class TFolder;
+
 class TAtomicFile : public QIODevice {
 public:
     // FileOrStream also accepts "-" (standard output), the names of open
@@ -23,10 +26,9 @@ public:
     enum class TTarget { FileOnly, FileOrStream };
 
     explicit TAtomicFile(const QString& target, TTarget kind = TTarget::FileOnly);
-    // The file `name` inside the open folder `folderFd` (which is duplicated;
-    // no link on the way to it is followed again). `shownPath` names the
-    // file in messages.
-    TAtomicFile(int folderFd, const QString& name, const QString& shownPath);
+    // The file `name` inside an open folder (no link on the way to it is
+    // followed again). `shownPath` names the file in messages.
+    TAtomicFile(const TFolder& folder, const QString& name, const QString& shownPath);
     ~TAtomicFile() override;
     TAtomicFile(const TAtomicFile&) = delete;
     TAtomicFile& operator=(const TAtomicFile&) = delete;
@@ -64,7 +66,7 @@ public:
 
     // Removes the leftovers of every target in the folder.
     static void RemoveLeftoversIn(const QString& folder);
-    static void RemoveLeftoversIn(int folderFd);
+    static void RemoveLeftoversIn(const TFolder& folder);
 
     // Cuts or extends the file being written.
     bool resize(qint64 size);
@@ -115,15 +117,32 @@ std::optional<RFileId> OutputFileIdOf(const QString& path);
 // Whether an output name leads to this process's standard output.
 bool IsStandardOutput(const QString& path);
 
-// Opens the folder `parts` below the open folder `baseFd` one name at a
-// time, never following a symbolic link; missing folders are created when
-// `create` is set. Returns the new descriptor. Throws TListoraError naming
-// `shownPath` when a part is a link, no folder, or missing.
-int OpenFolderBeneath(int baseFd, const QStringList& parts, bool create, const QString& shownPath);
-// Opens a folder (following links: the caller named it) for the calls above.
-int OpenFolder(const QString& path);
+// An open folder, for opening names inside it without going through the
+// path again (which a link planted meanwhile could redirect).
+class TFolder {
+public:
+    explicit TFolder(int fd = -1) : fd_(fd) {}
+    ~TFolder();
+    TFolder(TFolder&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    TFolder& operator=(TFolder&& other) noexcept;
+    TFolder(const TFolder&) = delete;
+    TFolder& operator=(const TFolder&) = delete;
+    int fd() const { return fd_; }
 
-// Opens a file for reading only when it is a regular file: a pipe or a
-// device would block or never end. Returns the descriptor, or -1 with the
-// reason in `error`.
-int OpenRegularFileForReading(const QString& path, QString& error);
+private:
+    int fd_;
+};
+
+// Opens a folder (following links: the caller named it).
+TFolder OpenFolder(const QString& path);
+// Opens the folder `parts` below `base` one name at a time, never following
+// a symbolic link; missing folders are created when `create` is set. Throws
+// TListoraError naming `shownPath` when a part is a link, no folder, or
+// missing.
+TFolder OpenFolderBeneath(const TFolder& base, const QStringList& parts, bool create,
+                          const QString& shownPath);
+
+// Opens `file` on `path` for reading only when it is a regular file: a pipe
+// or a device would block or never end. Returns false with the reason in
+// `error` otherwise.
+bool OpenRegularFileForReading(const QString& path, QFile& file, QString& error);

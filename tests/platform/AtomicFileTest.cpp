@@ -105,14 +105,11 @@ TEST_F(AtomicFileTest, NeverWritesThroughALinkOrIntoAFolder) {
     QDir().mkpath(path("outside"));
     QDir().mkpath(path("target/real"));
     QFile::link(path("outside"), path("target/sub"));
-    const int base = OpenFolder(path("target"));
+    const TFolder base = OpenFolder(path("target"));
     EXPECT_TRUE(errorOf([&] {
-                    ::close(OpenFolderBeneath(base, {"sub", "deeper"}, true, "x"));
+                    OpenFolderBeneath(base, {"sub", "deeper"}, true, "x");
                 }).startsWith("Refused to write x: the folder \"sub\""));
-    const int made = OpenFolderBeneath(base, {"real", "new", "newer"}, true, "y");
-    EXPECT_GE(made, 0);
-    ::close(made);
-    ::close(base);
+    EXPECT_GE(OpenFolderBeneath(base, {"real", "new", "newer"}, true, "y").fd(), 0);
     EXPECT_TRUE(QDir(path("outside")).isEmpty());
     EXPECT_TRUE(QFileInfo(path("target/real/new/newer")).isDir());
 }
@@ -160,7 +157,8 @@ TEST_F(AtomicFileTest, StreamsGoStraightThroughAndOthersAreNotOpened) {
     EXPECT_EQ(errorOf([&] { writeWhole(path("fifo"), "x"); }),
               "Unable to write to " + path("fifo") + ": it is not a regular file");
     QString why;
-    EXPECT_EQ(OpenRegularFileForReading(path("fifo"), why), -1);
+    QFile file;
+    EXPECT_FALSE(OpenRegularFileForReading(path("fifo"), file, why));
     EXPECT_EQ(why, "it is not a regular file");
     EXPECT_TRUE(IsStandardOutput("-"));
     EXPECT_FALSE(IsStandardOutput(path("fifo")));
