@@ -135,6 +135,10 @@ void TAtomicFile::begin() {
                 QStringLiteral("Refused to write %1: it is a symbolic link").arg(shown_));
         if (S_ISDIR(st.st_mode)) throw refuse(QStringLiteral("it is a folder"));
         if (!S_ISREG(st.st_mode)) throw refuse(QStringLiteral("it is not a regular file"));
+        // A file marked read-only is not replaced behind its owner's back.
+        if (::faccessat(folderFd_, encoded(name_).constData(), W_OK, AT_EACCESS) != 0 &&
+            errno == EACCES)
+            throw refuse(QStringLiteral("it is read-only"));
     }
     sweepLeftovers();
 
