@@ -93,7 +93,9 @@ void TAtomicFile::setWriteLimitForTesting(qint64 bytes) {
 }
 
 QString TAtomicFile::temporaryPath() const {
-    return temporary_.isEmpty() ? QString() : folder_ + QLatin1Char('/') + temporary_;
+    // Only a target named by its path has a path for its temporary file.
+    if (temporary_.isEmpty() || folder_.isEmpty()) return QString();
+    return folder_ + QLatin1Char('/') + temporary_;
 }
 
 QString TAtomicFile::temporaryPrefix() const {
