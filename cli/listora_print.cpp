@@ -3,6 +3,7 @@
 // does, and writes the pages to a PDF or PNG files.
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/Progress.h"
@@ -14,12 +15,14 @@
 #include "source/TextDecoding.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <optional>
@@ -42,6 +45,7 @@ file given with --settings.
 Examples:
   listora-print Project1.vbp -o listing.pdf
   listora-print Project1.vbp --outline
+  listora-print Project1.vbp --check
   listora-print Project1.vbp --select Form1.frm:cmdOpen_Click --select Module1.bas:* -o part.pdf
   listora-print Project1.vbp --glossary deluxe -o glossary.pdf
   listora-print Ledger.lrp -o ledger.pdf
@@ -56,6 +60,57 @@ void err(const QString& text) {
 void out(const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stdout);
     std::fputc('\n', stdout);
+}
+
+// Standard error carries this command's own messages only: Qt's notes
+// about the environment (no XDG_RUNTIME_DIR under cron or ssh, font
+// substitutions) are no news to the user of a batch command. The build's
+// own diagnostics (categories "listora.*") still pass.
+void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    const bool ours = context.category && QByteArray(context.category).startsWith("listora.");
+    if (!ours && type != QtFatalMsg) return;
+    err(text);
+}
+
+// The files a run reads, which its outputs must never replace: the input,
+// the saved job, the project and its members, the settings file.
+class TProtectedFiles {
+public:
+    void add(const QString& path) {
+        if (const std::optional<RFileId> id = FileIdOf(path)) ids_.append({*id, path});
+    }
+    void addProject(TSourceMgt& sources) {
+        for (RFile* file = sources.FirstFile(); file && file->Next; file = file->Next)
+            add(file->Path);
+    }
+    // Empty, or what the output would overwrite.
+    QString readFileAt(const QString& output) const {
+        const std::optional<RFileId> id = OutputFileIdOf(output);
+        if (!id) return QString();
+        for (const auto& [known, path] : ids_)
+            if (known == *id) return path;
+        return QString();
+    }
+
+private:
+    QList<std::pair<RFileId, QString>> ids_;
+};
+
+// Refuses before anything is written when an output is a file the run reads.
+bool outputsAreSafe(const QCommandLineParser& args, const TProtectedFiles& inputs, int pages) {
+    QStringList outputs;
+    if (args.isSet("o")) outputs << args.value("o");
+    if (args.isSet("png"))
+        for (int n = 1; n <= pages; ++n)
+            outputs << QDir(args.value("png")).filePath(PngPageName(n));
+    for (const QString& output : outputs) {
+        const QString input = inputs.readFileAt(output);
+        if (input.isEmpty()) continue;
+        err(QStringLiteral("refusing to write %1: it is %2, which this run reads")
+                .arg(output, QDir::toNativeSeparators(input)));
+        return false;
+    }
+    return true;
 }
 
 // A status line on standard error every few seconds once a job has run for
@@ -88,31 +143,39 @@ bool isProjectFile(const QString& path) {
     return ext == "VBP" || ext == "MAK";
 }
 
-// Marks every section, or only those the selections name.
-int applySelections(TSourceMgt& sources, const QList<TSelection>& selections) {
-    int matched = 0;
+// Marks every section, or only those the selections name. Returns the
+// selections that matched nothing.
+QList<TSelection> applySelections(TSourceMgt& sources, const QList<TSelection>& selections) {
+    QList<bool> used(selections.size(), false);
     for (RFile* file = sources.FirstFile(); file && file->Next; file = file->Next) {
         const bool all = selections.isEmpty();
         file->Marked = all;
         for (RFunction* f = file->Functions; f && f->Next; f = f->Next) {
             bool mark = all;
-            for (const TSelection& s : selections) {
+            for (qsizetype i = 0; i < selections.size(); ++i) {
+                const TSelection& s = selections[i];
                 if (file->FileName.compare(s.file, Qt::CaseInsensitive) != 0) continue;
-                if (s.section == "*" || f->Name.trimmed() == s.section.trimmed()) mark = true;
+                if (s.section == "*" || f->Name.trimmed() == s.section.trimmed()) {
+                    mark = true;
+                    used[i] = true;
+                }
             }
             f->Marked = mark;
-            matched += mark && !all;
         }
         if (!all && !(file->Functions && file->Functions->Next)) {
-            for (const TSelection& s : selections) {
+            for (qsizetype i = 0; i < selections.size(); ++i) {
+                const TSelection& s = selections[i];
                 if (file->FileName.compare(s.file, Qt::CaseInsensitive) == 0 && s.section == "*") {
                     file->Marked = true;
-                    ++matched;
+                    used[i] = true;
                 }
             }
         }
     }
-    return matched;
+    QList<TSelection> unmatched;
+    for (qsizetype i = 0; i < selections.size(); ++i)
+        if (!used[i]) unmatched.append(selections[i]);
+    return unmatched;
 }
 
 void printOutline(TSourceMgt& sources) {
@@ -203,6 +266,28 @@ int printOnQueue(TPageStorage& pages, const TQueueJob& job) {
     return 0;
 }
 
+// The geometry check over every page: each finding on a line of its own,
+// status 1 when there is any.
+// toStderr: the PDF goes to standard output.
+int checkPages(const TSourceCodePrint& formatter, bool toStderr) {
+    auto say = [&](const QString& text) {
+        if (toStderr)
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        else
+            out(text);
+    };
+    TPageCheckCounts counts;
+    const std::vector<TPageFinding> findings = formatter.CheckPages(&counts);
+    for (const TPageFinding& f : findings)
+        say(FormatFinding(f));
+    say(QStringLiteral("%1 findings on %2 pages (%3 texts, %4 strokes)")
+            .arg(findings.size())
+            .arg(formatter.Pages.PageCount())
+            .arg(counts.Texts)
+            .arg(counts.Strokes));
+    return findings.empty() ? 0 : 1;
+}
+
 QStringList readStandardInput(int codePage) {
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
@@ -217,6 +302,8 @@ int run(const QCommandLineParser& args) {
         return 2;
     }
     QString input = positional.first();
+    TProtectedFiles inputs;
+    if (input != "-") inputs.add(input);
     const bool outline = args.isSet("outline");
     const bool countOnly = args.isSet("count");
     TQueueJob queueJob;
@@ -227,7 +314,8 @@ int run(const QCommandLineParser& args) {
                 .arg(queueJob.queue, known.isEmpty() ? QStringLiteral("none") : known.join(", ")));
         return 1;
     }
-    if (!outline && !countOnly && !args.isSet("o") && !args.isSet("png") && !args.isSet("P")) {
+    if (!outline && !countOnly && !args.isSet("o") && !args.isSet("png") && !args.isSet("P") &&
+        !args.isSet("check")) {
         err(QStringLiteral(
             "say where the pages go: -o OUT.pdf, --png DIR or -P QUEUE (see --help)"));
         return 2;
@@ -265,7 +353,11 @@ int run(const QCommandLineParser& args) {
         if (!args.isSet("settings") && !job->SettingsFile().isEmpty())
             TIniFile::setSettingsFileOverride(job->SettingsFile());
         input = job->ProjectPath();
+        inputs.add(input);
     }
+    inputs.add(TIniFile::resolve(kSettingsFileName));
+    if (args.isSet("settings")) inputs.add(args.value("settings"));
+    if (!outline && !outputsAreSafe(args, inputs, 0)) return 1;
     QList<TSelection> selections;
     for (const QString& s : args.values("select")) {
         const qsizetype colon = s.indexOf(':');
@@ -310,6 +402,8 @@ int run(const QCommandLineParser& args) {
                 return 1;
             }
             formatter.JobTitle = jobTitle;
+            inputs.addProject(sources);
+            if (!outline && !outputsAreSafe(args, inputs, 0)) return 1;
             sources.AnalyzeProject();
         } else {
             if (!selections.isEmpty()) {
@@ -329,8 +423,12 @@ int run(const QCommandLineParser& args) {
         }
         if (job && selections.isEmpty()) {
             if (!job->PrintMarksFile().isEmpty()) sources.LoadPrintMarks(job->PrintMarksFile());
-        } else if (applySelections(sources, selections) == 0 && !selections.isEmpty()) {
-            err(QStringLiteral("--select matched no section (see --outline)"));
+        } else if (const QList<TSelection> unmatched = applySelections(sources, selections);
+                   !unmatched.isEmpty()) {
+            // A mistyped name beside a good one would silently print less.
+            for (const TSelection& s : unmatched)
+                err(QStringLiteral("--select %1:%2 matched no section (see --outline)")
+                        .arg(s.file, s.section));
             return 1;
         }
         if (outline) {
@@ -352,10 +450,21 @@ int run(const QCommandLineParser& args) {
     }
 
     TPageStorage& pages = formatter.Pages;
+    if (!outputsAreSafe(args, inputs, pages.PageCount())) return 1;
     if (args.isSet("o")) WritePagesToPdf(pages, args.value("o"));
     if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), args.value("dpi").toInt());
-    out(QStringLiteral("%1 Pages").arg(pages.PageCount()));
-    if (args.isSet("P")) return printOnQueue(pages, queueJob);
+    const QString count = QStringLiteral("%1 Pages").arg(pages.PageCount());
+    // With the PDF on standard output, the count must not end up inside it.
+    const bool pdfOnStdout = args.isSet("o") && IsStandardOutput(args.value("o"));
+    if (pdfOnStdout)
+        std::fprintf(stderr, "%s\n", count.toLocal8Bit().constData());
+    else
+        out(count);
+    if (args.isSet("P")) {
+        const int status = printOnQueue(pages, queueJob);
+        if (status != 0) return status;
+    }
+    if (args.isSet("check")) return checkPages(formatter, pdfOnStdout);
     return 0;
 }
 
@@ -366,6 +475,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietQtMessages);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Listora"));
 
@@ -374,8 +484,15 @@ int main(int argc, char** argv) {
     args.addHelpOption();
     args.addPositionalArgument("INPUT",
                                "Project (.VBP/.MAK), source file, or - for standard input.");
-    args.addOption({{"o", "output"}, "Write the pages to the PDF file OUT.", "OUT.pdf"});
-    args.addOption({"png", "Write one PNG per sheet into DIR (page-001.png, ...).", "DIR"});
+    args.addOption({{"o", "output"},
+                    "Write the pages to the PDF file OUT (\"-\": standard output). An existing "
+                    "file is replaced only by a complete PDF; a file this run reads is never "
+                    "replaced.",
+                    "OUT.pdf"});
+    args.addOption({"png",
+                    "Write one PNG per sheet into DIR (page-001.png, ...); pages of that name "
+                    "beyond this listing's last are removed.",
+                    "DIR"});
     args.addOption({"P",
                     "Print the pages on the CUPS printer QUEUE (as lpstat -p lists them), one "
                     "job per copy.",
@@ -391,6 +508,11 @@ int main(int argc, char** argv) {
     args.addOption({"settings", "Read the settings from FILE instead of Listora.INI.", "FILE"});
     args.addOption({"outline", "Print the files and sections of INPUT instead of pages."});
     args.addOption({"count", "Lay out the listing and print only the page count."});
+    args.addOption({"check",
+                    "Check the geometry of every page (nothing off the sheet, no line through "
+                    "text, no overlapping code, code inside its column, brackets inside their "
+                    "area, drawing state set by each page) and print each finding with its page "
+                    "and position; exit status 1 when there is any."});
     args.addOption({"glossary",
                     "Print the function glossary of the project instead of its listing: every "
                     "procedure with the description its header comment gives. KIND is basic "

@@ -80,6 +80,10 @@ TEST_F(InlineCommandTest, RulesAndTitlesAndNotes) {
     EXPECT_EQ(r.drawn.back().x1, X + 65);
     EXPECT_EQ(r.drawn.back().y1, 236 - 6);
     EXPECT_EQ(r.y, 200 + 3 * 13 + 15);
+    // A long note is kept whole, not cut at 255 characters.
+    const QString longNote = QString(300, 'n') + "end";
+    r = run(*f, "///EYENOTES " + longNote + "  ");
+    EXPECT_EQ(r.drawn.back().text, longNote);
 
     r = run(*f, "   ///SKIP");
     EXPECT_TRUE(r.matched && r.drawn.empty() && r.y == 200);
@@ -94,11 +98,24 @@ TEST_F(InlineCommandTest, RulesAndTitlesAndNotes) {
 TEST_F(InlineCommandTest, DelimiterRuleNeedsFiveInARow) {
     auto f = framed();
     EXPECT_FALSE(run(*f, "'****").matched);
-    TRun r = run(*f, "'***** header");
+    TRun r = run(*f, "'*****");
     EXPECT_TRUE(r.matched);
     ASSERT_EQ(r.drawn.size(), 1u);
     EXPECT_EQ(r.drawn[0].x2, f->CurrentX + 463 - 15);
     EXPECT_EQ(r.y, 215);
+    // A rule line keeps its words: printed where the line begins, the rule
+    // running on beside them at mid-line.
+    r = run(*f, "    '********** CONSTANTES ***********");
+    ASSERT_EQ(r.drawn.size(), 2u);
+    EXPECT_EQ(r.drawn[0].text, "CONSTANTES");
+    EXPECT_EQ(r.drawn[0].font, "COMMENTS");
+    EXPECT_EQ(r.drawn[0].x1, f->CurrentX + 31); // four blanks of code
+    EXPECT_EQ(r.drawn[1].x1, f->CurrentX + 31 + 78 + 6);
+    EXPECT_EQ(r.drawn[1].x2, f->CurrentX + 463 - 15);
+    EXPECT_EQ(r.drawn[1].y1, 200 + f->CodeLineHeight / 2);
+    EXPECT_EQ(r.y, 215);
+    EXPECT_EQ(RuleLineWords("x = 1 '=====", "="), "x = 1");
+    EXPECT_EQ(RuleLineWords("'*-*-*-*-*-", "*-"), "");
 
     setKey("pagelayout", "twopage", "0");
     setKey("general", "comment delimiter", "-");
