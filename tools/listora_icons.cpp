@@ -2,17 +2,19 @@
 // desktop's icon theme, as part of every build:
 //   listora-icons ICON.svg OUTPUT_FOLDER SIZE...
 // writes OUTPUT_FOLDER/listora-SIZE.png for every SIZE.
+#include "platform/AtomicFile.h"
+#include "platform/Errors.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSvgRenderer>
 #include <cstdio>
 
 namespace {
 
-bool writeIcon(QSvgRenderer& svg, int size, const QString& path) {
+void writeIcon(QSvgRenderer& svg, int size, const QString& path) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
@@ -20,8 +22,10 @@ bool writeIcon(QSvgRenderer& svg, int size, const QString& path) {
         painter.setRenderHint(QPainter::Antialiasing);
         svg.render(&painter, QRectF(0, 0, size, size));
     }
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit();
+    TAtomicFile file(path);
+    file.begin();
+    if (!image.save(&file, "PNG")) throw TListoraError(QStringLiteral("cannot encode ") + path);
+    file.commit();
 }
 
 } // namespace
@@ -40,14 +44,17 @@ int main(int argc, char** argv) {
     }
     const QDir out(args[2]);
     QDir().mkpath(out.path());
-    for (qsizetype i = 3; i < args.size(); ++i) {
-        bool ok = false;
-        const int size = args[i].toInt(&ok);
-        const QString path = out.filePath(QStringLiteral("listora-%1.png").arg(args[i]));
-        if (!ok || size <= 0 || size > 1024 || !writeIcon(svg, size, path)) {
-            std::fprintf(stderr, "listora-icons: cannot write %s\n", qPrintable(path));
-            return 1;
+    try {
+        for (qsizetype i = 3; i < args.size(); ++i) {
+            bool ok = false;
+            const int size = args[i].toInt(&ok);
+            if (!ok || size <= 0 || size > 1024)
+                throw TListoraError(QStringLiteral("not an icon size: ") + args[i]);
+            writeIcon(svg, size, out.filePath(QStringLiteral("listora-%1.png").arg(size)));
         }
+    } catch (const TListoraError& e) {
+        std::fprintf(stderr, "listora-icons: %s\n", qPrintable(e.message()));
+        return 1;
     }
     return 0;
 }
