@@ -112,6 +112,7 @@ public:
 
 protected:
     void saveSettings() override;
+    void restoreOwnDefaults() override;
 
 private:
     QWidget* layoutPage();
@@ -120,6 +121,8 @@ private:
 
     // Always tenths of an inch; the units only change what the editor shows.
     RMargins margins_;
+    // The formatter's margins as read (hundredths of an inch).
+    RMargins printedMargins_{50, 50, 50, 50};
     TVirtCanvas canvas_;
     QImage preview_;
 };

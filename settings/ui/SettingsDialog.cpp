@@ -13,6 +13,8 @@ TSettingsDialog::TSettingsDialog(const QString& caption, int helpContext, QWidge
     btnOK = buttons_->addButton(QDialogButtonBox::Ok);
     btnCancel = buttons_->addButton(QDialogButtonBox::Cancel);
     btnHelp = buttons_->addButton(QDialogButtonBox::Help);
+    btnDefaults = buttons_->addButton(QDialogButtonBox::RestoreDefaults);
+    connect(btnDefaults, &QPushButton::clicked, this, &TSettingsDialog::restoreDefaults);
     connect(btnOK, &QPushButton::clicked, this, [this] { clickOK(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] {
         OK = false;
@@ -38,4 +40,14 @@ bool TSettingsDialog::clickOK() {
     OK = true;
     accept();
     return true;
+}
+
+void TSettingsDialog::takeListingDefaults() {
+    ShowListingDefaults(this);
+    defaults_ = ControlValues(this);
+}
+
+void TSettingsDialog::restoreDefaults() {
+    RestoreControlValues(defaults_);
+    restoreOwnDefaults();
 }
