@@ -23,12 +23,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
+#include <QUrl>
 
 namespace {
 
@@ -49,6 +53,23 @@ public:
 };
 
 } // namespace
+
+QString fileNotFoundText(const QString& path) {
+    return QStringLiteral("The file %1 was not found.").arg(QDir::toNativeSeparators(path));
+}
+
+QString openableDroppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return QString();
+    static const QStringList openable = {
+        QStringLiteral("VBP"), QStringLiteral("MAK"), QStringLiteral("BAS"), QStringLiteral("FRM"),
+        QStringLiteral("CLS"), QStringLiteral("TXT"), QStringLiteral("LRP")};
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (openable.contains(QFileInfo(path).suffix().toUpper())) return path;
+    }
+    return QString();
+}
 
 QStringList splitClipboardText(const QString& text) {
     QString body = text;
@@ -86,6 +107,7 @@ TfrmMain::TfrmMain(const QString& clipFolder, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("Arial"), 9));
+    setAcceptDrops(true);
     buildControls();
     buildMenus();
 
@@ -184,6 +206,9 @@ void TfrmMain::buildMenus() {
                      QKeySequence(Qt::CTRL | Qt::Key_O));
     Save1 = shortcut(bind(file->addAction(QStringLiteral("&Save")), &TfrmMain::cmdSaveClick),
                      QKeySequence(Qt::Key_F2));
+    SaveAs1 =
+        shortcut(bind(file->addAction(QStringLiteral("Save &As...")), &TfrmMain::cmdSaveAsClick),
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Print1 = shortcut(bind(file->addAction(QStringLiteral("&Print")), &TfrmMain::cmdPrintClick),
                       QKeySequence(Qt::CTRL | Qt::Key_P));
     PrintPreview1 = shortcut(
@@ -347,6 +372,7 @@ void TfrmMain::setPageDefaults() {
 
 void TfrmMain::finishBuild() {
     built_ = true;
+    updateTitle();
     PnlPageCount->setText(pagesText(formatter_->Pages.PageCount()));
     // The bracket records served the drawing only.
     formatter_->ReleaseBrackets();
@@ -373,6 +399,23 @@ void TfrmMain::cmdOpenClick() {
     repaint();
 
     CurFileName = chosen->FileName;
+    openCurrentFile();
+}
+
+void TfrmMain::OpenPath(const QString& path) {
+    if (busy_ > 0) return;
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        showError(fileNotFoundText(path));
+        return;
+    }
+    PnlStatus->clear();
+    TBusy busy(*this);
+    CurFileName = file.absoluteFilePath();
+    openCurrentFile();
+}
+
+void TfrmMain::openCurrentFile() {
     if (QFileInfo(CurFileName).suffix().toUpper() == QLatin1String("LRP")) {
         if (commandHooks().OpenProjectSettings)
             commandHooks().OpenProjectSettings(this);
@@ -382,6 +425,41 @@ void TfrmMain::cmdOpenClick() {
     } else {
         OpenWithAnimation();
     }
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (busy_ == 0 && !openableDroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+    const QString path = openableDroppedFile(event->mimeData());
+    if (busy_ > 0 || path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    guarded([&] { OpenPath(path); });
+}
+
+void TfrmMain::updateTitle() {
+    QString job;
+    if (SourceKind == skClipboard || (ClipText && SourceKind != skProject))
+        job = QStringLiteral("Clipboard Text");
+    else if (!JobTitle.isEmpty())
+        job = QFileInfo(JobTitle).fileName();
+    // The window system shows the program's name after the job's.
+    setWindowTitle(job.isEmpty() ? kApplicationTitle
+                                 : job + QStringLiteral(" - ") + kApplicationTitle);
+}
+
+void TfrmMain::tellNothingLoaded(const QString& what) {
+    messages().show(TMessageKind::Information, QString(),
+                    QStringLiteral("There is nothing to %1 yet: open a VB project or source file "
+                                   "first (File / Open...).")
+                        .arg(what));
 }
 
 void TfrmMain::playClip(const QString& clipName) {
@@ -412,6 +490,10 @@ void TfrmMain::addRecentFile(const QString& fileName) {
 }
 
 void TfrmMain::OpenSourceFile() {
+    if (!QFileInfo(CurFileName).isFile()) {
+        showError(fileNotFoundText(CurFileName));
+        return;
+    }
     if (!IsASCIIFile(CurFileName) || !IsBelowSizeLimit(CurFileName)) {
         showError(QStringLiteral("The file chosen (") + CurFileName +
                   QStringLiteral(") is either not a text file or over 200K. It cannot be "
@@ -420,6 +502,7 @@ void TfrmMain::OpenSourceFile() {
     }
     JobSourceName.clear();
     ClipText.reset();
+    JobFileName.clear();
 
     const QString ext = QFileInfo(CurFileName).suffix().toUpper();
     if (ext == QLatin1String("MAK") || ext == QLatin1String("VBP")) {
@@ -549,8 +632,13 @@ void TfrmMain::cmdBuildPrintClick() {
 
 std::optional<QStringList> TfrmMain::GetClipboardLines() {
     const std::optional<QString> text = clipboard().text();
-    if (!text) return std::nullopt;
+    if (!text || splitClipboardText(*text).isEmpty()) {
+        messages().show(TMessageKind::Information, QString(),
+                        QStringLiteral("The clipboard holds no text to print."));
+        return std::nullopt;
+    }
     SourceKind = skClipboard;
+    JobFileName.clear();
     setProjectCommandsEnabled(false);
     return splitClipboardText(*text);
 }
@@ -598,7 +686,10 @@ void TfrmMain::AddOnClipboardText1Click() {
 // --- preview and print ------------------------------------------------------
 
 void TfrmMain::cmdPreviewClick() {
-    if (!built_ || !formatter_) return;
+    if (!built_ || !formatter_) {
+        tellNothingLoaded(QStringLiteral("preview"));
+        return;
+    }
     if (commandHooks().Preview) {
         commandHooks().Preview(this, formatter_->Pages, JobTitle);
         return;
@@ -611,7 +702,10 @@ void TfrmMain::cmdPreviewClick() {
 }
 
 void TfrmMain::cmdPrintClick() {
-    if (!built_ || !formatter_) return;
+    if (!built_ || !formatter_) {
+        tellNothingLoaded(QStringLiteral("print"));
+        return;
+    }
     TPageStorage& pages = formatter_->Pages;
     const QString documentName = QStringLiteral("Listora");
     try {
@@ -630,6 +724,13 @@ void TfrmMain::cmdSaveClick() {
     else
         messages().show(TMessageKind::Information, QString(),
                         notAvailableText(QStringLiteral("Saving Listora projects")));
+}
+
+void TfrmMain::cmdSaveAsClick() {
+    if (commandHooks().SaveProjectSettings)
+        SaveProjectSettings(true);
+    else
+        cmdSaveClick();
 }
 
 // --- settings dialogs ---------------------------------------------------------

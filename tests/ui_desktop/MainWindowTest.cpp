@@ -5,6 +5,7 @@
 
 #include "app/CommandHooks.h"
 #include "app/MainWindow.h"
+#include "app/Startup.h"
 #include "common/TestSupport.h"
 #include "format/SourceCodePrint.h"
 #include "platform/Errors.h"
@@ -17,13 +18,16 @@
 #include "widgets/PictureButton.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -198,12 +202,12 @@ TEST_F(MainWindowTest, AddOnClipboardTextJoinsPiecesWithTheSeparator) {
                                         "**********", "", "d = 4", "e = 5"}));
     EXPECT_TRUE(w.HasBuilt());
 
-    // An empty clipboard changes nothing.
+    // An empty clipboard changes nothing (and says so).
     user.clip.contents.reset();
     w.AddOnClipboardText1Click();
     w.mnuClipBoardClick();
     EXPECT_EQ(w.ClipText->size(), 11);
-    EXPECT_TRUE(user.messages.shown.isEmpty());
+    EXPECT_EQ(user.messages.shown.size(), 2);
 }
 
 TEST(ClipboardText, SplitsAtAnyLineBreakAndStopsAtNul) {
@@ -286,13 +290,74 @@ TEST_F(MainWindowTest, CloseStoresPositionAndDeletesClips) {
     EXPECT_NE(TIniFile().readInteger("POSITION", "X", -1), -1);
 }
 
-TEST_F(MainWindowTest, PreviewAndPrintDoNothingBeforeABuild) {
+TEST_F(MainWindowTest, CommandsWithNothingToWorkOnSaySo) {
     TfrmMain w(scratch.path());
     w.cmdPreviewClick();
     w.cmdPrintClick();
     w.cmdBuildPrintClick();
     EXPECT_FALSE(w.HasBuilt());
-    EXPECT_TRUE(user.messages.shown.isEmpty());
+    ASSERT_EQ(user.messages.shown.size(), 2);
+    for (const TRecordedMessage& m : user.messages.shown)
+        EXPECT_TRUE(m.Text.contains("open a VB project or source file first"))
+            << m.Text.toStdString();
+
+    // An empty clipboard, or one without text, changes nothing but says so.
+    user.messages.shown.clear();
+    user.clip.contents.reset();
+    w.mnuClipBoardClick();
+    user.clip.contents = QString();
+    w.AddOnClipboardText1Click();
+    ASSERT_EQ(user.messages.shown.size(), 2);
+    EXPECT_EQ(user.messages.shown[1].Text, "The clipboard holds no text to print.");
+    EXPECT_EQ(w.SourceKind, skNone);
+    EXPECT_FALSE(w.HasBuilt());
+}
+
+TEST_F(MainWindowTest, FilesNamedOnTheCommandLineOrDroppedAreOpened) {
+    const QString project = copyExampleProject(scratch);
+    EXPECT_EQ(commandLineFile({"listora", "-style", project}), project);
+    EXPECT_EQ(commandLineFile({"listora"}), QString());
+    EXPECT_EQ(commandLineFile({"listora", "Demo.vbp"}),
+              QDir::current().absoluteFilePath("Demo.vbp"));
+
+    TfrmMain w(scratch.path());
+    EXPECT_EQ(w.windowTitle(), "The Listora 3.0");
+    user.navigator = [](TFrmVBPrintJ& nav) {
+        nav.MarkAll1Click();
+        return int(QDialog::Accepted);
+    };
+    w.OpenPath(commandLineFile({"listora", project}));
+    EXPECT_EQ(w.SourceKind, skProject);
+    EXPECT_TRUE(w.HasBuilt());
+    EXPECT_EQ(w.windowTitle(), "Demo.vbp - The Listora 3.0");
+
+    w.OpenPath(scratch.path("Missing.vbp"));
+    ASSERT_EQ(user.messages.shown.size(), 1);
+    EXPECT_EQ(user.messages.shown[0].Text,
+              "The file " + scratch.path("Missing.vbp") + " was not found.");
+    EXPECT_EQ(w.SourceKind, skProject) << "nothing changed";
+
+    // A module dropped on the window is opened; a picture is refused.
+    const auto dropped = [](const QString& path) {
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(path)});
+        return std::unique_ptr<QMimeData>(mime);
+    };
+    const auto picture = dropped(scratch.write("logo.png", "png"));
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, picture.get(), Qt::LeftButton,
+                            Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    const auto module = dropped(scratch.path("modLedger.bas"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, module.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, module.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &drop);
+    EXPECT_EQ(w.SourceKind, skSingleFile);
+    EXPECT_EQ(w.CurFileName, scratch.path("modLedger.bas"));
+    EXPECT_EQ(w.windowTitle(), "modLedger.bas - The Listora 3.0");
 }
 
 TEST_F(MainWindowTest, PreviewAndPrintPlayBackTheLastBuild) {
