@@ -577,6 +577,14 @@ void TfrmMain::cmdVBProjClick() {
     execModal(navigator);
     processPendingMessages();
     navigator.tmrAnim.stop();
+    if (navigator.SelectedCount() == 0) {
+        // Nothing to lay out: no blank page, and no pages left from before.
+        if (built_) replaceFormatterIfBuilt();
+        PnlPageCount->clear();
+        showStatus(QStringLiteral("Nothing is marked for printing: use the Project Navigator "
+                                  "to mark files or procedures"));
+        return;
+    }
     BuildWithAnimation();
 }
 

@@ -53,6 +53,8 @@ public:
     QLabel* pnlSelected;
     QPushButton* cmdOK;
     QPushButton* btnHelp;
+    QPushButton* btnMarkAll;
+    QPushButton* btnUnmarkAll;
     QMenu* PopupMenu;
     QAction* MarkAll1;
     QAction* UnmarkAll1;
@@ -72,6 +74,8 @@ private:
     int setChildMarks(QTreeWidgetItem* fileNode, bool mark);
     void setSectionMark(QTreeWidgetItem* item, bool mark);
     bool isFileNode(const QTreeWidgetItem* item) const;
+    // Every node's check shows how much of it is marked: none, some, all.
+    void refreshChecks();
 
     std::vector<QTreeWidgetItem*> nodes_;
     std::vector<TSourceNodeData> data_;

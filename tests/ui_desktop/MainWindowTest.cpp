@@ -118,6 +118,17 @@ TEST_F(MainWindowTest, ProjectMarkedInNavigatorIsBuiltOnClose) {
     const int allPages = referencePageCount(w);
     EXPECT_GT(allPages, pages);
     EXPECT_EQ(w.PnlPageCount->text(), QString::number(allPages) + " Pages");
+
+    // Everything unmarked and closed: no blank listing, no stale pages.
+    user.navigator = [&](TFrmVBPrintJ& nav) {
+        nav.UnmarkAll1Click();
+        nav.close();
+        return nav.result();
+    };
+    w.cmdVBProjClick();
+    EXPECT_FALSE(w.HasBuilt());
+    EXPECT_TRUE(w.PnlPageCount->text().isEmpty());
+    EXPECT_TRUE(w.PnlStatus->text().startsWith("Nothing is marked for printing"));
 }
 
 TEST_F(MainWindowTest, RejectedProjectDisablesProjectAndOutputCommands) {
