@@ -40,7 +40,8 @@ const QString kReadyText = QStringLiteral("Preview or Print the Current File");
 const QString kClipJobTitle = QStringLiteral("Listora - Clipboard Print");
 
 QString pagesText(int count) {
-    return QString::number(count) + QStringLiteral(" Pages");
+    return QString::number(count) +
+           (count == 1 ? QStringLiteral(" Page") : QStringLiteral(" Pages"));
 }
 
 // The hourglass for as long as the object lives, also when a step throws.
@@ -110,6 +111,9 @@ TfrmMain::TfrmMain(const QString& clipFolder, QWidget* parent)
     setAcceptDrops(true);
     buildControls();
     buildMenus();
+    // The controls sit at fixed places: the window is as large as they need
+    // and no larger, as a tool window of fixed size.
+    setFixedSize(sizeHint());
 
     newFormatter();
     SourceKind = skNone;
@@ -171,7 +175,10 @@ void TfrmMain::buildControls() {
     G1->setBoxWidth(7);
     PnlPageCount = new QLabel(status);
     PnlPageCount->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    PnlPageCount->setFixedSize(61, 17);
+    // Wide enough for the largest listings ("1632 Pages") in the font in use.
+    PnlPageCount->setFixedSize(
+        qMax(61, PnlPageCount->fontMetrics().horizontalAdvance(QStringLiteral("88888 Pages")) + 10),
+        17);
     PnlPageCount->setAlignment(Qt::AlignCenter);
     PnlPageCount->setToolTip(QStringLiteral("Look Ahead Page Count"));
     row->addWidget(PnlStatus, 1);

@@ -10,6 +10,7 @@
 #include "format/SourceCodePrint.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
+#include "platform/ui/WindowPlacement.h"
 #include "render/ui/Preview.h"
 #include "source/SourceMgt.h"
 #include "source/ui/PrintJobNavigator.h"
@@ -272,15 +273,16 @@ TEST_F(MainWindowTest, StoredPositionAppliedOnceAtFirstShow) {
         EXPECT_LE(qAbs(centred.frameGeometry().center().y() - centre.y()), 2);
         centred.close();
         TIniFile ini;
-        EXPECT_EQ(ini.readInteger("POSITION", "X", -7), centred.x());
-        EXPECT_EQ(ini.readInteger("POSITION", "Y", -7), centred.y());
+        // The client area's corner: the frame is the window manager's.
+        EXPECT_EQ(ini.readInteger("POSITION", "X", -7), centred.geometry().x());
+        EXPECT_EQ(ini.readInteger("POSITION", "Y", -7), centred.geometry().y());
     }
     TIniFile ini;
     ini.writeInteger("POSITION", "X", 37);
     ini.writeInteger("POSITION", "Y", -1);
     TfrmMain w(scratch.path());
     w.show();
-    EXPECT_EQ(w.x(), 37);
+    EXPECT_EQ(w.geometry().x(), 37);
     const int centredY = w.y();
     EXPECT_GT(centredY, 0);
     // The user moves the window; activating it again leaves it there.
@@ -289,6 +291,40 @@ TEST_F(MainWindowTest, StoredPositionAppliedOnceAtFirstShow) {
     w.show();
     w.activateWindow();
     EXPECT_EQ(w.pos(), QPoint(120, 90));
+}
+
+TEST_F(MainWindowTest, StoredPositionReadBackEqualsTheOneWrittenAndStaysOnScreen) {
+    if (!canPlaceWindows()) GTEST_SKIP() << "no positions";
+    QPoint stored(150, 120);
+    TIniFile().writeInteger("POSITION", "X", stored.x());
+    TIniFile().writeInteger("POSITION", "Y", stored.y());
+    for (int start = 0; start < 3; ++start) {
+        TfrmMain w(scratch.path());
+        w.show();
+        EXPECT_EQ(w.geometry().topLeft(), stored) << "start " << start;
+        EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "a window of fixed size";
+        if (start == 0) {
+            w.setGeometry(QRect(QPoint(160, 130), w.size()));
+            stored = QPoint(160, 130);
+        }
+        w.close();
+        EXPECT_EQ(TIniFile().readInteger("POSITION", "X", -1), stored.x());
+        EXPECT_EQ(TIniFile().readInteger("POSITION", "Y", -1), stored.y());
+    }
+    // Written on a larger screen (or at another scale): kept on this one.
+    TIniFile().writeInteger("POSITION", "X", 100000);
+    TIniFile().writeInteger("POSITION", "Y", 100000);
+    TfrmMain w(scratch.path());
+    w.show();
+    EXPECT_TRUE(w.screen()->availableGeometry().contains(w.frameGeometry()));
+
+    const QRect screen(0, 0, 800, 600);
+    const QMargins frame(2, 20, 2, 2);
+    EXPECT_EQ(placeOnScreen(QRect(100, 100, 300, 200), frame, screen), QPoint(100, 100));
+    EXPECT_EQ(placeOnScreen(QRect(700, 500, 300, 200), frame, screen), QPoint(498, 398));
+    EXPECT_EQ(placeOnScreen(QRect(-50, 5, 300, 200), frame, screen), QPoint(2, 20));
+    EXPECT_EQ(placeOnScreen(QRect(10, 10, 900, 700), frame, screen), QPoint(2, 20))
+        << "too large: the title bar stays in view";
 }
 
 TEST_F(MainWindowTest, CloseStoresPositionAndDeletesClips) {
@@ -431,6 +467,7 @@ TEST_F(MainWindowTest, ChangedSettingsRebuildWhateverIsLoaded) {
     const QString projectPages = w.PnlPageCount->text();
     user.clip.contents = QStringLiteral("x = 1");
     w.mnuClipBoardClick();
+    EXPECT_EQ(w.PnlPageCount->text(), "1 Page");
     EXPECT_EQ(enabled(w), "open save fonts page fmt preview print");
     const QString clipPages = w.PnlPageCount->text();
     EXPECT_NE(clipPages, projectPages);
