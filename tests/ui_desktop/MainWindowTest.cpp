@@ -425,7 +425,7 @@ TEST_F(MainWindowTest, PreviewAndPrintPlayBackTheLastBuild) {
         return int(QDialog::Accepted);
     };
     w.cmdPreviewClick();
-    EXPECT_EQ(previewTitle, w.JobTitle + "(Preview)");
+    EXPECT_EQ(previewTitle, w.JobTitle + " (Preview)");
     EXPECT_EQ(shown, &w.Formatter()->Pages);
 
     QList<std::pair<int, int>> asked;
