@@ -120,6 +120,8 @@ TfrmMain::TfrmMain(const QString& clipFolder, QWidget* parent)
     setProjectCommandsEnabled(false);
     setPrintEnabled(false);
     setPreviewEnabled(true);
+    showStatus(QStringLiteral("Open a VB project or source file to begin (File / Open..., "
+                              "Ctrl+O)"));
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -193,6 +195,8 @@ void TfrmMain::buildControls() {
             [this] { guarded([&] { cmdBuildPrintClick(); }); });
     BtnScreenMgr = new QPushButton(QStringLiteral("Screen Manager"), client);
     BtnScreenMgr->setGeometry(4, client->height() + 10, 100, 25);
+    // Out of sight, so out of the Tab order too.
+    BtnScreenMgr->setFocusPolicy(Qt::NoFocus);
     connect(BtnScreenMgr, &QPushButton::clicked, this,
             [this] { guarded([&] { BtnScreenMgrClick(); }); });
 }

@@ -28,6 +28,31 @@ TSettingsDialog::TSettingsDialog(const QString& caption, int helpContext, QWidge
     });
 }
 
+void TSettingsDialog::showEvent(QShowEvent* event) {
+    if (!focusOrdered_) {
+        focusOrdered_ = true;
+        // The buttons were made before the dialog's own controls: Tab
+        // reaches them last, and the first control has the focus.
+        QWidget* last = nullptr;
+        for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+            if (!buttons_->isAncestorOf(w) && w->focusPolicy() & Qt::TabFocus) last = w;
+        if (last) {
+            for (QAbstractButton* b : buttons_->buttons()) {
+                setTabOrder(last, b);
+                last = b;
+            }
+            for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+                if (!buttons_->isAncestorOf(w) && w->focusPolicy() & Qt::TabFocus) {
+                    w->setFocus(Qt::TabFocusReason);
+                    break;
+                }
+        }
+        btnDefaults->setAutoDefault(false);
+        btnOK->setDefault(true);
+    }
+    QDialog::showEvent(event);
+}
+
 bool TSettingsDialog::clickOK() {
     try {
         saveSettings();

@@ -38,8 +38,10 @@ protected:
     // settings file is read.
     void takeListingDefaults();
     QDialogButtonBox* buttonBox() const { return buttons_; }
+    void showEvent(QShowEvent* event) override;
 
 private:
+    bool focusOrdered_ = false;
     QDialogButtonBox* buttons_;
     int helpContext_;
     TControlValues defaults_;

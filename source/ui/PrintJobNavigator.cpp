@@ -213,7 +213,11 @@ TSourceNodeData TFrmVBPrintJ::DataOf(const QTreeWidgetItem* item) const {
 void TFrmVBPrintJ::setImages(QTreeWidgetItem* item, int image, int stateImage) {
     item->setData(0, kImageRole, image);
     item->setData(0, kStateRole, stateImage);
-    item->setIcon(0, composeIcon(image, stateImage));
+    // The check boxes tell what is marked; the blank "unmarked" picture
+    // beside them would look like a second, dead box, so only the printer
+    // of a marked section (and the root's animation) is drawn.
+    const bool file = image == siForm || image == siModule || image == siOtherFile;
+    item->setIcon(0, composeIcon(image, file || stateImage == siUnmarked ? kNoImage : stateImage));
 }
 
 int TFrmVBPrintJ::SelectedCount() const {
