@@ -54,7 +54,9 @@ constexpr int kTwoPagesZoom = -3;
 // Small tool-bar pictures drawn here: the platform style has no printer
 // or page-layout glyphs.
 QIcon glyph(const std::function<void(QPainter&)>& draw) {
-    QPixmap pm(20, 20);
+    // Drawn at twice the size, so they stay sharp on a scaled screen.
+    QPixmap pm(40, 40);
+    pm.setDevicePixelRatio(2);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -83,6 +85,62 @@ QIcon pagesGlyph(int rows, int cols) {
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c)
                 p.drawRect(2 + c * w, 1 + r * h, w - 2, h - 2);
+    });
+}
+
+enum class TArrow { First, Previous, Next, Last, Exit };
+
+// Navigation arrows in the palette's text colour, so they show on a light
+// and on a dark palette alike.
+QIcon arrowGlyph(TArrow kind, const QColor& ink);
+
+// The arrow in the palette's text colours: enabled, and greyed when the
+// command does not apply.
+QIcon arrowIcon(TArrow kind, const QPalette& palette) {
+    QIcon icon = arrowGlyph(kind, palette.color(QPalette::Active, QPalette::ButtonText));
+    const QIcon greyed = arrowGlyph(kind, palette.color(QPalette::Disabled, QPalette::ButtonText));
+    icon.addPixmap(greyed.pixmap(QSize(20, 20), 2.0), QIcon::Disabled);
+    return icon;
+}
+
+QIcon arrowGlyph(TArrow kind, const QColor& ink) {
+    return glyph([kind, ink](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        const auto triangle = [&](qreal x, bool right) {
+            QPainterPath path;
+            path.moveTo(right ? x : x + 7, 4);
+            path.lineTo(right ? x + 7 : x, 10);
+            path.lineTo(right ? x : x + 7, 16);
+            path.closeSubpath();
+            p.drawPath(path);
+        };
+        switch (kind) {
+        case TArrow::First:
+            p.drawRect(QRectF(3, 4, 2, 12));
+            triangle(6, false);
+            triangle(11, false);
+            break;
+        case TArrow::Previous:
+            triangle(5, false);
+            triangle(10, false);
+            break;
+        case TArrow::Next:
+            triangle(3, true);
+            triangle(8, true);
+            break;
+        case TArrow::Last:
+            triangle(2, true);
+            triangle(7, true);
+            p.drawRect(QRectF(15, 4, 2, 12));
+            break;
+        case TArrow::Exit:
+            p.setPen(QPen(ink, 2.2, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(5, 5), QPointF(15, 15));
+            p.drawLine(QPointF(15, 5), QPointF(5, 15));
+            break;
+        }
     });
 }
 
@@ -180,16 +238,13 @@ TfrmPreview::TfrmPreview(QWidget* parent)
     connect(cbZoom, &QComboBox::activated, this, [this](int) { ZoomChanged(); });
     actRedraw = add(st->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("Redraw"),
                     &TfrmPreview::ShowPages);
-    actFirst = add(st->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("First"),
-                   &TfrmPreview::First);
-    actPrevious = add(st->standardIcon(QStyle::SP_MediaSeekBackward), QStringLiteral("Previous"),
-                      &TfrmPreview::Previous);
-    actNext = add(st->standardIcon(QStyle::SP_MediaSeekForward), QStringLiteral("Next"),
-                  &TfrmPreview::Next);
-    actLast = add(st->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("Last"),
-                  &TfrmPreview::Last);
-    actExit = add(st->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Exit"),
-                  &TfrmPreview::Exit);
+    const QPalette& pal = palette();
+    actFirst = add(arrowIcon(TArrow::First, pal), QStringLiteral("First"), &TfrmPreview::First);
+    actPrevious =
+        add(arrowIcon(TArrow::Previous, pal), QStringLiteral("Previous"), &TfrmPreview::Previous);
+    actNext = add(arrowIcon(TArrow::Next, pal), QStringLiteral("Next"), &TfrmPreview::Next);
+    actLast = add(arrowIcon(TArrow::Last, pal), QStringLiteral("Last"), &TfrmPreview::Last);
+    actExit = add(arrowIcon(TArrow::Exit, pal), QStringLiteral("Exit"), &TfrmPreview::Exit);
 
     sbPages = new QScrollArea(frame_);
     sbPages->setObjectName(QStringLiteral("sbPages"));

@@ -194,6 +194,11 @@ QWidget* TdlgPrintOptions::lineWrapPage() {
         }
         auto* picture = new QLabel(group);
         picture->setPixmap(indicatorPixmap(i - 1));
+        // The pictures are printed on white paper; shown so on any palette.
+        picture->setAutoFillBackground(true);
+        QPalette paper = picture->palette();
+        paper.setColor(QPalette::Window, Qt::white);
+        picture->setPalette(paper);
         picture->setFixedSize(kIndicatorPictureSize, kIndicatorPictureSize);
         grid->addWidget(rbIndicator[i], i, 0);
         grid->addWidget(picture, i, 1, Qt::AlignLeft);
