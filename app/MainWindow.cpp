@@ -535,6 +535,7 @@ void TfrmMain::OpenSourceFile() {
             setProjectCommandsEnabled(true);
             addRecentFile(CurFileName);
             JobTitle = CurFileName;
+            updateTitle();
         } else {
             setProjectCommandsEnabled(false);
             setPreviewEnabled(false);
@@ -592,8 +593,7 @@ void TfrmMain::cmdVBProjClick() {
         // Nothing to lay out: no blank page, and no pages left from before.
         if (built_) replaceFormatterIfBuilt();
         PnlPageCount->clear();
-        showStatus(QStringLiteral("Nothing is marked for printing: use the Project Navigator "
-                                  "to mark files or procedures"));
+        showStatus(QStringLiteral("Nothing is marked for printing"));
         return;
     }
     BuildWithAnimation();

@@ -63,3 +63,20 @@ void storePosition(const QWidget& window, TIniFile& ini) {
     ini.writeInteger(kSection, QStringLiteral("X"), window.geometry().x());
     ini.writeInteger(kSection, QStringLiteral("Y"), window.geometry().y());
 }
+
+void fitOnScreen(QWidget& window) {
+    QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    // Room for a title bar the window manager adds.
+    const QMargins frame(0, 30, 0, 0);
+    const QSize room = available.size().shrunkBy(frame);
+    QRect client = window.geometry();
+    if (client.width() > room.width() || client.height() > room.height())
+        client.setSize(client.size().boundedTo(room).expandedTo(window.minimumSize()));
+    if (canPlaceWindows()) {
+        if (!available.contains(client.marginsAdded(frame))) client.moveCenter(available.center());
+        client.moveTopLeft(placeOnScreen(client, frame, available));
+    }
+    window.setGeometry(client);
+}

@@ -20,4 +20,7 @@ QPoint placeOnScreen(const QRect& client, const QMargins& frame, const QRect& av
 // Moves the left and/or top edge of the client area to the stored values,
 // kept on the screen they fall on.
 void applyStoredPosition(QWidget& window, const TIniFile& ini);
+// Shrinks a window larger than its screen (at a large scale factor) and
+// moves it so that all of it is on the screen.
+void fitOnScreen(QWidget& window);
 void storePosition(const QWidget& window, TIniFile& ini);

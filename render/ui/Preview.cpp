@@ -742,6 +742,7 @@ void TfrmPreview::restoreView() {
         }
         setGeometry(client);
     }
+    fitOnScreen(*this);
     const int zoom = ini.readInteger(kPreviewSection, QStringLiteral("Zoom"), -1);
     if (zoom >= 0 && zoom < cbZoom->count()) {
         cbZoom->setCurrentIndex(zoom);

@@ -2,6 +2,7 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
+#include "platform/ui/WindowPlacement.h"
 #include "source/SourceRecords.h"
 #include "widgets/Glyphs.h"
 
@@ -367,6 +368,15 @@ void TFrmVBPrintJ::tmrAnimTimer() {
     }
     if (root) setImages(root, kNoImage, animCounter_);
     ++animCounter_;
+}
+
+void TFrmVBPrintJ::showEvent(QShowEvent* event) {
+    // 469 pixels high does not fit every screen at every scale.
+    if (!placed_) {
+        placed_ = true;
+        fitOnScreen(*this);
+    }
+    QDialog::showEvent(event);
 }
 
 bool TFrmVBPrintJ::eventFilter(QObject* watched, QEvent* event) {

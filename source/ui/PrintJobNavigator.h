@@ -65,6 +65,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void setImages(QTreeWidgetItem* item, int image, int stateImage);
@@ -80,4 +81,5 @@ private:
     std::vector<QTreeWidgetItem*> nodes_;
     std::vector<TSourceNodeData> data_;
     quint8 animCounter_ = 7;
+    bool placed_ = false;
 };
