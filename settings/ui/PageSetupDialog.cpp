@@ -123,6 +123,10 @@ QMimeData* TVariablePanel::createMimeData() const {
     return mime;
 }
 
+void TVariablePanel::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit doubleClicked(text());
+}
+
 void TVariablePanel::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     auto* drag = new QDrag(this);
@@ -151,9 +155,15 @@ void TTemplateEdit::dropEvent(QDropEvent* event) {
         return;
     }
     const QString caption = QString::fromUtf8(event->mimeData()->data(TVariablePanel::mimeType()));
-    // The panels' captions show "&&" for "&"; only the variable is taken.
-    setText(appendTemplateVariable(text(), caption));
+    // The variable goes where it is dropped, as dropped text would.
+    setCursorPosition(cursorPositionAt(event->position().toPoint()));
+    insertVariable(caption);
     event->acceptProposedAction();
+}
+
+void TTemplateEdit::insertVariable(const QString& panelCaption) {
+    // Only the variable ("%d") of the panel's caption is taken.
+    insert(panelCaption.left(2));
 }
 
 // --- the page setup dialog ----------------------------------------------------
@@ -171,12 +181,13 @@ TDlgPageSetup::TDlgPageSetup(QWidget* owner)
     layout->addWidget(buttonBox());
     takeListingDefaults();
     loadPageSetup();
+    lastTemplate_ = nullptr;
 }
 
 QWidget* TDlgPageSetup::layoutPage() {
     auto* page = new QWidget;
     auto* pages = new QGroupBox(QStringLiteral("Pages per Sheet"), page);
-    rbOnePage = new TINIRadioButton(QStringLiteral("One Page(Portrait)"), pages);
+    rbOnePage = new TINIRadioButton(QStringLiteral("One Page (Portrait)"), pages);
     rbTwoPage = new TINIRadioButton(QStringLiteral("Two Pages (Landscape)"), pages);
     rbOnePage->INISection = rbTwoPage->INISection = kPageLayout;
     rbOnePage->INIKeyword = QStringLiteral("OnePage");
@@ -233,6 +244,8 @@ QWidget* TDlgPageSetup::headerFooterPage() {
     for (TTemplateEdit* field : {txtHeader, txtFooter}) {
         field->setMaxLength(24);
         field->setAcceptDrops(true);
+        connect(field, &QLineEdit::cursorPositionChanged, this,
+                [this, field] { lastTemplate_ = field; });
     }
 
     auto* form = new QFormLayout;
@@ -247,6 +260,17 @@ QWidget* TDlgPageSetup::headerFooterPage() {
         QStringLiteral("%s - Current Sub"), QStringLiteral("%p - Page Number")};
     for (int i = 0; i < 4; ++i) {
         pnlVariables[i] = new TVariablePanel(captions[i], variables);
+        pnlVariables[i]->setToolTip(
+            QStringLiteral("Drag onto the header or footer, or double-click to insert it at "
+                           "the cursor of the field last used"));
+        // A double click inserts at the cursor of the template field that
+        // had the focus last (the header at first).
+        connect(pnlVariables[i], &TVariablePanel::doubleClicked, this,
+                [this](const QString& caption) {
+                    TTemplateEdit* field = lastTemplate_ ? lastTemplate_.data() : txtHeader;
+                    field->insertVariable(caption);
+                    field->setFocus();
+                });
         grid->addWidget(pnlVariables[i]);
     }
     auto* layout = new QVBoxLayout(page);

@@ -140,15 +140,27 @@ TEST_F(PageSetupDialogTest, MarginsGoThroughTheEditorInTheChosenUnitsAndReachThe
     EXPECT_EQ(again.units(), muMillimetres);
 }
 
-TEST_F(PageSetupDialogTest, DroppedVariablesAreAppendedAndOtherDropsRefused) {
+TEST_F(PageSetupDialogTest, DroppedVariablesGoWhereDroppedAndOtherDropsRefused) {
     TDlgPageSetup dialog;
     std::unique_ptr<QMimeData> date(dialog.pnlVariables[1]->createMimeData());
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, date.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(dialog.txtFooter, &enter);
     EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, date.get(), Qt::LeftButton, Qt::NoModifier);
+    // Dropped behind the text it goes to the end, in front of it first.
+    const QPointF end(dialog.txtFooter->width() - 5, 5);
+    QDropEvent drop(end, Qt::CopyAction, date.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(dialog.txtFooter, &drop);
     EXPECT_EQ(dialog.txtFooter->text(), "%p%d");
+    std::unique_ptr<QMimeData> page(dialog.pnlVariables[3]->createMimeData());
+    QDragEnterEvent again(QPoint(1, 5), Qt::CopyAction, page.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.txtFooter, &again);
+    QDropEvent front(QPointF(1, 5), Qt::CopyAction, page.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.txtFooter, &front);
+    EXPECT_EQ(dialog.txtFooter->text(), "%p%p%d");
+    // A double click inserts at the cursor of the field last used.
+    dialog.txtFooter->setCursorPosition(2);
+    emit dialog.pnlVariables[2]->doubleClicked(dialog.pnlVariables[2]->text());
+    EXPECT_EQ(dialog.txtFooter->text(), "%p%s%p%d");
 
     QMimeData plain;
     plain.setText("typed text");
