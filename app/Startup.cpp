@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 QStringList clipNames() {
@@ -30,6 +31,15 @@ QString withTrailingSeparator(const QString& folder) {
 
 QString findGraphicsArchive(const QString& programDir) {
     return findResourceFile(programDir, kGraphicsArchiveName);
+}
+
+QString commandLineFile(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument.isEmpty() || argument.startsWith('-')) continue;
+        return QFileInfo(argument).absoluteFilePath();
+    }
+    return QString();
 }
 
 void deleteClips(const QString& clipFolder) {
