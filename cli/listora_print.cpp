@@ -6,8 +6,10 @@
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/Progress.h"
+#include "platform/Version.h"
 #include "platform/ui/QtPrinter.h"
 #include "render/PageOutput.h"
+#include "render/PdfListing.h"
 #include "render/PrintPages.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
@@ -278,6 +280,7 @@ int run(const QCommandLineParser& args) {
 
     TStderrProgress progress;
     TSourceCodePrint formatter(&progress);
+    formatter.RecordNavigation = !args.isSet("no-navigation");
     formatter.LoadSettings();
     formatter.SetPageDefaults(TFont(QStringLiteral("Arial"), 10), TPen{},
                               TBrush{clWhite, TBrushStyle::Solid});
@@ -352,7 +355,14 @@ int run(const QCommandLineParser& args) {
     }
 
     TPageStorage& pages = formatter.Pages;
-    if (args.isSet("o")) WritePagesToPdf(pages, args.value("o"));
+    if (args.isSet("o")) {
+        if (formatter.RecordNavigation)
+            WriteListingPdf(pages, args.value("o"),
+                            formatter.JobTitle.isEmpty() ? formatter.CurrentFileName
+                                                         : formatter.JobTitle);
+        else
+            WritePagesToPdf(pages, args.value("o"));
+    }
     if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), args.value("dpi").toInt());
     out(QStringLiteral("%1 Pages").arg(pages.PageCount()));
     if (args.isSet("P")) return printOnQueue(pages, queueJob);
@@ -368,13 +378,18 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Listora"));
+    QGuiApplication::setApplicationVersion(QLatin1String(kListoraVersion));
 
     QCommandLineParser args;
     args.setApplicationDescription(QString::fromUtf8(kHelp));
     args.addHelpOption();
+    args.addVersionOption();
     args.addPositionalArgument("INPUT",
                                "Project (.VBP/.MAK), source file, or - for standard input.");
     args.addOption({{"o", "output"}, "Write the pages to the PDF file OUT.", "OUT.pdf"});
+    args.addOption({"no-navigation",
+                    "Write the PDF without bookmarks, links, page labels and document "
+                    "information."});
     args.addOption({"png", "Write one PNG per sheet into DIR (page-001.png, ...).", "DIR"});
     args.addOption({"P",
                     "Print the pages on the CUPS printer QUEUE (as lpstat -p lists them), one "

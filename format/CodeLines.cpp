@@ -89,8 +89,11 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         if (ColumnWidth - reservedWidth - kRightRoom > width) {
             if (commentPos <= 0) {
                 canvas.TextOutInFont(CurrentX, CurrentY, fontKey, line);
+                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, line, fontKey);
             } else {
                 canvas.TextOutInFont(CurrentX, CurrentY, fontKey, line.left(commentPos));
+                if (fontKey == kCodeFont)
+                    recordCodeLinks(CurrentX, CurrentY, line.left(commentPos), fontKey);
                 canvas.TextOutInFont(CurrentX + codeWidth, CurrentY, kCommentFont,
                                      line.mid(commentPos));
             }
@@ -122,9 +125,11 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
 
             if (commentPos < 0 || commentPos >= wrapPos) {
                 canvas.TextOutInFont(CurrentX, CurrentY, fontKey, first);
+                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, first, fontKey);
             } else {
                 const QString code = first.left(commentPos);
                 if (!code.isEmpty()) canvas.TextOutInFont(CurrentX, CurrentY, fontKey, code);
+                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
                 canvas.TextOutInFont(CurrentX + canvas.TextWidthInFont(code, fontKey), CurrentY,
                                      kCommentFont, first.mid(commentPos));
                 continuesInComment = true;

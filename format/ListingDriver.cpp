@@ -50,6 +50,7 @@ QStringList TSourceCodePrint::collectFileLines(const RFile& file) const {
 void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     if (progress_) progress_->showProgress(QString(), 0);
     firstFile_ = firstFile;
+    collectProcTargets(firstFile);
     if (Settings.TitlePage) printTitlePage();
     if (Settings.TableOfContents) reserveTableOfContents();
 
@@ -71,6 +72,11 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     LineIndex = 0;
     CurrentX = LeftColumnX;
     CurrentY = TextTop;
+    // The root of the files in the bookmarks.
+    addTarget(QStringLiteral("project"),
+              JobTitle.isEmpty() ? QStringLiteral("Listing")
+                                 : JobTitle.section(QLatin1Char('/'), -1),
+              0, CurrentX, CurrentY);
 
     bool firstPrinted = true;
     for (RFile* file = firstFile; file && file->Next; file = file->Next) {
@@ -82,6 +88,7 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
         const QStringList lines = collectFileLines(*file);
         CurrentFileName = file->FileName;
         file->FirstPage = PageNumber;
+        recordFileTarget(*file);
         analyzer.UnloadFileText(file->FileName);
 
         currentFile_ = file;
@@ -150,7 +157,10 @@ void TSourceCodePrint::walkLines(const QStringList& lines, TBuildKind kind, IGau
 void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
     CurrentLine = ExpandTabs(lines[LineIndex], Settings.TabsToSpaces);
     const bool declaration = IsProcDeclaration(CurrentLine);
-    if (declaration) ProcHeading(CurrentLine);
+    if (declaration) {
+        ProcHeading(CurrentLine);
+        recordProcTarget(CurrentLine);
+    }
     if (Settings.AnyBracket) recordBracketLine(CurrentLine);
     if (kind == TBuildKind::Project && Settings.ShadowEnabled) {
         const int printed = shadowComment(lines);

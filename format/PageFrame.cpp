@@ -53,6 +53,9 @@ void TSourceCodePrint::DrawFrame() {
         drawTwoPageFrame();
     else
         drawOnePageFrame();
+    // The numbers the sheet shows: one page, or the two halves.
+    setPageLabel(Settings.TwoPage ? QStringLiteral("%1-%2").arg(PageNumber).arg(PageNumber + 1)
+                                  : QString::number(PageNumber));
     if (progress_) {
         progress_->showPageCount(Pages.CurrentPageNumber());
         progress_->processPendingMessages();

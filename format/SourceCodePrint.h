@@ -7,6 +7,7 @@
 #include "format/ListingSettings.h"
 #include "render/PageStorage.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -132,6 +133,9 @@ public:
     int MarginL = 0, MarginT = 0, MarginR = 0, MarginB = 0;
     // Title of the job (project path or clipboard), for the reports.
     QString JobTitle;
+    // Bookmark targets, links and page labels recorded beside the drawing
+    // for a PDF reader; off, nothing of them is recorded.
+    bool RecordNavigation = true;
 
 private:
     enum class TBuildKind { Project, Lines, Plain };
@@ -167,8 +171,19 @@ private:
     // Returns the page it drew on last.
     int drawSegment(const std::vector<TVirtCanvas*>& sheets, const RBracket& c, const RBracket& p,
                     int d);
-    void drawTocPageTitle(int& y);
+    void drawTocPageTitle(int& y, int contentsPage);
     int tocLayout(int fileCount, int lineHeight, bool& twoColumns, int& perColumn) const;
+
+    // Navigation (Navigation.cpp).
+    void addTarget(const QString& key, const QString& title, int level, int x, int y);
+    void addLink(int x1, int y1, int x2, int y2, const QString& key);
+    void setPageLabel(const QString& label);
+    void collectProcTargets(RFile* firstFile);
+    QString procLinkKey(const QString& identifier) const;
+    void recordCodeLinks(int x, int y, const QString& text, const QString& fontKey);
+    void recordFileTarget(const RFile& file);
+    void recordProcTarget(const QString& line);
+    void recordIndexLink(int x, int y, int width, int height, const QString& entry);
 
     IProgress* progress_;
     QString dateText_;
@@ -181,4 +196,8 @@ private:
     int tocFirstPage_ = 0;
     int tocPageCount_ = 0;
     TFont tocFont_;
+    // Call name of every marked procedure -> the target key of the first
+    // one in project order, and the same per file ("file\nname").
+    QHash<QString, QString> procByName_;
+    QHash<QString, QString> procByFileAndName_;
 };

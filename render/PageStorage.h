@@ -2,6 +2,7 @@
 // The pages of one build, in order, each with its own virtual canvas, and a
 // cursor: drawing goes to the current page and navigation moves it. A store
 // is never emptied for reuse; each build creates a fresh one.
+#include "render/PageNavigation.h"
 #include "render/VirtCanvas.h"
 
 #include <QString>
@@ -28,6 +29,9 @@ struct TPageRec {
     QObject* PreviewImage = nullptr;
     std::unique_ptr<TVirtCanvas> Canvas;
     bool Marked = false;
+    // Bookmark targets, link areas and the printed label, beside the
+    // drawing; only the PDF assembly reads them.
+    TPageNavigation Navigation;
 };
 
 class TPageStorage {
