@@ -12,15 +12,10 @@
 namespace {
 
 // The identifier a call uses for a section name: the procedure's own name,
-// without the "Get "/"Let "/"Set " that property procedures carry and
-// without a type character ("Total$").
+// without the "Get "/"Let "/"Set " that property procedures carry.
 QString callName(const QString& sectionName) {
-    QString name = sectionName.trimmed();
-    const qsizetype blank = name.lastIndexOf(QLatin1Char(' '));
-    if (blank >= 0) name = name.mid(blank + 1);
-    while (!name.isEmpty() && QStringLiteral("$%&!#@").contains(name.back()))
-        name.chop(1);
-    return name;
+    const QString name = sectionName.trimmed();
+    return name.mid(name.lastIndexOf(QLatin1Char(' ')) + 1);
 }
 
 bool startsIdentifier(QChar c) {
@@ -110,9 +105,15 @@ void TSourceCodePrint::recordFileTarget(const RFile& file) {
 }
 
 void TSourceCodePrint::recordProcTarget(const QString& line) {
-    if (!currentFile_) return;
-    const QString name = ExtractProcName(line);
-    addTarget(procTargetKey(currentFile_->FileName, name), name, 2, CurrentX, CurrentY);
+    if (!currentFile_ || !RecordNavigation) return;
+    const QString name = WithoutTypeCharacter(ExtractProcName(line));
+    const QString key = procTargetKey(currentFile_->FileName, name);
+    std::vector<TProcPlace>& places = procPlaces_[key];
+    // Calls lead to the first heading of a name; later ones get keys of
+    // their own for the index.
+    const QString unique = places.empty() ? key : key + '#' + QString::number(places.size() + 1);
+    places.push_back({unique, PageNumber});
+    addTarget(unique, name, 2, CurrentX, CurrentY);
 }
 
 void TSourceCodePrint::recordIndexLink(int x, int y, int width, int height, const QString& entry) {
@@ -122,7 +123,14 @@ void TSourceCodePrint::recordIndexLink(int x, int y, int width, int height, cons
     if (open < 0 || close < open) return;
     const QString name = entry.left(open);
     const QString file = entry.mid(open + 2, close - open - 2);
-    const QString key = name == QLatin1String("File Declarations") ? fileTargetKey(file)
-                                                                   : procTargetKey(file, name);
+    QString key = name == QLatin1String("File Declarations") ? fileTargetKey(file)
+                                                             : procTargetKey(file, name);
+    // Of a name declared twice, the heading on the page the entry names.
+    const int page = entry.mid(entry.lastIndexOf(QLatin1Char(',')) + 1).toInt();
+    for (const TProcPlace& place : procPlaces_.value(key))
+        if (place.page == page) {
+            key = place.key;
+            break;
+        }
     addLink(x, y, x + width, y + height, key);
 }

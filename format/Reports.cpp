@@ -223,13 +223,22 @@ void TSourceCodePrint::printTableOfContents() {
 }
 
 void TSourceCodePrint::RecordProcPage(RFile& file, const QString& procName, int page) {
-    const QString name = procName.trimmed();
+    // The analyzer names "Function Total$(...)" Total.
+    const QString name = WithoutTypeCharacter(procName);
+    // A name declared twice in a file (the two branches of an #If) gives
+    // each section its own page: the first one this build has not placed.
+    RFunction* first = nullptr;
     for (RFunction* f = file.Functions; f && f->Next; f = f->Next) {
-        if (f->Name.trimmed() == name) {
-            f->FirstPage = page;
-            return;
+        if (f->Name.trimmed() != name) continue;
+        if (!first) first = f;
+        if (!placedSections_.contains(f)) {
+            first = f;
+            break;
         }
     }
+    if (!first) return;
+    first->FirstPage = page;
+    placedSections_.insert(first);
 }
 
 void TSourceCodePrint::recordProcPage(int page) {

@@ -8,6 +8,7 @@
 #include "render/PageStorage.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,7 @@ class IProgress;
 class TSourceMgt;
 class TVirtCanvas;
 struct RFile;
+struct RFunction;
 
 // The two glossary layouts: the basic one puts a command between files that
 // moves to the next half and points at a note.
@@ -200,4 +202,13 @@ private:
     // one in project order, and the same per file ("file\nname").
     QHash<QString, QString> procByName_;
     QHash<QString, QString> procByFileAndName_;
+    // Sections given their page in this build.
+    QSet<const RFunction*> placedSections_;
+    // Each procedure heading's place: its key (made unique when a file
+    // declares a name twice) and the page number printed there.
+    struct TProcPlace {
+        QString key;
+        int page = 0;
+    };
+    QHash<QString, std::vector<TProcPlace>> procPlaces_;
 };

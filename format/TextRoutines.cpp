@@ -103,6 +103,13 @@ QString ExtractProcName(const QString& line) {
     return line.mid(nameStart, paren - nameStart).trimmed();
 }
 
+QString WithoutTypeCharacter(const QString& name) {
+    QString plain = name.trimmed();
+    while (!plain.isEmpty() && QStringLiteral("$%&!#@").contains(plain.back()))
+        plain.chop(1);
+    return plain;
+}
+
 QString ExpandHeaderText(const QString& templ, const QString& fileName, const QString& procName,
                          int pageNumber, const QString& dateText) {
     const std::array<std::pair<const char*, QString>, 4> variables = {{

@@ -1,6 +1,8 @@
 // New settings at their defaults, and the navigation recorded beside the
 // pages, leave every page exactly as it was drawn before they existed:
-// digests of the example's recordings, taken before, on fixed metrics.
+// digests of the example's recordings, taken before, on fixed metrics. (The
+// two with a function index were taken again once the index printed the
+// page of "FormatAmount$", which it had printed as 0.)
 #include "ExampleBuild.h"
 
 #include "platform/IniFile.h"
@@ -47,8 +49,8 @@ TEST_F(RecordingDigest, PagesAreDrawnAsBefore) {
               "ee2a83f1867aef6799e090b09c5b95651fd4816b");
     EXPECT_EQ(
         recordingDigest(*buildProject(exampleProject(), kOnePageReports).formatter).toStdString(),
-        "7960ba634504a02ac5f038cd500fb10bc2e2cff2");
+        "363578cf467dc9544a3e0bb133384eef36a3f39c");
     EXPECT_EQ(recordingDigest(*buildProject(exampleProject(), kTwoPageWholePages).formatter)
                   .toStdString(),
-              "63aefe77e02f9a9239bbce5f75d40395bf0ee274");
+              "541a642593fde9917e0b9e69fb6dd422df88c90e");
 }
