@@ -282,6 +282,15 @@ int run(const QCommandLineParser& args) {
     TSourceCodePrint formatter(&progress);
     formatter.RecordNavigation = !args.isSet("no-navigation");
     formatter.LoadSettings();
+    if (args.isSet("paper")) {
+        TPaper paper;
+        if (!paperFromName(args.value("paper"), paper)) {
+            err(QStringLiteral("--paper takes a4, letter or legal, not \"%1\"")
+                    .arg(args.value("paper")));
+            return 2;
+        }
+        formatter.SetPaper(paper);
+    }
     formatter.SetPageDefaults(TFont(QStringLiteral("Arial"), 10), TPen{},
                               TBrush{clWhite, TBrushStyle::Solid});
     const int codePage = formatter.Settings.CodePage;
@@ -403,6 +412,10 @@ int main(int argc, char** argv) {
                     "PROCEDURE a section name as --outline shows it, \"File Declarations\" the "
                     "declarations, \"*\" every section of the file. Repeatable.",
                     "FILE:PROCEDURE"});
+    args.addOption({"paper",
+                    "Lay the listing out on PAPER: a4, letter or legal (default: the Page "
+                    "Setup choice, letter when there is none).",
+                    "PAPER"});
     args.addOption({"settings", "Read the settings from FILE instead of Listora.INI.", "FILE"});
     args.addOption({"outline", "Print the files and sections of INPUT instead of pages."});
     args.addOption({"count", "Lay out the listing and print only the page count."});

@@ -110,6 +110,9 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
     s.MarginTop = ini.integer("margins", "top", 50);
     s.MarginBottom = ini.integer("margins", "bottom", 50);
     s.CodePage = ini.integer("general", "codepage", 1252);
+    // A paper this version does not know is letter.
+    const int paper = ini.integer("PAGELAYOUT", "Paper", 0);
+    s.Paper = std::uint8_t(paper >= 0 && paper <= 2 ? paper : 0);
     s.OnePage = !s.TwoPage;
 
     s.HeaderFont = ini.font("header");

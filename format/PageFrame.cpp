@@ -18,6 +18,17 @@ void TSourceCodePrint::ConvertMargins() {
     const TVirtCanvas& canvas = Canvas();
     const double w = canvas.PageWidth();
     const double h = canvas.PageHeight();
+    if (Settings.Paper != 0) {
+        // Other papers take their true size: a margin lies where Page
+        // Setup puts it, less the same eighth of an inch.
+        auto units = [](int hundredths) { return RoundEven(hundredths * 0.96) - 12; };
+        MarginL = units(Settings.MarginLeft);
+        MarginR = units(Settings.MarginRight);
+        MarginT = units(Settings.MarginTop);
+        MarginB = units(Settings.MarginBottom);
+        MarginsConverted = true;
+        return;
+    }
     // Both layouts take the sheet as 8.5 by 11.5 inches and take an eighth
     // of an inch off every margin.
     const double across = Settings.TwoPage ? 11.5 : 8.5;

@@ -37,6 +37,9 @@ public:
     // turns the page store's pages to match the layout. Throws
     // TListoraError for a stored byte setting outside 0..255.
     bool LoadSettings();
+    // Lays the pages out on paper instead of the stored choice; before a
+    // build only.
+    void SetPaper(TPaper paper);
     // Default drawing state of new pages.
     void SetPageDefaults(const TFont& font, const TPen& pen, const TBrush& brush);
 
