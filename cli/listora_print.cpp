@@ -282,6 +282,7 @@ int run(const QCommandLineParser& args) {
     TSourceCodePrint formatter(&progress);
     formatter.RecordNavigation = !args.isSet("no-navigation");
     formatter.LoadSettings();
+    if (args.isSet("line-numbers")) formatter.Settings.LineNumbers = true;
     if (args.isSet("paper")) {
         TPaper paper;
         if (!paperFromName(args.value("paper"), paper)) {
@@ -412,6 +413,8 @@ int main(int argc, char** argv) {
                     "PROCEDURE a section name as --outline shows it, \"File Declarations\" the "
                     "declarations, \"*\" every section of the file. Repeatable.",
                     "FILE:PROCEDURE"});
+    args.addOption(
+        {"line-numbers", "Print each source line's number in the file left of the code."});
     args.addOption({"paper",
                     "Lay the listing out on PAPER: a4, letter or legal (default: the Page "
                     "Setup choice, letter when there is none).",

@@ -100,7 +100,9 @@ bool TSourceCodePrint::RecordBracketLine(const QString& line, int lineIndex, int
 }
 
 void TSourceCodePrint::recordBracketLine(const QString& line) {
-    RecordBracketLine(line, LineIndex, Pages.CurrentPageNumber(), CurrentY, CurrentX, PageNumber);
+    // Measured from the line-number gutter: the brackets stay left of it.
+    RecordBracketLine(line, LineIndex, Pages.CurrentPageNumber(), CurrentY,
+                      CurrentX - LineNumberWidth, PageNumber);
 }
 
 namespace {
@@ -207,7 +209,7 @@ int TSourceCodePrint::drawSegment(const std::vector<TVirtCanvas*>& sheets, const
             canvas.LineTo(c.X + offset, TextTop + 5);
         } else {
             // A column between the two, crossed from top to bottom.
-            const int x = (s % 2 != 0 ? LeftColumnX : RightColumnX) + offset;
+            const int x = (s % 2 != 0 ? LeftColumnX : RightColumnX) - LineNumberWidth + offset;
             canvas.MoveTo(x, TextBottom + 10);
             canvas.LineTo(x, TextTop + 5);
         }

@@ -30,16 +30,21 @@ bool hasSections(const RFile& file) {
 
 } // namespace
 
-QStringList TSourceCodePrint::collectFileLines(const RFile& file) const {
+QStringList TSourceCodePrint::collectFileLines(const RFile& file) {
     QStringList lines;
+    sourceLineNumbers_.clear();
     if (!hasSections(file)) {
         if (file.Marked) lines = file.Lines;
+        for (int i = 0; i < lines.size(); ++i)
+            sourceLineNumbers_.push_back(i + 1);
     } else {
         for (const RFunction* f = file.Functions; f->Next; f = f->Next) {
             if (!f->Marked) continue;
             const int end = qMin<int>(f->StartLine + f->SectionLines, file.Lines.size());
-            for (int i = qMax(0, f->StartLine); i < end; ++i)
+            for (int i = qMax(0, f->StartLine); i < end; ++i) {
                 lines.append(file.Lines[i]);
+                sourceLineNumbers_.push_back(i + 1);
+            }
         }
     }
     while (lines.size() > 1 && IsBlankLine(lines.last()))
@@ -115,6 +120,7 @@ void TSourceCodePrint::BuildFromLines(const QStringList& lines, IGauge* gauge) {
     DrawFrame();
     CurrentX = LeftColumnX;
     CurrentY = TextTop;
+    sourceLineNumbers_.clear();
     walkLines(lines, TBuildKind::Lines, gauge);
     if (debugFlag()) writeBracketDump(QStringLiteral("Before.dbg"));
     if (Settings.AnyBracket) finishBrackets();
@@ -177,6 +183,7 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         // half would skip the right half's number.
         if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) NextColumn();
     } else {
+        printLineNumber();
         PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);
     }
     if (declaration) {

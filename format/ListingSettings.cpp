@@ -110,6 +110,7 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
     s.MarginTop = ini.integer("margins", "top", 50);
     s.MarginBottom = ini.integer("margins", "bottom", 50);
     s.CodePage = ini.integer("general", "codepage", 1252);
+    s.LineNumbers = ini.flag("GENERAL", "LineNumbers", false);
     // A paper this version does not know is letter.
     const int paper = ini.integer("PAGELAYOUT", "Paper", 0);
     s.Paper = std::uint8_t(paper >= 0 && paper <= 2 ? paper : 0);
@@ -127,6 +128,12 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
     registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
     registerFont(QStringLiteral("CODE"), s.CodeFont);
     registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
+    // Line numbers: the code's face, two points smaller, grey.
+    TFont numbers = s.CodeFont;
+    numbers.setSize(qMax(1, s.CodeFont.size() - 2));
+    numbers.setStyle(0);
+    numbers.setColor(0x808080);
+    registerFont(QStringLiteral("LINENUMBER"), numbers);
 
     if (applyOrientation) applyOrientation(s.TwoPage);
 

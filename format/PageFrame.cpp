@@ -82,8 +82,7 @@ void TSourceCodePrint::drawOnePageFrame() {
     if (Settings.WatermarkText.size() > 1)
         canvas.Watermark(Settings.WatermarkText, W - L - R, H - B - T, L, B);
     ++PageNumber;
-    // Line numbers are not shown by any layout yet.
-    LineNumberWidth = 0;
+    LineNumberWidth = lineNumberWidth();
 
     canvas.SetFont(Settings.CodeFont);
     CodeLineHeight = qAbs(canvas.FontHeight());
@@ -94,7 +93,7 @@ void TSourceCodePrint::drawOnePageFrame() {
     RightColumnX = LeftColumnX;
     TextTop = 2 * hh + T + 10;
     CurrentY = TextTop;
-    ColumnWidth = W - (R + L) - 10;
+    ColumnWidth = W - (R + L) - 10 - LineNumberWidth;
 
     const QString footer = expandHeader(Settings.FooterTemplate, PageNumber);
     const int ff = fitFont(Settings.FooterFont, footer);
@@ -171,8 +170,9 @@ void TSourceCodePrint::drawTwoPageFrame() {
     canvas.LineTo(mid, H - B);
 
     ++PageNumber; // the left half's number; the right half has the next
-    LeftColumnX = L + 5 + BracketAreaWidth;
-    RightColumnX = mid + 5 + BracketAreaWidth;
+    LineNumberWidth = lineNumberWidth();
+    LeftColumnX = L + 5 + LineNumberWidth + BracketAreaWidth;
+    RightColumnX = mid + 5 + LineNumberWidth + BracketAreaWidth;
     ColumnWidth = mid - LeftColumnX - 5;
 
     canvas.SetFont(Settings.CodeFont);

@@ -156,7 +156,12 @@ private:
     void walkLines(const QStringList& lines, TBuildKind kind, IGauge* gauge);
     void runPipeline(const QStringList& lines, TBuildKind kind);
     void reportLineProgress(int index, int count, int step, IGauge* gauge);
-    QStringList collectFileLines(const RFile& file) const;
+    // The lines of a file to print; their numbers in the file (1-based)
+    // go to sourceLineNumbers_.
+    QStringList collectFileLines(const RFile& file);
+    // Line numbers (LineNumbers.cpp).
+    int lineNumberWidth() const;
+    void printLineNumber();
     void drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn, bool columnChanged);
 
     // Points where brackets, comment shadows, inline commands and reports
@@ -203,6 +208,8 @@ private:
     TFont tocFont_;
     // Call name of every marked procedure -> the target key of the first
     // one in project order, and the same per file ("file\nname").
+    // Source line number of each line being walked; empty: index + 1.
+    std::vector<int> sourceLineNumbers_;
     QHash<QString, QString> procByName_;
     QHash<QString, QString> procByFileAndName_;
     // Sections given their page in this build.

@@ -166,10 +166,13 @@ QWidget* TdlgPrintOptions::generalPage() {
     form->addRow(QStringLiteral("Convert Tabs to "), tabsRow);
     form->addRow(QStringLiteral("Space Between Lines"), seSBL);
 
+    cbLineNumbers = check(page, QStringLiteral("Line Numbers"), "GENERAL", "LineNumbers", false);
+
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(shade);
     layout->addWidget(shadow);
     layout->addLayout(form);
+    layout->addWidget(cbLineNumbers);
     layout->addStretch();
     return page;
 }

@@ -42,6 +42,7 @@ public:
     TINICheckBox* cbShadeEmulation = nullptr;
     TINISpinEdit* seShadeHeight = nullptr;
     TINICheckBox* cbShadowEnabled = nullptr;
+    TINICheckBox* cbLineNumbers = nullptr;
     TINISpinEdit* seFrequency = nullptr;
     TINIEdit* txtCommentDelimiter = nullptr;
     TINISpinEdit* seTabsToSpaces = nullptr;

@@ -101,9 +101,8 @@ TChecked checkListing(const QString& project, const TSettingKeys& keys, const QS
     while (same < found.size() && same < expected.size() && found[same] == expected[same])
         ++same;
     EXPECT_EQ(found.size(), expected.size());
-    EXPECT_EQ(same, found.size()) << "bookmark " << same << ": "
-                                  << found.value(same).toStdString() << ", expected "
-                                  << expected.value(same).toStdString();
+    EXPECT_EQ(same, found.size()) << "bookmark " << same << ": " << found.value(same).toStdString()
+                                  << ", expected " << expected.value(same).toStdString();
 
     // Each bookmark's page shows what it names.
     RFile* file = nullptr;
