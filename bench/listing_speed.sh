@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Listing speed on a seeded 100,000-line VB6 project, in one go on the same
 # input: layout alone (--count), the batch command to PDF (two pages per
-# landscape sheet, shade bands on), QPdfWriter drawing the same lines alone,
-# and the closest peer, a2ps + ps2pdf (Debian packages a2ps, ghostscript).
+# landscape sheet, shade bands on) without and with navigation (bookmarks,
+# links, page labels: the cost of recording them and of the assembly),
+# QPdfWriter drawing the same lines alone, and the closest peer, a2ps +
+# ps2pdf (Debian packages a2ps, ghostscript).
 #
 # usage: bench/listing_speed.sh [BUILD_DIR] [LINES] [EXTRA SETTINGS LINES...]
 #   e.g. bench/listing_speed.sh build 100000 "[reports]" "toc=1"
@@ -29,13 +31,18 @@ t0=$(now)
   > "$work/count.out" 2> "$work/count.time"
 t1=$(now)
 /usr/bin/time -v "$bin/listora-print" "$work/corpus/Bench.vbp" --settings "$work/bench.ini" \
-  -o "$work/listing.pdf" > "$work/pdf.out" 2> "$work/pdf.time"
+  --no-navigation -o "$work/listing.pdf" > "$work/pdf.out" 2> "$work/pdf.time"
 t2=$(now)
+/usr/bin/time -v "$bin/listora-print" "$work/corpus/Bench.vbp" --settings "$work/bench.ini" \
+  -o "$work/navigable.pdf" > "$work/nav.out" 2> "$work/nav.time"
+tn=$(now)
 "$bin/bench_pdf_baseline" "$work/baseline.pdf" "$work"/corpus/*.bas > /dev/null
 t3=$(now)
-layout=$(rate "$t0" "$t1"); pdf=$(rate "$t1" "$t2"); base=$(rate "$t2" "$t3")
+layout=$(rate "$t0" "$t1"); pdf=$(rate "$t1" "$t2"); nav=$(rate "$t2" "$tn"); base=$(rate "$tn" "$t3")
 echo "listora-print --count: $layout lines/s ($(cat "$work/count.out"), peak $(peak "$work/count.time"))"
 echo "listora-print to PDF:  $pdf lines/s ($(cat "$work/pdf.out"), peak $(peak "$work/pdf.time"))"
+echo "  with navigation:     $nav lines/s ($(cat "$work/nav.out"), peak $(peak "$work/nav.time"))"
+awk -v p="$pdf" -v n="$nav" 'BEGIN { printf "navigation costs %.1f %% of the PDF time\n", (p / n - 1) * 100 }'
 echo "QPdfWriter alone:      $base lines/s"
 awk -v p="$pdf" -v b="$base" 'BEGIN { printf "PDF vs QPdfWriter alone: %.2f of its speed\n", p / b }'
 if command -v a2ps > /dev/null && command -v ps2pdf > /dev/null; then

@@ -283,6 +283,14 @@ int run(const QCommandLineParser& args) {
     formatter.RecordNavigation = !args.isSet("no-navigation");
     formatter.LoadSettings();
     if (args.isSet("line-numbers")) formatter.Settings.LineNumbers = true;
+    if (args.isSet("keywords")) {
+        const QString emphasis = args.value("keywords").toLower();
+        if (emphasis != "bold" && emphasis != "none") {
+            err(QStringLiteral("--keywords takes bold or none, not \"%1\"").arg(emphasis));
+            return 2;
+        }
+        formatter.Settings.KeywordEmphasis = emphasis == "bold" ? 1 : 0;
+    }
     if (args.isSet("paper")) {
         TPaper paper;
         if (!paperFromName(args.value("paper"), paper)) {
@@ -415,6 +423,10 @@ int main(int argc, char** argv) {
                     "FILE:PROCEDURE"});
     args.addOption(
         {"line-numbers", "Print each source line's number in the file left of the code."});
+    args.addOption({"keywords",
+                    "bold: print the Visual Basic keywords of code in the bold face of the code "
+                    "font; none (default): as the rest of the code.",
+                    "EMPHASIS"});
     args.addOption({"paper",
                     "Lay the listing out on PAPER: a4, letter or legal (default: the Page "
                     "Setup choice, letter when there is none).",

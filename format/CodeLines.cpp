@@ -24,7 +24,7 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     const int n = int(line.size());
     // Widths of every prefix, measured once: a wrap tries many of them.
     std::vector<int> prefix;
-    canvas.PrefixWidthsInFont(line, fontName, prefix);
+    codePrefixWidths(line, fontName, prefix);
 
     int r = 0;
     for (int i = n - 2; i >= 1; --i) {
@@ -75,9 +75,9 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         int width;
         int codeWidth = 0;
         if (commentPos <= 0) {
-            width = canvas.TextWidthInFont(line, fontKey);
+            width = codeTextWidth(line, fontKey);
         } else {
-            codeWidth = canvas.TextWidthInFont(line.left(commentPos), fontKey);
+            codeWidth = codeTextWidth(line.left(commentPos), fontKey);
             width = codeWidth + canvas.TextWidthInFont(line.mid(commentPos), kCommentFont);
         }
 
@@ -88,10 +88,10 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         bool continuesInComment = inComment;
         if (ColumnWidth - reservedWidth - kRightRoom > width) {
             if (commentPos <= 0) {
-                canvas.TextOutInFont(CurrentX, CurrentY, fontKey, line);
+                drawCodeText(CurrentX, CurrentY, fontKey, line);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, line, fontKey);
             } else {
-                canvas.TextOutInFont(CurrentX, CurrentY, fontKey, line.left(commentPos));
+                drawCodeText(CurrentX, CurrentY, fontKey, line.left(commentPos));
                 if (fontKey == kCodeFont)
                     recordCodeLinks(CurrentX, CurrentY, line.left(commentPos), fontKey);
                 canvas.TextOutInFont(CurrentX + codeWidth, CurrentY, kCommentFont,
@@ -124,13 +124,13 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
             if (!rest.isEmpty()) continuationText = QString(indent, ' ') + indicator + rest;
 
             if (commentPos < 0 || commentPos >= wrapPos) {
-                canvas.TextOutInFont(CurrentX, CurrentY, fontKey, first);
+                drawCodeText(CurrentX, CurrentY, fontKey, first);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, first, fontKey);
             } else {
                 const QString code = first.left(commentPos);
-                if (!code.isEmpty()) canvas.TextOutInFont(CurrentX, CurrentY, fontKey, code);
+                if (!code.isEmpty()) drawCodeText(CurrentX, CurrentY, fontKey, code);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
-                canvas.TextOutInFont(CurrentX + canvas.TextWidthInFont(code, fontKey), CurrentY,
+                canvas.TextOutInFont(CurrentX + codeTextWidth(code, fontKey), CurrentY,
                                      kCommentFont, first.mid(commentPos));
                 continuesInComment = true;
             }

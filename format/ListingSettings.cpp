@@ -111,6 +111,7 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
     s.MarginBottom = ini.integer("margins", "bottom", 50);
     s.CodePage = ini.integer("general", "codepage", 1252);
     s.LineNumbers = ini.flag("GENERAL", "LineNumbers", false);
+    s.KeywordEmphasis = ini.integer("GENERAL", "KeywordEmphasis", 0) == 1 ? 1 : 0;
     // A paper this version does not know is letter.
     const int paper = ini.integer("PAGELAYOUT", "Paper", 0);
     s.Paper = std::uint8_t(paper >= 0 && paper <= 2 ? paper : 0);
@@ -128,6 +129,9 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
     registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
     registerFont(QStringLiteral("CODE"), s.CodeFont);
     registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
+    TFont bold = s.CodeFont;
+    bold.setStyle(s.CodeFont.style() | fsBold);
+    registerFont(QStringLiteral("CODEBOLD"), bold);
     // Line numbers: the code's face, two points smaller, grey.
     TFont numbers = s.CodeFont;
     numbers.setSize(qMax(1, s.CodeFont.size() - 2));

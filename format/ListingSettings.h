@@ -67,6 +67,8 @@ struct TListingSettings {
     // Code page of source text that is not valid UTF-8 (Windows code page
     // number, 1252 = Western European).
     int CodePage = 1252;
+    // 0: keywords as the rest of the code; 1: in the bold face of the code font.
+    std::uint8_t KeywordEmphasis = 0;
     // Each source line's number in a gutter left of the code.
     bool LineNumbers = false;
     // PAGELAYOUT/Paper: 0 letter (also when absent), 1 A4, 2 legal.

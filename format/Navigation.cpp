@@ -92,7 +92,7 @@ void TSourceCodePrint::recordCodeLinks(int x, int y, const QString& text, const 
         const QString key = procLinkKey(text.mid(i, end - i));
         if (!key.isEmpty()) {
             // Measured only for lines that hold a link.
-            if (widths.empty()) Canvas().PrefixWidthsInFont(text, fontKey, widths);
+            if (widths.empty()) codePrefixWidths(text, fontKey, widths);
             const int h = qAbs(Canvas().TextHeightInFont(text, fontKey));
             addLink(x + widths[i], y, x + widths[end], y + h, key);
         }

@@ -159,6 +159,18 @@ private:
     // The lines of a file to print; their numbers in the file (1-based)
     // go to sourceLineNumbers_.
     QStringList collectFileLines(const RFile& file);
+    // Keyword emphasis (KeywordEmphasis.cpp): code text in runs of the
+    // code font and its bold face, measured and drawn run by run.
+    struct TCodeRun {
+        int start = 0;
+        int length = 0;
+        bool bold = false;
+    };
+    std::vector<TCodeRun> codeRuns(const QString& text) const;
+    bool emphasised(const QString& fontKey) const;
+    int codeTextWidth(const QString& text, const QString& fontKey);
+    void codePrefixWidths(const QString& text, const QString& fontKey, std::vector<int>& widths);
+    void drawCodeText(int x, int y, const QString& fontKey, const QString& text);
     // Line numbers (LineNumbers.cpp).
     int lineNumberWidth() const;
     void printLineNumber();

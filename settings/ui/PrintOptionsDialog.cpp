@@ -167,12 +167,15 @@ QWidget* TdlgPrintOptions::generalPage() {
     form->addRow(QStringLiteral("Space Between Lines"), seSBL);
 
     cbLineNumbers = check(page, QStringLiteral("Line Numbers"), "GENERAL", "LineNumbers", false);
+    cbBoldKeywords =
+        check(page, QStringLiteral("Bold Keywords"), "GENERAL", "KeywordEmphasis", false);
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(shade);
     layout->addWidget(shadow);
     layout->addLayout(form);
     layout->addWidget(cbLineNumbers);
+    layout->addWidget(cbBoldKeywords);
     layout->addStretch();
     return page;
 }

@@ -43,6 +43,7 @@ public:
     TINISpinEdit* seShadeHeight = nullptr;
     TINICheckBox* cbShadowEnabled = nullptr;
     TINICheckBox* cbLineNumbers = nullptr;
+    TINICheckBox* cbBoldKeywords = nullptr;
     TINISpinEdit* seFrequency = nullptr;
     TINIEdit* txtCommentDelimiter = nullptr;
     TINISpinEdit* seTabsToSpaces = nullptr;

@@ -8,11 +8,15 @@
 #include "platform/IniFile.h"
 #include "render/PdfListing.h"
 #include "render/VirtCanvas.h"
+#include "settings/FontRegistry.h"
 #include "source/SourceRecords.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -24,6 +28,21 @@ protected:
         QFile::remove(TIniFile().fileName());
     }
     TFixedMeasurer measurer;
+};
+
+// Bold text a third wider than regular, every advance fractional: a mixed
+// line measured in one face would overflow.
+class TBoldWiderMeasurer : public ITextMeasurer {
+public:
+    int textWidth(const TFont& font, const QString& text) override {
+        return int(std::lrint(double(text.size()) * advance(font)));
+    }
+    int textHeight(const TFont& font, const QString&) override { return font.pixelSize() + 2; }
+
+private:
+    static double advance(const TFont& font) {
+        return font.pixelSize() * (font.bold() ? 0.8 : 0.6);
+    }
 };
 
 QString pieceText(const TCanvasCommand& c) {
@@ -132,4 +151,37 @@ TEST_F(ListingOptions, LineNumbersAreTheSourceLinesNumbers) {
     EXPECT_GT(numbered, 250);
     // The first line after the file separator is the module's line 1.
     EXPECT_EQ(firstOfModule.toStdString(), "1 Attribute VB_Name = \"modLedger\"");
+}
+
+TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
+    TBoldWiderMeasurer wider;
+    setTextMeasurer(&wider);
+    const TExampleBuild b =
+        buildProject(exampleProject(), {{"GENERAL/KeywordEmphasis", "1"}, {"margins/left", "150"}});
+    const TSourceCodePrint& f = *b.formatter;
+    int bold = 0;
+    QStringList boldWords;
+    for (int n = 1; n <= f.Pages.PageCount(); ++n) {
+        for (const TCanvasCommand& c : f.Pages.Page(n)->Canvas->Commands()) {
+            if (c.Kind != ckTextOutInFont) continue;
+            const QString font = c.Text.left(c.Text.indexOf(kFontTextSeparator));
+            const QString text = pieceText(c);
+            const int left = c.X1 >= f.RightColumnX ? f.RightColumnX : f.LeftColumnX;
+            const int width = textMeasurer().textWidth(*fontregistry::find(font), text);
+            EXPECT_LE(c.X1 + width, left + f.ColumnWidth)
+                << "sheet " << n << ": \"" << text.toStdString() << "\" in " << font.toStdString();
+            if (font == "CODEBOLD") {
+                ++bold;
+                boldWords << text;
+            }
+        }
+    }
+    EXPECT_GT(bold, 100);
+    // Keywords only, never in strings ("Nothing to post.") or comments.
+    for (const QString& word : boldWords)
+        EXPECT_TRUE(QRegularExpression("^[A-Z][A-Za-z]*$").match(word).hasMatch())
+            << word.toStdString();
+    EXPECT_TRUE(boldWords.contains("Dim") && boldWords.contains("ElseIf"));
+    // "Set mAccount = Nothing", not "Nothing to post." in a string.
+    EXPECT_EQ(boldWords.count("Nothing"), 1);
 }
