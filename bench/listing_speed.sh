@@ -25,6 +25,8 @@ python3 "$(dirname "$0")/make_corpus.py" "$work/corpus" "$lines" 1
 now() { date +%s.%N; }
 rate() { awk -v n="$lines" -v a="$1" -v b="$2" 'BEGIN { printf "%.0f", n / (b - a) }'; }
 peak() { awk '/Maximum resident/ { printf "%.0f MB", $NF / 1024 }' "$1"; }
+# User plus system time: steadier than the clock on a shared machine.
+cpu() { awk '/User time|System time/ { t += $NF } END { printf "%.2f", t }' "$1"; }
 
 t0=$(now)
 /usr/bin/time -v "$bin/listora-print" "$work/corpus/Bench.vbp" --settings "$work/bench.ini" --count \
@@ -42,7 +44,8 @@ layout=$(rate "$t0" "$t1"); pdf=$(rate "$t1" "$t2"); nav=$(rate "$t2" "$tn"); ba
 echo "listora-print --count: $layout lines/s ($(cat "$work/count.out"), peak $(peak "$work/count.time"))"
 echo "listora-print to PDF:  $pdf lines/s ($(cat "$work/pdf.out"), peak $(peak "$work/pdf.time"))"
 echo "  with navigation:     $nav lines/s ($(cat "$work/nav.out"), peak $(peak "$work/nav.time"))"
-awk -v p="$pdf" -v n="$nav" 'BEGIN { printf "navigation costs %.1f %% of the PDF time\n", (p / n - 1) * 100 }'
+awk -v p="$(cpu "$work/pdf.time")" -v n="$(cpu "$work/nav.time")" \
+  'BEGIN { printf "navigation costs %.1f %% of the PDF CPU time (%s s -> %s s)\n", (n / p - 1) * 100, p, n }'
 echo "QPdfWriter alone:      $base lines/s"
 awk -v p="$pdf" -v b="$base" 'BEGIN { printf "PDF vs QPdfWriter alone: %.2f of its speed\n", p / b }'
 if command -v a2ps > /dev/null && command -v ps2pdf > /dev/null; then
