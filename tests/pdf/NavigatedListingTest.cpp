@@ -8,12 +8,14 @@
 #include "common/TestSupport.h"
 #include "format/TextRoutines.h"
 #include "platform/IniFile.h"
+#include "platform/Version.h"
 #include "render/PdfListing.h"
 #include "render/VirtCanvas.h"
 #include "settings/FontRegistry.h"
 #include "source/SourceRecords.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -258,4 +260,31 @@ TEST_F(NavigatedListing, LargestCorpusProjectOpensEveryFileProcedureAndEntry) {
     }
     EXPECT_GT(calls, 1000);
     EXPECT_GT(acrossFiles, 0);
+}
+
+TEST_F(NavigatedListing, BatchCommandWritesNavigablePdfsAndTellsItsVersion) {
+    const QString exe = testsupport::binaryDir() + "/bin/listora-print";
+    QProcess p;
+    p.start(exe, {exampleProject(), "--paper", "a4", "--line-numbers", "--keywords", "bold", "-o",
+                  dir.filePath("demo.pdf")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const TReadPdf pdf = readPdf(dir.filePath("demo.pdf"));
+    EXPECT_EQ(pdf.pageMode, "/UseOutlines");
+    EXPECT_GT(pdf.bookmarks.size(), 20u);
+    EXPECT_GT(pdf.links.size(), 10u);
+    EXPECT_EQ(pdf.creator, QStringLiteral("Listora ") + kListoraVersion);
+    EXPECT_NEAR(pdf.widths.front(), 842, 0.5); // two A4 pages on a sheet on its side
+
+    p.start(exe, {exampleProject(), "--no-navigation", "-o", dir.filePath("plain.pdf")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_TRUE(readPdf(dir.filePath("plain.pdf")).bookmarks.empty());
+
+    p.start(exe, {"--version"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+              QStringLiteral("Listora ") + kListoraVersion);
+    p.start(exe, {exampleProject(), "--paper", "a3", "--count"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 2);
 }
