@@ -1,5 +1,6 @@
 #include "render/PageOutput.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/DrawSurface.h"
 #include "platform/Errors.h"
 #include "render/PageStorage.h"
@@ -12,7 +13,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QRegularExpression>
 
 namespace {
 
@@ -72,14 +73,20 @@ void WritePagesToPdf(TPageStorage& pages, const QString& path) {
     } catch (const TListoraError&) {
         throw TListoraError(QStringLiteral("Unable to write to %1").arg(path));
     }
-    QSaveFile file(path);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) ||
-        file.write(bytes) != bytes.size() || !file.commit())
+    TAtomicFile file(path, TAtomicFile::TTarget::FileOrStream);
+    file.begin();
+    if (file.write(bytes) != bytes.size())
         throw TListoraError(QStringLiteral("Unable to write to %1").arg(path));
+    file.commit();
+}
+
+QString PngPageName(int page) {
+    return QStringLiteral("page-%1.png").arg(page, 3, 10, QChar('0'));
 }
 
 int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi) {
     if (!QDir().mkpath(dir)) throw TListoraError(QStringLiteral("Unable to write to %1").arg(dir));
+    TAtomicFile::RemoveLeftoversIn(dir);
     int written = 0;
     for (int n = 1; n <= pages.PageCount(); ++n) {
         TPageRec& page = *pages.Page(n);
@@ -89,11 +96,25 @@ int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi) {
             TDrawSurface surface(&image, &image);
             page.Canvas->PlayBack(surface, true, 0, 0, false, 0, 0, nullptr, nullptr);
         }
-        const QString file =
-            QDir(dir).filePath(QStringLiteral("page-%1.png").arg(n, 3, 10, QChar('0')));
-        if (!image.save(file))
-            throw TListoraError(QStringLiteral("Unable to write to %1").arg(file));
+        TAtomicFile file(QDir(dir).filePath(PngPageName(n)));
+        file.SweepLeftovers = false;
+        file.begin();
+        if (!image.save(&file, "PNG"))
+            throw TListoraError(QStringLiteral("Unable to write to %1").arg(file.path()));
+        file.commit();
         ++written;
+    }
+    // Pages of an earlier, longer listing would pass for pages of this one.
+    static const QRegularExpression ourPage(QStringLiteral("^page-([0-9]{3,})\\.png$"));
+    QDir folder(dir);
+    for (const QFileInfo& info :
+         folder.entryInfoList({QStringLiteral("page-*.png")}, QDir::Files)) {
+        const QRegularExpressionMatch match = ourPage.match(info.fileName());
+        const int number = match.captured(1).toInt();
+        if (match.hasMatch() && !info.isSymLink() && number > written &&
+            PngPageName(number) == info.fileName() && !folder.remove(info.fileName()))
+            throw TListoraError(
+                QStringLiteral("Unable to remove the earlier page %1").arg(info.filePath()));
     }
     return written;
 }

@@ -1,8 +1,7 @@
 #include "render/PdfAssembly.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
-
-#include <QSaveFile>
 
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
@@ -19,9 +18,10 @@ using QH = QPDFObjectHandle;
 
 // qpdf's output, streamed into a file that replaces the target only once
 // it is complete.
-class TSaveFilePipeline : public Pipeline {
+class TAtomicFilePipeline : public Pipeline {
 public:
-    explicit TSaveFilePipeline(QSaveFile& file) : Pipeline("listora-save", nullptr), file_(file) {}
+    explicit TAtomicFilePipeline(TAtomicFile& file)
+        : Pipeline("listora-save", nullptr), file_(file) {}
     void write(unsigned char const* data, size_t len) override {
         if (file_.write(reinterpret_cast<const char*>(data), qint64(len)) != qint64(len))
             throw std::runtime_error(file_.errorString().toStdString());
@@ -29,7 +29,7 @@ public:
     void finish() override {}
 
 private:
-    QSaveFile& file_;
+    TAtomicFile& file_;
 };
 
 std::string utf8(const QString& text) {
@@ -200,11 +200,11 @@ std::unique_ptr<QPDF> openPart(const QByteArray& bytes, std::size_t index) {
 void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& navigation,
                  const QString& target) {
     if (parts.empty()) throw TListoraError(QStringLiteral("No pages to write to %1").arg(target));
-    QSaveFile file(target);
+    // The document is complete in memory before the target is touched.
+    std::vector<std::unique_ptr<QPDF>> documents;
     try {
         // The first part is the document; the pages of the others are
         // copied onto its end (they must live until it is written).
-        std::vector<std::unique_ptr<QPDF>> documents;
         for (std::size_t i = 0; i < parts.size(); ++i)
             documents.push_back(openPart(parts[i], i));
         QPDF& out = *documents.front();
@@ -213,30 +213,32 @@ void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& nav
             for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*documents[i]).getAllPages())
                 outPages.addPage(page, false);
         }
-
         TAssembly assembly(out);
         for (const TPdfLink& link : navigation.Links)
             assembly.addLink(link);
         assembly.addBookmarks(navigation.Bookmarks);
         assembly.addPageLabels(navigation.PageLabels);
         assembly.setInfo(navigation.Info);
-
-        if (!file.open(QIODevice::WriteOnly))
-            throw TListoraError(
-                QStringLiteral("Unable to write to %1: %2").arg(target, file.errorString()));
-        TSaveFilePipeline pipeline(file);
-        QPDFWriter writer(out);
-        writer.setOutputPipeline(&pipeline);
-        writer.write();
     } catch (const TListoraError&) {
         throw;
     } catch (const std::exception& e) {
         throw TListoraError(QStringLiteral("Unable to write to %1: %2")
                                 .arg(target, QString::fromLocal8Bit(e.what())));
     }
-    if (!file.commit())
-        throw TListoraError(
-            QStringLiteral("Unable to write to %1: %2").arg(target, file.errorString()));
+
+    TAtomicFile file(target, TAtomicFile::TTarget::FileOrStream);
+    file.begin();
+    try {
+        TAtomicFilePipeline pipeline(file);
+        QPDFWriter writer(*documents.front());
+        writer.setOutputPipeline(&pipeline);
+        writer.write();
+    } catch (const std::exception& e) {
+        file.discard();
+        throw TListoraError(QStringLiteral("Unable to write to %1: %2")
+                                .arg(target, QString::fromLocal8Bit(e.what())));
+    }
+    file.commit();
 }
 
 void JoinPdfs(const std::vector<QByteArray>& parts, const QString& target) {
