@@ -359,6 +359,7 @@ int run(const QCommandLineParser& args) {
         }
         formatter.Settings.KeywordEmphasis = emphasis == "bold" ? 1 : 0;
     }
+    RegisterOptionFonts(formatter.Settings);
     if (args.isSet("paper")) {
         TPaper paper;
         if (!paperFromName(args.value("paper"), paper)) {

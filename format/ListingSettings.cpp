@@ -53,6 +53,24 @@ void registerFont(const QString& name, const TFont& font) {
 
 } // namespace
 
+void RegisterOptionFonts(const TListingSettings& s) {
+    fontregistry::remove(QStringLiteral("CODEBOLD"));
+    fontregistry::remove(QStringLiteral("LINENUMBER"));
+    if (s.KeywordEmphasis) {
+        TFont bold = s.CodeFont;
+        bold.setStyle(s.CodeFont.style() | fsBold);
+        registerFont(QStringLiteral("CODEBOLD"), bold);
+    }
+    if (s.LineNumbers) {
+        // The code's face, two points smaller, grey.
+        TFont numbers = s.CodeFont;
+        numbers.setSize(qMax(1, s.CodeFont.size() - 2));
+        numbers.setStyle(0);
+        numbers.setColor(0x808080);
+        registerFont(QStringLiteral("LINENUMBER"), numbers);
+    }
+}
+
 void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOrientation) {
     const TSettingsReader ini(kSettingsFileName);
 
@@ -129,15 +147,7 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
     registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
     registerFont(QStringLiteral("CODE"), s.CodeFont);
     registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
-    TFont bold = s.CodeFont;
-    bold.setStyle(s.CodeFont.style() | fsBold);
-    registerFont(QStringLiteral("CODEBOLD"), bold);
-    // Line numbers: the code's face, two points smaller, grey.
-    TFont numbers = s.CodeFont;
-    numbers.setSize(qMax(1, s.CodeFont.size() - 2));
-    numbers.setStyle(0);
-    numbers.setColor(0x808080);
-    registerFont(QStringLiteral("LINENUMBER"), numbers);
+    RegisterOptionFonts(s);
 
     if (applyOrientation) applyOrientation(s.TwoPage);
 

@@ -92,6 +92,10 @@ struct TListingSettings {
 // Width left of the code column reserved for bracket lines, in canvas units.
 int bracketAreaWidth(const TListingSettings& settings);
 
+// Registers "CODEBOLD" (keyword emphasis) and "LINENUMBER" (line numbers)
+// for the options that are on, and removes those of options that are off.
+void RegisterOptionFonts(const TListingSettings& settings);
+
 // Fills settings from the settings file "Listora.INI" and refreshes the
 // named fonts "COMMENTS", "CODE" and "FUNCTION". applyOrientation, when
 // given, is called with TwoPage once the fonts are in place, before the

@@ -22,9 +22,10 @@ class TAtomicFilePipeline : public Pipeline {
 public:
     explicit TAtomicFilePipeline(TAtomicFile& file)
         : Pipeline("listora-save", nullptr), file_(file) {}
+    // A failed write (a full disk) is kept by the file and reported, with
+    // its reason, when it is committed.
     void write(unsigned char const* data, size_t len) override {
-        if (file_.write(reinterpret_cast<const char*>(data), qint64(len)) != qint64(len))
-            throw std::runtime_error(file_.errorString().toStdString());
+        file_.write(reinterpret_cast<const char*>(data), qint64(len));
     }
     void finish() override {}
 

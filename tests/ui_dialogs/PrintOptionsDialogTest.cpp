@@ -45,6 +45,8 @@ TEST_F(PrintOptionsDialogTest, WithoutSettingsOkWritesTheDesignValues) {
         {"GENERAL/COMMENT DELIMITER", "*"},
         {"GENERAL/TabsToSpaces", "0"},
         {"GENERAL/SBL", "2"},
+        {"GENERAL/LineNumbers", "0"},
+        {"GENERAL/KeywordEmphasis", "0"},
         {"GENERAL/NextLineInd", "-->"},
         {"GENERAL/NLIPicture0", "0"},
         {"GENERAL/NLIPicture1", "0"},
