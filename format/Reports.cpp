@@ -22,6 +22,14 @@ void textCentred(TVirtCanvas& canvas, int x, int y, const QString& text) {
     canvas.TextOut(x - RoundEven(canvas.TextWidth(text) * 0.5), y, text);
 }
 
+// A report page sets its own drawing state: playback carries pens,
+// brushes and the background mode over from the page before.
+void startReportPage(TVirtCanvas& canvas) {
+    canvas.SetPen(TPen{clBlack, TPenStyle::Solid, 1});
+    canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
+    canvas.SetTransparent();
+}
+
 TFont headerFontPlus(const TFont& header, int points) {
     TFont font = header;
     font.setSize(header.size() + points);
@@ -36,6 +44,7 @@ void TSourceCodePrint::PrintTitlePage() {
     setPageLabel(QStringLiteral("Title"));
     addTarget(QStringLiteral("title"), kTitleName, 0, 0, 0);
     TVirtCanvas& canvas = Canvas();
+    startReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
 
     TFont font = headerFontPlus(Settings.HeaderFont, 12);
@@ -125,6 +134,7 @@ void TSourceCodePrint::drawTocPageTitle(int& y, int contentsPage) {
         setPageLabel(QStringLiteral("Contents %1").arg(contentsPage));
     }
     TVirtCanvas& canvas = Canvas();
+    startReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
     const TFont font = headerFontPlus(tocFont_, 12);
     canvas.SetFont(font);
@@ -201,10 +211,12 @@ void TSourceCodePrint::PrintTableOfContents(RFile* firstFile) {
         canvas->TextOut(x, y, f->FileName);
         const QString number = QString::number(f->FirstPage);
         const int numberWidth = canvas->TextWidth(number);
-        textCentred(*canvas, pc, y, number);
+        int numberLeft = pc - RoundEven(numberWidth * 0.5);
+        // Kept clear of the divider between the columns.
+        if (twoColumns && !rightColumn) numberLeft = qMin(numberLeft, pc + 12 - numberWidth);
+        canvas->TextOut(numberLeft, y, number);
         // The whole entry, name to number, opens the file.
-        addLink(x, y, pc + numberWidth - RoundEven(numberWidth * 0.5), y + lh,
-                fileTargetKey(f->FileName));
+        addLink(x, y, numberLeft + numberWidth, y + lh, fileTargetKey(f->FileName));
         const int leaderFrom = x + wmax + 5;
         const int leaderTo = pc - RoundEven(numberWidth * 0.5) - 24;
         // A name too wide for its column gets no leader rather than one
@@ -223,22 +235,24 @@ void TSourceCodePrint::printTableOfContents() {
 }
 
 void TSourceCodePrint::RecordProcPage(RFile& file, const QString& procName, int page) {
-    // The analyzer names "Function Total$(...)" Total.
-    const QString name = WithoutTypeCharacter(procName);
-    // A name declared twice in a file (the two branches of an #If) gives
-    // each section its own page: the first one this build has not placed.
-    RFunction* first = nullptr;
+    // The section's name is kept without the type character that may close
+    // the declared one ("Function FormatAmount$").
+    QString name = procName.trimmed();
+    if (!name.isEmpty() && QStringLiteral("$%&!#@").contains(name.back())) {
+        const QString bare = name.left(name.size() - 1).trimmed();
+        bool sectionHasIt = false;
+        for (RFunction* f = file.Functions; f && f->Next; f = f->Next)
+            sectionHasIt = sectionHasIt || f->Name.trimmed() == name;
+        if (!sectionHasIt) name = bare;
+    }
+    // A section keeps the page of its first declaration line: both
+    // branches of an "#If" may declare it.
     for (RFunction* f = file.Functions; f && f->Next; f = f->Next) {
-        if (f->Name.trimmed() != name) continue;
-        if (!first) first = f;
-        if (!placedSections_.contains(f)) {
-            first = f;
-            break;
+        if (f->Name.trimmed() == name && f->FirstPage == 0) {
+            f->FirstPage = page;
+            return;
         }
     }
-    if (!first) return;
-    first->FirstPage = page;
-    placedSections_.insert(first);
 }
 
 void TSourceCodePrint::recordProcPage(int page) {
@@ -280,6 +294,7 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
     setPageLabel(QStringLiteral("Index"));
     addTarget(QStringLiteral("index"), kIndexName, 0, 0, 0);
     TVirtCanvas* canvas = &Canvas();
+    startReportPage(*canvas);
     canvas->SetPenColor(clBlack);
     const int W = canvas->PageWidth(), H = canvas->PageHeight();
     const int L = MarginL, T = MarginT, R = MarginR, B = MarginB;
@@ -304,7 +319,10 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
         canvas->SetFont(titleFont);
     };
     titleRule();
-    canvas->TextOut(L, y0 - hb, kIndexName);
+    // The title stands on its rule: its whole box (descent included) above
+    // the line, which would otherwise run through its lower part.
+    const int titleY = qMin(y0 - hb, y0 + 3 - canvas->TextHeight(kIndexName));
+    canvas->TextOut(L, titleY, kIndexName);
 
     int x = L, y = y0 + hb, column = 1;
     QChar previous = ' ';
@@ -314,8 +332,9 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
             Pages.SetCurrentPageName(kIndexName);
             setPageLabel(QStringLiteral("Index %1").arg(++indexPage));
             canvas = &Canvas();
+            startReportPage(*canvas);
             titleRule();
-            canvas->TextOut(L, y0 - hb - 2, kIndexName);
+            canvas->TextOut(L, qMin(y0 - hb - 2, titleY), kIndexName);
             if (afterEntry) canvas->SetFont(entryFont);
             column = 1;
             x = L;

@@ -130,8 +130,10 @@ TEST_F(ListingOptions, LineNumbersAreTheSourceLinesNumbers) {
     QString firstOfModule;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         if (pieces[i].number == 0) continue;
-        while (at < source.size() && !(source[at].number == pieces[i].number &&
-                                       source[at].text.startsWith(pieces[i].text)))
+        // A piece starts at its first non-blank.
+        while (at < source.size() &&
+               !(source[at].number == pieces[i].number &&
+                 source[at].text.trimmed().startsWith(pieces[i].text.trimmed())))
             ++at;
         ASSERT_LT(at, source.size()) << "\"" << pieces[i].text.toStdString() << "\" is not line "
                                      << pieces[i].number << " of its file";
