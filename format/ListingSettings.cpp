@@ -5,6 +5,8 @@
 #include "settings/FontRegistry.h"
 #include "settings/StoredFont.h"
 
+#include <QHash>
+
 bool& debugFlag() {
     static bool flag = false;
     return flag;
@@ -16,18 +18,31 @@ int bracketAreaWidth(const TListingSettings& settings) {
 
 namespace {
 
+QString settingKey(const QString& section, const QString& key) {
+    return section.toLower() + u'/' + key.toLower();
+}
+
 // Typed reads by section and key, in the file's own notations.
 class TSettingsReader {
 public:
     explicit TSettingsReader(const QString& fileName) : ini_(fileName) {}
+    // Reads nothing: every read yields its default and notes it in defaults.
+    explicit TSettingsReader(QHash<QString, QString>* defaults) : defaults_(defaults) {}
+
+    bool probing() const { return defaults_ != nullptr; }
 
     QString text(const char* section, const char* key, const QString& def) const {
+        if (probing()) return noteDefault(section, key, def);
         return ini_.readString(QLatin1String(section), QLatin1String(key), def);
     }
     int integer(const char* section, const char* key, int def) const {
+        if (probing()) return noteDefault(section, key, QString::number(def)).toInt();
         return ini_.readInteger(QLatin1String(section), QLatin1String(key), def);
     }
     bool flag(const char* section, const char* key, bool def) const {
+        if (probing())
+            return noteDefault(section, key, def ? QStringLiteral("1") : QStringLiteral("0")) ==
+                   u'1';
         return ini_.readBool(QLatin1String(section), QLatin1String(key), def);
     }
     // A byte setting: values outside 0..255 stop the load.
@@ -39,11 +54,24 @@ public:
         return static_cast<std::uint8_t>(value);
     }
     TFont font(const char* section) const {
-        return TRWFont(ini_.fileName(), QLatin1String(section), QStringLiteral("arial"), 10, 0);
+        const QString face = QStringLiteral("arial");
+        const int size = 10;
+        if (probing()) {
+            noteDefault(section, "TName", face);
+            noteDefault(section, "TSize", QString::number(size));
+        }
+        return TRWFont(probing() ? QString() : ini_.fileName(), QLatin1String(section), face, size,
+                       0);
     }
 
 private:
+    const QString& noteDefault(const char* section, const char* key, const QString& def) const {
+        defaults_->insert(settingKey(QLatin1String(section), QLatin1String(key)), def);
+        return def;
+    }
+
     TIniFile ini_;
+    QHash<QString, QString>* defaults_ = nullptr;
 };
 
 void registerFont(const QString& name, const TFont& font) {
@@ -71,25 +99,22 @@ void RegisterOptionFonts(const TListingSettings& s) {
     }
 }
 
-void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOrientation) {
-    const TSettingsReader ini(kSettingsFileName);
-
+static void loadSettingsWith(const TSettingsReader& ini, TListingSettings& s,
+                             const std::function<void(bool)>& applyOrientation) {
     s.HeaderTemplate = ini.text("PAGELAYOUT", "Header", QStringLiteral("%f - %d"));
     s.DebugFlag = ini.flag("general", "DEBUGFLAG", false);
-    debugFlag() = s.DebugFlag;
+    if (!ini.probing()) debugFlag() = s.DebugFlag;
     s.FooterTemplate = ini.text("PAGELAYOUT", "Footer", QStringLiteral("%p"));
 
-    if (ini.flag("BRACKETS", "BracketAll", true)) {
-        s.BracketIf = s.BracketIfElse = s.BracketSelect = true;
-        s.BracketFor = s.BracketDo = s.BracketWhile = true;
-    } else {
-        s.BracketIf = ini.flag("BRACKETS", "If", true);
-        s.BracketIfElse = ini.flag("BRACKETS", "IfElse", true);
-        s.BracketSelect = ini.flag("BRACKETS", "Select", true);
-        s.BracketFor = ini.flag("BRACKETS", "For", true);
-        s.BracketDo = ini.flag("BRACKETS", "Do", true);
-        s.BracketWhile = ini.flag("BRACKETS", "While", true);
-    }
+    // "All" overrides the six kinds; they are read anyway so that their
+    // defaults are known to the dialogs.
+    const bool all = ini.flag("BRACKETS", "BracketAll", true);
+    s.BracketIf = ini.flag("BRACKETS", "If", true) || all;
+    s.BracketIfElse = ini.flag("BRACKETS", "IfElse", true) || all;
+    s.BracketSelect = ini.flag("BRACKETS", "Select", true) || all;
+    s.BracketFor = ini.flag("BRACKETS", "For", true) || all;
+    s.BracketDo = ini.flag("BRACKETS", "Do", true) || all;
+    s.BracketWhile = ini.flag("BRACKETS", "While", true) || all;
 
     s.NestedIndent = ini.byte("brackets", "nestedindent", 3);
     s.InitIndent = ini.byte("brackets", "initindent", 2);
@@ -144,10 +169,12 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
     // where its comment starts.
     s.CommentFont.setHeight(s.CodeFont.height());
 
-    registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
-    registerFont(QStringLiteral("CODE"), s.CodeFont);
-    registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
-    RegisterOptionFonts(s);
+    if (!ini.probing()) {
+        registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
+        registerFont(QStringLiteral("CODE"), s.CodeFont);
+        registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
+        RegisterOptionFonts(s);
+    }
 
     if (applyOrientation) applyOrientation(s.TwoPage);
 
@@ -162,4 +189,22 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
             s.NLIIndex = static_cast<std::uint8_t>(i);
             break;
         }
+}
+
+void LoadSettings(TListingSettings& settings, const std::function<void(bool)>& applyOrientation) {
+    loadSettingsWith(TSettingsReader(kSettingsFileName), settings, applyOrientation);
+}
+
+std::optional<QString> listingSettingDefault(const QString& section, const QString& key) {
+    // The loader itself, run once without a file, says what it falls back
+    // to: the defaults live in one place only.
+    static const QHash<QString, QString> defaults = [] {
+        QHash<QString, QString> found;
+        TListingSettings scratch;
+        loadSettingsWith(TSettingsReader(&found), scratch, {});
+        return found;
+    }();
+    const auto found = defaults.constFind(settingKey(section, key));
+    if (found == defaults.cend()) return std::nullopt;
+    return *found;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 // Set from the "DEBUGFLAG" key by each settings load: the build then writes
 // its diagnostic dump files.
@@ -103,3 +104,9 @@ void RegisterOptionFonts(const TListingSettings& settings);
 // TListoraError; fields read before it keep their new values.
 void LoadSettings(TListingSettings& settings,
                   const std::function<void(bool twoPage)>& applyOrientation = {});
+
+// The value the loader takes for section/key when the settings file holds
+// none, as the file would hold it ("1" or "0" for a flag; a font section's
+// "TName" and "TSize" too). Section and key are matched without regard to
+// case; nothing for a key the formatter does not read.
+std::optional<QString> listingSettingDefault(const QString& section, const QString& key);

@@ -75,6 +75,7 @@ public:
 
 protected:
     void saveSettings() override;
+    void restoreOwnDefaults() override;
 
 private:
     QWidget* bracketsPage();
