@@ -1,5 +1,7 @@
 #pragma once
 // The about box: product name, version and a picture.
+#include "platform/Version.h"
+
 #include <QDialog>
 
 class TAboutBox : public QDialog {
@@ -8,5 +10,6 @@ public:
     explicit TAboutBox(QWidget* owner = nullptr);
 
     static inline const QString kProductName = QStringLiteral("The Listora - 32 Bit");
-    static inline const QString kVersion = QStringLiteral("Build 3.00");
+    static inline const QString kVersion =
+        QStringLiteral("Version ") + QLatin1String(kListoraVersion);
 };

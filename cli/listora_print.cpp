@@ -7,8 +7,10 @@
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/Progress.h"
+#include "platform/Version.h"
 #include "platform/ui/QtPrinter.h"
 #include "render/PageOutput.h"
+#include "render/PdfListing.h"
 #include "render/PrintPages.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
@@ -370,7 +372,27 @@ int run(const QCommandLineParser& args) {
 
     TStderrProgress progress;
     TSourceCodePrint formatter(&progress);
+    formatter.RecordNavigation = !args.isSet("no-navigation");
     formatter.LoadSettings();
+    if (args.isSet("line-numbers")) formatter.Settings.LineNumbers = true;
+    if (args.isSet("keywords")) {
+        const QString emphasis = args.value("keywords").toLower();
+        if (emphasis != "bold" && emphasis != "none") {
+            err(QStringLiteral("--keywords takes bold or none, not \"%1\"").arg(emphasis));
+            return 2;
+        }
+        formatter.Settings.KeywordEmphasis = emphasis == "bold" ? 1 : 0;
+    }
+    RegisterOptionFonts(formatter.Settings);
+    if (args.isSet("paper")) {
+        TPaper paper;
+        if (!paperFromName(args.value("paper"), paper)) {
+            err(QStringLiteral("--paper takes a4, letter or legal, not \"%1\"")
+                    .arg(args.value("paper")));
+            return 2;
+        }
+        formatter.SetPaper(paper);
+    }
     formatter.SetPageDefaults(TFont(QStringLiteral("Arial"), 10), TPen{},
                               TBrush{clWhite, TBrushStyle::Solid});
     const int codePage = formatter.Settings.CodePage;
@@ -451,7 +473,14 @@ int run(const QCommandLineParser& args) {
 
     TPageStorage& pages = formatter.Pages;
     if (!outputsAreSafe(args, inputs, pages.PageCount())) return 1;
-    if (args.isSet("o")) WritePagesToPdf(pages, args.value("o"));
+    if (args.isSet("o")) {
+        if (formatter.RecordNavigation)
+            WriteListingPdf(pages, args.value("o"),
+                            formatter.JobTitle.isEmpty() ? formatter.CurrentFileName
+                                                         : formatter.JobTitle);
+        else
+            WritePagesToPdf(pages, args.value("o"));
+    }
     if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), args.value("dpi").toInt());
     const QString count = QStringLiteral("%1 Pages").arg(pages.PageCount());
     // With the PDF on standard output, the count must not end up inside it.
@@ -478,10 +507,12 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(quietQtMessages);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Listora"));
+    QGuiApplication::setApplicationVersion(QLatin1String(kListoraVersion));
 
     QCommandLineParser args;
     args.setApplicationDescription(QString::fromUtf8(kHelp));
     args.addHelpOption();
+    args.addVersionOption();
     args.addPositionalArgument("INPUT",
                                "Project (.VBP/.MAK), source file, or - for standard input.");
     args.addOption({{"o", "output"},
@@ -493,6 +524,9 @@ int main(int argc, char** argv) {
                     "Write one PNG per sheet into DIR (page-001.png, ...); pages of that name "
                     "beyond this listing's last are removed.",
                     "DIR"});
+    args.addOption({"no-navigation",
+                    "Write the PDF without bookmarks, links, page labels and document "
+                    "information."});
     args.addOption({"P",
                     "Print the pages on the CUPS printer QUEUE (as lpstat -p lists them), one "
                     "job per copy.",
@@ -505,6 +539,16 @@ int main(int argc, char** argv) {
                     "PROCEDURE a section name as --outline shows it, \"File Declarations\" the "
                     "declarations, \"*\" every section of the file. Repeatable.",
                     "FILE:PROCEDURE"});
+    args.addOption(
+        {"line-numbers", "Print each source line's number in the file left of the code."});
+    args.addOption({"keywords",
+                    "bold: print the Visual Basic keywords of code in the bold face of the code "
+                    "font; none (default): as the rest of the code.",
+                    "EMPHASIS"});
+    args.addOption({"paper",
+                    "Lay the listing out on PAPER: a4, letter or legal (default: the Page "
+                    "Setup choice, letter when there is none).",
+                    "PAPER"});
     args.addOption({"settings", "Read the settings from FILE instead of Listora.INI.", "FILE"});
     args.addOption({"outline", "Print the files and sections of INPUT instead of pages."});
     args.addOption({"count", "Lay out the listing and print only the page count."});

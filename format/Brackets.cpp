@@ -155,7 +155,9 @@ bool TSourceCodePrint::RecordBracketLine(const QString& line, int lineIndex, int
 }
 
 void TSourceCodePrint::recordBracketLine(const QString& line) {
-    RecordBracketLine(line, LineIndex, Pages.CurrentPageNumber(), CurrentY, CurrentX, PageNumber);
+    // Measured from the line-number gutter: the brackets stay left of it.
+    RecordBracketLine(line, LineIndex, Pages.CurrentPageNumber(), CurrentY,
+                      CurrentX - LineNumberWidth, PageNumber);
 }
 
 namespace {
@@ -304,7 +306,8 @@ int TSourceCodePrint::drawSegment(const std::vector<TVirtCanvas*>& sheets, const
             canvas.LineTo(bracketLineX(c.X, d), TextTop + 5);
         } else {
             // A column between the two, crossed from top to bottom.
-            const int x = bracketLineX(s % 2 != 0 ? LeftColumnX : RightColumnX, d);
+            const int x =
+                bracketLineX((s % 2 != 0 ? LeftColumnX : RightColumnX) - LineNumberWidth, d);
             canvas.MoveTo(x, TextBottom + 10);
             canvas.LineTo(x, TextTop + 5);
         }

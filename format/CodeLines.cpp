@@ -25,7 +25,7 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     const int n = int(line.size());
     // Widths of every prefix, measured once: a wrap tries many of them.
     std::vector<int> prefix;
-    canvas.PrefixWidthsInFont(line, fontName, prefix);
+    codePrefixWidths(line, fontName, prefix);
 
     int r = 0;
     for (int i = n - 2; i >= 1; --i) {
@@ -54,7 +54,7 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     }
     // The passes above may measure in another font than the line is drawn
     // in, or count characters: the part drawn must still fit the column.
-    canvas.PrefixWidthsInFont(line, fontName, prefix);
+    codePrefixWidths(line, fontName, prefix);
     while (r > 1 && r <= n && prefix[std::size_t(r)] >= limit)
         --r;
     return r;
@@ -79,11 +79,11 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
             while (lead < text.size() && text[lead] == ' ')
                 ++lead;
             if (lead == 0 || lead == text.size()) {
-                canvas.TextOutInFont(x, CurrentY, font, text);
+                drawCodeText(x, CurrentY, font, text);
                 return;
             }
-            canvas.TextOutInFont(x + canvas.TextWidthInFont(text.left(lead), font), CurrentY, font,
-                                 text.mid(lead));
+            drawCodeText(x + canvas.TextWidthInFont(text.left(lead), font), CurrentY, font,
+                         text.mid(lead));
         };
         const int commentPos = FindCommentStart(line);
         if (IsProcDeclaration(line)) fontName = kFunctionFont;
@@ -96,9 +96,9 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         int width;
         int codeWidth = 0;
         if (commentPos <= 0) {
-            width = canvas.TextWidthInFont(line, fontKey);
+            width = codeTextWidth(line, fontKey);
         } else {
-            codeWidth = canvas.TextWidthInFont(line.left(commentPos), fontKey);
+            codeWidth = codeTextWidth(line.left(commentPos), fontKey);
             width = codeWidth + canvas.TextWidthInFont(line.mid(commentPos), kCommentFont);
         }
 
@@ -110,9 +110,11 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         if (ColumnWidth - reservedWidth - kRightRoom > width) {
             if (commentPos <= 0) {
                 draw(CurrentX, fontKey, line);
+                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, line, fontKey);
             } else {
                 const QString code = line.left(commentPos);
                 if (!code.trimmed().isEmpty()) draw(CurrentX, fontKey, code);
+                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
                 canvas.TextOutInFont(CurrentX + codeWidth, CurrentY, kCommentFont,
                                      line.mid(commentPos));
             }
@@ -148,10 +150,12 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
 
             if (commentPos < 0 || commentPos >= wrapPos) {
                 draw(CurrentX, fontKey, first);
+                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, first, fontKey);
             } else {
                 const QString code = first.left(commentPos);
                 if (!code.trimmed().isEmpty()) draw(CurrentX, fontKey, code);
-                canvas.TextOutInFont(CurrentX + canvas.TextWidthInFont(code, fontKey), CurrentY,
+                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
+                canvas.TextOutInFont(CurrentX + codeTextWidth(code, fontKey), CurrentY,
                                      kCommentFont, first.mid(commentPos));
                 continuesInComment = true;
             }

@@ -30,16 +30,21 @@ bool hasSections(const RFile& file) {
 
 } // namespace
 
-QStringList TSourceCodePrint::collectFileLines(const RFile& file) const {
+QStringList TSourceCodePrint::collectFileLines(const RFile& file) {
     QStringList lines;
+    sourceLineNumbers_.clear();
     if (!hasSections(file)) {
         if (file.Marked) lines = file.Lines;
+        for (int i = 0; i < lines.size(); ++i)
+            sourceLineNumbers_.push_back(i + 1);
     } else {
         for (const RFunction* f = file.Functions; f->Next; f = f->Next) {
             if (!f->Marked) continue;
             const int end = qMin<int>(f->StartLine + f->SectionLines, file.Lines.size());
-            for (int i = qMax(0, f->StartLine); i < end; ++i)
+            for (int i = qMax(0, f->StartLine); i < end; ++i) {
                 lines.append(file.Lines[i]);
+                sourceLineNumbers_.push_back(i + 1);
+            }
         }
     }
     while (lines.size() > 1 && IsBlankLine(lines.last()))
@@ -50,6 +55,7 @@ QStringList TSourceCodePrint::collectFileLines(const RFile& file) const {
 void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     if (progress_) progress_->showProgress(QString(), 0);
     firstFile_ = firstFile;
+    collectProcTargets(firstFile);
     // Page references are this build's, each set once: where a section's
     // declaration is printed first.
     for (RFile* file = firstFile; file && file->Next; file = file->Next) {
@@ -78,6 +84,11 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     LineIndex = 0;
     CurrentX = LeftColumnX;
     CurrentY = TextTop;
+    // The root of the files in the bookmarks.
+    addTarget(QStringLiteral("project"),
+              JobTitle.isEmpty() ? QStringLiteral("Listing")
+                                 : JobTitle.section(QLatin1Char('/'), -1),
+              0, CurrentX, CurrentY);
 
     bool firstPrinted = true;
     for (RFile* file = firstFile; file && file->Next; file = file->Next) {
@@ -89,6 +100,7 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
         const QStringList lines = collectFileLines(*file);
         CurrentFileName = file->FileName;
         file->FirstPage = PageNumber;
+        recordFileTarget(*file);
         analyzer.UnloadFileText(file->FileName);
 
         currentFile_ = file;
@@ -115,6 +127,7 @@ void TSourceCodePrint::BuildFromLines(const QStringList& lines, IGauge* gauge) {
     DrawFrame();
     CurrentX = LeftColumnX;
     CurrentY = TextTop;
+    sourceLineNumbers_.clear();
     walkLines(lines, TBuildKind::Lines, gauge);
     if (debugFlag()) writeBracketDump(QStringLiteral("Before.dbg"));
     if (Settings.AnyBracket) finishBrackets();
@@ -162,7 +175,10 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
     // A new procedure ends the bracket block of the one before, should
     // that lack its End line.
     if (declaration && Settings.AnyBracket) endBracketBlock(false);
-    if (declaration) ProcHeading(CurrentLine);
+    if (declaration) {
+        ProcHeading(CurrentLine);
+        recordProcTarget(CurrentLine);
+    }
     if (Settings.AnyBracket) {
         recordBracketLine(CurrentLine);
         if (IsProcedureEnd(CurrentLine)) endBracketBlock(true);
@@ -188,6 +204,7 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         // half would skip the right half's number.
         if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) NextColumn();
     } else {
+        printLineNumber();
         PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);
     }
     if (declaration) {

@@ -81,6 +81,24 @@ void registerFont(const QString& name, const TFont& font) {
 
 } // namespace
 
+void RegisterOptionFonts(const TListingSettings& s) {
+    fontregistry::remove(QStringLiteral("CODEBOLD"));
+    fontregistry::remove(QStringLiteral("LINENUMBER"));
+    if (s.KeywordEmphasis) {
+        TFont bold = s.CodeFont;
+        bold.setStyle(s.CodeFont.style() | fsBold);
+        registerFont(QStringLiteral("CODEBOLD"), bold);
+    }
+    if (s.LineNumbers) {
+        // The code's face, two points smaller, grey.
+        TFont numbers = s.CodeFont;
+        numbers.setSize(qMax(1, s.CodeFont.size() - 2));
+        numbers.setStyle(0);
+        numbers.setColor(0x808080);
+        registerFont(QStringLiteral("LINENUMBER"), numbers);
+    }
+}
+
 static void loadSettingsWith(const TSettingsReader& ini, TListingSettings& s,
                              const std::function<void(bool)>& applyOrientation) {
     s.HeaderTemplate = ini.text("PAGELAYOUT", "Header", QStringLiteral("%f - %d"));
@@ -135,6 +153,11 @@ static void loadSettingsWith(const TSettingsReader& ini, TListingSettings& s,
     s.MarginTop = ini.integer("margins", "top", 50);
     s.MarginBottom = ini.integer("margins", "bottom", 50);
     s.CodePage = ini.integer("general", "codepage", 1252);
+    s.LineNumbers = ini.flag("GENERAL", "LineNumbers", false);
+    s.KeywordEmphasis = ini.integer("GENERAL", "KeywordEmphasis", 0) == 1 ? 1 : 0;
+    // A paper this version does not know is letter.
+    const int paper = ini.integer("PAGELAYOUT", "Paper", 0);
+    s.Paper = std::uint8_t(paper >= 0 && paper <= 2 ? paper : 0);
     s.OnePage = !s.TwoPage;
 
     s.HeaderFont = ini.font("header");
@@ -150,6 +173,7 @@ static void loadSettingsWith(const TSettingsReader& ini, TListingSettings& s,
         registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
         registerFont(QStringLiteral("CODE"), s.CodeFont);
         registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
+        RegisterOptionFonts(s);
     }
 
     if (applyOrientation) applyOrientation(s.TwoPage);

@@ -68,6 +68,12 @@ struct TListingSettings {
     // Code page of source text that is not valid UTF-8 (Windows code page
     // number, 1252 = Western European).
     int CodePage = 1252;
+    // 0: keywords as the rest of the code; 1: in the bold face of the code font.
+    std::uint8_t KeywordEmphasis = 0;
+    // Each source line's number in a gutter left of the code.
+    bool LineNumbers = false;
+    // PAGELAYOUT/Paper: 0 letter (also when absent), 1 A4, 2 legal.
+    std::uint8_t Paper = 0;
     bool OnePage = false;
     TFont HeaderFont;
     TFont FooterFont;
@@ -86,6 +92,10 @@ struct TListingSettings {
 
 // Width left of the code column reserved for bracket lines, in canvas units.
 int bracketAreaWidth(const TListingSettings& settings);
+
+// Registers "CODEBOLD" (keyword emphasis) and "LINENUMBER" (line numbers)
+// for the options that are on, and removes those of options that are off.
+void RegisterOptionFonts(const TListingSettings& settings);
 
 // Fills settings from the settings file "Listora.INI" and refreshes the
 // named fonts "COMMENTS", "CODE" and "FUNCTION". applyOrientation, when

@@ -29,6 +29,17 @@ void TSourceCodePrint::ConvertMargins() {
     const TVirtCanvas& canvas = Canvas();
     const double w = canvas.PageWidth();
     const double h = canvas.PageHeight();
+    if (Settings.Paper != 0) {
+        // Other papers take their true size: a margin lies where Page
+        // Setup puts it, less the same eighth of an inch.
+        auto units = [](int hundredths) { return RoundEven(hundredths * 0.96) - 12; };
+        MarginL = units(Settings.MarginLeft);
+        MarginR = units(Settings.MarginRight);
+        MarginT = units(Settings.MarginTop);
+        MarginB = units(Settings.MarginBottom);
+        MarginsConverted = true;
+        return;
+    }
     // Both layouts take the sheet as 8.5 by 11.5 inches and take an eighth
     // of an inch off every margin.
     const double across = Settings.TwoPage ? 11.5 : 8.5;
@@ -64,6 +75,9 @@ void TSourceCodePrint::DrawFrame() {
         drawTwoPageFrame();
     else
         drawOnePageFrame();
+    // The numbers the sheet shows: one page, or the two halves.
+    setPageLabel(Settings.TwoPage ? QStringLiteral("%1-%2").arg(PageNumber).arg(PageNumber + 1)
+                                  : QString::number(PageNumber));
     if (progress_) {
         progress_->showPageCount(Pages.CurrentPageNumber());
         progress_->processPendingMessages();
@@ -82,8 +96,7 @@ void TSourceCodePrint::drawOnePageFrame() {
     if (Settings.WatermarkText.size() > 1)
         canvas.Watermark(Settings.WatermarkText, W - L - R, H - B - T, L, B);
     ++PageNumber;
-    // Line numbers are not shown by any layout yet.
-    LineNumberWidth = 0;
+    LineNumberWidth = lineNumberWidth();
 
     canvas.SetFont(Settings.CodeFont);
     CodeLineHeight = qAbs(canvas.FontHeight());
@@ -94,7 +107,7 @@ void TSourceCodePrint::drawOnePageFrame() {
     RightColumnX = LeftColumnX;
     TextTop = 2 * hh + T + 10;
     CurrentY = TextTop;
-    ColumnWidth = W - (R + L) - 10;
+    ColumnWidth = W - (R + L) - 10 - LineNumberWidth;
 
     const QString footer = expandHeader(Settings.FooterTemplate, PageNumber);
     const int ff = fitFont(Settings.FooterFont, footer);
@@ -177,8 +190,9 @@ void TSourceCodePrint::drawTwoPageFrame() {
     canvas.LineTo(mid, H - B);
 
     ++PageNumber; // the left half's number; the right half has the next
-    LeftColumnX = L + 5 + BracketAreaWidth;
-    RightColumnX = mid + 5 + BracketAreaWidth;
+    LineNumberWidth = lineNumberWidth();
+    LeftColumnX = L + 5 + LineNumberWidth + BracketAreaWidth;
+    RightColumnX = mid + 5 + LineNumberWidth + BracketAreaWidth;
     ColumnWidth = mid - LeftColumnX - 5;
 
     canvas.SetFont(Settings.CodeFont);

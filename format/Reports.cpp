@@ -41,6 +41,8 @@ TFont headerFontPlus(const TFont& header, int points) {
 void TSourceCodePrint::PrintTitlePage() {
     if (!MarginsConverted) ConvertMargins();
     Pages.SetCurrentPageName(kTitleName);
+    setPageLabel(QStringLiteral("Title"));
+    addTarget(QStringLiteral("title"), kTitleName, 0, 0, 0);
     TVirtCanvas& canvas = Canvas();
     startReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
@@ -123,8 +125,14 @@ void TSourceCodePrint::reserveTableOfContents() {
     ReserveTableOfContents(firstFile_);
 }
 
-void TSourceCodePrint::drawTocPageTitle(int& y) {
+void TSourceCodePrint::drawTocPageTitle(int& y, int contentsPage) {
     Pages.SetCurrentPageName(kContentsName);
+    if (contentsPage == 1) {
+        setPageLabel(QStringLiteral("Contents"));
+        addTarget(QStringLiteral("contents"), kContentsName, 0, 0, 0);
+    } else {
+        setPageLabel(QStringLiteral("Contents %1").arg(contentsPage));
+    }
     TVirtCanvas& canvas = Canvas();
     startReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
@@ -145,7 +153,7 @@ void TSourceCodePrint::PrintTableOfContents(RFile* firstFile) {
     int page = tocFirstPage_;
     Pages.GoToPage(page);
     int titleY = 0;
-    drawTocPageTitle(titleY);
+    drawTocPageTitle(titleY, 1);
 
     TVirtCanvas* canvas = &Canvas();
     const int W = canvas->PageWidth(), H = canvas->PageHeight();
@@ -191,7 +199,7 @@ void TSourceCodePrint::PrintTableOfContents(RFile* firstFile) {
                 // Both columns full: the next contents page set aside.
                 closePage();
                 Pages.GoToPage(++page);
-                drawTocPageTitle(titleY);
+                drawTocPageTitle(titleY, page - tocFirstPage_ + 1);
                 canvas = &Canvas();
                 canvas->SetFont(font);
                 x = L;
@@ -203,12 +211,12 @@ void TSourceCodePrint::PrintTableOfContents(RFile* firstFile) {
         canvas->TextOut(x, y, f->FileName);
         const QString number = QString::number(f->FirstPage);
         const int numberWidth = canvas->TextWidth(number);
-        if (twoColumns && !rightColumn)
-            // Kept clear of the divider between the columns.
-            canvas->TextOut(qMin(pc - RoundEven(numberWidth * 0.5), pc + 12 - numberWidth), y,
-                            number);
-        else
-            textCentred(*canvas, pc, y, number);
+        int numberLeft = pc - RoundEven(numberWidth * 0.5);
+        // Kept clear of the divider between the columns.
+        if (twoColumns && !rightColumn) numberLeft = qMin(numberLeft, pc + 12 - numberWidth);
+        canvas->TextOut(numberLeft, y, number);
+        // The whole entry, name to number, opens the file.
+        addLink(x, y, numberLeft + numberWidth, y + lh, fileTargetKey(f->FileName));
         const int leaderFrom = x + wmax + 5;
         const int leaderTo = pc - RoundEven(numberWidth * 0.5) - 24;
         // A name too wide for its column gets no leader rather than one
@@ -282,6 +290,9 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
 
     Pages.AddPage();
     Pages.SetCurrentPageName(kIndexName);
+    int indexPage = 1;
+    setPageLabel(QStringLiteral("Index"));
+    addTarget(QStringLiteral("index"), kIndexName, 0, 0, 0);
     TVirtCanvas* canvas = &Canvas();
     startReportPage(*canvas);
     canvas->SetPenColor(clBlack);
@@ -319,6 +330,7 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
         if (column >= nc) {
             Pages.AddPage();
             Pages.SetCurrentPageName(kIndexName);
+            setPageLabel(QStringLiteral("Index %1").arg(++indexPage));
             canvas = &Canvas();
             startReportPage(*canvas);
             titleRule();
@@ -350,7 +362,9 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
             y += hb + 24;
             canvas->SetFont(entryFont);
         }
-        canvas->TextOut(x, y, name + ",  " + page);
+        const QString text = name + ",  " + page;
+        canvas->TextOut(x, y, text);
+        recordIndexLink(x, y, canvas->TextWidth(text), he, entry);
         y += he + 8;
         if (y > bottom) nextColumn(true);
     }

@@ -7,7 +7,14 @@ TSourceCodePrint::~TSourceCodePrint() = default;
 bool TSourceCodePrint::LoadSettings() {
     ::LoadSettings(Settings, [this](bool twoPage) {
         BracketAreaWidth = bracketAreaWidth(Settings);
+        Pages.SetPaper(TPaper(Settings.Paper));
         Pages.SetPageOrientation(twoPage);
     });
     return true;
+}
+
+void TSourceCodePrint::SetPaper(TPaper paper) {
+    Settings.Paper = std::uint8_t(paper);
+    Pages.SetPaper(paper);
+    Pages.SetPageOrientation(Settings.TwoPage);
 }

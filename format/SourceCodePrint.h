@@ -8,6 +8,8 @@
 #include "render/PageCheck.h"
 #include "render/PageStorage.h"
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,7 @@ class IProgress;
 class TSourceMgt;
 class TVirtCanvas;
 struct RFile;
+struct RFunction;
 
 // The two glossary layouts: the basic one puts a command between files that
 // moves to the next half and points at a note.
@@ -35,6 +38,9 @@ public:
     // turns the page store's pages to match the layout. Throws
     // TListoraError for a stored byte setting outside 0..255.
     bool LoadSettings();
+    // Lays the pages out on paper instead of the stored choice; before a
+    // build only.
+    void SetPaper(TPaper paper);
     // Default drawing state of new pages.
     void SetPageDefaults(const TFont& font, const TPen& pen, const TBrush& brush);
 
@@ -140,6 +146,9 @@ public:
     int MarginL = 0, MarginT = 0, MarginR = 0, MarginB = 0;
     // Title of the job (project path or clipboard), for the reports.
     QString JobTitle;
+    // Bookmark targets, links and page labels recorded beside the drawing
+    // for a PDF reader; off, nothing of them is recorded.
+    bool RecordNavigation = true;
 
 private:
     enum class TBuildKind { Project, Lines, Plain };
@@ -155,7 +164,24 @@ private:
     void walkLines(const QStringList& lines, TBuildKind kind, IGauge* gauge);
     void runPipeline(const QStringList& lines, TBuildKind kind);
     void reportLineProgress(int index, int count, int step, IGauge* gauge);
-    QStringList collectFileLines(const RFile& file) const;
+    // The lines of a file to print; their numbers in the file (1-based)
+    // go to sourceLineNumbers_.
+    QStringList collectFileLines(const RFile& file);
+    // Keyword emphasis (KeywordEmphasis.cpp): code text in runs of the
+    // code font and its bold face, measured and drawn run by run.
+    struct TCodeRun {
+        int start = 0;
+        int length = 0;
+        bool bold = false;
+    };
+    std::vector<TCodeRun> codeRuns(const QString& text) const;
+    bool emphasised(const QString& fontKey) const;
+    int codeTextWidth(const QString& text, const QString& fontKey);
+    void codePrefixWidths(const QString& text, const QString& fontKey, std::vector<int>& widths);
+    void drawCodeText(int x, int y, const QString& fontKey, const QString& text);
+    // Line numbers (LineNumbers.cpp).
+    int lineNumberWidth() const;
+    void printLineNumber();
     void drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn, bool columnChanged);
 
     // Points where brackets, comment shadows, inline commands and reports
@@ -182,8 +208,19 @@ private:
     // Returns the page it drew on last.
     int drawSegment(const std::vector<TVirtCanvas*>& sheets, const RBracket& c, const RBracket& p,
                     int d);
-    void drawTocPageTitle(int& y);
+    void drawTocPageTitle(int& y, int contentsPage);
     int tocLayout(int fileCount, int lineHeight, bool& twoColumns, int& perColumn) const;
+
+    // Navigation (Navigation.cpp).
+    void addTarget(const QString& key, const QString& title, int level, int x, int y);
+    void addLink(int x1, int y1, int x2, int y2, const QString& key);
+    void setPageLabel(const QString& label);
+    void collectProcTargets(RFile* firstFile);
+    QString procLinkKey(const QString& identifier) const;
+    void recordCodeLinks(int x, int y, const QString& text, const QString& fontKey);
+    void recordFileTarget(const RFile& file);
+    void recordProcTarget(const QString& line);
+    void recordIndexLink(int x, int y, int width, int height, const QString& entry);
 
     IProgress* progress_;
     QString dateText_;
@@ -201,4 +238,17 @@ private:
     int tocFirstPage_ = 0;
     int tocPageCount_ = 0;
     TFont tocFont_;
+    // Call name of every marked procedure -> the target key of the first
+    // one in project order, and the same per file ("file\nname").
+    // Source line number of each line being walked; empty: index + 1.
+    std::vector<int> sourceLineNumbers_;
+    QHash<QString, QString> procByName_;
+    QHash<QString, QString> procByFileAndName_;
+    // Each procedure heading's place: its key (made unique when a file
+    // declares a name twice) and the page number printed there.
+    struct TProcPlace {
+        QString key;
+        int page = 0;
+    };
+    QHash<QString, std::vector<TProcPlace>> procPlaces_;
 };

@@ -76,16 +76,13 @@ constexpr std::array<const char*, 12> kDeclarationKeywords = {"Sub ",
 // that cannot start with a keyword are turned away on their first letter.
 qsizetype declarationKeywordEnd(const QString& line) {
     const qsizetype start = FirstNonBlank(line) - 1;
-    if (start >= line.size())
-        return 0;
+    if (start >= line.size()) return 0;
     const char16_t first = line[start].unicode();
-    if (first != 'S' && first != 'F' && first != 'P')
-        return 0;
+    if (first != 'S' && first != 'F' && first != 'P') return 0;
     const QStringView head = QStringView(line).mid(start, 20);
     for (const char* keyword : kDeclarationKeywords) {
         const QLatin1StringView kw(keyword);
-        if (head.startsWith(kw))
-            return start + kw.size();
+        if (head.startsWith(kw)) return start + kw.size();
     }
     return 0;
 }
@@ -101,6 +98,13 @@ QString ExtractProcName(const QString& line) {
     const qsizetype paren = line.indexOf('(');
     if (nameStart == 0 || paren < nameStart) return {};
     return line.mid(nameStart, paren - nameStart).trimmed();
+}
+
+QString WithoutTypeCharacter(const QString& name) {
+    QString plain = name.trimmed();
+    while (!plain.isEmpty() && QStringLiteral("$%&!#@").contains(plain.back()))
+        plain.chop(1);
+    return plain;
 }
 
 QString ExpandHeaderText(const QString& templ, const QString& fileName, const QString& procName,

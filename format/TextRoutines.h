@@ -35,6 +35,10 @@ bool IsProcDeclaration(const QString& line);
 // trimmed; empty when the line has no "(".
 QString ExtractProcName(const QString& line);
 
+// A procedure name as the source analyzer keeps it: without the type
+// character that may end it ("Total$" is "Total").
+QString WithoutTypeCharacter(const QString& name);
+
 // Expands the header/footer variables %f, %d, %p and %s (first occurrence
 // of each, in that order, case-insensitive); at most 100 characters of what
 // follows a replaced variable are kept.

@@ -36,6 +36,9 @@ public:
     virtual ~IPrinter() = default;
     // Set before a job begins.
     virtual void SetOrientation(bool landscape) = 0;
+    // The paper the pages were laid out on, upright, in page units (1/96
+    // inch); a printer that cannot choose paper keeps its own.
+    virtual void SetPaperSize(int /*width*/, int /*height*/) {}
     virtual void SetTitle(const QString& title) = 0;
     virtual void SetCopies(int copies) = 0;
 

@@ -6,6 +6,7 @@
 #include "render/PageStorage.h"
 #include "render/VirtCanvas.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -20,35 +21,62 @@ QPageLayout::Orientation orientationOf(const TPageRec& page) {
     return page.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
+// The paper the page was laid out on, upright, in points (3/4 of a unit).
+QPageSize pageSizeOf(const TPageRec& page) {
+    const int w = page.Landscape ? page.Height : page.Width;
+    const int h = page.Landscape ? page.Width : page.Height;
+    return QPageSize(QSizeF(w * 0.75, h * 0.75), QPageSize::Point, QString(),
+                     QPageSize::FuzzyMatch);
+}
+
 } // namespace
 
+void WritePagesToPdf(TPageStorage& pages, QIODevice& device, int first, int last) {
+    if (last < 0 || last > pages.PageCount()) last = pages.PageCount();
+    const TPageRec* firstPage = pages.Page(first);
+    if (!firstPage || last < first) throw TListoraError(QStringLiteral("No pages to write"));
+    QPdfWriter writer(&device);
+    writer.setResolution(600);
+    writer.setCreator(QStringLiteral("Listora"));
+    writer.setPageLayout(
+        QPageLayout(pageSizeOf(*firstPage), orientationOf(*firstPage), QMarginsF(0, 0, 0, 0)));
+    TDrawSurface surface(&writer);
+    if (!surface.painter().isActive()) throw TListoraError(QStringLiteral("Unable to write a PDF"));
+    for (int n = first; n <= last; ++n) {
+        TPageRec& page = *pages.Page(n);
+        if (n > first) {
+            writer.setPageSize(pageSizeOf(page));
+            writer.setPageOrientation(orientationOf(page));
+            writer.newPage();
+            surface.NewPage();
+        }
+        // A PDF is a printer: the page is played as it would be printed.
+        page.Canvas->PlayBack(surface, true, 1, 1, true, surface.GetDeviceCaps(dcAspectX),
+                              surface.GetDeviceCaps(dcAspectY), nullptr, nullptr);
+    }
+    if (!surface.painter().end()) throw TListoraError(QStringLiteral("Unable to write a PDF"));
+}
+
+QByteArray PagesToPdfBytes(TPageStorage& pages, int first, int last) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    WritePagesToPdf(pages, buffer, first, last);
+    return buffer.data();
+}
+
 void WritePagesToPdf(TPageStorage& pages, const QString& path) {
+    // Drawn in memory, written in one go: QPdfWriter's many small writes
+    // cost more system time on a file than the copy does.
+    QByteArray bytes;
+    try {
+        bytes = PagesToPdfBytes(pages);
+    } catch (const TListoraError&) {
+        throw TListoraError(QStringLiteral("Unable to write to %1").arg(path));
+    }
     TAtomicFile file(path, TAtomicFile::TTarget::FileOrStream);
     file.begin();
-    {
-        const TPageRec* first = pages.Page(1);
-        QPdfWriter writer(&file);
-        writer.setResolution(600);
-        writer.setCreator(QStringLiteral("Listora"));
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter),
-                                         first ? orientationOf(*first) : QPageLayout::Portrait,
-                                         QMarginsF(0, 0, 0, 0)));
-        TDrawSurface surface(&writer);
-        if (!surface.painter().isActive())
-            throw TListoraError(QStringLiteral("Unable to write to %1").arg(path));
-        for (int n = 1; n <= pages.PageCount(); ++n) {
-            TPageRec& page = *pages.Page(n);
-            if (n > 1) {
-                writer.setPageOrientation(orientationOf(page));
-                writer.newPage();
-                surface.NewPage();
-            }
-            // A PDF is a printer: the page is played as it would be printed.
-            page.Canvas->PlayBack(surface, true, 1, 1, true, surface.GetDeviceCaps(dcAspectX),
-                                  surface.GetDeviceCaps(dcAspectY), nullptr, nullptr);
-        }
-        surface.painter().end();
-    }
+    if (file.write(bytes) != bytes.size())
+        throw TListoraError(QStringLiteral("Unable to write to %1").arg(path));
     file.commit();
 }
 

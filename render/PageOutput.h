@@ -2,8 +2,10 @@
 // Writes the recorded pages of a store to files through the same playback
 // that printing uses: a PDF with one page per sheet (vector text, embedded
 // fonts), or one PNG per sheet.
+#include <QByteArray>
 #include <QString>
 
+class QIODevice;
 class TPageStorage;
 
 // Each file is written whole or not at all (the previous file stays). Throws
@@ -12,6 +14,11 @@ class TPageStorage;
 // The PDF goes to a file, or to standard output for "-" and to a stream
 // (a pipe, /dev/stdout) when the path names one.
 void WritePagesToPdf(TPageStorage& pages, const QString& path);
+// Pages first..last (store numbers; last -1: to the end) as one PDF onto
+// device, or in memory, each page on the paper it was laid out on. Throws
+// TListoraError when nothing can be written.
+void WritePagesToPdf(TPageStorage& pages, QIODevice& device, int first = 1, int last = -1);
+QByteArray PagesToPdfBytes(TPageStorage& pages, int first = 1, int last = -1);
 // Writes DIR/page-001.png ... at dpi dots per inch and removes the pages
 // (by that name pattern only) that an earlier, longer run left, so the
 // folder holds this listing's pages alone; returns the file count.

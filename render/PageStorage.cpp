@@ -18,6 +18,30 @@ std::unique_ptr<TPageRec> newPage(int number) {
 
 } // namespace
 
+TPaperSize paperSize(TPaper paper) {
+    switch (paper) {
+    case TPaper::A4:
+        return {794, 1123};
+    case TPaper::Legal:
+        return {816, 1344};
+    default:
+        return {kLetterWidth, kLetterHeight};
+    }
+}
+
+bool paperFromName(const QString& name, TPaper& paper) {
+    const QString n = name.trimmed().toLower();
+    if (n == QLatin1String("letter"))
+        paper = TPaper::Letter;
+    else if (n == QLatin1String("a4"))
+        paper = TPaper::A4;
+    else if (n == QLatin1String("legal"))
+        paper = TPaper::Legal;
+    else
+        return false;
+    return true;
+}
+
 TPageStorage::TPageStorage() {
     auto first = newPage(1);
     first->Landscape = true;
@@ -34,8 +58,8 @@ bool TPageStorage::SetPageOrientation(bool landscape) {
     TPageRec& page = current();
     if (page.Canvas->CommandCount() != 0) return false;
     page.Landscape = landscape;
-    page.Width = landscape ? kLetterHeight : kLetterWidth;
-    page.Height = landscape ? kLetterWidth : kLetterHeight;
+    page.Width = landscape ? paper_.Height : paper_.Width;
+    page.Height = landscape ? paper_.Width : paper_.Height;
     const TFont font = page.Canvas->CurrentFont();
     const TPen pen = page.Canvas->CurrentPen();
     const TBrush brush = page.Canvas->CurrentBrush();

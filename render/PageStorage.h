@@ -2,6 +2,7 @@
 // The pages of one build, in order, each with its own virtual canvas, and a
 // cursor: drawing goes to the current page and navigation moves it. A store
 // is never emptied for reuse; each build creates a fresh one.
+#include "render/PageNavigation.h"
 #include "render/VirtCanvas.h"
 
 #include <QString>
@@ -14,6 +15,17 @@ class QObject;
 // Letter paper in page units (1/96 inch), upright.
 constexpr int kLetterWidth = 816;
 constexpr int kLetterHeight = 1056;
+
+// The papers a listing is laid out on; the value is the stored setting.
+enum class TPaper { Letter = 0, A4 = 1, Legal = 2 };
+struct TPaperSize {
+    int Width = kLetterWidth; // upright, page units
+    int Height = kLetterHeight;
+};
+// A4 is 210 by 297 mm: 794 by 1123 units; legal 8.5 by 14 inches.
+TPaperSize paperSize(TPaper paper);
+// "letter", "a4", "legal" (any capitals); false for another name.
+bool paperFromName(const QString& name, TPaper& paper);
 
 struct TPageRec {
     int PageNumber = 0;
@@ -28,6 +40,9 @@ struct TPageRec {
     QObject* PreviewImage = nullptr;
     std::unique_ptr<TVirtCanvas> Canvas;
     bool Marked = false;
+    // Bookmark targets, link areas and the printed label, beside the
+    // drawing; only the PDF assembly reads them.
+    TPageNavigation Navigation;
 };
 
 class TPageStorage {
@@ -42,6 +57,9 @@ public:
     // Only while the current page has no commands; false (nothing changes)
     // otherwise.
     bool SetPageOrientation(bool landscape);
+    // The paper of the pages set up from now on (letter until set); the
+    // next SetPageOrientation lays the current page out on it.
+    void SetPaper(TPaper paper) { paper_ = paperSize(paper); }
     void ResetPageCanvas(const TFont* font, const TPen* pen, const TBrush* brush);
     // Appends a page after the current one, starting with the drawing state
     // in which the previous page's canvas ended. Returns its number.
@@ -93,4 +111,5 @@ private:
 
     std::vector<std::unique_ptr<TPageRec>> pages_;
     std::size_t current_ = 0;
+    TPaperSize paper_;
 };

@@ -110,7 +110,14 @@ TPrintOutcome PrintPages(TPageStorage& pages, bool showDialog, const QString& ti
     pump();
     try {
         enableOwner(false);
-        printer.SetOrientation(pages.CurrentPage().Landscape);
+        const TPageRec& page = pages.CurrentPage();
+        // A listing laid out on other paper than letter asks the queue for
+        // that paper; letter ones print on the queue's paper as they always
+        // have.
+        const int upright = page.Landscape ? page.Height : page.Width;
+        const int tall = page.Landscape ? page.Width : page.Height;
+        if (upright != kLetterWidth || tall != kLetterHeight) printer.SetPaperSize(upright, tall);
+        printer.SetOrientation(page.Landscape);
         printer.SetTitle(title);
         // Copies are separate jobs; a copy count on the printer as well would
         // multiply them.

@@ -20,6 +20,13 @@ void TQtPrinter::SetOrientation(bool landscape) {
     printer_.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
+void TQtPrinter::SetPaperSize(int width, int height) {
+    // Points are 3/4 of a page unit; letter, A4 and legal match their
+    // named sizes, which is what a CUPS queue is asked for.
+    printer_.setPageSize(QPageSize(QSizeF(width * 0.75, height * 0.75), QPageSize::Point, QString(),
+                                   QPageSize::FuzzyMatch));
+}
+
 void TQtPrinter::SetTitle(const QString& title) {
     printer_.setDocName(title);
 }

@@ -20,6 +20,7 @@ public:
     QPrinter& printer() { return printer_; }
 
     void SetOrientation(bool landscape) override;
+    void SetPaperSize(int width, int height) override;
     void SetTitle(const QString& title) override;
     void SetCopies(int copies) override;
     void BeginDoc() override;

@@ -203,6 +203,11 @@ QWidget* TDlgPageSetup::layoutPage() {
     cbPageNumType->INISaveIndex = true;
     cbPageNumType->addItems(
         {QStringLiteral("Page"), QStringLiteral("Window"), QStringLiteral("None")});
+    cbPaper = new TINIComboBox(page);
+    cbPaper->INISection = kPageLayout;
+    cbPaper->INIKeyword = QStringLiteral("Paper");
+    cbPaper->INISaveIndex = true;
+    cbPaper->addItems({QStringLiteral("Letter"), QStringLiteral("A4"), QStringLiteral("Legal")});
 
     auto* unitsBox = new QGroupBox(QStringLiteral("Units"), page);
     rbInches = new QRadioButton(QStringLiteral("In"), unitsBox);
@@ -224,6 +229,8 @@ QWidget* TDlgPageSetup::layoutPage() {
     auto* numbers = new QFormLayout;
     numbers->addRow(new QLabel(QStringLiteral("Portrait Page Number Style"), page));
     numbers->addRow(cbPageNumType);
+    numbers->addRow(new QLabel(QStringLiteral("Paper"), page));
+    numbers->addRow(cbPaper);
     left->addLayout(numbers);
     left->addWidget(unitsBox);
     left->addWidget(btnSetupMargins);
@@ -302,6 +309,8 @@ void TDlgPageSetup::loadPageSetup() {
     const int numType = ini.readInteger(kPageLayout, QStringLiteral("PageNumType"),
                                         formatterDefault(kPageLayout, "PageNumType").toInt());
     cbPageNumType->setCurrentIndex(numType >= 0 && numType < cbPageNumType->count() ? numType : 0);
+    const int paper = ini.readInteger(kPageLayout, QStringLiteral("Paper"), 0);
+    cbPaper->setCurrentIndex(paper >= 0 && paper < cbPaper->count() ? paper : 0);
     const bool mm = ini.readInteger(kMargins, QStringLiteral("Units"), muInches) == muMillimetres;
     (mm ? rbMillimetres : rbInches)->setChecked(true);
     if (ini.readBool(kPageLayout, QStringLiteral("TwoPage"),

@@ -96,6 +96,8 @@ public:
     TINIRadioButton* rbOnePage = nullptr;
     TINIRadioButton* rbTwoPage = nullptr;
     TINIComboBox* cbPageNumType = nullptr;
+    // The paper the listing is laid out on (PAGELAYOUT/Paper, an index).
+    TINIComboBox* cbPaper = nullptr;
     QRadioButton* rbInches = nullptr;
     QRadioButton* rbMillimetres = nullptr;
     QPushButton* btnSetupMargins = nullptr;

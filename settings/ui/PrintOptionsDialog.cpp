@@ -169,10 +169,15 @@ QWidget* TdlgPrintOptions::generalPage() {
     form->addRow(QStringLiteral("Convert Tabs to "), tabsRow);
     form->addRow(QStringLiteral("Space Between Lines"), seSBL);
 
+    cbLineNumbers = check(page, QStringLiteral("Line Numbers"), "GENERAL", "LineNumbers");
+    cbBoldKeywords = check(page, QStringLiteral("Bold Keywords"), "GENERAL", "KeywordEmphasis");
+
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(shade);
     layout->addWidget(shadow);
     layout->addLayout(form);
+    layout->addWidget(cbLineNumbers);
+    layout->addWidget(cbBoldKeywords);
     layout->addStretch();
     return page;
 }

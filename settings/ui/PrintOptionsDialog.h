@@ -42,6 +42,8 @@ public:
     TINICheckBox* cbShadeEmulation = nullptr;
     TINISpinEdit* seShadeHeight = nullptr;
     TINICheckBox* cbShadowEnabled = nullptr;
+    TINICheckBox* cbLineNumbers = nullptr;
+    TINICheckBox* cbBoldKeywords = nullptr;
     TINISpinEdit* seFrequency = nullptr;
     TINIEdit* txtCommentDelimiter = nullptr;
     TINISpinEdit* seTabsToSpaces = nullptr;

@@ -19,6 +19,7 @@ public:
     QStringList events;
     bool landscape = false;
     QString title;
+    QString paper; // "WxH" the job asked for, empty: none
     int copies = -1;
     bool failNewPage = false;
 
@@ -34,6 +35,7 @@ public:
     Surface surface{*this};
 
     void SetOrientation(bool l) override { landscape = l; }
+    void SetPaperSize(int w, int h) override { paper = QStringLiteral("%1x%2").arg(w).arg(h); }
     void SetTitle(const QString& t) override { title = t; }
     void SetCopies(int c) override { copies = c; }
     void BeginDoc() override {
@@ -153,6 +155,8 @@ TEST_F(PrintPagesTest, AllPagesGoIntoOneJobInPageOrderAndTheCursorComesBack) {
     EXPECT_EQ(out.PagesPrinted, 3);
     EXPECT_EQ(printer.title, "Listora");
     EXPECT_FALSE(printer.landscape);
+    // Letter pages leave the queue's paper alone.
+    EXPECT_TRUE(printer.paper.isEmpty());
     EXPECT_EQ(printer.copies, 1);
     EXPECT_EQ(ownerStates, QList<bool>({false, true}));
     EXPECT_EQ(status.opened, 1);
@@ -266,4 +270,15 @@ TEST_F(PrintPagesTest, APrinterFailureAbortsTheJobAndRestoresTheWindow) {
     EXPECT_EQ(ownerStates, QList<bool>({false, true}));
     EXPECT_EQ(status.closed, 1);
     EXPECT_EQ(store->CurrentPageNumber(), 2);
+}
+
+TEST_F(PrintPagesTest, AListingOnA4AsksForA4) {
+    store = std::make_unique<TPageStorage>();
+    store->SetPaper(TPaper::A4);
+    store->SetPageOrientation(true);
+    store->ResetPageCanvas(nullptr, nullptr, nullptr);
+    store->TextOut(10, 10, QStringLiteral("p1"));
+    print();
+    EXPECT_EQ(printer.paper, "794x1123");
+    EXPECT_TRUE(printer.landscape);
 }

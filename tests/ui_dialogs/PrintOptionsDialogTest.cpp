@@ -47,6 +47,8 @@ TEST_F(PrintOptionsDialogTest, WithoutSettingsOkWritesTheListingsDefaults) {
         {"GENERAL/COMMENT DELIMITER", "*"},
         {"GENERAL/TabsToSpaces", "3"},
         {"GENERAL/SBL", "3"},
+        {"GENERAL/LineNumbers", "0"},
+        {"GENERAL/KeywordEmphasis", "0"},
         {"GENERAL/NextLineInd", "=>"},
         {"GENERAL/NLIPicture0", "1"},
         {"GENERAL/NLIPicture1", "0"},

@@ -1,0 +1,247 @@
+#include "render/PdfAssembly.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Errors.h"
+
+#include <qpdf/Pipeline.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+using QH = QPDFObjectHandle;
+
+// qpdf's output, streamed into a file that replaces the target only once
+// it is complete.
+class TAtomicFilePipeline : public Pipeline {
+public:
+    explicit TAtomicFilePipeline(TAtomicFile& file)
+        : Pipeline("listora-save", nullptr), file_(file) {}
+    // A failed write (a full disk) is kept by the file and reported, with
+    // its reason, when it is committed.
+    void write(unsigned char const* data, size_t len) override {
+        file_.write(reinterpret_cast<const char*>(data), qint64(len));
+    }
+    void finish() override {}
+
+private:
+    TAtomicFile& file_;
+};
+
+std::string utf8(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+QString pdfDate(const QDateTime& when) {
+    const int offset = when.offsetFromUtc();
+    const int minutes = qAbs(offset) / 60;
+    return when.toString(QStringLiteral("'D:'yyyyMMddHHmmss")) + (offset < 0 ? '-' : '+') +
+           QStringLiteral("%1'%2'")
+               .arg(minutes / 60, 2, 10, QChar('0'))
+               .arg(minutes % 60, 2, 10, QChar('0'));
+}
+
+// The document being assembled: its pages and how page units map onto
+// each page's media box.
+class TAssembly {
+public:
+    explicit TAssembly(QPDF& pdf) : pdf_(pdf), pages_(QPDFPageDocumentHelper(pdf).getAllPages()) {}
+
+    int pageCount() const { return int(pages_.size()); }
+
+    QH destination(const TPdfPlace& place) {
+        QPDFPageObjectHelper& page = pageAt(place.Page);
+        const auto box = page.getMediaBox().getArrayAsRectangle();
+        QH dest = QH::newArray();
+        dest.appendItem(page.getObjectHandle());
+        dest.appendItem(QH::newName("/XYZ"));
+        dest.appendItem(QH::newReal(box.llx + place.X * 0.75, 2));
+        dest.appendItem(QH::newReal(box.ury - place.Y * 0.75, 2));
+        dest.appendItem(QH::newNull());
+        return dest;
+    }
+
+    void addLink(const TPdfLink& link) {
+        QPDFPageObjectHelper& page = pageAt(link.Page);
+        const auto box = page.getMediaBox().getArrayAsRectangle();
+        QH rect = QH::newArray(QH::Rectangle(box.llx + link.X1 * 0.75, box.ury - link.Y2 * 0.75,
+                                             box.llx + link.X2 * 0.75, box.ury - link.Y1 * 0.75));
+        QH border = QH::newArray({QH::newInteger(0), QH::newInteger(0), QH::newInteger(0)});
+        QH annot = pdf_.makeIndirectObject(QH::newDictionary({
+            {"/Type", QH::newName("/Annot")},
+            {"/Subtype", QH::newName("/Link")},
+            {"/Rect", rect},
+            {"/Border", border},
+            {"/Dest", destination(link.Target)},
+        }));
+        QH pageObject = page.getObjectHandle();
+        QH annots = pageObject.getKey("/Annots");
+        if (!annots.isArray()) {
+            annots = QH::newArray();
+            pageObject.replaceKey("/Annots", annots);
+        }
+        annots.appendItem(annot);
+    }
+
+    // Files and procedures start closed; the top level shows them.
+    void addBookmarks(const std::vector<TPdfBookmark>& top) {
+        if (top.empty()) return;
+        QH outlines =
+            pdf_.makeIndirectObject(QH::newDictionary({{"/Type", QH::newName("/Outlines")}}));
+        const int visible = addLevel(outlines, top, true);
+        outlines.replaceKey("/Count", QH::newInteger(visible));
+        QH root = pdf_.getRoot();
+        root.replaceKey("/Outlines", outlines);
+        root.replaceKey("/PageMode", QH::newName("/UseOutlines"));
+    }
+
+    // Runs of consecutive numbers share one decimal range; every other
+    // label is a range of one page with the label as its prefix.
+    void addPageLabels(const QStringList& labels) {
+        if (labels.isEmpty()) return;
+        if (labels.size() != pageCount())
+            throw TListoraError(
+                QStringLiteral("%1 page labels for %2 pages").arg(labels.size()).arg(pageCount()));
+        QH nums = QH::newArray();
+        int previous = -1;
+        for (int i = 0; i < labels.size(); ++i) {
+            bool isNumber = false;
+            const int number = labels[i].toInt(&isNumber);
+            isNumber = isNumber && number > 0 && QString::number(number) == labels[i];
+            if (isNumber && previous > 0 && number == previous + 1) {
+                previous = number;
+                continue;
+            }
+            QH range = QH::newDictionary();
+            if (isNumber) {
+                range.replaceKey("/S", QH::newName("/D"));
+                range.replaceKey("/St", QH::newInteger(number));
+            } else {
+                range.replaceKey("/P", QH::newUnicodeString(utf8(labels[i])));
+            }
+            nums.appendItem(QH::newInteger(i));
+            nums.appendItem(range);
+            previous = isNumber ? number : -1;
+        }
+        pdf_.getRoot().replaceKey("/PageLabels", QH::newDictionary({{"/Nums", nums}}));
+    }
+
+    void setInfo(const TPdfDocumentInfo& info) {
+        if (info.Title.isEmpty()) return;
+        QH dict = QH::newDictionary({
+            {"/Title", QH::newUnicodeString(utf8(info.Title))},
+            {"/Subject", QH::newUnicodeString(utf8(info.Subject))},
+            {"/Creator", QH::newUnicodeString(utf8(info.Creator))},
+            {"/Producer", QH::newUnicodeString(utf8(info.Creator))},
+        });
+        if (info.Created.isValid())
+            dict.replaceKey("/CreationDate", QH::newString(utf8(pdfDate(info.Created))));
+        pdf_.getTrailer().replaceKey("/Info", pdf_.makeIndirectObject(dict));
+    }
+
+private:
+    QPDFPageObjectHelper& pageAt(int index) {
+        if (index < 0 || index >= pageCount())
+            throw TListoraError(QStringLiteral("No page %1 in a document of %2 pages")
+                                    .arg(index + 1)
+                                    .arg(pageCount()));
+        return pages_[std::size_t(index)];
+    }
+
+    // Links one level of items under parent; returns how many of them and
+    // their descendants a reader sees.
+    int addLevel(QH parent, const std::vector<TPdfBookmark>& items, bool open) {
+        QH previous;
+        int visible = 0;
+        for (const TPdfBookmark& b : items) {
+            QH item = pdf_.makeIndirectObject(QH::newDictionary({
+                {"/Title", QH::newUnicodeString(utf8(b.Title))},
+                {"/Parent", parent},
+                {"/Dest", destination(b.Place)},
+            }));
+            if (!b.Children.empty()) {
+                const int below = addLevel(item, b.Children, false);
+                // Open items count what they show; closed ones the negated
+                // number of their children.
+                item.replaceKey("/Count", QH::newInteger(open ? below : -int(b.Children.size())));
+                if (open) visible += below;
+            }
+            if (previous.isInitialized()) {
+                previous.replaceKey("/Next", item);
+                item.replaceKey("/Prev", previous);
+            } else {
+                parent.replaceKey("/First", item);
+            }
+            previous = item;
+            ++visible;
+        }
+        parent.replaceKey("/Last", previous);
+        return visible;
+    }
+
+    QPDF& pdf_;
+    std::vector<QPDFPageObjectHelper> pages_;
+};
+
+std::unique_ptr<QPDF> openPart(const QByteArray& bytes, std::size_t index) {
+    auto pdf = std::make_unique<QPDF>();
+    pdf->setSuppressWarnings(true);
+    const std::string name = "part " + std::to_string(index + 1);
+    pdf->processMemoryFile(name.c_str(), bytes.constData(), std::size_t(bytes.size()));
+    return pdf;
+}
+
+} // namespace
+
+void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& navigation,
+                 const QString& target) {
+    if (parts.empty()) throw TListoraError(QStringLiteral("No pages to write to %1").arg(target));
+    // The document is complete in memory before the target is touched.
+    std::vector<std::unique_ptr<QPDF>> documents;
+    try {
+        // The first part is the document; the pages of the others are
+        // copied onto its end (they must live until it is written).
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            documents.push_back(openPart(parts[i], i));
+        QPDF& out = *documents.front();
+        QPDFPageDocumentHelper outPages(out);
+        for (std::size_t i = 1; i < documents.size(); ++i) {
+            for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*documents[i]).getAllPages())
+                outPages.addPage(page, false);
+        }
+        TAssembly assembly(out);
+        for (const TPdfLink& link : navigation.Links)
+            assembly.addLink(link);
+        assembly.addBookmarks(navigation.Bookmarks);
+        assembly.addPageLabels(navigation.PageLabels);
+        assembly.setInfo(navigation.Info);
+    } catch (const TListoraError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw TListoraError(QStringLiteral("Unable to write to %1: %2")
+                                .arg(target, QString::fromLocal8Bit(e.what())));
+    }
+
+    TAtomicFile file(target, TAtomicFile::TTarget::FileOrStream);
+    file.begin();
+    try {
+        TAtomicFilePipeline pipeline(file);
+        QPDFWriter writer(*documents.front());
+        writer.setOutputPipeline(&pipeline);
+        writer.write();
+    } catch (const std::exception& e) {
+        file.discard();
+        throw TListoraError(QStringLiteral("Unable to write to %1: %2")
+                                .arg(target, QString::fromLocal8Bit(e.what())));
+    }
+    file.commit();
+}
+
+void JoinPdfs(const std::vector<QByteArray>& parts, const QString& target) {
+    AssemblePdf(parts, TPdfNavigation{}, target);
+}

@@ -1,0 +1,189 @@
+// The paper and line-number options on the example project: A4 pages of
+// their true size with the margins where Page Setup puts them, and line
+// numbers equal to the source lines' numbers.
+#include "ExampleBuild.h"
+#include "PdfReader.h"
+
+#include "format/TextRoutines.h"
+#include "platform/IniFile.h"
+#include "render/PdfListing.h"
+#include "render/VirtCanvas.h"
+#include "settings/FontRegistry.h"
+#include "source/SourceRecords.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+class ListingOptions : public ::testing::Test {
+protected:
+    void SetUp() override { setTextMeasurer(&measurer); }
+    void TearDown() override {
+        setTextMeasurer(nullptr);
+        QFile::remove(TIniFile().fileName());
+    }
+    TFixedMeasurer measurer;
+};
+
+// Bold text a third wider than regular, every advance fractional: a mixed
+// line measured in one face would overflow.
+class TBoldWiderMeasurer : public ITextMeasurer {
+public:
+    int textWidth(const TFont& font, const QString& text) override {
+        return int(std::lrint(double(text.size()) * advance(font)));
+    }
+    int textHeight(const TFont& font, const QString&) override { return font.pixelSize() + 2; }
+
+private:
+    static double advance(const TFont& font) {
+        return font.pixelSize() * (font.bold() ? 0.8 : 0.6);
+    }
+};
+
+QString pieceText(const TCanvasCommand& c) {
+    return c.Text.mid(c.Text.indexOf(kFontTextSeparator) + kFontTextSeparator.size());
+}
+
+} // namespace
+
+TEST_F(ListingOptions, A4PagesHaveTheirTrueSizeAndMargins) {
+    const TExampleBuild b =
+        buildProject(exampleProject(), {{"pagelayout/twopage", "0"}, {"PAGELAYOUT/Paper", "1"}});
+    TPageStorage& pages = b.formatter->Pages;
+    EXPECT_EQ(pages.Page(1)->Width, 794);
+    EXPECT_EQ(pages.Page(1)->Height, 1123);
+    // Half an inch less an eighth: 36 units from every edge. The footer
+    // rule runs from the left margin to the right one.
+    const auto& commands = pages.Page(1)->Canvas->Commands();
+    bool footerRule = false;
+    for (std::size_t i = 0; i + 1 < commands.size(); ++i)
+        footerRule |= commands[i].Kind == ckMoveTo && commands[i].X1 == 36 &&
+                      commands[i + 1].Kind == ckLineTo && commands[i + 1].X1 == 794 - 36 &&
+                      commands[i].Y1 == commands[i + 1].Y1 && commands[i].Y1 > 1000;
+    EXPECT_TRUE(footerRule);
+
+    QTemporaryDir dir;
+    WriteListingPdf(pages, dir.filePath("a4.pdf"), "Demo");
+    const TReadPdf pdf = readPdf(dir.filePath("a4.pdf"));
+    ASSERT_EQ(int(pdf.widths.size()), pages.PageCount());
+    for (std::size_t i = 0; i < pdf.widths.size(); ++i) {
+        EXPECT_NEAR(pdf.widths[i], 595, 0.5);
+        EXPECT_NEAR(pdf.heights[i], 842, 0.5);
+    }
+    // Two pages on an A4 sheet on its side; no setting at all is letter.
+    EXPECT_EQ(
+        buildProject(exampleProject(), {{"PAGELAYOUT/Paper", "1"}}).formatter->Pages.Page(1)->Width,
+        1123);
+    EXPECT_EQ(buildProject(exampleProject(), {}).formatter->Pages.Page(1)->Width, 1056);
+}
+
+TEST_F(ListingOptions, LineNumbersAreTheSourceLinesNumbers) {
+    // Narrow one-page columns so that lines wrap.
+    const TExampleBuild b = buildProject(
+        exampleProject(),
+        {{"GENERAL/LineNumbers", "1"}, {"pagelayout/twopage", "0"}, {"margins/right", "300"}});
+    // Every line the build takes, in order: file, number, text.
+    struct TLine {
+        QString file;
+        int number;
+        QString text;
+    };
+    std::vector<TLine> source;
+    TSourceMgt& sources = *b.sources;
+    for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
+        sources.LoadFileText(*file);
+        for (RFunction* s = file->Functions; s->Next; s = s->Next)
+            for (int i = s->StartLine; i < s->StartLine + s->SectionLines; ++i)
+                source.push_back(
+                    {file->FileName, i + 1,
+                     ExpandTabs(file->Lines.value(i), b.formatter->Settings.TabsToSpaces)});
+        sources.UnloadFileText(file->FileName);
+    }
+
+    // Every printed piece in order: its number (0: none), y and text.
+    struct TPiece {
+        int number;
+        int y;
+        QString text;
+    };
+    std::vector<TPiece> pieces;
+    const TPageStorage& pages = b.formatter->Pages;
+    for (int n = 1; n <= pages.PageCount(); ++n) {
+        int number = 0;
+        for (const TCanvasCommand& c : pages.Page(n)->Canvas->Commands()) {
+            if (c.Kind != ckTextOutInFont) continue;
+            if (c.Text.startsWith("LINENUMBER|||")) {
+                number = pieceText(c).toInt();
+                continue;
+            }
+            pieces.push_back({number, c.Y1, pieceText(c)});
+            number = 0;
+        }
+    }
+    std::size_t at = 0;
+    int numbered = 0;
+    QString firstOfModule;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (pieces[i].number == 0) continue;
+        // A piece starts at its first non-blank.
+        while (at < source.size() &&
+               !(source[at].number == pieces[i].number &&
+                 source[at].text.trimmed().startsWith(pieces[i].text.trimmed())))
+            ++at;
+        ASSERT_LT(at, source.size()) << "\"" << pieces[i].text.toStdString() << "\" is not line "
+                                     << pieces[i].number << " of its file";
+        if (source[at].file == "modLedger.bas" && firstOfModule.isEmpty())
+            firstOfModule = QString::number(pieces[i].number) + " " + pieces[i].text;
+        // A wrapped line: its next piece, on the next line, has no number.
+        if (source[at].file == "frmLedger.frm" && pieces[i].number == 89) {
+            ASSERT_LT(i + 1, pieces.size());
+            EXPECT_EQ(pieces[i + 1].number, 0);
+            EXPECT_GT(pieces[i + 1].y, pieces[i].y);
+            EXPECT_TRUE(source[at].text.contains(pieces[i + 1].text.trimmed().mid(2)))
+                << pieces[i + 1].text.toStdString();
+        }
+        ++numbered;
+        ++at;
+    }
+    EXPECT_GT(numbered, 250);
+    // The first line after the file separator is the module's line 1.
+    EXPECT_EQ(firstOfModule.toStdString(), "1 Attribute VB_Name = \"modLedger\"");
+}
+
+TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
+    TBoldWiderMeasurer wider;
+    setTextMeasurer(&wider);
+    const TExampleBuild b =
+        buildProject(exampleProject(), {{"GENERAL/KeywordEmphasis", "1"}, {"margins/left", "150"}});
+    const TSourceCodePrint& f = *b.formatter;
+    int bold = 0;
+    QStringList boldWords;
+    for (int n = 1; n <= f.Pages.PageCount(); ++n) {
+        for (const TCanvasCommand& c : f.Pages.Page(n)->Canvas->Commands()) {
+            if (c.Kind != ckTextOutInFont) continue;
+            const QString font = c.Text.left(c.Text.indexOf(kFontTextSeparator));
+            const QString text = pieceText(c);
+            const int left = c.X1 >= f.RightColumnX ? f.RightColumnX : f.LeftColumnX;
+            const int width = textMeasurer().textWidth(*fontregistry::find(font), text);
+            EXPECT_LE(c.X1 + width, left + f.ColumnWidth)
+                << "sheet " << n << ": \"" << text.toStdString() << "\" in " << font.toStdString();
+            if (font == "CODEBOLD") {
+                ++bold;
+                boldWords << text;
+            }
+        }
+    }
+    EXPECT_GT(bold, 100);
+    // Keywords only, never in strings ("Nothing to post.") or comments.
+    for (const QString& word : boldWords)
+        EXPECT_TRUE(QRegularExpression("^[A-Z][A-Za-z]*$").match(word).hasMatch())
+            << word.toStdString();
+    EXPECT_TRUE(boldWords.contains("Dim") && boldWords.contains("ElseIf"));
+    // "Set mAccount = Nothing", not "Nothing to post." in a string.
+    EXPECT_EQ(boldWords.count("Nothing"), 1);
+}

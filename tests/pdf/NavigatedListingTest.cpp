@@ -1,0 +1,290 @@
+// A listing's PDF as a reader navigates it, on the example project and the
+// largest corpus project: bookmarks for every printed file and procedure,
+// in order, on the pages that show them; contents and index entries and
+// calls linking to the right pages; page labels as printed.
+#include "ExampleBuild.h"
+#include "PdfReader.h"
+
+#include "common/TestSupport.h"
+#include "format/TextRoutines.h"
+#include "platform/IniFile.h"
+#include "platform/Version.h"
+#include "render/PdfListing.h"
+#include "render/VirtCanvas.h"
+#include "settings/FontRegistry.h"
+#include "source/SourceRecords.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+const TSettingKeys kReports = {
+    {"reports/titlepage", "1"}, {"reports/toc", "1"}, {"reports/functionindex", "1"}};
+
+// The plain texts recorded at a point of a store page (page units).
+QStringList textsAt(const TPageRec& page, int x, int y) {
+    QStringList found;
+    for (const TCanvasCommand& c : page.Canvas->Commands())
+        if (c.Kind == ckTextOut && std::abs(c.X1 - x) <= 1 && std::abs(c.Y1 - y) <= 1)
+            found << c.Text;
+    return found;
+}
+
+// The numbers a page's label names ("5-6": 5 and 6).
+QList<int> labelNumbers(const QString& label) {
+    QList<int> numbers;
+    for (const QString& part : label.split('-'))
+        numbers << part.toInt();
+    return numbers;
+}
+
+bool declaresOnPage(const TPageRec& page, const QString& name) {
+    for (const TCanvasCommand& c : page.Canvas->Commands())
+        if (c.Kind == ckTextOutInFont && c.Text.startsWith("FUNCTION|||") && c.Text.contains(name))
+            return true;
+    return false;
+}
+
+struct TChecked {
+    TReadPdf pdf;
+    TExampleBuild build;
+};
+
+TChecked checkListing(const QString& project, const TSettingKeys& keys, const QString& pdfPath) {
+    TChecked r{{}, buildProject(project, keys)};
+    TSourceCodePrint& f = *r.build.formatter;
+    TPageStorage& pages = f.Pages;
+    WriteListingPdf(pages, pdfPath, f.JobTitle);
+    r.pdf = readPdf(pdfPath);
+    const TReadPdf& pdf = r.pdf;
+    EXPECT_EQ(int(pdf.labels.size()), pages.PageCount());
+    if (int(pdf.labels.size()) != pages.PageCount()) return r;
+    const double h = pdf.heights[0];
+
+    // Bookmarks: reports, then the project with its printed files and the
+    // procedure headings printed in each, in order, then the index.
+    QStringList expected = {"0 Title Page", "0 Table of Contents",
+                            "0 " + f.JobTitle.section('/', -1)};
+    int files = 0, entries = 0;
+    TSourceMgt& sources = *r.build.sources;
+    for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
+        if (!TSourceMgt::HasMarkedSections(*file)) continue;
+        ++files;
+        expected << "1 " + file->FileName;
+        sources.LoadFileText(*file);
+        for (RFunction* s = file->Functions; s->Next; s = s->Next) {
+            if (!s->Marked) continue;
+            // An index entry links where its section's name is the name a
+            // heading prints (the analyzer can name a section otherwise).
+            bool named = s == file->Functions;
+            for (int i = s->StartLine; i < s->StartLine + s->SectionLines; ++i) {
+                const QString line = ExpandTabs(file->Lines.value(i), f.Settings.TabsToSpaces);
+                if (!IsProcDeclaration(line)) continue;
+                const QString name = WithoutTypeCharacter(ExtractProcName(line));
+                expected << "2 " + name;
+                named |= name == s->Name.trimmed();
+            }
+            entries += named ? 1 : 0;
+        }
+        sources.UnloadFileText(file->FileName);
+    }
+    expected << "0 Function Index";
+    QStringList found;
+    for (const TReadBookmark& b : pdf.bookmarks)
+        found << QString::number(b.depth) + " " + b.title;
+    // The first difference, if any, rather than two long lists.
+    int same = 0;
+    while (same < found.size() && same < expected.size() && found[same] == expected[same])
+        ++same;
+    EXPECT_EQ(found.size(), expected.size());
+    EXPECT_EQ(same, found.size()) << "bookmark " << same << ": " << found.value(same).toStdString()
+                                  << ", expected " << expected.value(same).toStdString();
+
+    // Each bookmark's page shows what it names.
+    RFile* file = nullptr;
+    for (const TReadBookmark& b : pdf.bookmarks) {
+        EXPECT_GE(b.page, 0) << b.title.toStdString();
+        if (b.page < 0) continue;
+        const TPageRec& page = *pages.Page(b.page + 1);
+        if (b.depth == 1) {
+            file = r.build.sources->FirstFile();
+            while (file->Next && file->FileName != b.title)
+                file = file->Next;
+            EXPECT_TRUE(labelNumbers(pdf.labels[b.page]).contains(file->FirstPage))
+                << b.title.toStdString() << " starts on " << file->FirstPage << ", not on "
+                << pdf.labels[b.page].toStdString();
+        } else if (b.depth == 2) {
+            EXPECT_TRUE(declaresOnPage(page, b.title))
+                << b.title.toStdString() << " is not declared on page " << b.page + 1;
+        }
+    }
+
+    // Labels: reports by name, listing sheets by the numbers they print.
+    const QRegularExpression twoNumbers("^(\\d+)-(\\d+)$");
+    for (int n = 1; n <= pages.PageCount(); ++n) {
+        const QString label = pdf.labels[n - 1];
+        const QString name = pages.Page(n)->PageName;
+        if (name == "Title Page") {
+            EXPECT_EQ(label, "Title");
+        } else if (name == "Table of Contents") {
+            EXPECT_TRUE(label.startsWith("Contents"));
+        } else if (name == "Function Index") {
+            EXPECT_TRUE(label.startsWith("Index"));
+        }
+        if (!name.startsWith("Page ")) continue;
+        const auto m = twoNumbers.match(label);
+        EXPECT_TRUE(m.hasMatch()) << label.toStdString();
+        QStringList printed;
+        for (const TCanvasCommand& c : pages.Page(n)->Canvas->Commands())
+            if (c.Kind == ckTextOut) printed << c.Text;
+        EXPECT_TRUE(printed.contains(m.captured(1)) && printed.contains(m.captured(2)))
+            << "sheet " << n << " labelled " << label.toStdString();
+    }
+
+    // Contents and index entries: one link each, to a page labelled with
+    // the number the entry prints.
+    int contentsLinks = 0, indexLinks = 0;
+    for (const TReadLink& link : pdf.links) {
+        const TPageRec& page = *pages.Page(link.page + 1);
+        const QStringList at =
+            textsAt(page, std::lround(link.x1 / 0.75), std::lround((h - link.y2) / 0.75));
+        const QList<int> target = labelNumbers(pdf.labels.value(link.targetPage));
+        if (page.PageName == "Table of Contents") {
+            ++contentsLinks;
+            EXPECT_EQ(at.size(), 1);
+            if (at.size() != 1) continue;
+            RFile* named = r.build.sources->FirstFile();
+            while (named->Next && named->FileName != at[0])
+                named = named->Next;
+            EXPECT_TRUE(target.contains(named->FirstPage)) << at[0].toStdString();
+        } else if (page.PageName == "Function Index") {
+            ++indexLinks;
+            EXPECT_EQ(at.size(), 1);
+            if (at.size() != 1) continue;
+            EXPECT_TRUE(target.contains(at[0].section(',', -1).trimmed().toInt()))
+                << at[0].toStdString() << " links to " << pdf.labels[link.targetPage].toStdString();
+        }
+    }
+    EXPECT_EQ(contentsLinks, files);
+    EXPECT_EQ(indexLinks, entries);
+    return r;
+}
+
+// Where a procedure bookmark leads.
+const TReadBookmark* bookmark(const TReadPdf& pdf, const QString& title) {
+    for (const TReadBookmark& b : pdf.bookmarks)
+        if (b.title == title) return &b;
+    return nullptr;
+}
+
+class NavigatedListing : public ::testing::Test {
+protected:
+    void TearDown() override {
+        QFile::remove(TIniFile().fileName());
+        fontregistry::clear();
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(NavigatedListing, ExampleOpensEveryFileProcedureAndEntry) {
+    const TChecked r = checkListing(exampleProject(), kReports, dir.filePath("demo.pdf"));
+    const TReadPdf& pdf = r.pdf;
+    EXPECT_EQ(pdf.pageMode, "/UseOutlines");
+    EXPECT_TRUE(pdf.title.endsWith("Demo.vbp"));
+    EXPECT_EQ(pdf.subject, "Visual Basic source listing");
+    EXPECT_TRUE(pdf.creator.startsWith("Listora "));
+
+    // "mAccount.Deposit amount" in the form calls the class's procedure:
+    // the word links to the page that declares it.
+    const TPageStorage& pages = r.build.formatter->Pages;
+    const TReadBookmark* deposit = bookmark(pdf, "Deposit");
+    ASSERT_TRUE(deposit);
+    bool linked = false;
+    for (int n = 1; n <= pages.PageCount(); ++n) {
+        for (const TCanvasCommand& c : pages.Page(n)->Canvas->Commands()) {
+            if (c.Kind != ckTextOutInFont || !c.Text.endsWith("mAccount.Deposit amount")) continue;
+            const QString line = c.Text.mid(c.Text.indexOf("|||") + 3);
+            const TFont& code = r.build.formatter->Settings.CodeFont;
+            const int from =
+                c.X1 + textMeasurer().textWidth(code, line.left(line.indexOf("Deposit")));
+            for (const TReadLink& link : pdf.links) {
+                if (link.page != n - 1 || std::abs(link.x1 / 0.75 - from) > 1 ||
+                    std::abs((pdf.heights[0] - link.y2) / 0.75 - c.Y1) > 1)
+                    continue;
+                linked = true;
+                EXPECT_EQ(link.targetPage, deposit->page);
+                EXPECT_NEAR(link.targetTop, deposit->top, 0.01);
+            }
+        }
+    }
+    EXPECT_TRUE(linked);
+}
+
+TEST_F(NavigatedListing, LargestCorpusProjectOpensEveryFileProcedureAndEntry) {
+    const QString corpus = testsupport::corpusDir();
+    if (corpus.isEmpty()) GTEST_SKIP() << "the shared corpus is not present";
+    const TChecked r =
+        checkListing(corpus + "/aoserver/Server.VBP", kReports, dir.filePath("ao.pdf"));
+    // Calls link to the procedure's own bookmark, also across files (a
+    // page's file: the last file bookmark on or before it).
+    const TPageStorage& pages = r.build.formatter->Pages;
+    const std::vector<TReadBookmark>& marks = r.pdf.bookmarks;
+    auto fileOfPage = [&](int page) {
+        QString file;
+        for (const TReadBookmark& b : marks)
+            if (b.depth == 1 && b.page <= page) file = b.title;
+        return file;
+    };
+    int calls = 0, acrossFiles = 0;
+    for (const TReadLink& link : r.pdf.links) {
+        const QString from = pages.Page(link.page + 1)->PageName;
+        if (from == "Table of Contents" || from == "Function Index") continue;
+        ++calls;
+        QString file, targetFile;
+        for (const TReadBookmark& b : marks) {
+            if (b.depth == 1) file = b.title;
+            if (b.depth == 2 && b.page == link.targetPage &&
+                std::abs(b.top - link.targetTop) < 0.01)
+                targetFile = file;
+        }
+        ASSERT_FALSE(targetFile.isEmpty()) << "link on sheet " << link.page + 1;
+        acrossFiles += targetFile != fileOfPage(link.page) ? 1 : 0;
+    }
+    EXPECT_GT(calls, 1000);
+    EXPECT_GT(acrossFiles, 0);
+}
+
+TEST_F(NavigatedListing, BatchCommandWritesNavigablePdfsAndTellsItsVersion) {
+    const QString exe = testsupport::binaryDir() + "/bin/listora-print";
+    QProcess p;
+    p.start(exe, {exampleProject(), "--paper", "a4", "--line-numbers", "--keywords", "bold", "-o",
+                  dir.filePath("demo.pdf")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const TReadPdf pdf = readPdf(dir.filePath("demo.pdf"));
+    EXPECT_EQ(pdf.pageMode, "/UseOutlines");
+    EXPECT_GT(pdf.bookmarks.size(), 20u);
+    EXPECT_GT(pdf.links.size(), 10u);
+    EXPECT_EQ(pdf.creator, QStringLiteral("Listora ") + kListoraVersion);
+    EXPECT_NEAR(pdf.widths.front(), 842, 0.5); // two A4 pages on a sheet on its side
+
+    p.start(exe, {exampleProject(), "--no-navigation", "-o", dir.filePath("plain.pdf")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_TRUE(readPdf(dir.filePath("plain.pdf")).bookmarks.empty());
+
+    p.start(exe, {"--version"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+              QStringLiteral("Listora ") + kListoraVersion);
+    p.start(exe, {exampleProject(), "--paper", "a3", "--count"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 2);
+}

@@ -1,0 +1,121 @@
+// The assembly step on small documents of its own: parts joined in order,
+// and bookmarks, links, page labels and document information as a reader
+// finds them.
+#include "PdfReader.h"
+
+#include "common/TestSupport.h"
+#include "platform/Errors.h"
+#include "render/PdfAssembly.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A PDF of pageCount pages of one paper, each naming itself.
+QByteArray makePart(const QString& name, int pageCount, QPageSize::PageSizeId paper,
+                    QPageLayout::Orientation orientation) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setPageLayout(QPageLayout(QPageSize(paper), orientation, QMarginsF()));
+        QPainter painter(&writer);
+        for (int i = 1; i <= pageCount; ++i) {
+            if (i > 1) writer.newPage();
+            painter.drawText(100, 100, QStringLiteral("%1 page %2").arg(name).arg(i));
+        }
+    }
+    return buffer.data();
+}
+
+class PdfAssembly : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString target() const { return dir.filePath("out.pdf"); }
+};
+
+} // namespace
+
+TEST_F(PdfAssembly, JoinKeepsEveryPartsPagesInOrder) {
+    const QByteArray a = makePart("A", 2, QPageSize::Letter, QPageLayout::Portrait);
+    const QByteArray b = makePart("B", 3, QPageSize::A4, QPageLayout::Landscape);
+    const QByteArray c = makePart("C", 1, QPageSize::Legal, QPageLayout::Portrait);
+    JoinPdfs({a, b, c}, target());
+    const TReadPdf pdf = readPdf(target());
+    ASSERT_EQ(pdf.widths.size(), 6u);
+    const std::vector<double> widths = {612, 612, 842, 842, 842, 612};
+    const std::vector<double> heights = {792, 792, 595, 595, 595, 1008};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_NEAR(pdf.widths[i], widths[i], 1) << i;
+        EXPECT_NEAR(pdf.heights[i], heights[i], 1) << i;
+    }
+    // Nothing is added by a plain join.
+    EXPECT_TRUE(pdf.bookmarks.empty());
+    EXPECT_TRUE(pdf.links.empty());
+    EXPECT_EQ(pdf.labels.join(""), "");
+}
+
+TEST_F(PdfAssembly, NavigationReachesTheReader) {
+    const QByteArray a = makePart("A", 3, QPageSize::Letter, QPageLayout::Portrait);
+    const QByteArray b = makePart("B", 3, QPageSize::Letter, QPageLayout::Portrait);
+    TPdfNavigation nav;
+    TPdfBookmark project{"Project", {2, 0, 0}, {}};
+    project.Children.push_back({"Module1.bas", {2, 40, 96}, {{"Total", {3, 40, 192}, {}}}});
+    project.Children.push_back({"Form1.frm", {4, 40, 96}, {}});
+    nav.Bookmarks = {{"Title Page", {0, 0, 0}, {}}, project, {"Function Index", {5, 0, 0}, {}}};
+    nav.Links = {{1, 96, 96, 192, 120, {3, 40, 192}}, {5, 0, 0, 10, 10, {4, 40, 96}}};
+    nav.PageLabels = {"Title", "Contents", "1", "2", "5-6", "Index"};
+    nav.Info = {"C:\\Projects\\Ledger.vbp", "Visual Basic source listing", "Listora 9.9",
+                QDateTime::currentDateTime()};
+    AssemblePdf({a, b}, nav, target());
+
+    const TReadPdf pdf = readPdf(target());
+    ASSERT_TRUE(pdf.ok);
+    EXPECT_EQ(pdf.labels, (QStringList{"Title", "Contents", "1", "2", "5-6", "Index"}));
+    ASSERT_EQ(pdf.bookmarks.size(), 6u);
+    const QStringList titles = {"Title Page", "Project",   "Module1.bas",
+                                "Total",      "Form1.frm", "Function Index"};
+    const std::vector<int> depths = {0, 0, 1, 2, 1, 0}, pages = {0, 2, 2, 3, 4, 5};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(pdf.bookmarks[i].title, titles[int(i)]);
+        EXPECT_EQ(pdf.bookmarks[i].depth, depths[i]) << i;
+        EXPECT_EQ(pdf.bookmarks[i].page, pages[i]) << i;
+    }
+    // Page units are 3/4 of a point, measured down from the top.
+    EXPECT_NEAR(pdf.bookmarks[3].top, 792 - 192 * 0.75, 0.01);
+    ASSERT_EQ(pdf.links.size(), 2u);
+    EXPECT_EQ(pdf.links[0].page, 1);
+    EXPECT_EQ(pdf.links[0].targetPage, 3);
+    EXPECT_NEAR(pdf.links[0].x1, 72, 0.01);
+    EXPECT_NEAR(pdf.links[0].x2, 144, 0.01);
+    EXPECT_NEAR(pdf.links[0].y1, 792 - 90, 0.01);
+    EXPECT_NEAR(pdf.links[0].y2, 792 - 72, 0.01);
+    EXPECT_EQ(pdf.links[1].page, 5);
+    EXPECT_EQ(pdf.links[1].targetPage, 4);
+    EXPECT_EQ(pdf.title, "C:\\Projects\\Ledger.vbp");
+    EXPECT_EQ(pdf.subject, "Visual Basic source listing");
+    EXPECT_EQ(pdf.creator, "Listora 9.9");
+    EXPECT_EQ(pdf.pageMode, "/UseOutlines");
+}
+
+TEST_F(PdfAssembly, FailureLeavesTheTargetAsItWas) {
+    testsupport::writeFile(target(), "old");
+    const QByteArray a = makePart("A", 1, QPageSize::Letter, QPageLayout::Portrait);
+    TPdfNavigation beyond;
+    beyond.Links = {{0, 0, 0, 1, 1, {7, 0, 0}}};
+    EXPECT_THROW(AssemblePdf({a}, beyond, target()), TListoraError);
+    EXPECT_THROW(JoinPdfs({a, QByteArray("not a pdf")}, target()), TListoraError);
+    TPdfNavigation tooFewLabels;
+    tooFewLabels.PageLabels = {"1", "2"};
+    EXPECT_THROW(AssemblePdf({a}, tooFewLabels, target()), TListoraError);
+    EXPECT_EQ(testsupport::readFile(target()), "old");
+    EXPECT_THROW(JoinPdfs({a}, dir.filePath("missing/out.pdf")), TListoraError);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("missing/out.pdf")));
+}
