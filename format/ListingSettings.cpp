@@ -5,6 +5,10 @@
 #include "settings/FontRegistry.h"
 #include "settings/StoredFont.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 bool& debugFlag() {
     static bool flag = false;
     return flag;
@@ -16,10 +20,27 @@ int bracketAreaWidth(const TListingSettings& settings) {
 
 namespace {
 
-// Typed reads by section and key, in the file's own notations.
+// Ranges the layout can honour. Wider values push text off the page, make
+// lines overlap or stop advancing, or overflow the layout arithmetic.
+// Hundredths of an inch per side: half the paper's length, as far as the
+// page setup dialog goes. Margins that together leave no text area are
+// refused when the page is laid out.
+constexpr int kMaxMargin = 550;
+constexpr int kMinLineSpacing = -2; // "sbl": a line gap of -3 canvas units
+constexpr int kMaxLineSpacing = 96; // a gap of one inch
+constexpr int kMaxTabsToSpaces = 32;
+constexpr int kMaxNestedIndent = 32; // canvas units per nesting depth
+constexpr int kMaxInitIndent = 64;
+constexpr int kMinFontSize = 4; // points
+constexpr int kMaxFontSize = 72;
+
+// Typed reads by section and key, in the file's own notations, from one
+// reading of the file. Values outside what the layout can honour are noted
+// in `problems` and brought into range.
 class TSettingsReader {
 public:
-    explicit TSettingsReader(const QString& fileName) : ini_(fileName) {}
+    TSettingsReader(const TIniSnapshot& ini, QStringList& problems)
+        : ini_(ini), problems_(problems) {}
 
     QString text(const char* section, const char* key, const QString& def) const {
         return ini_.readString(QLatin1String(section), QLatin1String(key), def);
@@ -38,12 +59,35 @@ public:
                 QStringLiteral("Range check error: %1/%2 = %3").arg(section, key).arg(value));
         return static_cast<std::uint8_t>(value);
     }
+    int bounded(const char* section, const char* key, int def, int low, int high) const {
+        return clamp(section, key, integer(section, key, def), low, high);
+    }
+    std::uint8_t boundedByte(const char* section, const char* key, int def, int high) const {
+        return static_cast<std::uint8_t>(clamp(section, key, byte(section, key, def), 0, high));
+    }
     TFont font(const char* section) const {
-        return TRWFont(ini_.fileName(), QLatin1String(section), QStringLiteral("arial"), 10, 0);
+        TFont font = TRWFont(ini_, QLatin1String(section), QStringLiteral("arial"), 10, 0);
+        const int stored = integer(section, "TSize", 10);
+        const int size = clamp(section, "TSize", stored, kMinFontSize, kMaxFontSize);
+        if (size != stored) font.setSize(size);
+        return font;
     }
 
 private:
-    TIniFile ini_;
+    int clamp(const char* section, const char* key, int value, int low, int high) const {
+        if (value >= low && value <= high) return value;
+        const int used = value < low ? low : high;
+        problems_.append(QStringLiteral("[%1] %2=%3 is outside %4..%5; %6 is used")
+                             .arg(section, key)
+                             .arg(value)
+                             .arg(low)
+                             .arg(high)
+                             .arg(used));
+        return used;
+    }
+
+    const TIniSnapshot& ini_;
+    QStringList& problems_;
 };
 
 void registerFont(const QString& name, const TFont& font) {
@@ -53,12 +97,12 @@ void registerFont(const QString& name, const TFont& font) {
 
 } // namespace
 
-void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOrientation) {
-    const TSettingsReader ini(kSettingsFileName);
+void ReadSettings(TListingSettings& s, const TIniSnapshot& file) {
+    s.Problems.clear();
+    const TSettingsReader ini(file, s.Problems);
 
     s.HeaderTemplate = ini.text("PAGELAYOUT", "Header", QStringLiteral("%f - %d"));
     s.DebugFlag = ini.flag("general", "DEBUGFLAG", false);
-    debugFlag() = s.DebugFlag;
     s.FooterTemplate = ini.text("PAGELAYOUT", "Footer", QStringLiteral("%p"));
 
     if (ini.flag("BRACKETS", "BracketAll", true)) {
@@ -73,14 +117,14 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
         s.BracketWhile = ini.flag("BRACKETS", "While", true);
     }
 
-    s.NestedIndent = ini.byte("brackets", "nestedindent", 3);
-    s.InitIndent = ini.byte("brackets", "initindent", 2);
+    s.NestedIndent = ini.boundedByte("brackets", "nestedindent", 3, kMaxNestedIndent);
+    s.InitIndent = ini.boundedByte("brackets", "initindent", 2, kMaxInitIndent);
     s.MultiColor = ini.flag("brackets", "multicolor", true);
     s.AnyBracket = s.BracketIf || s.BracketIfElse || s.BracketSelect || s.BracketFor ||
                    s.BracketDo || s.BracketWhile;
 
-    s.TabsToSpaces = ini.integer("general", "tabstospaces", 3);
-    s.LineGap = ini.integer("general", "sbl", 3) - 1;
+    s.TabsToSpaces = ini.bounded("general", "tabstospaces", 3, 0, kMaxTabsToSpaces);
+    s.LineGap = ini.bounded("general", "sbl", 3, kMinLineSpacing, kMaxLineSpacing) - 1;
     s.SpecialDraw = ini.flag("general", "specialdraw", false);
 
     s.NextLineInd = ini.text("general", "nextlineind", QStringLiteral("=>"));
@@ -105,10 +149,10 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
     s.ClientName = ini.text("project info", "client name", QStringLiteral("Client Name"));
     s.FileSep = ini.byte("GENERAL", "FileSep", 2);
     s.FunctionSep = ini.byte("GENERAL", "FunctionSep", 2);
-    s.MarginLeft = ini.integer("margins", "left", 50);
-    s.MarginRight = ini.integer("margins", "right", 50);
-    s.MarginTop = ini.integer("margins", "top", 50);
-    s.MarginBottom = ini.integer("margins", "bottom", 50);
+    s.MarginLeft = ini.bounded("margins", "left", 50, 0, kMaxMargin);
+    s.MarginRight = ini.bounded("margins", "right", 50, 0, kMaxMargin);
+    s.MarginTop = ini.bounded("margins", "top", 50, 0, kMaxMargin);
+    s.MarginBottom = ini.bounded("margins", "bottom", 50, 0, kMaxMargin);
     s.CodePage = ini.integer("general", "codepage", 1252);
     s.OnePage = !s.TwoPage;
 
@@ -121,12 +165,6 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
     // where its comment starts.
     s.CommentFont.setHeight(s.CodeFont.height());
 
-    registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
-    registerFont(QStringLiteral("CODE"), s.CodeFont);
-    registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
-
-    if (applyOrientation) applyOrientation(s.TwoPage);
-
     bool* const pictures[] = {&s.NLIPicture0, &s.NLIPicture1, &s.NLIPicture2,
                               &s.NLIPicture3, &s.NLIPicture4, &s.NLIPicture5};
     for (int i = 0; i < 6; ++i) {
@@ -138,4 +176,38 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
             s.NLIIndex = static_cast<std::uint8_t>(i);
             break;
         }
+}
+
+void LoadSettings(TListingSettings& s, const TIniSnapshot& file,
+                  const std::function<void(bool)>& applyOrientation) {
+    try {
+        ReadSettings(s, file);
+    } catch (const TListoraError&) {
+        debugFlag() = s.DebugFlag;
+        throw;
+    }
+    debugFlag() = s.DebugFlag;
+    registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
+    registerFont(QStringLiteral("CODE"), s.CodeFont);
+    registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
+    if (applyOrientation) applyOrientation(s.TwoPage);
+}
+
+void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOrientation) {
+    LoadSettings(s, TIniSnapshot::fromFile(kSettingsFileName), applyOrientation);
+}
+
+QStringList CheckSettingsFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("Unable to read %1: %2")
+                    .arg(QDir::toNativeSeparators(path), file.errorString())};
+    file.close();
+    TListingSettings scratch;
+    try {
+        ReadSettings(scratch, TIniSnapshot::fromFile(QFileInfo(path).absoluteFilePath()));
+    } catch (const TListoraError& e) {
+        return {e.message()};
+    }
+    return scratch.Problems;
 }

@@ -1,5 +1,7 @@
 #include "format/SourceCodePrint.h"
 
+#include "platform/IniFile.h"
+
 TSourceCodePrint::TSourceCodePrint(IProgress* progress) : progress_(progress) {}
 
 TSourceCodePrint::~TSourceCodePrint() = default;
@@ -10,4 +12,11 @@ bool TSourceCodePrint::LoadSettings() {
         Pages.SetPageOrientation(twoPage);
     });
     return true;
+}
+
+void TSourceCodePrint::LoadDefaultSettings() {
+    ::LoadSettings(Settings, TIniSnapshot(), [this](bool twoPage) {
+        BracketAreaWidth = bracketAreaWidth(Settings);
+        Pages.SetPageOrientation(twoPage);
+    });
 }

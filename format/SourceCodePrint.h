@@ -34,6 +34,8 @@ public:
     // turns the page store's pages to match the layout. Throws
     // TListoraError for a stored byte setting outside 0..255.
     bool LoadSettings();
+    // The settings of a missing settings file, with the same side effects.
+    void LoadDefaultSettings();
     // Default drawing state of new pages.
     void SetPageDefaults(const TFont& font, const TPen& pen, const TBrush& brush);
 
@@ -107,6 +109,8 @@ public:
     void SetDateText(const QString& text) { dateText_ = text; }
 
     TListingSettings Settings;
+    // What the last build left out or could not honour, for the user.
+    QStringList BuildNotes;
     TPageStorage Pages;
 
     // Layout state, in page units.
