@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 #include <QStorageInfo>
 #include <QStringDecoder>
 #include <limits>
@@ -262,6 +263,12 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
     const TMainHeader header = readMainHeader(file, true);
 
     QStringList expanded;
+    // Looked up once per entry: a list scan each would make expanding
+    // every entry of a large archive quadratic.
+    QSet<QString> wanted;
+    if (nameList)
+        for (const QString& name : *nameList)
+            wanted.insert(name.toCaseFolded());
     qint64 running = 0;
     qint64 pos = kMainHeaderSize;
     while (running < header.total) {
@@ -284,7 +291,7 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
                         QStringLiteral("the data of \"%1\" run past the end").arg(entry.Name)));
         }
         pos = entry.DataPosition + entry.CompressedSize;
-        if (nameList && !nameList->contains(entry.Name, Qt::CaseInsensitive)) continue;
+        if (nameList && !wanted.contains(entry.Name.toCaseFolded())) continue;
         QString path = checkedEntryPath(entry.Name);
         if (OnCheckFile) {
             OnCheckFile(path);

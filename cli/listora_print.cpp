@@ -203,11 +203,30 @@ int printOnQueue(TPageStorage& pages, const TQueueJob& job) {
     return 0;
 }
 
+// Far beyond any real source text; keeps "< /dev/zero" from eating memory.
+constexpr qint64 kMaxStandardInput = 64ll << 20;
+// One page image at this resolution stays below about 140 MB.
+constexpr int kMaxDpi = 600;
+
 QStringList readStandardInput(int codePage) {
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
         throw TListoraError(QStringLiteral("cannot read standard input"));
-    return SplitSourceLines(DecodeSourceBytes(in.readAll(), codePage));
+    const QByteArray bytes = in.read(kMaxStandardInput + 1);
+    if (bytes.size() > kMaxStandardInput)
+        throw TListoraError(QStringLiteral("standard input is larger than %1 MB; give the text "
+                                           "as a file instead")
+                                .arg(kMaxStandardInput >> 20));
+    return SplitSourceLines(DecodeSourceBytes(bytes, codePage));
+}
+
+// The --dpi value, or 0 (after a message) when it is no usable resolution.
+int parseDpi(const QString& text) {
+    bool ok = false;
+    const int dpi = text.trimmed().toInt(&ok);
+    if (ok && dpi >= 1 && dpi <= kMaxDpi) return dpi;
+    err(QStringLiteral("--dpi takes a number from 1 to %1, not \"%2\"").arg(kMaxDpi).arg(text));
+    return 0;
 }
 
 int run(const QCommandLineParser& args) {
@@ -238,8 +257,16 @@ int run(const QCommandLineParser& args) {
             err(QStringLiteral("settings file %1 does not exist").arg(settings));
             return 1;
         }
+        QFile probe(settings);
+        if (!probe.open(QIODevice::ReadOnly)) {
+            err(QStringLiteral("cannot read the settings file %1: %2")
+                    .arg(settings, probe.errorString()));
+            return 1;
+        }
         TIniFile::setSettingsFileOverride(settings);
     }
+    const int dpi = args.isSet("png") ? parseDpi(args.value("dpi")) : 96;
+    if (dpi == 0) return 2;
     const bool glossary = args.isSet("glossary");
     const QString glossaryKind = args.value("glossary").toLower();
     if (glossary && glossaryKind != "basic" && glossaryKind != "deluxe") {
@@ -279,6 +306,8 @@ int run(const QCommandLineParser& args) {
     TStderrProgress progress;
     TSourceCodePrint formatter(&progress);
     formatter.LoadSettings();
+    for (const QString& problem : formatter.Settings.Problems)
+        err(QStringLiteral("settings: %1").arg(problem));
     formatter.SetPageDefaults(TFont(QStringLiteral("Arial"), 10), TPen{},
                               TBrush{clWhite, TBrushStyle::Solid});
     const int codePage = formatter.Settings.CodePage;
@@ -305,10 +334,8 @@ int run(const QCommandLineParser& args) {
         }
         if (isProjectFile(input)) {
             QString jobTitle;
-            if (!LoadProjectFile(sources, input, jobTitle)) {
-                err(QStringLiteral("%1: This is Not a Valid VB Project File.").arg(input));
-                return 1;
-            }
+            // The loader has said why (on standard error).
+            if (!LoadProjectFile(sources, input, jobTitle)) return 1;
             formatter.JobTitle = jobTitle;
             sources.AnalyzeProject();
         } else {
@@ -351,9 +378,11 @@ int run(const QCommandLineParser& args) {
         }
     }
 
+    for (const QString& note : formatter.BuildNotes)
+        err(QStringLiteral("note: %1").arg(note));
     TPageStorage& pages = formatter.Pages;
     if (args.isSet("o")) WritePagesToPdf(pages, args.value("o"));
-    if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), args.value("dpi").toInt());
+    if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), dpi);
     out(QStringLiteral("%1 Pages").arg(pages.PageCount()));
     if (args.isSet("P")) return printOnQueue(pages, queueJob);
     return 0;
