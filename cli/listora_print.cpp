@@ -212,7 +212,17 @@ QStringList readStandardInput(int codePage) {
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
         throw TListoraError(QStringLiteral("cannot read standard input"));
-    const QByteArray bytes = in.read(kMaxStandardInput + 1);
+    // A pipe gives what it has at each read: read on until its end, or
+    // until one byte past the limit shows the text is too large.
+    QByteArray bytes;
+    while (bytes.size() <= kMaxStandardInput) {
+        const QByteArray chunk =
+            in.read(std::min<qint64>(1 << 20, kMaxStandardInput + 1 - bytes.size()));
+        if (chunk.isEmpty()) break;
+        bytes += chunk;
+    }
+    if (in.error() != QFileDevice::NoError)
+        throw TListoraError(QStringLiteral("cannot read standard input: %1").arg(in.errorString()));
     if (bytes.size() > kMaxStandardInput)
         throw TListoraError(QStringLiteral("standard input is larger than %1 MB; give the text "
                                            "as a file instead")

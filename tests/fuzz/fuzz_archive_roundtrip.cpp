@@ -22,9 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     QDir(root).removeRecursively();
     QDir().mkpath(root + QStringLiteral("/in"));
     QDir().mkpath(root + QStringLiteral("/out"));
+    // Entries are stored under the names given: bare names, from their
+    // folder. The fuzzer's own folder is restored before it writes inputs.
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(root + QStringLiteral("/in"));
     QStringList files;
     for (int i = 0; i < contents.size(); ++i) {
-        const QString name = root + QStringLiteral("/in/member%1.dat").arg(i);
+        const QString name = QStringLiteral("member%1.dat").arg(i);
         QFile file(name);
         if (!file.open(QIODevice::WriteOnly) || file.write(contents[i]) != contents[i].size())
             std::abort();
@@ -43,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     } catch (const TListoraError&) {
         std::abort(); // packing and unpacking plain files must not fail
     }
+    QDir::setCurrent(before);
     for (int i = 0; i < contents.size(); ++i) {
         QFile file(root + QStringLiteral("/out/member%1.dat").arg(i));
         if (!file.open(QIODevice::ReadOnly) || file.readAll() != contents[i]) std::abort();

@@ -10,6 +10,7 @@ seconds=${2:-60}
 here="$(cd "$(dirname "$0")" && pwd)"
 artifacts=${3:-$build/fuzz-artifacts}
 mkdir -p "$artifacts"
+artifacts="$(cd "$artifacts" && pwd)"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=()

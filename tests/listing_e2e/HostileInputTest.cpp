@@ -41,11 +41,12 @@ protected:
         QString text;
         for (int i = 0; i < 400; ++i)
             text += QStringLiteral("    x = x + %1 ' line %1\r\n").arg(i);
-        source = testsupport::writeFile(dir.filePath("m.bas"),
-                                        ("Sub Main()\r\n" + text + "End Sub\r\n").toUtf8());
+        source = dir.filePath("m.bas");
+        testsupport::writeFile(source, ("Sub Main()\r\n" + text + "End Sub\r\n").toUtf8());
     }
     QString settings(const QByteArray& text) {
-        return testsupport::writeFile(dir.filePath("s.ini"), text);
+        testsupport::writeFile(dir.filePath("s.ini"), text);
+        return dir.filePath("s.ini");
     }
     int pagesWith(const QByteArray& ini) {
         const TRun r = runPrint({source, "--settings", settings(ini), "--count"});
@@ -106,7 +107,7 @@ TEST_F(HostileInput, SettingsThatCannotWorkAreRefusedWithoutOutput) {
 }
 
 TEST_F(HostileInput, ResolutionAndStandardInputHaveClearLimits) {
-    for (const QString& dpi : {"0", "-5", "abc", "601", "2147483647"}) {
+    for (const QString dpi : {"0", "-5", "abc", "601", "2147483647"}) {
         const TRun r = runPrint({source, "--png", dir.filePath("png"), "--dpi", dpi});
         EXPECT_EQ(r.status, 2) << dpi.toStdString();
         EXPECT_EQ(r.err, QStringLiteral("listora-print: --dpi takes a number from 1 to 600, not "
