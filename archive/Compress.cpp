@@ -1,11 +1,11 @@
 #include "archive/Compress.h"
 #include "archive/Lzh.h"
 #include "archive/Rle.h"
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QStorageInfo>
 #include <QStringDecoder>
@@ -162,53 +162,47 @@ qint64 defaultFreeSpace(const QString& path) {
     return storage.isValid() ? storage.bytesAvailable() : std::numeric_limits<qint64>::max();
 }
 
-QString backupName(const QString& archiveName) {
-    const QFileInfo info(archiveName);
-    const QString name = info.fileName();
-    const int dot = name.lastIndexOf('.');
-    const QString base = dot > 0 ? name.left(dot) : name;
-    return info.dir().filePath(base + QStringLiteral(".$$$"));
-}
-
 // Thrown inside the packing of one file once its data outgrow the file.
 struct TOutgrown {};
 
 } // namespace
 
-// The archive being written, with the checks every write needs.
+// The archive being written, with the checks every write needs. It is built
+// beside its final name and replaces it only when complete.
 class TCompress::TWriter {
 public:
     TWriter(const QString& name, qint64 limit) : file_(name), limit_(limit) {}
 
     void open() {
-        if (!file_.open(QIODevice::ReadWrite | QIODevice::Truncate))
-            throw TListoraError(kCannotCreate + QStringLiteral("\n") + file_.errorString());
+        try {
+            file_.begin();
+        } catch (const TListoraError& e) {
+            throw TListoraError(kCannotCreate + QStringLiteral("\n") + e.message());
+        }
     }
     void write(const char* data, qint64 size) {
         if (limit_ >= 0 && file_.pos() + size > limit_) throw TListoraError(kWriteError);
-        if (file_.write(data, size) != size)
-            throw TListoraError(kWriteError + QStringLiteral("\n") + file_.errorString());
+        if (file_.write(data, size) != size) throw TListoraError(kWriteError);
     }
     void write(const QByteArray& bytes) { write(bytes.constData(), bytes.size()); }
     qint64 pos() const { return file_.pos(); }
     void seek(qint64 pos) {
-        if (!file_.seek(pos))
-            throw TListoraError(kWriteError + QStringLiteral("\n") + file_.errorString());
+        if (!file_.seek(pos)) throw TListoraError(kWriteError);
     }
     // Drops whatever lies beyond the current position (left by a packing that
-    // was abandoned for the stored form) and closes the file.
+    // was abandoned for the stored form) and puts the archive in place.
     void finish() {
-        if (!file_.resize(file_.pos()) || !file_.flush())
-            throw TListoraError(kWriteError + QStringLiteral("\n") + file_.errorString());
-        file_.close();
+        if (!file_.resize(file_.pos())) throw TListoraError(kWriteError);
+        try {
+            file_.commit();
+        } catch (const TListoraError& e) {
+            throw TListoraError(kWriteError + QStringLiteral("\n") + e.message());
+        }
     }
-    void abandon() {
-        file_.close();
-        file_.remove();
-    }
+    void abandon() { file_.discard(); }
 
 private:
-    QFile file_;
+    TAtomicFile file_;
     qint64 limit_;
 };
 
@@ -261,8 +255,12 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
         throw TListoraError(
             QStringLiteral("Cannot open %1\n%2").arg(archiveName, file.errorString()));
     const TMainHeader header = readMainHeader(file, true);
+    if (header.total < 0)
+        throw TListoraError(
+            damaged(archiveName, QStringLiteral("the header gives a negative total size")));
 
     QStringList expanded;
+    sweptFolders_.clear();
     // Looked up once per entry: a list scan each would make expanding
     // every entry of a large archive quadratic.
     QSet<QString> wanted;
@@ -271,14 +269,19 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
             wanted.insert(name.toCaseFolded());
     qint64 running = 0;
     qint64 pos = kMainHeaderSize;
-    while (running < header.total) {
+    for (;;) {
         RArchiveEntry entry;
-        switch (readEntry(file, pos, entry)) {
-        case TEntryRead::ok:
+        const TEntryRead read = readEntry(file, pos, entry);
+        if (read == TEntryRead::end) break; // no further complete entry
+        // Expanding ends at the header's total; empty files still come out,
+        // so that an archive of an empty file restores it.
+        if (running >= header.total && read != TEntryRead::badSize &&
+            !(read == TEntryRead::ok && entry.Size == 0))
             break;
+        switch (read) {
+        case TEntryRead::ok:
         case TEntryRead::end:
-            running = header.total; // no further complete entry
-            continue;
+            break;
         case TEntryRead::badName:
             throw TListoraError(
                 damaged(archiveName, QStringLiteral("an entry name runs past the end")));
@@ -300,12 +303,40 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
         if (path == QStringLiteral("*")) break;
         const qint64 free = FreeSpace ? FreeSpace(path) : defaultFreeSpace(path);
         if (free < entry.Size) throw TListoraError(kNoSpace + path);
-        if (MakeDirectories) QDir().mkpath(QFileInfo(path).absolutePath());
         expandEntry(file, entry, path);
         running += entry.Size;
         expanded.append(path);
     }
     if (nameList) *nameList = expanded;
+}
+
+// Opens the folder that `path` goes into. Below the target folder no
+// symbolic link is followed: a link planted there could lead anywhere.
+TFolder TCompress::openEntryFolder(const QString& path, QString& leaf) {
+    QString base = QStringLiteral(".");
+    QString rest = path;
+    if (!targetPath_.isEmpty() && path.startsWith(targetPath_)) {
+        base = targetPath_;
+        rest = path.mid(targetPath_.size());
+    } else if (QFileInfo(path).isAbsolute()) {
+        base = QFileInfo(path).absolutePath();
+        rest = QFileInfo(path).fileName();
+    }
+    QStringList parts = rest.split('/', Qt::SkipEmptyParts);
+    parts.removeAll(QStringLiteral("."));
+    if (parts.isEmpty())
+        throw TListoraError(
+            QStringLiteral("Refused to expand \"%1\": the name is not a file name").arg(path));
+    leaf = parts.takeLast();
+    if (MakeDirectories) QDir().mkpath(base);
+    TFolder folder = OpenFolderBeneath(OpenFolder(base), parts, MakeDirectories, path);
+    // Leftovers of a killed expansion go once per folder, not per file.
+    const QString key = base + QLatin1Char('/') + parts.join(QLatin1Char('/'));
+    if (!sweptFolders_.contains(key)) {
+        sweptFolders_.insert(key);
+        TAtomicFile::RemoveLeftoversIn(folder);
+    }
+    return folder;
 }
 
 // Expands one entry into `path`. The output is built beside its final name
@@ -315,11 +346,14 @@ void TCompress::expandEntry(QFile& archive, const RArchiveEntry& entry, const QS
     const bool custom = entry.Method == cmCustom && CustomExpand;
     if (entry.Method > cmLZH && !custom) throw TListoraError(kBadMethod);
 
-    QSaveFile output(path);
-    if (!output.open(QIODevice::WriteOnly))
-        throw TListoraError(QStringLiteral("Cannot create %1\n%2").arg(path, output.errorString()));
+    QString leaf;
+    TAtomicFile output(openEntryFolder(path, leaf), leaf, path);
+    // Many small files: syncing each would cost more than it saves.
+    output.Durable = false;
+    output.SweepLeftovers = false;
+    output.begin();
     const auto fail = [&](const QString& message) {
-        output.cancelWriting();
+        output.discard();
         return TListoraError(message);
     };
 
@@ -332,8 +366,7 @@ void TCompress::expandEntry(QFile& archive, const RArchiveEntry& entry, const QS
     });
     TByteOutput out([&](const char* data, qint64 size) {
         if (output.write(data, size) != size)
-            throw TListoraError(
-                QStringLiteral("Cannot write %1\n%2").arg(path, output.errorString()));
+            throw TListoraError(QStringLiteral("Cannot write %1").arg(path));
     });
     try {
         if (entry.Method == cmNone) {
@@ -353,7 +386,7 @@ void TCompress::expandEntry(QFile& archive, const RArchiveEntry& entry, const QS
     } catch (const TCorruptDataError& e) {
         throw fail(QStringLiteral("Damaged entry \"%1\": %2").arg(entry.Name, e.message()));
     } catch (...) {
-        output.cancelWriting();
+        output.discard();
         throw;
     }
     if (out.count() != entry.Size)
@@ -363,43 +396,29 @@ void TCompress::expandEntry(QFile& archive, const RArchiveEntry& entry, const QS
         if (!entry.Keyed) throw fail(kBadChecksum);
         if (out.sum() + quint32(Key) != entry.Checksum) throw fail(kLocked);
     }
-    const QDateTime date = fromDosDateTime(entry.DateTime);
-    // Stamped after the last write, which would otherwise move the date.
-    if (date.isValid() && output.flush())
-        output.setFileTime(date, QFileDevice::FileModificationTime);
-    if (!output.commit())
-        throw TListoraError(QStringLiteral("Cannot create %1\n%2").arg(path, output.errorString()));
-    // The replaced file's permissions carry over; the entry's mark decides.
-    const QFile::Permissions permissions = QFile::permissions(path);
-    if (entry.Attributes & kReadOnly)
-        QFile::setPermissions(path, permissions & ~(QFile::WriteOwner | QFile::WriteUser |
-                                                    QFile::WriteGroup | QFile::WriteOther));
-    else if (!(permissions & QFile::WriteOwner))
-        QFile::setPermissions(path, permissions | QFile::WriteOwner | QFile::WriteUser);
+    // Only the new file gets the entry's date and mark; the mode of a file
+    // it replaces carries over otherwise.
+    output.ModificationTime = fromDosDateTime(entry.DateTime);
+    output.Writable = !(entry.Attributes & kReadOnly);
+    output.commit();
 }
 
 void TCompress::CompressFiles(const QString& archiveName, const QStringList& fileList, int method) {
     if (method < cmNone || method > cmCustom || (method == cmCustom && !CustomCompress))
         throw TListoraError(kBadMethod);
 
-    const QString archivePath = QFileInfo(archiveName).absoluteFilePath();
-    if (QFileInfo(archiveName).isDir())
-        throw TListoraError(kCannotCreate + QStringLiteral("\n") + archiveName);
-    QString backup;
-    if (QFileInfo::exists(archiveName)) {
-        backup = backupName(archiveName);
-        QFile::remove(backup);
-        if (!QFile::rename(archiveName, backup)) throw TListoraError(kCannotCreate);
-    }
-
+    // The old archive stays in place, untouched, until the new one replaces
+    // it: its entries are copied from there, and a failure or a kill leaves
+    // it as it was.
     TWriter out(archiveName, WriteLimitForTesting);
+    out.open();
+    const std::optional<RFileId> archiveId = FileIdOf(archiveName);
     try {
-        out.open();
         out.write(mainHeader(method, 0, Key != 0));
         qint64 total = 0;
         QStringList written;
         for (const QString& listed : fileList) {
-            if (QFileInfo(listed).absoluteFilePath() == archivePath) continue;
+            if (archiveId && FileIdOf(listed) == archiveId) continue;
             QString name = listed;
             QString prefix;
             if (!targetPath_.isEmpty() && name.startsWith(targetPath_)) {
@@ -425,8 +444,8 @@ void TCompress::CompressFiles(const QString& archiveName, const QStringList& fil
         out.seek(0);
         out.write(mainHeader(method, quint32(total), Key != 0));
         out.seek(end);
-        if (!backup.isEmpty()) {
-            appendOldEntries(out, backup, written, total);
+        if (archiveId && KeepOlderEntries) {
+            appendOldEntries(out, archiveName, written, total);
             const qint64 after = out.pos();
             out.seek(0);
             out.write(mainHeader(method, quint32(total), Key != 0));
@@ -435,21 +454,20 @@ void TCompress::CompressFiles(const QString& archiveName, const QStringList& fil
         out.finish();
     } catch (...) {
         out.abandon();
-        if (!backup.isEmpty()) QFile::rename(backup, archiveName);
         throw;
     }
-    if (!backup.isEmpty()) QFile::remove(backup);
 }
 
 // Writes one file as an entry. Returns its size, or nothing when the file
 // could not be opened and is skipped.
 std::optional<qint32> TCompress::storeFile(TWriter& out, const QString& fileName,
                                            const QString& storedName, int method) {
-    QFile input(fileName);
-    if (!input.open(QIODevice::ReadOnly)) {
+    // Only regular files: a pipe or a device would block or never end.
+    QString why;
+    QFile input;
+    if (!OpenRegularFileForReading(fileName, input, why)) {
         if (ExceptionOnFileError)
-            throw TListoraError(
-                QStringLiteral("Cannot open %1\n%2").arg(fileName, input.errorString()));
+            throw TListoraError(QStringLiteral("Cannot open %1\n%2").arg(fileName, why));
         return std::nullopt;
     }
     const qint64 fileSize = input.size();

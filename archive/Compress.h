@@ -6,10 +6,13 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
+
+class TFolder;
 
 enum TCompressionMethod { cmNone = 0, cmRLE = 1, cmLZH = 2, cmCustom = 3 };
 
@@ -58,6 +61,9 @@ public:
     // Entry names that begin with a separator or a drive are refused unless
     // this is set; names that climb out of the target with ".." always are.
     bool AllowAbsoluteNames = false;
+    // Writing over an archive keeps its entries that were not written anew;
+    // off, the new archive replaces the old one whole.
+    bool KeepOlderEntries = true;
 
     // Called with each name before it is expanded or stored; may change it.
     // An empty name skips the file; "*" ends the whole operation.
@@ -71,7 +77,9 @@ public:
     // nameList holds the paths that were written.
     void ExpandFiles(const QString& archiveName, QStringList* nameList = nullptr);
     // Writes the files into the archive with the method (0..3), keeping the
-    // entries of an older archive of that name that were not replaced.
+    // entries of an older archive of that name that were not replaced (when
+    // KeepOlderEntries is set). The archive is built beside its name and
+    // replaces the old one only once complete.
     void CompressFiles(const QString& archiveName, const QStringList& fileList, int method);
     // The entries in archive order, from the headers alone.
     void ScanArchive(const QString& archiveName, QList<RArchiveEntry>& list);
@@ -92,7 +100,9 @@ private:
     void appendOldEntries(TWriter& out, const QString& oldArchive, const QStringList& written,
                           qint64& total);
     QString checkedEntryPath(const QString& name) const;
+    TFolder openEntryFolder(const QString& path, QString& leaf);
 
     QString targetPath_;
+    QSet<QString> sweptFolders_;
     int ratio_ = 100;
 };

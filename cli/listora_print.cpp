@@ -3,6 +3,7 @@
 // does, and writes the pages to a PDF or PNG files.
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/Progress.h"
@@ -14,12 +15,14 @@
 #include "source/TextDecoding.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <optional>
@@ -58,6 +61,57 @@ void out(const QString& text) {
     std::fputc('\n', stdout);
 }
 
+// Standard error carries this command's own messages only: Qt's notes
+// about the environment (no XDG_RUNTIME_DIR under cron or ssh, font
+// substitutions) are no news to the user of a batch command. The build's
+// own diagnostics (categories "listora.*") still pass.
+void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    const bool ours = context.category && QByteArray(context.category).startsWith("listora.");
+    if (!ours && type != QtFatalMsg) return;
+    err(text);
+}
+
+// The files a run reads, which its outputs must never replace: the input,
+// the saved job, the project and its members, the settings file.
+class TProtectedFiles {
+public:
+    void add(const QString& path) {
+        if (const std::optional<RFileId> id = FileIdOf(path)) ids_.append({*id, path});
+    }
+    void addProject(TSourceMgt& sources) {
+        for (RFile* file = sources.FirstFile(); file && file->Next; file = file->Next)
+            add(file->Path);
+    }
+    // Empty, or what the output would overwrite.
+    QString readFileAt(const QString& output) const {
+        const std::optional<RFileId> id = OutputFileIdOf(output);
+        if (!id) return QString();
+        for (const auto& [known, path] : ids_)
+            if (known == *id) return path;
+        return QString();
+    }
+
+private:
+    QList<std::pair<RFileId, QString>> ids_;
+};
+
+// Refuses before anything is written when an output is a file the run reads.
+bool outputsAreSafe(const QCommandLineParser& args, const TProtectedFiles& inputs, int pages) {
+    QStringList outputs;
+    if (args.isSet("o")) outputs << args.value("o");
+    if (args.isSet("png"))
+        for (int n = 1; n <= pages; ++n)
+            outputs << QDir(args.value("png")).filePath(PngPageName(n));
+    for (const QString& output : outputs) {
+        const QString input = inputs.readFileAt(output);
+        if (input.isEmpty()) continue;
+        err(QStringLiteral("refusing to write %1: it is %2, which this run reads")
+                .arg(output, QDir::toNativeSeparators(input)));
+        return false;
+    }
+    return true;
+}
+
 // A status line on standard error every few seconds once a job has run for
 // a while, so short jobs stay quiet and long ones show they are alive.
 class TStderrProgress : public IProgress {
@@ -88,31 +142,39 @@ bool isProjectFile(const QString& path) {
     return ext == "VBP" || ext == "MAK";
 }
 
-// Marks every section, or only those the selections name.
-int applySelections(TSourceMgt& sources, const QList<TSelection>& selections) {
-    int matched = 0;
+// Marks every section, or only those the selections name. Returns the
+// selections that matched nothing.
+QList<TSelection> applySelections(TSourceMgt& sources, const QList<TSelection>& selections) {
+    QList<bool> used(selections.size(), false);
     for (RFile* file = sources.FirstFile(); file && file->Next; file = file->Next) {
         const bool all = selections.isEmpty();
         file->Marked = all;
         for (RFunction* f = file->Functions; f && f->Next; f = f->Next) {
             bool mark = all;
-            for (const TSelection& s : selections) {
+            for (qsizetype i = 0; i < selections.size(); ++i) {
+                const TSelection& s = selections[i];
                 if (file->FileName.compare(s.file, Qt::CaseInsensitive) != 0) continue;
-                if (s.section == "*" || f->Name.trimmed() == s.section.trimmed()) mark = true;
+                if (s.section == "*" || f->Name.trimmed() == s.section.trimmed()) {
+                    mark = true;
+                    used[i] = true;
+                }
             }
             f->Marked = mark;
-            matched += mark && !all;
         }
         if (!all && !(file->Functions && file->Functions->Next)) {
-            for (const TSelection& s : selections) {
+            for (qsizetype i = 0; i < selections.size(); ++i) {
+                const TSelection& s = selections[i];
                 if (file->FileName.compare(s.file, Qt::CaseInsensitive) == 0 && s.section == "*") {
                     file->Marked = true;
-                    ++matched;
+                    used[i] = true;
                 }
             }
         }
     }
-    return matched;
+    QList<TSelection> unmatched;
+    for (qsizetype i = 0; i < selections.size(); ++i)
+        if (!used[i]) unmatched.append(selections[i]);
+    return unmatched;
 }
 
 void printOutline(TSourceMgt& sources) {
@@ -246,6 +308,8 @@ int run(const QCommandLineParser& args) {
         return 2;
     }
     QString input = positional.first();
+    TProtectedFiles inputs;
+    if (input != "-") inputs.add(input);
     const bool outline = args.isSet("outline");
     const bool countOnly = args.isSet("count");
     TQueueJob queueJob;
@@ -302,7 +366,11 @@ int run(const QCommandLineParser& args) {
         if (!args.isSet("settings") && !job->SettingsFile().isEmpty())
             TIniFile::setSettingsFileOverride(job->SettingsFile());
         input = job->ProjectPath();
+        inputs.add(input);
     }
+    inputs.add(TIniFile::resolve(kSettingsFileName));
+    if (args.isSet("settings")) inputs.add(args.value("settings"));
+    if (!outline && !outputsAreSafe(args, inputs, 0)) return 1;
     QList<TSelection> selections;
     for (const QString& s : args.values("select")) {
         const qsizetype colon = s.indexOf(':');
@@ -347,6 +415,8 @@ int run(const QCommandLineParser& args) {
             // The loader has said why (on standard error).
             if (!LoadProjectFile(sources, input, jobTitle)) return 1;
             formatter.JobTitle = jobTitle;
+            inputs.addProject(sources);
+            if (!outline && !outputsAreSafe(args, inputs, 0)) return 1;
             sources.AnalyzeProject();
         } else {
             if (!selections.isEmpty()) {
@@ -366,8 +436,12 @@ int run(const QCommandLineParser& args) {
         }
         if (job && selections.isEmpty()) {
             if (!job->PrintMarksFile().isEmpty()) sources.LoadPrintMarks(job->PrintMarksFile());
-        } else if (applySelections(sources, selections) == 0 && !selections.isEmpty()) {
-            err(QStringLiteral("--select matched no section (see --outline)"));
+        } else if (const QList<TSelection> unmatched = applySelections(sources, selections);
+                   !unmatched.isEmpty()) {
+            // A mistyped name beside a good one would silently print less.
+            for (const TSelection& s : unmatched)
+                err(QStringLiteral("--select %1:%2 matched no section (see --outline)")
+                        .arg(s.file, s.section));
             return 1;
         }
         if (outline) {
@@ -391,9 +465,15 @@ int run(const QCommandLineParser& args) {
     for (const QString& note : formatter.BuildNotes)
         err(QStringLiteral("note: %1").arg(note));
     TPageStorage& pages = formatter.Pages;
+    if (!outputsAreSafe(args, inputs, pages.PageCount())) return 1;
     if (args.isSet("o")) WritePagesToPdf(pages, args.value("o"));
     if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), dpi);
-    out(QStringLiteral("%1 Pages").arg(pages.PageCount()));
+    const QString count = QStringLiteral("%1 Pages").arg(pages.PageCount());
+    // With the PDF on standard output, the count must not end up inside it.
+    if (args.isSet("o") && IsStandardOutput(args.value("o")))
+        std::fprintf(stderr, "%s\n", count.toLocal8Bit().constData());
+    else
+        out(count);
     if (args.isSet("P")) return printOnQueue(pages, queueJob);
     return 0;
 }
@@ -405,6 +485,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietQtMessages);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Listora"));
 
@@ -413,8 +494,15 @@ int main(int argc, char** argv) {
     args.addHelpOption();
     args.addPositionalArgument("INPUT",
                                "Project (.VBP/.MAK), source file, or - for standard input.");
-    args.addOption({{"o", "output"}, "Write the pages to the PDF file OUT.", "OUT.pdf"});
-    args.addOption({"png", "Write one PNG per sheet into DIR (page-001.png, ...).", "DIR"});
+    args.addOption({{"o", "output"},
+                    "Write the pages to the PDF file OUT (\"-\": standard output). An existing "
+                    "file is replaced only by a complete PDF; a file this run reads is never "
+                    "replaced.",
+                    "OUT.pdf"});
+    args.addOption({"png",
+                    "Write one PNG per sheet into DIR (page-001.png, ...); pages of that name "
+                    "beyond this listing's last are removed.",
+                    "DIR"});
     args.addOption({"P",
                     "Print the pages on the CUPS printer QUEUE (as lpstat -p lists them), one "
                     "job per copy.",

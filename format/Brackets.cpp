@@ -4,6 +4,7 @@
 #include "format/BracketRecords.h"
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/Rounding.h"
@@ -11,8 +12,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 
 #include <array>
+
+namespace {
+Q_LOGGING_CATEGORY(lcDiagnostics, "listora.diagnostics")
+} // namespace
 
 bool IsBracketOpener(int kind) {
     return kind == bkIf || kind == bkSelect || kind == bkFor || kind == bkDo || kind == bkWhile;
@@ -317,8 +323,15 @@ void TSourceCodePrint::writeBracketDump(const QString& fileName) {
     QByteArray text;
     for (const RBracket& r : brackets_)
         text += (BracketKindName(r.Kind) + "- Page " + QString::number(r.Side) + "\r\n").toUtf8();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
-        throw TListoraError(
-            QStringLiteral("Unable to write %1").arg(QDir::toNativeSeparators(path)));
+    // A diagnostic never costs the listing: a dump that cannot be written
+    // (a read-only folder, a symbolic link in its place) is only reported.
+    try {
+        TAtomicFile file(path);
+        file.Durable = false;
+        file.begin();
+        file.write(text);
+        file.commit();
+    } catch (const TListoraError& e) {
+        qCWarning(lcDiagnostics, "%s", qPrintable(e.message()));
+    }
 }

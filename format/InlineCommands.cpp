@@ -42,10 +42,11 @@ constexpr std::array<TCommandWord, 10> kCommands = {{
     {"LINE", TCommand::Line},
 }};
 
-// The rest of the line after the command, at most 255 characters, without
-// surrounding blanks and control characters.
+// The rest of the line after the command, without surrounding blanks and
+// control characters. Not cut: a long title or section name is printed
+// whole (the page frame wraps or clips it, as any text).
 QString argumentAfter(const QString& line, qsizetype end) {
-    QString arg = line.mid(end, 255);
+    QString arg = line.mid(end);
     qsizetype from = 0, to = arg.size();
     while (from < to && arg[from].unicode() <= ' ')
         ++from;

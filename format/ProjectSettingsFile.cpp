@@ -2,6 +2,7 @@
 
 #include "archive/Compress.h"
 #include "format/SourceCodePrint.h"
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "source/SourceMgt.h"
@@ -13,11 +14,28 @@
 
 namespace {
 
-QTemporaryDir& checkedDir(QTemporaryDir& dir) {
-    if (!dir.isValid())
-        throw TListoraError(
-            QStringLiteral("Cannot create a temporary folder: %1").arg(dir.errorString()));
-    return dir;
+// A job's settings copy must not switch on the diagnostic dumps, which
+// write into the current folder: it could come from anyone.
+void keepDiagnosticsOff(const QString& settingsCopy) {
+    TIniFile copy(settingsCopy);
+    if (copy.readBool(QStringLiteral("general"), QStringLiteral("DEBUGFLAG"), false))
+        copy.writeBool(QStringLiteral("general"), QStringLiteral("DEBUGFLAG"), false);
+}
+
+// Saving over the project or one of its files would destroy the source.
+void refuseToReplaceSources(const QString& lrpPath, const QString& projectPath,
+                            const TSourceMgt& sources) {
+    const std::optional<RFileId> target = FileIdOf(lrpPath);
+    if (!target) return;
+    QStringList sourceFiles{projectPath};
+    for (RFile* file = sources.FirstFile(); file && file->Next; file = file->Next)
+        sourceFiles.append(file->Path);
+    for (const QString& source : sourceFiles)
+        if (FileIdOf(source) == target)
+            throw TListoraError(
+                QStringLiteral("Cannot save the Listora project as %1: that is %2, a file of "
+                               "the project.")
+                    .arg(QDir::toNativeSeparators(lrpPath), QDir::toNativeSeparators(source)));
 }
 
 bool isPlainFileName(const QString& name) {
@@ -52,8 +70,9 @@ void SaveProjectSettingsFile(const QString& lrpPath, const QString& projectPath,
                            "Listora project:\n%2")
                 .arg(kMaxStoredPathBytes)
                 .arg(projectPath));
-    QTemporaryDir dir;
-    const QDir staging(checkedDir(dir).path());
+    refuseToReplaceSources(lrpPath, projectPath, sources);
+    const TPrivateFolder dir;
+    const QDir staging(dir.path());
     sources.SavePrintMarks(projectPath, staging.path());
     // Before the first setting is changed there is no settings file: the job
     // then keeps an empty copy, which stands for the defaults.
@@ -75,17 +94,17 @@ void SaveProjectSettingsFile(const QString& lrpPath, const QString& projectPath,
             throw TListoraError(QStringLiteral("Cannot prepare %1 for saving").arg(name));
         members.append(lower);
     }
-    // A job file of that name is replaced, not merged with.
-    if (QFileInfo::exists(lrpPath) && !QFile::remove(lrpPath))
-        throw TListoraError(QStringLiteral("Cannot replace %1").arg(lrpPath));
     TCompress archive;
     archive.setTargetPath(staging.path()); // stores the bare names
     archive.ExceptionOnFileError = true;
+    // A job file of that name is replaced whole (and only once the new one
+    // is complete), not merged with.
+    archive.KeepOlderEntries = false;
     archive.CompressFiles(lrpPath, members, cmLZH);
 }
 
 TSavedJob::TSavedJob(const QString& lrpPath) {
-    folder_ = checkedDir(dir_).path();
+    folder_ = dir_.path();
     TCompress archive;
     QList<RArchiveEntry> entries;
     archive.ScanArchive(lrpPath, entries);
@@ -102,17 +121,6 @@ TSavedJob::TSavedJob(const QString& lrpPath) {
     for (const RArchiveEntry& e : entries)
         written.append(e.Name);
     archive.ExpandFiles(lrpPath, &written);
-    // Expanding stops once the archive's total size is reached, so empty
-    // members at the end (no marks, no settings) come out here.
-    for (const RArchiveEntry& e : entries) {
-        const QString path = QDir(folder_).filePath(e.Name);
-        if (e.Size != 0 || written.contains(path)) continue;
-        QFile empty(path);
-        if (!empty.open(QIODevice::WriteOnly))
-            throw TListoraError(
-                QStringLiteral("Cannot write %1: %2").arg(path, empty.errorString()));
-        written.append(path);
-    }
 
     for (const QString& path : written) {
         const QString name = QFileInfo(path).fileName();
@@ -130,4 +138,5 @@ TSavedJob::TSavedJob(const QString& lrpPath) {
                 QStringLiteral("Cannot read %1: %2").arg(infoPath_, info.errorString()));
         projectPath_ = projectPathFromInfo(info.read(kProjectInfoSize));
     }
+    if (!paramsPath_.isEmpty()) keepDiagnosticsOff(paramsPath_);
 }

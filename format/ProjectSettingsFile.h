@@ -2,8 +2,9 @@
 // Saved jobs (".LRP"): an archive holding the loaded project's path, the
 // marked sections and a copy of the settings file, so that a job can be
 // reopened with the same selection and layout.
+#include "platform/PrivateFolder.h"
+
 #include <QString>
-#include <QTemporaryDir>
 
 class TSourceMgt;
 class TSourceCodePrint;
@@ -27,15 +28,18 @@ QString projectPathFromInfo(const QByteArray& info);
 // ".MAK" or ".VBP" in any letter case.
 bool isProjectPath(const QString& path);
 
-// Writes the job into lrpPath with the LZH method. The three members are
-// staged in a private folder, never the current one. Throws TListoraError
-// when the project path is too long to be stored whole (nothing is written
-// then) or when a file cannot be written.
+// Writes the job into lrpPath with the LZH method; an existing file is
+// replaced only by the complete new job. The three members are staged in a
+// private folder, never the current one. Throws TListoraError when the
+// project path is too long to be stored whole or lrpPath is the project or
+// one of its files (nothing is written then), or when a file cannot be
+// written.
 void SaveProjectSettingsFile(const QString& lrpPath, const QString& projectPath,
                              const TSourceMgt& sources, TSourceCodePrint& formatter);
 
 // An opened job: its members expanded into a private folder that goes
-// away with the object.
+// away with the object (or, after a kill, with the next job opened). The
+// settings copy never carries the diagnostic-dump switch.
 class TSavedJob {
 public:
     // Lists the archive and expands its members. Throws TListoraError when
@@ -52,7 +56,7 @@ public:
     const QString& Folder() const { return folder_; }
 
 private:
-    QTemporaryDir dir_;
+    TPrivateFolder dir_;
     QString folder_;
     QString infoPath_;
     QString printPath_;

@@ -1,9 +1,11 @@
 #include "platform/ui/QtPrinter.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/DrawSurface.h"
 #include "platform/Errors.h"
 #include "platform/ui/ModalRunner.h"
 
+#include <QFile>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -29,9 +31,24 @@ void TQtPrinter::SetCopies(int copies) {
 void TQtPrinter::BeginDoc() {
     if (surface_) throw TListoraError(QStringLiteral("A print job is already open"));
     aborted_ = false;
+    target_ = printer_.outputFileName();
+    if (!target_.isEmpty()) {
+        auto file = std::make_unique<TAtomicFile>(target_, TAtomicFile::TTarget::FileOrStream);
+        file->begin();
+        file->close(); // Qt writes the file by its name
+        // A pipe or a terminal gets the job directly.
+        if (!file->isStream()) {
+            printer_.setOutputFileName(file->temporaryPath());
+            file_ = std::move(file);
+        }
+    }
     // Painting on the printer begins the job; the surface owns the painter.
     auto surface = std::make_unique<TDrawSurface>(&printer_);
     if (!surface->painter().isActive()) {
+        if (file_) {
+            file_.reset();
+            printer_.setOutputFileName(target_);
+        }
         const QString where = printer_.outputFileName().isEmpty() ? printer_.printerName()
                                                                   : printer_.outputFileName();
         throw TListoraError(QStringLiteral("Unable to start printing on %1").arg(where));
@@ -52,8 +69,30 @@ void TQtPrinter::EndDoc() {
     const bool ended = surface_->painter().end();
     surface_.reset();
     pageNumber_ = 0;
-    if (!ended || printer_.printerState() == QPrinter::Error)
+    if (!ended || printer_.printerState() == QPrinter::Error) {
+        file_.reset();
+        if (!target_.isEmpty()) printer_.setOutputFileName(target_);
         throw TListoraError(QStringLiteral("The print job could not be finished"));
+    }
+    finishFile();
+}
+
+void TQtPrinter::finishFile() {
+    if (!file_) return;
+    std::unique_ptr<TAtomicFile> file = std::move(file_);
+    printer_.setOutputFileName(target_);
+    // Qt does not report failed writes: a PDF cut short by a full disk
+    // lacks its end marker.
+    QFile written(file->temporaryPath());
+    QByteArray tail;
+    if (written.open(QIODevice::ReadOnly) && written.seek(std::max<qint64>(0, written.size() - 64)))
+        tail = written.readAll();
+    if (!tail.trimmed().endsWith("%%EOF")) {
+        file->discard();
+        throw TListoraError(
+            QStringLiteral("Unable to write to %1: the file was cut short").arg(target_));
+    }
+    file->commit();
 }
 
 void TQtPrinter::Abort() {
@@ -63,6 +102,11 @@ void TQtPrinter::Abort() {
     surface_.reset();
     pageNumber_ = 0;
     aborted_ = true;
+    // A cancelled job leaves the chosen file as it was.
+    if (file_) {
+        file_.reset();
+        printer_.setOutputFileName(target_);
+    }
 }
 
 IDrawSurface& TQtPrinter::Canvas() {

@@ -8,6 +8,7 @@
 
 class QPrinter;
 class QWidget;
+class TAtomicFile;
 class TDrawSurface;
 
 class TQtPrinter : public IPrinter {
@@ -31,8 +32,14 @@ public:
     IDrawSurface& Canvas() override;
 
 private:
+    void finishFile();
+
     QPrinter& printer_;
     std::unique_ptr<TDrawSurface> surface_;
+    // Printing to a file: the job goes into a temporary file that replaces
+    // the chosen one only when the job is complete.
+    std::unique_ptr<TAtomicFile> file_;
+    QString target_;
     int pageNumber_ = 0;
     bool aborted_ = false;
 };

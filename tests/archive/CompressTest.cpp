@@ -8,8 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace archivebytes;
 using testsupport::readFile;
@@ -443,6 +447,130 @@ TEST_F(ArchiveTest, ChecksFreeSpaceAndKeepsAttributes) {
     // Stored back, a read-only file keeps its mark.
     c.CompressFiles(path("ro.dat"), {path("out/ro.txt")}, cmNone);
     EXPECT_EQ(scan(path("ro.dat")).value(0).Attributes & 0x01, 0x01);
+}
+
+TEST_F(ArchiveTest, ExpansionNeverFollowsALinkInTheTarget) {
+    put("outside.txt", "secret");
+    QFile::setPermissions(path("outside.txt"), QFile::ReadOwner | QFile::WriteOwner);
+    QDir().mkpath(path("elsewhere"));
+    const QString out = target();
+    QFile::link(path("outside.txt"), path("out/evil.txt"));
+    QFile::link(path("elsewhere"), path("out/subdir"));
+    // A hard link shares the file: replacing the name must leave it alone.
+    put("shared.txt", "shared");
+    ASSERT_EQ(::link(QFile::encodeName(path("shared.txt")).constData(),
+                     QFile::encodeName(path("out/hard.txt")).constData()),
+              0);
+
+    Entry readOnly = stored("evil.txt", "overwritten");
+    readOnly.attributes = 0x21;
+    Entry hard = stored("hard.txt", "new");
+    hard.attributes = 0x21;
+    TCompress c;
+    c.setTargetPath(out);
+    c.MakeDirectories = true;
+    for (const Entry& e : {readOnly, stored("subdir/x", "planted")}) {
+        SCOPED_TRACE(e.name.toStdString());
+        put("evil.dat", archive({e}));
+        EXPECT_TRUE(
+            errorOf([&] { c.ExpandFiles(path("evil.dat")); }).startsWith("Refused to write"));
+    }
+    put("hard.dat", archive({hard}));
+    c.ExpandFiles(path("hard.dat"));
+    EXPECT_EQ(readFile(path("out/hard.txt")), "new");
+    EXPECT_FALSE(QFileInfo(path("out/hard.txt")).permissions() & QFile::WriteOwner);
+
+    EXPECT_EQ(readFile(path("outside.txt")), "secret");
+    EXPECT_TRUE(QFileInfo(path("outside.txt")).permissions() & QFile::WriteOwner);
+    EXPECT_EQ(readFile(path("shared.txt")), "shared");
+    EXPECT_TRUE(QFileInfo(path("shared.txt")).permissions() & QFile::WriteOwner);
+    EXPECT_TRUE(QDir(path("elsewhere")).isEmpty());
+}
+
+TEST_F(ArchiveTest, WritingLeavesOtherFilesAndTheOldArchiveAlone) {
+    const QString a = put("a.txt", "first a");
+    const QString b = put("b.txt", "first b");
+    put("r.$$$", "somebody's file");
+    TCompress c;
+    c.setTargetPath(dir.path());
+    c.ExceptionOnFileError = true;
+    c.CompressFiles(path("r.dat"), {a, b}, cmLZH);
+    c.CompressFiles(path("r.dat"), {a}, cmLZH);
+    EXPECT_EQ(readFile(path("r.$$$")), "somebody's file");
+
+    // A create killed halfway leaves its unlocked temporary file beside the
+    // archive, which it never touched; the next create keeps every old entry
+    // and clears the leftover.
+    const QByteArray before = readFile(path("r.dat"));
+    const QString leftover = path(".r.dat.00000000abcd.listora-part");
+    put(".r.dat.00000000abcd.listora-part", before.left(30));
+    const QString d = put("d.txt", "new d");
+    c.CompressFiles(path("r.dat"), {d}, cmRLE);
+    QStringList names;
+    for (const RArchiveEntry& e : scan(path("r.dat")))
+        names << e.Name;
+    EXPECT_EQ(names, (QStringList{"d.txt", "a.txt", "b.txt"}));
+    EXPECT_FALSE(QFile::exists(leftover));
+
+    // Without keeping older entries, the new archive replaces the old whole.
+    c.KeepOlderEntries = false;
+    c.CompressFiles(path("r.dat"), {b}, cmLZH);
+    EXPECT_EQ(scan(path("r.dat")).size(), 1);
+
+    // A pipe among the files fails at once instead of waiting for a writer.
+    const QByteArray fifo = QFile::encodeName(path("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const QByteArray kept = readFile(path("r.dat"));
+    EXPECT_EQ(errorOf([&] {
+                  c.CompressFiles(path("r.dat"), {a, path("fifo")}, cmLZH);
+              }),
+              "Cannot open " + path("fifo") + "\nit is not a regular file");
+    EXPECT_EQ(readFile(path("r.dat")), kept);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter("listora-part"),
+              QStringList());
+}
+
+TEST_F(ArchiveTest, EmptyFilesComeBackAndNegativeTotalsAreErrors) {
+    const QString empty = put("empty.txt", "");
+    const QString a = put("a.txt", "abc");
+    TCompress c;
+    c.setTargetPath(dir.path());
+    c.CompressFiles(path("e.dat"), {empty}, cmLZH);
+    c.CompressFiles(path("ae.dat"), {a, empty}, cmLZH);
+    EXPECT_EQ(expandAll(c, path("e.dat")), QStringList{path("out/empty.txt")});
+    EXPECT_TRUE(QFileInfo(path("out/empty.txt")).isFile());
+    QDir(path("out")).removeRecursively();
+    EXPECT_EQ(expandAll(c, path("ae.dat")).size(), 2);
+    EXPECT_EQ(readFile(path("out/empty.txt")), "");
+
+    QDir(path("out")).removeRecursively();
+    put("neg.dat", archive({stored("n.txt", "abc")}, "NON", 0xffffffffLL));
+    EXPECT_EQ(errorOf([&] { expandAll(c, path("neg.dat")); }),
+              "Damaged archive " + path("neg.dat") + ": the header gives a negative total size");
+    Entry negative = stored("n.txt", "abc");
+    negative.size = -3;
+    put("neg.dat", archive({stored("z.txt", "")}, "NON", 0) + entryBytes(negative));
+    EXPECT_TRUE(errorOf([&] { c.ExpandFiles(path("neg.dat")); }).endsWith("has a negative size"));
+    EXPECT_FALSE(QFile::exists(path("out/n.txt")));
+}
+
+TEST_F(ArchiveTest, TheArchiveCommandFailsLoudlyAndNeverWaitsOnAPipe) {
+    const QString tool = testsupport::binaryDir() + "/bin/listora-archive";
+    if (!QFileInfo(tool).isExecutable()) GTEST_SKIP() << "listora-archive is not built";
+    put("neg.dat", archive({stored("n.txt", "abc")}, "NON", 0x80000000LL));
+    put("a.txt", "a");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    for (const QStringList& args :
+         {QStringList{"expand", path("neg.dat"), path("out")},
+          QStringList{"create", path("f.dat"), "--method", "lzh", path("a.txt"), path("fifo")}}) {
+        QProcess p;
+        p.start(tool, args);
+        ASSERT_TRUE(p.waitForFinished(30000)) << args.join(' ').toStdString();
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_TRUE(p.readAllStandardError().startsWith("listora-archive: "));
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("out/n.txt")));
+    EXPECT_FALSE(QFileInfo::exists(path("f.dat")));
 }
 
 TEST(DosDates, PackAndUnpack) {

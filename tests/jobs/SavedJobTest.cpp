@@ -4,6 +4,7 @@
 #include "common/TestSupport.h"
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "source/ProjectLoader.h"
@@ -256,6 +257,56 @@ TEST_F(JobFixture, BatchCommandPrintsAJobWithItsMarksAndSettingsLeavingMineAlone
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(
         QString::fromUtf8(p.readAllStandardError()).contains("Error Loading Project File."));
+}
+
+TEST_F(JobFixture, SavingOverAJobReplacesItWholeAndNeverOverTheSource) {
+    auto sources = load(project);
+    TSourceCodePrint formatter;
+    SaveProjectSettingsFile(path("job.lrp"), project, *sources, formatter);
+    const QByteArray saved = readFile(path("job.lrp"));
+
+    // The disk fills up while the new job is written: the old one stays.
+    markEveryOther(*sources);
+    TAtomicFile::setWriteLimitForTesting(100);
+    EXPECT_THROW(SaveProjectSettingsFile(path("job.lrp"), project, *sources, formatter),
+                 TListoraError);
+    TAtomicFile::setWriteLimitForTesting(-1);
+    EXPECT_EQ(readFile(path("job.lrp")), saved);
+    EXPECT_TRUE(
+        QDir(scratch.path()).entryList({"*listora-part*"}, QDir::Hidden | QDir::Files).isEmpty());
+
+    // Replaced, not merged with: a stray member of the old file is gone.
+    writeFile(path("stray"), "stray");
+    TCompress extra;
+    extra.setTargetPath(scratch.path());
+    extra.CompressFiles(path("job.lrp"), {path("stray")}, cmLZH);
+    SaveProjectSettingsFile(path("job.lrp"), project, *sources, formatter);
+    QList<RArchiveEntry> entries;
+    TCompress().ScanArchive(path("job.lrp"), entries);
+    EXPECT_EQ(entries.size(), 3);
+
+    // The project file and its members are never replaced by a job.
+    for (const QString& source : {project, path("modLedger.bas")}) {
+        const QByteArray before = readFile(source);
+        EXPECT_THROW(SaveProjectSettingsFile(source, project, *sources, formatter), TListoraError);
+        EXPECT_EQ(readFile(source), before);
+    }
+}
+
+TEST_F(JobFixture, AJobsSettingsCopyCannotSwitchOnTheDiagnosticDumps) {
+    auto sources = load(project);
+    TSourceCodePrint formatter;
+    TIniFile().writeBool("general", "DEBUGFLAG", true);
+    SaveProjectSettingsFile(path("job.lrp"), project, *sources, formatter);
+    TIniFile().writeBool("general", "DEBUGFLAG", false);
+
+    const TSavedJob job(path("job.lrp"));
+    const QByteArray copy = readFile(job.SettingsFile());
+    EXPECT_TRUE(copy.contains("Job %f")) << "the rest of the copy is kept";
+    EXPECT_FALSE(TIniFile(job.SettingsFile()).readBool("general", "DEBUGFLAG", true));
+    formatter.RestoreSettingsFrom(job.SettingsFile());
+    EXPECT_FALSE(debugFlag());
+    EXPECT_FALSE(TIniFile().readBool("general", "DEBUGFLAG", false));
 }
 
 TEST(ProjectInfo, PathIsReadBackWithItsLengthByteAndEncoding) {

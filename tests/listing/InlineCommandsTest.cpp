@@ -80,6 +80,10 @@ TEST_F(InlineCommandTest, RulesAndTitlesAndNotes) {
     EXPECT_EQ(r.drawn.back().x1, X + 65);
     EXPECT_EQ(r.drawn.back().y1, 236 - 6);
     EXPECT_EQ(r.y, 200 + 3 * 13 + 15);
+    // A long note is kept whole, not cut at 255 characters.
+    const QString longNote = QString(300, 'n') + "end";
+    r = run(*f, "///EYENOTES " + longNote + "  ");
+    EXPECT_EQ(r.drawn.back().text, longNote);
 
     r = run(*f, "   ///SKIP");
     EXPECT_TRUE(r.matched && r.drawn.empty() && r.y == 200);

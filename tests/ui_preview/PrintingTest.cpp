@@ -110,6 +110,7 @@ public:
 TEST(Printing, APdfPrinterGetsEveryPageOnItsOwnSheet) {
     QTemporaryDir dir;
     const QString file = dir.filePath("out.pdf");
+    testsupport::writeFile(file, "previous");
     auto store = makeStore(3);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -119,6 +120,9 @@ TEST(Printing, APdfPrinterGetsEveryPageOnItsOwnSheet) {
     EXPECT_EQ(out.PagesPrinted, 3);
     EXPECT_TRUE(owner.isEnabled());
     ASSERT_TRUE(QFileInfo(file).size() > 0);
+    // Written beside the old file and put in its place whole.
+    EXPECT_EQ(printer.outputFileName(), file);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.pdf"});
     if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
         GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
     EXPECT_EQ(pdfPages(file), 3);
@@ -134,6 +138,7 @@ TEST(Printing, CancelInTheStatusWindowWorksWhileTheOwnerIsDisabled) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath("cancelled.pdf"));
+    testsupport::writeFile(dir.filePath("cancelled.pdf"), "previous");
     TQtPrinter qtPrinter(printer);
     TfrmPrintStatus status;
     QWidget owner;
@@ -163,6 +168,9 @@ TEST(Printing, CancelInTheStatusWindowWorksWhileTheOwnerIsDisabled) {
     EXPECT_FALSE(status.isVisible());
     EXPECT_TRUE(owner.isEnabled());
     EXPECT_EQ(store->CurrentPageNumber(), 2);
+    // A cancelled job to a file leaves the file as it was.
+    EXPECT_EQ(testsupport::readFile(dir.filePath("cancelled.pdf")), "previous");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"cancelled.pdf"});
 
     // The next run starts navy again, with its clip when graphics.dat is there.
     status.Open();
