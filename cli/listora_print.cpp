@@ -45,6 +45,7 @@ file given with --settings.
 Examples:
   listora-print Project1.vbp -o listing.pdf
   listora-print Project1.vbp --outline
+  listora-print Project1.vbp --check
   listora-print Project1.vbp --select Form1.frm:cmdOpen_Click --select Module1.bas:* -o part.pdf
   listora-print Project1.vbp --glossary deluxe -o glossary.pdf
   listora-print Ledger.lrp -o ledger.pdf
@@ -265,6 +266,28 @@ int printOnQueue(TPageStorage& pages, const TQueueJob& job) {
     return 0;
 }
 
+// The geometry check over every page: each finding on a line of its own,
+// status 1 when there is any.
+// toStderr: the PDF goes to standard output.
+int checkPages(const TSourceCodePrint& formatter, bool toStderr) {
+    auto say = [&](const QString& text) {
+        if (toStderr)
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        else
+            out(text);
+    };
+    TPageCheckCounts counts;
+    const std::vector<TPageFinding> findings = formatter.CheckPages(&counts);
+    for (const TPageFinding& f : findings)
+        say(FormatFinding(f));
+    say(QStringLiteral("%1 findings on %2 pages (%3 texts, %4 strokes)")
+            .arg(findings.size())
+            .arg(formatter.Pages.PageCount())
+            .arg(counts.Texts)
+            .arg(counts.Strokes));
+    return findings.empty() ? 0 : 1;
+}
+
 // Far beyond any real source text; keeps "< /dev/zero" from eating memory.
 constexpr qint64 kMaxStandardInput = 64ll << 20;
 // One page image at this resolution stays below about 140 MB.
@@ -320,7 +343,8 @@ int run(const QCommandLineParser& args) {
                 .arg(queueJob.queue, known.isEmpty() ? QStringLiteral("none") : known.join(", ")));
         return 1;
     }
-    if (!outline && !countOnly && !args.isSet("o") && !args.isSet("png") && !args.isSet("P")) {
+    if (!outline && !countOnly && !args.isSet("o") && !args.isSet("png") && !args.isSet("P") &&
+        !args.isSet("check")) {
         err(QStringLiteral(
             "say where the pages go: -o OUT.pdf, --png DIR or -P QUEUE (see --help)"));
         return 2;
@@ -470,11 +494,16 @@ int run(const QCommandLineParser& args) {
     if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), dpi);
     const QString count = QStringLiteral("%1 Pages").arg(pages.PageCount());
     // With the PDF on standard output, the count must not end up inside it.
-    if (args.isSet("o") && IsStandardOutput(args.value("o")))
+    const bool pdfOnStdout = args.isSet("o") && IsStandardOutput(args.value("o"));
+    if (pdfOnStdout)
         std::fprintf(stderr, "%s\n", count.toLocal8Bit().constData());
     else
         out(count);
-    if (args.isSet("P")) return printOnQueue(pages, queueJob);
+    if (args.isSet("P")) {
+        const int status = printOnQueue(pages, queueJob);
+        if (status != 0) return status;
+    }
+    if (args.isSet("check")) return checkPages(formatter, pdfOnStdout);
     return 0;
 }
 
@@ -518,6 +547,11 @@ int main(int argc, char** argv) {
     args.addOption({"settings", "Read the settings from FILE instead of Listora.INI.", "FILE"});
     args.addOption({"outline", "Print the files and sections of INPUT instead of pages."});
     args.addOption({"count", "Lay out the listing and print only the page count."});
+    args.addOption({"check",
+                    "Check the geometry of every page (nothing off the sheet, no line through "
+                    "text, no overlapping code, code inside its column, brackets inside their "
+                    "area, drawing state set by each page) and print each finding with its page "
+                    "and position; exit status 1 when there is any."});
     args.addOption({"glossary",
                     "Print the function glossary of the project instead of its listing: every "
                     "procedure with the description its header comment gives. KIND is basic "

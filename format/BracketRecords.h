@@ -20,6 +20,9 @@ enum TBracketKind : int {
     bkLoop = 10,
     bkWhile = 11,
     bkWend = 12,
+    // Not a source line: the end of a procedure or file. It closes every
+    // structure still open there, at the line drawn last.
+    bkBlockEnd = 13,
 };
 
 // Nesting depth down to which brackets are drawn; deeper structures are
@@ -50,5 +53,11 @@ QString BracketKindName(int kind);
 
 // The structure kind a line starts, continues or ends (bkNone for any other
 // line). Keywords are matched exactly, capitals included, and only where
-// they lead the statement.
+// they lead the statement; a line label ("6960:", "100 ", "Retry:") before
+// the statement does not hide it.
 int ClassifyLine(const QString& line);
+// The line with a leading line label blanked out (same length, so that
+// positions stay), or the line itself when it has none.
+QString BlankLineLabel(const QString& line);
+// "End Sub", "End Function" or "End Property" leads the statement.
+bool IsProcedureEnd(const QString& line);

@@ -26,13 +26,14 @@ bool IsBracketOpener(int kind) {
 
 bool IsBracketCloser(int kind) {
     return kind == bkEndIf || kind == bkEndSelect || kind == bkNext || kind == bkLoop ||
-           kind == bkWend;
+           kind == bkWend || kind == bkBlockEnd;
 }
 
 QString BracketKindName(int kind) {
     static const std::array<const char*, 13> names = {
         "Unknown", "If Then", "Else", "End If", "Select Case", "Case", "End Select",
         "For",     "Next",    "Do",   "Loop",   "While",       "Wend"};
+    if (kind == bkBlockEnd) return QStringLiteral("End Block");
     if (kind < 1 || kind > 12) return QStringLiteral("Unknown");
     return QString::fromLatin1(names[std::size_t(kind)]);
 }
@@ -52,9 +53,57 @@ bool isOneLineIf(const QString& line) {
     return pos <= line.size() && line[pos - 1] != ' ';
 }
 
+bool isLabelChar(QChar c) {
+    return IsWordChar(c);
+}
+
 } // namespace
 
-int ClassifyLine(const QString& line) {
+QString BlankLineLabel(const QString& line) {
+    const int start = FirstNonBlank(line) - 1;
+    const int n = int(line.size());
+    int i = start;
+    if (i >= n) return line;
+    int end = -1;
+    if (line[i].isDigit()) {
+        // A line number: digits, then a colon or a blank.
+        while (i < n && line[i].isDigit())
+            ++i;
+        if (i < n && line[i] == ':')
+            end = i + 1;
+        else if (i < n && line[i] == ' ')
+            end = i;
+    } else if (line[i].isLetter()) {
+        // A named label: a word directly followed by a colon (not ":=").
+        while (i < n && isLabelChar(line[i]))
+            ++i;
+        static const QStringList keywords = {"Else", "End", "Loop", "Next",  "Wend",  "Do",
+                                             "Case", "If",  "For",  "While", "Select"};
+        if (i < n && line[i] == ':' && !(i + 1 < n && line[i + 1] == '=') &&
+            !keywords.contains(line.mid(start, i - start)))
+            end = i + 1;
+    }
+    if (end < 0) return line;
+    QString blanked = line;
+    for (int k = start; k < end; ++k)
+        blanked[k] = ' ';
+    return blanked;
+}
+
+bool IsProcedureEnd(const QString& line) {
+    const QString code = BlankLineLabel(StripComment(line));
+    const QString statement = code.mid(FirstNonBlank(code) - 1);
+    for (const char* end : {"End Sub", "End Function", "End Property"}) {
+        const QLatin1String e(end);
+        if (statement.startsWith(e) &&
+            (statement.size() == e.size() || !IsWordChar(statement[e.size()])))
+            return true;
+    }
+    return false;
+}
+
+int ClassifyLine(const QString& unlabelled) {
+    const QString line = BlankLineLabel(unlabelled);
     const int p = FirstNonBlank(line);
     auto leads = [&](const char* keyword) {
         const QString k = QString::fromLatin1(keyword);
@@ -134,40 +183,83 @@ void TSourceCodePrint::ResolveBrackets() {
     // Each opener claims the records after it up to and including the
     // first closer at its level; a nested opener claims its own. The open
     // structures are kept on a stack rather than by recursion, so deeply
-    // unbalanced code cannot exhaust the call stack.
-    std::vector<bool> remove(brackets_.size(), false);
+    // unbalanced code cannot exhaust the call stack. Matching never crosses
+    // the end of a procedure or file: a block end closes every structure
+    // still open, one closer each.
+    std::vector<RBracket> kept;
+    std::vector<bool> remove;
+    kept.reserve(brackets_.size());
     struct TOpen {
-        std::size_t index;
+        std::size_t index; // in kept
         bool removed;
     };
     std::vector<TOpen> open;
-    for (std::size_t i = 0; i < brackets_.size(); ++i) {
-        const int kind = brackets_[i].Kind;
-        if (IsBracketOpener(kind)) {
-            open.push_back({i, kindSwitchedOff(Settings, kind)});
-            continue;
-        }
-        // Closers and middles that no opener claims stay and are never drawn.
-        if (open.empty()) continue;
-        if (open.back().removed) remove[i] = true;
-        if (IsBracketCloser(kind)) {
-            if (open.back().removed) remove[open.back().index] = true;
-            open.pop_back();
+    auto keep = [&](const RBracket& r) {
+        kept.push_back(r);
+        remove.push_back(false);
+    };
+    for (const RBracket& r : brackets_) {
+        if (IsBracketOpener(r.Kind)) {
+            open.push_back({kept.size(), kindSwitchedOff(Settings, r.Kind)});
+            keep(r);
+        } else if (r.Kind == bkBlockEnd) {
+            for (; !open.empty(); open.pop_back()) {
+                if (open.back().removed)
+                    remove[open.back().index] = true;
+                else
+                    keep(r);
+            }
+        } else if (open.empty()) {
+            // Closers and middles that no opener claims stay and are never drawn.
+            keep(r);
+        } else {
+            if (!open.back().removed) keep(r);
+            if (IsBracketCloser(r.Kind)) {
+                if (open.back().removed) remove[open.back().index] = true;
+                open.pop_back();
+            }
         }
     }
     for (const TOpen& o : open)
         if (o.removed) remove[o.index] = true;
 
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < brackets_.size(); ++i)
-        if (!remove[i]) brackets_[kept++] = brackets_[i];
-    brackets_.resize(kept);
+    brackets_.clear();
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        if (!remove[i]) brackets_.push_back(kept[i]);
     if (debugFlag()) writeBracketDump(QStringLiteral("c:\\After.dbg"));
 }
 
+void TSourceCodePrint::endBracketBlock(bool atThisLine) {
+    if (brackets_.empty() || brackets_.back().Kind == bkBlockEnd) return;
+    RBracket r;
+    if (atThisLine) {
+        r.X = CurrentX;
+        r.Y = CurrentY;
+        r.Page = Pages.CurrentPageNumber();
+        r.Side = PageNumber;
+        r.Height = Canvas().TextHeight(CurrentLine);
+    } else {
+        if (!anyLine_) return;
+        r = lastLine_;
+    }
+    r.IndentWidth = 0;
+    r.LineIndex = LineIndex;
+    r.Kind = bkBlockEnd;
+    brackets_.push_back(r);
+}
+
+int TSourceCodePrint::bracketLineX(int columnX, int d) const {
+    // Depth offsets past the area's room share its innermost place rather
+    // than run into the text.
+    const int x = columnX - BracketAreaWidth + d + Settings.InitIndent;
+    return qBound(columnX - BracketAreaWidth, x, columnX - 2);
+}
+
 void TSourceCodePrint::setBracketPen(TVirtCanvas& canvas, int level) {
+    // The pen is always recorded: brackets are drawn at the end of a page,
+    // after whatever the listing left current there.
     TPen pen = canvas.CurrentPen();
-    if (pen.color != Settings.BracketColor && (level == 1 || !Settings.MultiColor)) {
+    if (level == 1 || !Settings.MultiColor) {
         pen.color = Settings.BracketColor;
         canvas.SetPen(pen);
     }
@@ -189,7 +281,6 @@ void TSourceCodePrint::setBracketPen(TVirtCanvas& canvas, int level) {
 
 int TSourceCodePrint::drawSegment(const std::vector<TVirtCanvas*>& sheets, const RBracket& c,
                                   const RBracket& p, int d) {
-    const int offset = -BracketAreaWidth + d + Settings.InitIndent;
     int s = c.Side;
     int g = c.Page;
     // Sides only grow along the listing; the bounds keep a damaged record
@@ -199,21 +290,21 @@ int TSourceCodePrint::drawSegment(const std::vector<TVirtCanvas*>& sheets, const
         setBracketPen(canvas, d);
         if (s == p.Side && p.Side != c.Side) {
             // Back in the opener's column: from its foot up to the opener.
-            canvas.MoveTo(p.X + offset, TextBottom + 10);
-            canvas.LineTo(p.X + offset, p.MidY());
+            canvas.MoveTo(bracketLineX(p.X, d), TextBottom + 10);
+            canvas.LineTo(bracketLineX(p.X, d), p.MidY());
             return g;
         }
         if (s == c.Side) {
             canvas.MoveTo(c.X + c.IndentWidth - 4 + Settings.InitIndent, c.MidY());
-            canvas.LineTo(c.X + offset, c.MidY());
+            canvas.LineTo(bracketLineX(c.X, d), c.MidY());
             if (p.Side == c.Side) {
-                canvas.LineTo(c.X + offset, p.MidY());
+                canvas.LineTo(bracketLineX(c.X, d), p.MidY());
                 return g;
             }
-            canvas.LineTo(c.X + offset, TextTop + 5);
+            canvas.LineTo(bracketLineX(c.X, d), TextTop + 5);
         } else {
             // A column between the two, crossed from top to bottom.
-            const int x = (s % 2 != 0 ? LeftColumnX : RightColumnX) + offset;
+            const int x = bracketLineX(s % 2 != 0 ? LeftColumnX : RightColumnX, d);
             canvas.MoveTo(x, TextBottom + 10);
             canvas.LineTo(x, TextTop + 5);
         }
@@ -240,6 +331,11 @@ void TSourceCodePrint::DrawBrackets() {
             sheets[std::size_t(number)] = &Pages.Canvas();
         Pages.NextPage();
     }
+    // What the pages hold so far is the listing; the check tells bracket
+    // strokes from the rest by where they begin.
+    for (std::size_t n = 1; n < sheets.size() && n < layouts_.size(); ++n)
+        if (sheets[n] && !layouts_[n].ColumnX.empty())
+            layouts_[n].FirstBracketCommand = sheets[n]->CommandCount();
     int lastPage = Pages.CurrentPageNumber();
     const int nested = Settings.NestedIndent;
     const int init = Settings.InitIndent;
@@ -268,7 +364,7 @@ void TSourceCodePrint::DrawBrackets() {
         if (TVirtCanvas* canvas = sheet(o.Page)) {
             setBracketPen(*canvas, 1);
             canvas->MoveTo(o.X + o.IndentWidth - 4 + init, o.MidY());
-            canvas->LineTo(o.X - BracketAreaWidth + init + 1, o.MidY());
+            canvas->LineTo(bracketLineX(o.X, 1), o.MidY());
         }
         levels.assign(1, TLevel{i, 1, true});
         ++i;
@@ -285,11 +381,9 @@ void TSourceCodePrint::DrawBrackets() {
                     levels.push_back({i, d, false});
                 } else if (TVirtCanvas* canvas = sheet(r.Page)) {
                     setBracketPen(*canvas, nested + d);
+                    // The tick ends at the nested structure's own line.
                     canvas->MoveTo(r.X + r.IndentWidth - 4 + init, r.MidY());
-                    if (r.X - BracketAreaWidth + d + 2 * nested < r.X + r.IndentWidth - 8 - d)
-                        canvas->LineTo(r.X - BracketAreaWidth + d + nested + init, r.MidY());
-                    else
-                        canvas->LineTo(r.X + r.IndentWidth - 11 - d, r.MidY());
+                    canvas->LineTo(bracketLineX(r.X, nested + d), r.MidY());
                 }
                 if (drawn) levels.push_back({i, nested + d, true});
             } else {

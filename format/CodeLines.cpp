@@ -19,8 +19,9 @@ constexpr int kRightRoom = 15;
 
 } // namespace
 
-int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontName) {
+int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontName, int limit) {
     TVirtCanvas& canvas = Canvas();
+    if (limit < 0) limit = ColumnWidth;
     const int n = int(line.size());
     // Widths of every prefix, measured once: a wrap tries many of them.
     std::vector<int> prefix;
@@ -30,7 +31,7 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     for (int i = n - 2; i >= 1; --i) {
         const QChar c = line[i - 1];
         const bool candidate = c == ' ' || IsWordChar(c) != IsWordChar(line[i]);
-        if (candidate && prefix[i] < ColumnWidth) {
+        if (candidate && prefix[i] < limit) {
             r = i;
             break;
         }
@@ -41,7 +42,7 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
         canvas.PrefixWidths(line, prefix);
         r = 0;
         for (int i = n - 2; i >= 1; --i) {
-            if (prefix[i] < ColumnWidth) {
+            if (prefix[i] < limit) {
                 r = i - 1;
                 break;
             }
@@ -49,8 +50,13 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     }
     if (r < 10) {
         const int xWidth = canvas.TextWidth(QStringLiteral("X"));
-        r = xWidth > 0 ? RoundEven(double(ColumnWidth) / xWidth) : n;
+        r = xWidth > 0 ? RoundEven(double(limit) / xWidth) : n;
     }
+    // The passes above may measure in another font than the line is drawn
+    // in, or count characters: the part drawn must still fit the column.
+    canvas.PrefixWidthsInFont(line, fontName, prefix);
+    while (r > 1 && r <= n && prefix[std::size_t(r)] >= limit)
+        --r;
     return r;
 }
 
@@ -64,6 +70,21 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
     QString fontName = firstFontName;
     for (;;) {
         TVirtCanvas& canvas = Canvas();
+        // A piece starts at its first non-blank, placed by the blanks'
+        // width in its font: drawn text comes out a little narrower than
+        // measured, so drawn blanks would pull code in against a comment
+        // that has the same indent.
+        auto draw = [&](int x, const QString& font, const QString& text) {
+            qsizetype lead = 0;
+            while (lead < text.size() && text[lead] == ' ')
+                ++lead;
+            if (lead == 0 || lead == text.size()) {
+                canvas.TextOutInFont(x, CurrentY, font, text);
+                return;
+            }
+            canvas.TextOutInFont(x + canvas.TextWidthInFont(text.left(lead), font), CurrentY, font,
+                                 text.mid(lead));
+        };
         const int commentPos = FindCommentStart(line);
         if (IsProcDeclaration(line)) fontName = kFunctionFont;
         QString fontKey = kCodeFont;
@@ -88,9 +109,10 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         bool continuesInComment = inComment;
         if (ColumnWidth - reservedWidth - kRightRoom > width) {
             if (commentPos <= 0) {
-                canvas.TextOutInFont(CurrentX, CurrentY, fontKey, line);
+                draw(CurrentX, fontKey, line);
             } else {
-                canvas.TextOutInFont(CurrentX, CurrentY, fontKey, line.left(commentPos));
+                const QString code = line.left(commentPos);
+                if (!code.trimmed().isEmpty()) draw(CurrentX, fontKey, code);
                 canvas.TextOutInFont(CurrentX + codeWidth, CurrentY, kCommentFont,
                                      line.mid(commentPos));
             }
@@ -99,7 +121,11 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
             const int n = int(line.size());
             // Every piece takes at least one character and never more than
             // the line holds, so the remainder always gets shorter.
-            wrapPos = qBound(1, FindWrapPosition(line, fontKey), n);
+            // A line in a comment box wraps short of the box's edge.
+            wrapPos = qBound(1,
+                             FindWrapPosition(line, fontKey,
+                                              reservedWidth > 0 ? ColumnWidth - reservedWidth : -1),
+                             n);
             const QString first = line.left(wrapPos);
             indent = FirstNonBlank(line);
             if (indent > wrapPos) indent = 0;
@@ -121,10 +147,10 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
             if (!rest.isEmpty()) continuationText = QString(indent, ' ') + indicator + rest;
 
             if (commentPos < 0 || commentPos >= wrapPos) {
-                canvas.TextOutInFont(CurrentX, CurrentY, fontKey, first);
+                draw(CurrentX, fontKey, first);
             } else {
                 const QString code = first.left(commentPos);
-                if (!code.isEmpty()) canvas.TextOutInFont(CurrentX, CurrentY, fontKey, code);
+                if (!code.trimmed().isEmpty()) draw(CurrentX, fontKey, code);
                 canvas.TextOutInFont(CurrentX + canvas.TextWidthInFont(code, fontKey), CurrentY,
                                      kCommentFont, first.mid(commentPos));
                 continuesInComment = true;

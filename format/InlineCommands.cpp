@@ -6,6 +6,8 @@
 #include "format/TextRoutines.h"
 #include "render/VirtCanvas.h"
 
+#include <QRegularExpression>
+
 #include <array>
 
 namespace {
@@ -65,6 +67,19 @@ QString CommandPartOf(const QString& line, const QString& indicator, const QStri
         (!delimiter.isEmpty() && statement.startsWith(delimiter)))
         return line;
     return QString();
+}
+
+QString RuleLineWords(const QString& line, const QString& delimiter) {
+    QString words = line;
+    if (!delimiter.isEmpty()) {
+        const QRegularExpression runs(
+            QStringLiteral("(?:%1){2,}").arg(QRegularExpression::escape(delimiter)));
+        words.replace(runs, QStringLiteral(" "));
+    }
+    words = words.trimmed();
+    if (words.startsWith('\'')) words = words.mid(1).trimmed();
+    if (words.endsWith('\'')) words.chop(1);
+    return words.simplified();
 }
 
 bool IsInlineCommandLine(const QString& line, const QString& indicator, const QString& delimiter) {
@@ -186,11 +201,26 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
     if (!delimiter.isEmpty() && line.contains(delimiter.repeated(5))) {
         matched = true;
         TVirtCanvas& canvas = Canvas();
-        canvas.MoveTo(CurrentX, CurrentY);
-        if (Settings.TwoPage)
-            canvas.LineTo(CurrentX + ColumnWidth - 15, CurrentY);
-        else
-            canvas.LineTo(canvas.PageWidth() - MarginR - 10, CurrentY);
+        const int xEnd =
+            Settings.TwoPage ? CurrentX + ColumnWidth - 15 : canvas.PageWidth() - MarginR - 10;
+        const QString words = RuleLineWords(fullLine, delimiter);
+        if (words.isEmpty()) {
+            canvas.MoveTo(CurrentX, CurrentY);
+            canvas.LineTo(xEnd, CurrentY);
+        } else {
+            // The words stay: printed where the line's text begins, with the
+            // rule running on beside them at mid-height.
+            const QString font = QStringLiteral("COMMENTS");
+            const int indent = FirstNonBlank(fullLine) - 1;
+            const int x = CurrentX + canvas.TextWidthInFont(QString(indent, ' '), "CODE");
+            canvas.TextOutInFont(x, CurrentY, font, words);
+            const int from = x + canvas.TextWidthInFont(words, font) + 6;
+            const int y = CurrentY + CodeLineHeight / 2;
+            if (from < xEnd) {
+                canvas.MoveTo(from, y);
+                canvas.LineTo(xEnd, y);
+            }
+        }
         CurrentY += CodeLineHeight + Settings.LineGap;
     }
     return matched;

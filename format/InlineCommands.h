@@ -11,3 +11,8 @@ QString CommandPartOf(const QString& line, const QString& indicator, const QStri
 // True when the line holds a command word after the indicator, or the
 // comment delimiter five times in a row, in its command part.
 bool IsInlineCommandLine(const QString& line, const QString& indicator, const QString& delimiter);
+
+// The words of a comment-delimiter rule line, printed with its rule: the
+// line without its runs of the delimiter and without the comment's quote;
+// empty for a line that is only a rule.
+QString RuleLineWords(const QString& line, const QString& delimiter);

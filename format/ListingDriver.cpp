@@ -50,6 +50,13 @@ QStringList TSourceCodePrint::collectFileLines(const RFile& file) const {
 void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     if (progress_) progress_->showProgress(QString(), 0);
     firstFile_ = firstFile;
+    // Page references are this build's, each set once: where a section's
+    // declaration is printed first.
+    for (RFile* file = firstFile; file && file->Next; file = file->Next) {
+        file->FirstPage = 0;
+        for (RFunction* f = file->Functions; f && f->Next; f = f->Next)
+            f->FirstPage = 0;
+    }
     if (Settings.TitlePage) printTitlePage();
     if (Settings.TableOfContents) reserveTableOfContents();
 
@@ -145,13 +152,27 @@ void TSourceCodePrint::walkLines(const QStringList& lines, TBuildKind kind, IGau
         }
         reportLineProgress(LineIndex, count, step, gauge);
     }
+    // Structures never run on into the next file.
+    if (kind != TBuildKind::Plain && Settings.AnyBracket) endBracketBlock(false);
 }
 
 void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
     CurrentLine = ExpandTabs(lines[LineIndex], Settings.TabsToSpaces);
     const bool declaration = IsProcDeclaration(CurrentLine);
+    // A new procedure ends the bracket block of the one before, should
+    // that lack its End line.
+    if (declaration && Settings.AnyBracket) endBracketBlock(false);
     if (declaration) ProcHeading(CurrentLine);
-    if (Settings.AnyBracket) recordBracketLine(CurrentLine);
+    if (Settings.AnyBracket) {
+        recordBracketLine(CurrentLine);
+        if (IsProcedureEnd(CurrentLine)) endBracketBlock(true);
+        lastLine_.X = CurrentX;
+        lastLine_.Y = CurrentY;
+        lastLine_.Page = Pages.CurrentPageNumber();
+        lastLine_.Side = PageNumber;
+        lastLine_.Height = Canvas().TextHeight(CurrentLine);
+        anyLine_ = true;
+    }
     if (kind == TBuildKind::Project && Settings.ShadowEnabled) {
         const int printed = shadowComment(lines);
         if (printed > 0) {

@@ -15,6 +15,17 @@ constexpr TColor kShadeBand = rgbColor(242, 242, 242);
 // The narrowest text column worth laying out: one inch.
 constexpr int kMinColumnWidth = 96;
 
+// The frame's own pen: black, solid, one unit.
+void setFramePen(TVirtCanvas& canvas) {
+    canvas.SetPen(TPen{clBlack, TPenStyle::Solid, 1});
+}
+
+// Text drawn on a white box that hides the lines under it.
+void setKnockOut(TVirtCanvas& canvas) {
+    canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
+    canvas.SetOpaque();
+}
+
 } // namespace
 
 void TSourceCodePrint::ConvertMargins() {
@@ -79,6 +90,9 @@ void TSourceCodePrint::drawOnePageFrame() {
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
     const int L = MarginL, T = MarginT, R = MarginR, B = MarginB;
 
+    // Every element below sets the state it is drawn with: playback carries
+    // pens, brushes and the background mode over from the page before.
+    setFramePen(canvas);
     if (Settings.WatermarkText.size() > 1)
         canvas.Watermark(Settings.WatermarkText, W - L - R, H - B - T, L, B);
     ++PageNumber;
@@ -100,16 +114,19 @@ void TSourceCodePrint::drawOnePageFrame() {
     const int ff = fitFont(Settings.FooterFont, footer);
     canvas.MoveTo(L, H - B - ff);
     canvas.LineTo(W - R, H - B - ff);
+    setKnockOut(canvas);
     canvas.TextOut(W / 2 - canvas.TextWidth(footer) / 2, H - B - ff / 2, footer);
 
     const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
     hh = fitFont(Settings.HeaderFont, header);
     canvas.TextOut(W / 2 - canvas.TextWidth(header) / 2, T - hh / 2, header);
+    canvas.SetTransparent();
 
     // Page-number box at the top right, in the header font.
     const int bw = canvas.TextWidth("999") + 10;
     const int bh = canvas.TextHeight("999") + 14;
     const int boxL = W - R - bw, boxR = W - R;
+    setFramePen(canvas);
     if (Settings.PageNumType == 1) {
         canvas.SetBrushColor(clWhite);
         canvas.Rectangle(boxL, T, boxR, T + bh);
@@ -146,8 +163,8 @@ void TSourceCodePrint::drawOnePageFrame() {
         canvas.LineTo(boxR + 2, T + 9);
     }
 
-    canvas.SetPenColor(clBlack);
-    canvas.SetBrushColor(clWhite);
+    setFramePen(canvas);
+    canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
     canvas.MoveTo(L, T + hh);
     canvas.LineTo(boxL - 2, T + hh);
 
@@ -155,6 +172,7 @@ void TSourceCodePrint::drawOnePageFrame() {
     canvas.SetFont(Settings.CodeFont);
     drawShading();
     canvas.SetTransparent();
+    recordLayout();
 }
 
 void TSourceCodePrint::drawTwoPageFrame() {
@@ -164,6 +182,8 @@ void TSourceCodePrint::drawTwoPageFrame() {
     const int L = MarginL, T = MarginT, R = MarginR, B = MarginB;
     const int mid = RoundEven((W - L - R) * 0.5) + L;
 
+    setFramePen(canvas);
+    canvas.SetBrush(TBrush{clWhite, TBrushStyle::Clear});
     canvas.Rectangle(L, T, W - R, H - B);
     if (Settings.WatermarkText.size() > 1)
         canvas.Watermark(Settings.WatermarkText, W - L - R, H - B - T, L, B);
@@ -183,6 +203,8 @@ void TSourceCodePrint::drawTwoPageFrame() {
     const QString leftFooter = expandHeader(Settings.FooterTemplate, PageNumber);
     const int ff = fitFont(Settings.FooterFont, leftFooter);
     const int footerY = H - B - ff / 2;
+    // The numbers sit across the border's bottom line and knock it out.
+    setKnockOut(canvas);
     canvas.TextOut(quarter - canvas.TextWidth(leftFooter) / 2, footerY, leftFooter);
     const QString rightFooter = expandHeader(Settings.FooterTemplate, PageNumber + 1);
     canvas.TextOut(threeQuarters - canvas.TextWidth(rightFooter) / 2, footerY, rightFooter);
@@ -193,6 +215,7 @@ void TSourceCodePrint::drawTwoPageFrame() {
     const int headerWidth = canvas.TextWidth(header);
     canvas.TextOut(RoundEven((W - L - R) * 0.25) + L - headerWidth / 2, T + hh / 2, header);
     canvas.TextOut(RoundEven((W - L - R) * 0.75) + L - headerWidth / 2, T + hh / 2, header);
+    canvas.SetTransparent();
 
     canvas.SetFont(Settings.CodeFont);
     TextTop = 2 * hh + T;
@@ -201,9 +224,49 @@ void TSourceCodePrint::drawTwoPageFrame() {
     drawShading();
     canvas.SetTransparent();
     if (Settings.ShadeBoxEmulation) {
+        setFramePen(canvas);
         canvas.MoveTo(mid, T);
         canvas.LineTo(mid, H - B);
     }
+    recordLayout();
+}
+
+void TSourceCodePrint::recordLayout() {
+    const int n = Pages.CurrentPageNumber();
+    if (n < 1) return;
+    if (int(layouts_.size()) <= n) layouts_.resize(std::size_t(n) + 1);
+    TPageLayout& l = layouts_[std::size_t(n)];
+    l = TPageLayout{};
+    l.Width = Canvas().PageWidth();
+    l.Height = Canvas().PageHeight();
+    l.ColumnX = {LeftColumnX};
+    if (RightColumnX != LeftColumnX) l.ColumnX.push_back(RightColumnX);
+    l.ColumnWidth = ColumnWidth;
+    l.BracketAreaWidth = BracketAreaWidth;
+    l.TextTop = TextTop;
+    l.TextBottom = TextBottom;
+    l.CodeLineHeight = CodeLineHeight;
+}
+
+TPageLayout TSourceCodePrint::PageLayout(int n) const {
+    if (n >= 1 && n < int(layouts_.size()) && !layouts_[std::size_t(n)].ColumnX.empty())
+        return layouts_[std::size_t(n)];
+    TPageLayout l;
+    if (const TPageRec* page = Pages.Page(n)) {
+        l.Width = page->Canvas->PageWidth();
+        l.Height = page->Canvas->PageHeight();
+    }
+    return l;
+}
+
+std::vector<TPageFinding> TSourceCodePrint::CheckPages(TPageCheckCounts* counts) const {
+    std::vector<TPageFinding> all;
+    for (int n = 1; n <= Pages.PageCount(); ++n) {
+        std::vector<TPageFinding> page =
+            CheckPage(*Pages.Page(n)->Canvas, PageLayout(n), n, counts);
+        all.insert(all.end(), page.begin(), page.end());
+    }
+    return all;
 }
 
 void TSourceCodePrint::drawShading() {

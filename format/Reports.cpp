@@ -22,6 +22,14 @@ void textCentred(TVirtCanvas& canvas, int x, int y, const QString& text) {
     canvas.TextOut(x - RoundEven(canvas.TextWidth(text) * 0.5), y, text);
 }
 
+// A report page sets its own drawing state: playback carries pens,
+// brushes and the background mode over from the page before.
+void startReportPage(TVirtCanvas& canvas) {
+    canvas.SetPen(TPen{clBlack, TPenStyle::Solid, 1});
+    canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
+    canvas.SetTransparent();
+}
+
 TFont headerFontPlus(const TFont& header, int points) {
     TFont font = header;
     font.setSize(header.size() + points);
@@ -34,6 +42,7 @@ void TSourceCodePrint::PrintTitlePage() {
     if (!MarginsConverted) ConvertMargins();
     Pages.SetCurrentPageName(kTitleName);
     TVirtCanvas& canvas = Canvas();
+    startReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
 
     TFont font = headerFontPlus(Settings.HeaderFont, 12);
@@ -117,6 +126,7 @@ void TSourceCodePrint::reserveTableOfContents() {
 void TSourceCodePrint::drawTocPageTitle(int& y) {
     Pages.SetCurrentPageName(kContentsName);
     TVirtCanvas& canvas = Canvas();
+    startReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
     const TFont font = headerFontPlus(tocFont_, 12);
     canvas.SetFont(font);
@@ -193,7 +203,12 @@ void TSourceCodePrint::PrintTableOfContents(RFile* firstFile) {
         canvas->TextOut(x, y, f->FileName);
         const QString number = QString::number(f->FirstPage);
         const int numberWidth = canvas->TextWidth(number);
-        textCentred(*canvas, pc, y, number);
+        if (twoColumns && !rightColumn)
+            // Kept clear of the divider between the columns.
+            canvas->TextOut(qMin(pc - RoundEven(numberWidth * 0.5), pc + 12 - numberWidth), y,
+                            number);
+        else
+            textCentred(*canvas, pc, y, number);
         const int leaderFrom = x + wmax + 5;
         const int leaderTo = pc - RoundEven(numberWidth * 0.5) - 24;
         // A name too wide for its column gets no leader rather than one
@@ -212,9 +227,20 @@ void TSourceCodePrint::printTableOfContents() {
 }
 
 void TSourceCodePrint::RecordProcPage(RFile& file, const QString& procName, int page) {
-    const QString name = procName.trimmed();
+    // The section's name is kept without the type character that may close
+    // the declared one ("Function FormatAmount$").
+    QString name = procName.trimmed();
+    if (!name.isEmpty() && QStringLiteral("$%&!#@").contains(name.back())) {
+        const QString bare = name.left(name.size() - 1).trimmed();
+        bool sectionHasIt = false;
+        for (RFunction* f = file.Functions; f && f->Next; f = f->Next)
+            sectionHasIt = sectionHasIt || f->Name.trimmed() == name;
+        if (!sectionHasIt) name = bare;
+    }
+    // A section keeps the page of its first declaration line: both
+    // branches of an "#If" may declare it.
     for (RFunction* f = file.Functions; f && f->Next; f = f->Next) {
-        if (f->Name.trimmed() == name) {
+        if (f->Name.trimmed() == name && f->FirstPage == 0) {
             f->FirstPage = page;
             return;
         }
@@ -257,6 +283,7 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
     Pages.AddPage();
     Pages.SetCurrentPageName(kIndexName);
     TVirtCanvas* canvas = &Canvas();
+    startReportPage(*canvas);
     canvas->SetPenColor(clBlack);
     const int W = canvas->PageWidth(), H = canvas->PageHeight();
     const int L = MarginL, T = MarginT, R = MarginR, B = MarginB;
@@ -281,7 +308,10 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
         canvas->SetFont(titleFont);
     };
     titleRule();
-    canvas->TextOut(L, y0 - hb, kIndexName);
+    // The title stands on its rule: its whole box (descent included) above
+    // the line, which would otherwise run through its lower part.
+    const int titleY = qMin(y0 - hb, y0 + 3 - canvas->TextHeight(kIndexName));
+    canvas->TextOut(L, titleY, kIndexName);
 
     int x = L, y = y0 + hb, column = 1;
     QChar previous = ' ';
@@ -290,8 +320,9 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
             Pages.AddPage();
             Pages.SetCurrentPageName(kIndexName);
             canvas = &Canvas();
+            startReportPage(*canvas);
             titleRule();
-            canvas->TextOut(L, y0 - hb - 2, kIndexName);
+            canvas->TextOut(L, qMin(y0 - hb - 2, titleY), kIndexName);
             if (afterEntry) canvas->SetFont(entryFont);
             column = 1;
             x = L;

@@ -11,7 +11,8 @@ const QString kCommentFont = QStringLiteral("COMMENTS");
 
 // Room the box's lines leave at the right: the code-line output wraps a
 // boxed line when it is not narrower than the column less these.
-constexpr int kBoxReserve = 37 + 15;
+constexpr int kBoxIndent = 37;
+constexpr int kRightRoom = 15;
 
 bool isWholeLineComment(const QString& line) {
     const int p = FirstNonBlank(line);
@@ -22,6 +23,9 @@ bool isWholeLineComment(const QString& line) {
 
 int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
     TVirtCanvas* canvas = &Canvas();
+    // On a one-page sheet the box ends short of the column by the column's
+    // own start (see the rectangle below): its lines wrap that much sooner.
+    const int boxIndent = kBoxIndent + (Settings.TwoPage ? 0 : CurrentX);
     // The run, and the printed lines it needs once wrapped.
     QStringList run;
     int m = 0;
@@ -37,8 +41,10 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
         int pieces = 1;
         QString rest = line;
         int prevIndent = -1;
-        while (canvas->TextWidthInFont(rest, kCommentFont) >= ColumnWidth - kBoxReserve) {
-            const int r = qBound(1, FindWrapPosition(rest, kCommentFont), int(rest.size()));
+        while (canvas->TextWidthInFont(rest, kCommentFont) >=
+               ColumnWidth - boxIndent - kRightRoom) {
+            const int r = qBound(1, FindWrapPosition(rest, kCommentFont, ColumnWidth - boxIndent),
+                                 int(rest.size()));
             const QString tail = rest.mid(r);
             if (tail.isEmpty()) break;
             int indent = FirstNonBlank(rest);
@@ -80,7 +86,7 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
     CurrentY += 2;
     SuppressIndicator = true;
     for (const QString& line : run)
-        PrintCodeLine(line, kCommentFont, false, false, -1, -1, 37);
+        PrintCodeLine(line, kCommentFont, false, false, -1, -1, boxIndent);
     SuppressIndicator = false;
     if (CurrentY < boxBottom + 24) CurrentY = boxBottom + 24;
     if (CurrentY > 0.75 * Canvas().PageHeight()) NextColumn();

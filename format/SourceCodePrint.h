@@ -5,6 +5,7 @@
 // frame, the line output and the separators.
 #include "format/BracketRecords.h"
 #include "format/ListingSettings.h"
+#include "render/PageCheck.h"
 #include "render/PageStorage.h"
 
 #include <QString>
@@ -49,7 +50,9 @@ public:
     // Code lines.
     void PrintCodeLine(const QString& line, const QString& fontName, bool continuation,
                        bool inComment, int prevIndent, int prevWrap, int reservedWidth);
-    int FindWrapPosition(const QString& line, const QString& fontName);
+    // limit: the width the first part must stay below (ColumnWidth when
+    // negative).
+    int FindWrapPosition(const QString& line, const QString& fontName, int limit = -1);
 
     // Page frame.
     void ConvertMargins();
@@ -102,6 +105,11 @@ public:
     // temporary file renamed into place. Throw TListoraError on failure.
     void CopySettingsTo(const QString& fileName);
     void RestoreSettingsFrom(const QString& fileName);
+
+    // The layout facts of store page n (the sheet size alone on pages
+    // without a frame), and the geometry check over every stored page.
+    TPageLayout PageLayout(int n) const;
+    std::vector<TPageFinding> CheckPages(TPageCheckCounts* counts = nullptr) const;
 
     TVirtCanvas& Canvas() { return Pages.Canvas(); }
     // The date shown by "%d" (today's in the user's short format, unless a
@@ -168,6 +176,13 @@ private:
     void recordProcPage(int page);
 
     void setBracketPen(TVirtCanvas& canvas, int level);
+    // Ends the bracket block (a procedure or a file) whose last line was
+    // drawn last: structures still open there are closed off at it.
+    void endBracketBlock(bool atThisLine);
+    // The x of a bracket line at depth offset d, kept inside the bracket
+    // area however deep the nesting.
+    int bracketLineX(int columnX, int d) const;
+    void recordLayout();
     // Returns the page it drew on last.
     int drawSegment(const std::vector<TVirtCanvas*>& sheets, const RBracket& c, const RBracket& p,
                     int d);
@@ -177,6 +192,11 @@ private:
     IProgress* progress_;
     QString dateText_;
     std::vector<RBracket> brackets_;
+    // Where the line drawn last began, for closing off a bracket block.
+    RBracket lastLine_;
+    bool anyLine_ = false;
+    // Layout facts by store page number.
+    std::vector<TPageLayout> layouts_;
     // The project being built, and its file whose lines are being laid out.
     RFile* firstFile_ = nullptr;
     RFile* currentFile_ = nullptr;

@@ -79,8 +79,7 @@ QString CutComment(const QString& line) {
 
 bool KeyStartsWithin(const QString& line, const QString& key, int maxPos) {
     // Only an occurrence starting before maxPos counts: search no further.
-    if (maxPos <= 0)
-        return false;
+    if (maxPos <= 0) return false;
     const qsizetype p = QStringView(line).left(maxPos - 1 + key.size()).indexOf(key);
     return p >= 0 && p < maxPos;
 }
@@ -119,17 +118,24 @@ QString DeclaredType(const QString& text) {
     const qsizetype as = text.indexOf(QLatin1String(" As "), from);
     if (as < 0) return QStringLiteral("Variant");
     const QString rest = text.mid(as + 4).trimmed();
-    const qsizetype end = rest.indexOf(u' ');
-    const QString type = end < 0 ? rest : rest.left(end);
+    // The type ends at a blank, a statement separator or a comment.
+    qsizetype end = 0;
+    while (end < rest.size() && rest[end] != u' ' && rest[end] != u':' && rest[end] != u'\'')
+        ++end;
+    const QString type = rest.left(end);
     return type.isEmpty() ? QStringLiteral("Variant") : type;
 }
 
 RSectionName SectionNameOf(const QString& text, bool isSub) {
     const bool isPrivate = IsPrivateDeclaration(text);
-    const bool isPublic = text.contains(QLatin1String("Public "));
-    const bool isFriend = text.contains(QLatin1String("Friend "));
+    // Keywords count before the parameters only: a parameter such as
+    // "VirtualProperty As Long" makes no property.
+    const qsizetype open = text.indexOf(u'(');
+    const QString head = open >= 0 ? text.left(open) : text;
+    const bool isPublic = head.contains(QLatin1String("Public "));
+    const bool isFriend = head.contains(QLatin1String("Friend "));
     QString prefix;
-    if (text.contains(QLatin1String("Property "))) {
+    if (head.contains(QLatin1String("Property "))) {
         if (isPublic) prefix += QLatin1String("Public ");
         if (isPrivate) prefix += QLatin1String("Private ");
         if (isFriend) prefix += QLatin1String("Friend ");
@@ -142,8 +148,13 @@ RSectionName SectionNameOf(const QString& text, bool isSub) {
         if (IsStaticDeclaration(text)) prefix += QLatin1String("Static ");
         prefix += isSub ? QLatin1String("Sub ") : QLatin1String("Function ");
     }
-    // The name starts at the blank that ends the prefix.
-    const qsizetype start = prefix.size() - 1;
+    // The name starts at the blank that ends the prefix, counted from the
+    // declaration's first character: an indented declaration (as inside
+    // "#If ... Then") keeps its whole name.
+    qsizetype indent = 0;
+    while (indent < text.size() && (text[indent] == u' ' || text[indent] == u'\t'))
+        ++indent;
+    const qsizetype start = indent + prefix.size() - 1;
     const qsizetype paren = text.indexOf(u'(');
     RSectionName result;
     if (paren > start) result.Name = text.mid(start, paren - start);

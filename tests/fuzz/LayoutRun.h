@@ -5,18 +5,25 @@
 #include "FuzzSupport.h"
 #include "format/SourceCodePrint.h"
 #include "platform/Errors.h"
+#include "render/PageCheck.h"
 #include "render/PageStorage.h"
 #include "source/TextDecoding.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace fuzzsupport {
 
-// The pages every finished build must satisfy; the place where a fuller
-// page-geometry check (text inside the page, no overlapping lines) is
-// called, its findings treated as crashes.
-inline void checkPages(TPageStorage& pages) {
-    if (pages.PageCount() < 1) std::abort();
+// Every finished build must give pages that hold up: a finding of the page
+// geometry check is a crash.
+inline void checkPages(const TSourceCodePrint& formatter) {
+    if (formatter.Pages.PageCount() < 1) std::abort();
+    const std::vector<TPageFinding> findings = formatter.CheckPages();
+    if (findings.empty()) return;
+    std::fprintf(stderr, "page check: %s\n",
+                 FormatFinding(findings.front()).toLocal8Bit().constData());
+    std::abort();
 }
 
 inline void layOut(const QByteArray& settings, const QStringList& lines) {
@@ -32,7 +39,7 @@ inline void layOut(const QByteArray& settings, const QStringList& lines) {
     } catch (const TListoraError&) {
         return;
     }
-    checkPages(formatter.Pages);
+    checkPages(formatter);
 }
 
 } // namespace fuzzsupport

@@ -60,11 +60,62 @@ TEST(ClassifyLine, KeywordsCountOnlyWhereTheyLeadTheStatement) {
         {"Wend", bkWend},
         {"for i = 1 to 3", bkNone},
         {"Debug.Print \"Next\"", bkNone},
+        // A line label does not hide the statement after it.
+        {"6960:  Next i2%", bkNext},
+        {"100 If a > b Then", bkIf},
+        {"Retry: Do While x < 3", bkDo},
+        {"  Case 1: x = 2", bkCase},
+        {"Else: x = 1", bkElse},
     };
     for (const auto& [line, kind] : cases)
         EXPECT_EQ(ClassifyLine(QString::fromLatin1(line)), kind) << line;
     EXPECT_EQ(BracketKindName(bkIf), "If Then");
-    EXPECT_EQ(BracketKindName(13), "Unknown");
+    EXPECT_EQ(BracketKindName(14), "Unknown");
+    EXPECT_EQ(BlankLineLabel("6960:  Next i"), "       Next i");
+    EXPECT_EQ(BlankLineLabel("x = 1: y = 2"), "x = 1: y = 2");
+    EXPECT_TRUE(IsProcedureEnd("  End Sub ' done"));
+    EXPECT_TRUE(IsProcedureEnd("100 End Function"));
+    EXPECT_FALSE(IsProcedureEnd("End Subject"));
+}
+
+TEST_F(ListingTest, StructuresNeverRunOnIntoTheNextProcedure) {
+    auto f = makeFormatter();
+    // "next" in lower case closes nothing: the For is still open when the
+    // procedure ends, and is closed off at its End Sub.
+    f->BuildFromLines({"Sub A()", "  For i = 1 To 3", "  next i", "End Sub", "Sub B()",
+                       "  If x Then", "    y = 1", "  End If", "End Sub"},
+                      nullptr);
+    EXPECT_EQ(kinds(*f), (std::vector<int>{bkFor, bkBlockEnd, bkIf, bkEndIf}));
+    const RBracket& end = f->Brackets()[1];
+    EXPECT_EQ(end.Y, f->Brackets()[0].Y + 2 * (f->CodeLineHeight + f->Settings.LineGap));
+    EXPECT_TRUE(f->CheckPages().empty());
+    // Two structures open at the end of the text: two closers there.
+    auto g = makeFormatter();
+    g->BuildFromLines({"For i = 1 To 2", "  Do While x", "    x = x - 1"}, nullptr);
+    EXPECT_EQ(kinds(*g), (std::vector<int>{bkFor, bkDo, bkBlockEnd, bkBlockEnd}));
+}
+
+TEST_F(ListingTest, DeepNestingStaysInTheBracketArea) {
+    // Nine levels: deeper than the area has places for.
+    QStringList lines;
+    for (int i = 0; i < 9; ++i)
+        lines << QString(2 * i, ' ') + "For i" + QString::number(i) + " = 1 To 2";
+    for (int i = 8; i >= 0; --i)
+        lines << QString(2 * i, ' ') + "Next i" + QString::number(i);
+    for (const char* twoPage : {"1", "0"}) {
+        setKey("pagelayout", "twopage", twoPage);
+        auto f = makeFormatter();
+        f->BuildFromLines(lines, nullptr);
+        ASSERT_EQ(f->BracketCount(), 18);
+        for (const TPageFinding& finding : f->CheckPages())
+            ADD_FAILURE() << FormatFinding(finding).toStdString();
+        // The vertical lines near the column (the border lies at the margin).
+        for (const TDrawn& l : this->lines(*f, 1)) {
+            if (l.x1 != l.x2 || l.x1 <= f->MarginL || l.x1 > f->LeftColumnX + 100) continue;
+            EXPECT_GE(l.x1, f->LeftColumnX - f->BracketAreaWidth);
+            EXPECT_LE(l.x1, f->LeftColumnX - 2);
+        }
+    }
 }
 
 TEST_F(ListingTest, CommentsAreRemovedBeforeClassifying) {
@@ -230,7 +281,8 @@ TEST_F(ListingTest, DumpFilesWithTheDiagnosticFlag) {
     QDir::setCurrent(previous);
     EXPECT_EQ(f->BracketCount(), 3);
     const QByteArray all = "For- Page 1\r\nNext- Page 1\r\nWend- Page 1\r\n";
-    EXPECT_EQ(testsupport::readFile(dir.filePath("Before.dbg")), all);
+    // The end of the text ends the bracket block; nothing is open there.
+    EXPECT_EQ(testsupport::readFile(dir.filePath("Before.dbg")), all + "End Block- Page 1\r\n");
     EXPECT_EQ(testsupport::readFile(dir.filePath("brackets.log")), all);
     const QString after = QDir(TIniFile::windowsDirectory()).filePath("After.dbg");
     EXPECT_EQ(testsupport::readFile(after), all);

@@ -98,11 +98,24 @@ TEST_F(InlineCommandTest, RulesAndTitlesAndNotes) {
 TEST_F(InlineCommandTest, DelimiterRuleNeedsFiveInARow) {
     auto f = framed();
     EXPECT_FALSE(run(*f, "'****").matched);
-    TRun r = run(*f, "'***** header");
+    TRun r = run(*f, "'*****");
     EXPECT_TRUE(r.matched);
     ASSERT_EQ(r.drawn.size(), 1u);
     EXPECT_EQ(r.drawn[0].x2, f->CurrentX + 463 - 15);
     EXPECT_EQ(r.y, 215);
+    // A rule line keeps its words: printed where the line begins, the rule
+    // running on beside them at mid-line.
+    r = run(*f, "    '********** CONSTANTES ***********");
+    ASSERT_EQ(r.drawn.size(), 2u);
+    EXPECT_EQ(r.drawn[0].text, "CONSTANTES");
+    EXPECT_EQ(r.drawn[0].font, "COMMENTS");
+    EXPECT_EQ(r.drawn[0].x1, f->CurrentX + 31); // four blanks of code
+    EXPECT_EQ(r.drawn[1].x1, f->CurrentX + 31 + 78 + 6);
+    EXPECT_EQ(r.drawn[1].x2, f->CurrentX + 463 - 15);
+    EXPECT_EQ(r.drawn[1].y1, 200 + f->CodeLineHeight / 2);
+    EXPECT_EQ(r.y, 215);
+    EXPECT_EQ(RuleLineWords("x = 1 '=====", "="), "x = 1");
+    EXPECT_EQ(RuleLineWords("'*-*-*-*-*-", "*-"), "");
 
     setKey("pagelayout", "twopage", "0");
     setKey("general", "comment delimiter", "-");

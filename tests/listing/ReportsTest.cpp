@@ -72,6 +72,24 @@ TEST_F(ListingTest, IndexIsSortedWithoutRegardToCaseUnderLetterHeadings) {
                                   "File Declarations (b.bas) ,  1"}));
 }
 
+TEST_F(ListingTest, IndexGivesEachProcedureThePageItStartsOn) {
+    setKey("reports", "functionindex", "1");
+    setKey("GENERAL", "FunctionSep", "0");
+    auto f = makeFormatter();
+    // A type character closes the declared name; both branches of an "#If"
+    // declare Twice, which keeps the page of the first.
+    TSourceMgt& p = makeProject(
+        {{"m.bas", module("M", "Function FormatAmount$(ByVal v As Double)\n  x = 1\nEnd Function\n"
+                               "#If A Then\nSub Twice()\n#Else\n  Sub Twice()\n#End If\n"
+                               "End Sub\n")}});
+    f->BuildProject(p.FirstFile(), p);
+    QStringList index;
+    for (const TDrawn& t : texts(*f))
+        if (t.page == f->Pages.PageCount() && t.text.contains('(')) index << t.text;
+    EXPECT_EQ(index, (QStringList{"File Declarations (m.bas) ,  1", "FormatAmount (m.bas) ,  2",
+                                  "Twice (m.bas) ,  3"}));
+}
+
 TEST_F(ListingTest, ContentsSpreadOverThePageOrTwoColumnsAndFurtherPages) {
     setKey("reports", "toc", "1");
     {

@@ -50,13 +50,17 @@ void markEverything(TSourceMgt& sources) {
 
 // The lines of every section (a form's description block is no section),
 // tabs expanded as the build does; inline command lines are run, not
-// printed.
+// printed, but for the words of a rule line.
 QString sourceEssence(TSourceMgt& sources, const TListingSettings& settings) {
     QString all;
     auto add = [&](const QString& raw) {
         const QString line = ExpandTabs(raw, settings.TabsToSpaces);
-        if (!IsInlineCommandLine(line, settings.InlineIndicator, settings.CommentDelimiter))
+        const QString& delimiter = settings.CommentDelimiter;
+        if (!IsInlineCommandLine(line, settings.InlineIndicator, delimiter))
             all += essence(line);
+        else if (!delimiter.isEmpty() && CommandPartOf(line, settings.InlineIndicator, delimiter)
+                                             .contains(delimiter.repeated(5)))
+            all += essence(RuleLineWords(line, delimiter)); // a rule keeps its words
     };
     for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
         sources.LoadFileText(*file);
@@ -95,7 +99,6 @@ TCheckResult checkProject(const QString& projectPath) {
     formatter.BuildProject(sources.FirstFile(), sources);
     TPageStorage& pages = formatter.Pages;
     result.pages = pages.PageCount();
-    EXPECT_GT(result.pages, 0);
 
     QTemporaryDir dir;
     const QString pdf = dir.filePath("listing.pdf");
@@ -176,6 +179,21 @@ TEST_F(ListingEndToEnd, BatchCommandPrintsTheExample) {
     EXPECT_TRUE(QRegularExpression("^[1-9][0-9]* Pages\\n$").match(out).hasMatch())
         << out.toStdString();
     EXPECT_GT(QFileInfo(dir.filePath("demo.pdf")).size(), 1000);
+
+    // The page check: clean pages pass; margins of 0 (an eighth of an inch
+    // off the sheet) put the border off it, page by page, and fail.
+    p.start(exe, {testsupport::sourceDir() + "/examples/Demo/Demo.vbp", "--check"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).contains("\n0 findings on "));
+    const QString zeroMargins = dir.filePath("zero.ini");
+    testsupport::writeFile(zeroMargins, "[margins]\nleft=0\n");
+    p.start(exe, {testsupport::sourceDir() + "/examples/Demo/Demo.vbp", "--check", "--settings",
+                  zeroMargins});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput())
+                    .contains(QRegularExpression("\npage 1 \\(-11, 36\\): off-sheet: ")));
 
     // Bad input: one clear line, a non-zero status.
     const QString binary = dir.filePath("binary.bas");

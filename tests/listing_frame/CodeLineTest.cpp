@@ -31,21 +31,26 @@ TEST_F(LayoutTest, ALineFitsOnlyWithFifteenUnitsToSpare) {
     auto wraps = makeFormatter();
     printIn(*wraps, 335, line);
     EXPECT_EQ(texts(codeTexts(*wraps)),
-              (QStringList{QString(20, 'a') + ' ', " =>" + QString(20, 'b')}));
+              (QStringList{QString(20, 'a') + ' ', "=>" + QString(20, 'b')}));
     const auto drawn = codeTexts(*wraps);
     EXPECT_EQ(drawn[1].y - drawn[0].y, 15);
+    // The continuation's one-blank indent places it rather than being drawn.
+    EXPECT_EQ(drawn[1].x - drawn[0].x, 8);
 }
 
 TEST_F(LayoutTest, SmartIndentKeepsContinuationsUnderTheCode) {
     const QString words = "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu";
     auto f = makeFormatter();
     printIn(*f, 250, "   " + words + " " + words);
-    const QStringList pieces = texts(codeTexts(*f));
-    ASSERT_GE(pieces.size(), 3);
-    EXPECT_TRUE(pieces[1].startsWith("    =>")) << pieces[1].toStdString();
-    EXPECT_FALSE(pieces[1].startsWith("     "));
-    EXPECT_TRUE(pieces[2].startsWith("    =>")) << pieces[2].toStdString();
-    EXPECT_FALSE(pieces[2].startsWith("     "));
+    const auto drawn = codeTexts(*f);
+    ASSERT_GE(drawn.size(), 3u);
+    // Four blanks of indent (31 units), then the indicator; the line itself
+    // starts three blanks in.
+    EXPECT_EQ(drawn[0].x - f->LeftColumnX, 23);
+    for (std::size_t i : {1u, 2u}) {
+        EXPECT_TRUE(drawn[i].text.startsWith("=>")) << drawn[i].text.toStdString();
+        EXPECT_EQ(drawn[i].x - f->LeftColumnX, 31);
+    }
 }
 
 TEST_F(LayoutTest, WithoutSmartIndentContinuationsStartAtTheEdge) {
@@ -184,4 +189,22 @@ TEST_F(LayoutTest, NoPictureWhenNoIndicatorIsChosen) {
     printIn(*f, 250, "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi");
     EXPECT_GE(codeTexts(*f).size(), 2u);
     EXPECT_EQ(countKind(*f, 1, ckStretchPicture) + countKind(*f, 1, ckDrawPicture), 0);
+}
+
+TEST_F(LayoutTest, AnIndentedCommentStartsWhereCodeWithItsIndentStarts) {
+    auto f = makeFormatter();
+    f->DrawFrame();
+    f->CurrentX = f->LeftColumnX;
+    f->CurrentY = f->TextTop;
+    f->PrintCodeLine("      x = 1", "CODE", false, false, -1, -1, 0);
+    f->PrintCodeLine("      ' why x is 1", "CODE", false, false, -1, -1, 0);
+    const auto drawn = codeTexts(*f);
+    ASSERT_EQ(drawn.size(), 2u);
+    // Neither piece draws its blanks: drawn narrower than measured, they
+    // would put the code left of the comment.
+    EXPECT_EQ(drawn[0].text, "x = 1");
+    EXPECT_EQ(drawn[1].text, "' why x is 1");
+    EXPECT_EQ(drawn[1].font, "COMMENTS");
+    EXPECT_EQ(drawn[0].x, drawn[1].x);
+    EXPECT_EQ(drawn[0].x, f->LeftColumnX + 47); // six blanks of 7.8
 }

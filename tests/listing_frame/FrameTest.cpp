@@ -146,3 +146,33 @@ TEST_F(LayoutTest, OnePageLayoutStartsANewPageForAFullColumn) {
     EXPECT_EQ(f->PageNumber, 2);
     EXPECT_EQ(f->CurrentY, f->TextTop);
 }
+
+TEST_F(LayoutTest, EverySheetDrawsItsFrameWithItsOwnStateAndKnocksOutTheBorder) {
+    // Brackets and shade bands leave their pen and brush at the end of a
+    // sheet; the next sheet's frame must not inherit them.
+    setKey("general", "shadeboxemulation", "1");
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << (i % 4 == 0 ? "If a Then" : i % 4 == 3 ? "End If" : "  x = 1");
+    for (const char* twoPage : {"1", "0"}) {
+        setKey("pagelayout", "twopage", twoPage);
+        auto f = makeFormatter();
+        f->BuildFromLines(lines, nullptr);
+        ASSERT_GE(f->Pages.PageCount(), 3);
+        for (const TPageFinding& finding : f->CheckPages())
+            ADD_FAILURE() << twoPage << ": " << FormatFinding(finding).toStdString();
+        // On every sheet the footer's number goes on a white box.
+        for (int n = 1; n <= f->Pages.PageCount(); ++n) {
+            bool opaque = false, footerSeen = false;
+            for (const TCanvasCommand& c : f->Pages.Page(n)->Canvas->Commands()) {
+                if (c.Kind == ckOpaque) opaque = true;
+                if (c.Kind == ckTransparent) opaque = false;
+                if (c.Kind == ckTextOut && c.Y1 > f->TextBottom && !footerSeen) {
+                    footerSeen = true;
+                    EXPECT_TRUE(opaque) << twoPage << ": sheet " << n;
+                }
+            }
+            EXPECT_TRUE(footerSeen);
+        }
+    }
+}

@@ -75,6 +75,15 @@ TEST(SectionRules, SectionNamesAndReturnTypes) {
         {"Private Function F(a() As Long, Optional b = (1)) As Byte()", false, " F", "Byte()"},
         {"Function Wrapped(a As Long, _", false, " Wrapped", "Variant"},
         {"Function NoParens As Long", false, "", "Long"},
+        // The type stops at a statement separator or a comment.
+        {"Private Function MapMinX() As Long: MapMinX = LBound(MapData, 2): End Function", false,
+         " MapMinX", "Long"},
+        {"Function G() As Long' the count", false, " G", "Long"},
+        // Indented (inside "#If"), and a parameter whose name ends in
+        // "Property": the whole name still.
+        {"    Public Function HandleData(ByVal id As Long) As Boolean", false, " HandleData",
+         "Boolean"},
+        {"Private Sub List_GetItem(ByVal VirtualProperty As Long)", true, " List_GetItem", ""},
         {"(", false, "", "Variant"}};
     for (const auto& [text, isSub, name, type] : names) {
         const RSectionName got = SectionNameOf(QString::fromLatin1(text), isSub);

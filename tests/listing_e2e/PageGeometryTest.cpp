@@ -1,0 +1,197 @@
+// Every page of the example and of every corpus project passes the page
+// check, at the default settings and with everything switched on; every
+// procedure's page reference is the page its heading is printed on.
+#include "common/TestSupport.h"
+#include "format/SourceCodePrint.h"
+#include "format/TextRoutines.h"
+#include "platform/IniFile.h"
+#include "render/VirtCanvas.h"
+#include "source/ProjectLoader.h"
+#include "source/SourceMgt.h"
+#include "source/TextDecoding.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+struct TTotals {
+    int projects = 0;
+    int sheets = 0;
+    int findings = 0;
+    int references = 0;
+    TPageCheckCounts counts;
+};
+
+// Everything on: every bracket kind, shadows, shade bands, the three
+// reports and a watermark. The separator styles and page-number box rotate
+// with the variant (a project's place in the list), so that the corpus as
+// a whole meets each of them in both layouts.
+void switchEverythingOn(int variant, bool twoPage) {
+    TIniFile ini;
+    ini.writeBool("BRACKETS", "BracketAll", true);
+    ini.writeBool("brackets", "multicolor", true);
+    ini.writeBool("general", "shadeboxemulation", true);
+    ini.writeBool("SHADOWTHRESHOLD", "ENABLED", true);
+    ini.writeBool("reports", "titlepage", true);
+    ini.writeBool("reports", "toc", true);
+    ini.writeBool("reports", "functionindex", true);
+    ini.writeString("project info", "watermark", "CONFIDENTIAL");
+    ini.writeInteger("GENERAL", "FileSep", variant % 3);
+    ini.writeInteger("GENERAL", "FunctionSep", variant % 4);
+    ini.writeInteger("PAGELAYOUT", "PageNumType", variant % 3);
+    ini.writeBool("pagelayout", "twopage", twoPage);
+}
+
+QString withoutTypeCharacter(QString name) {
+    name = name.trimmed();
+    if (!name.isEmpty() && QStringLiteral("$%&!#@").contains(name.back())) name.chop(1);
+    return name.trimmed();
+}
+
+// The number printed for "%p" under the half of the sheet that x lies in:
+// the footer numbers are the plain texts below the text area.
+int printedPageNumber(const TVirtCanvas& canvas, const TPageLayout& layout, int x) {
+    const bool right = layout.ColumnX.size() > 1 && x >= layout.ColumnX[1];
+    int number = -1;
+    for (const TCanvasCommand& c : canvas.Commands()) {
+        bool isNumber = false;
+        const int n = c.Text.toInt(&isNumber);
+        if (c.Kind != ckTextOut || !isNumber || c.Y1 <= layout.TextBottom) continue;
+        const bool cRight = layout.ColumnX.size() > 1 && c.X1 >= layout.ColumnX[1] - 60;
+        if (cRight == right) number = n;
+    }
+    return number;
+}
+
+// Each procedure's page reference against the page its declaration line
+// was drawn on, found in the recording.
+void checkReferences(const TSourceCodePrint& f, RFile* firstFile, const QString& project,
+                     TTotals& totals) {
+    struct THeading {
+        QString name;
+        int page;
+    };
+    std::vector<THeading> headings;
+    for (int n = 1; n <= f.Pages.PageCount(); ++n) {
+        const TPageLayout layout = f.PageLayout(n);
+        if (layout.ColumnX.empty()) continue;
+        const TVirtCanvas& canvas = *f.Pages.Page(n)->Canvas;
+        for (const TCanvasCommand& c : canvas.Commands()) {
+            if (c.Kind != ckTextOutInFont || !c.Text.startsWith("FUNCTION" + kFontTextSeparator))
+                continue;
+            const QString text = c.Text.mid(8 + kFontTextSeparator.size());
+            if (!IsProcDeclaration(text)) continue;
+            QString name = ExtractProcName(text);
+            if (name.isEmpty()) name = ExtractProcName(text + "(");
+            headings.push_back(
+                {withoutTypeCharacter(name), printedPageNumber(canvas, layout, c.X1)});
+        }
+    }
+    std::size_t next = 0;
+    for (RFile* file = firstFile; file && file->Next; file = file->Next) {
+        for (RFunction* s = file->Functions; s && s->Next; s = s->Next) {
+            if (!s->Marked || s == file->Functions) continue;
+            const QString name = withoutTypeCharacter(s->Name);
+            std::size_t at = next;
+            while (at < headings.size() && headings[at].name != name)
+                ++at;
+            if (at == headings.size()) {
+                ADD_FAILURE() << project.toStdString() << ": no heading for " << name.toStdString();
+                continue;
+            }
+            EXPECT_EQ(s->FirstPage, headings[at].page)
+                << project.toStdString() << ": " << file->FileName.toStdString() << " "
+                << name.toStdString();
+            ++totals.references;
+            next = at + 1;
+        }
+    }
+}
+
+// variant -1: the defaults.
+void checkProject(const QString& path, int variant, bool twoPage, TTotals& totals) {
+    QFile::remove(TIniFile().fileName());
+    if (path.contains("/spgnews/")) TIniFile().writeInteger("general", "codepage", 932);
+    if (variant >= 0) switchEverythingOn(variant, twoPage);
+    TSourceCodePrint f;
+    f.LoadSettings();
+    TSourceMgt sources(nullptr, f.Settings.CodePage);
+    QString title;
+    ASSERT_TRUE(LoadProjectFile(sources, path, title)) << path.toStdString();
+    sources.AnalyzeProject();
+    for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
+        file->Marked = 1;
+        for (RFunction* s = file->Functions; s->Next; s = s->Next)
+            s->Marked = 1;
+    }
+    f.SetPageDefaults(TFont("Arial", 10), TPen{}, TBrush{clWhite, TBrushStyle::Solid});
+    f.BuildProject(sources.FirstFile(), sources);
+
+    const std::vector<TPageFinding> findings = f.CheckPages(&totals.counts);
+    for (std::size_t i = 0; i < findings.size() && i < 5; ++i)
+        ADD_FAILURE() << path.toStdString() << " (variant " << variant
+                      << "): " << FormatFinding(findings[i]).toStdString();
+    totals.findings += int(findings.size());
+    totals.sheets += f.Pages.PageCount();
+    ++totals.projects;
+    if (variant >= 0) checkReferences(f, sources.FirstFile(), path, totals);
+}
+
+QStringList corpusProjects() {
+    QStringList projects;
+    const QString corpus = testsupport::corpusDir();
+    if (corpus.isEmpty()) return projects;
+    QDirIterator it(corpus, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString ext = QFileInfo(path).suffix().toUpper();
+        if ((ext == "VBP" || ext == "MAK") && IsBelowSizeLimit(path)) projects << path;
+    }
+    projects.sort();
+    return projects;
+}
+
+void report(const char* what, const TTotals& t) {
+    std::printf("%s: %d runs, %d sheets, %lld texts, %lld strokes, %d references, %d findings\n",
+                what, t.projects, t.sheets, t.counts.Texts, t.counts.Strokes, t.references,
+                t.findings);
+}
+
+class PageGeometry : public ::testing::Test {
+protected:
+    void TearDown() override { QFile::remove(TIniFile().fileName()); }
+};
+
+} // namespace
+
+TEST_F(PageGeometry, TheExampleInEveryVariant) {
+    TTotals totals;
+    const QString example = testsupport::sourceDir() + "/examples/Demo/Demo.vbp";
+    checkProject(example, -1, true, totals);
+    // Both layouts with each separator style and page-number box.
+    for (int variant = 0; variant < 12; ++variant) {
+        checkProject(example, variant, true, totals);
+        checkProject(example, variant, false, totals);
+    }
+    EXPECT_EQ(totals.findings, 0);
+    EXPECT_GT(totals.references, 12);
+    report("example", totals);
+}
+
+TEST_F(PageGeometry, EveryCorpusProjectAtDefaultsAndWithEverythingOn) {
+    const QStringList projects = corpusProjects();
+    if (projects.isEmpty()) GTEST_SKIP() << "../shared/corpus is not present";
+    TTotals defaults, everything;
+    for (int i = 0; i < int(projects.size()); ++i) {
+        checkProject(projects[i], -1, true, defaults);
+        checkProject(projects[i], i, true, everything);
+        checkProject(projects[i], i + 1, false, everything);
+    }
+    EXPECT_EQ(defaults.findings + everything.findings, 0);
+    report("defaults", defaults);
+    report("everything on", everything);
+}
