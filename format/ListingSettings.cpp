@@ -22,11 +22,13 @@ namespace {
 
 // Ranges the layout can honour. Wider values push text off the page, make
 // lines overlap or stop advancing, or overflow the layout arithmetic.
-// Hundredths of an inch per side: half the paper's length, as far as the
-// page setup dialog goes. Margins that together leave no text area are
-// refused when the page is laid out.
+// Hundredths of an inch per side. The page frame takes an eighth of an inch
+// off every margin, so a smaller one puts the frame off the sheet; the most
+// is half the paper's length, as far as the page setup dialog goes. Margins
+// that together leave no text area are refused when the page is laid out.
+constexpr int kMinMargin = 13;
 constexpr int kMaxMargin = 550;
-constexpr int kMinLineSpacing = -2; // "sbl": a line gap of -3 canvas units
+constexpr int kMinLineSpacing = 0;  // "sbl": a line gap of -1; less and lines overlap
 constexpr int kMaxLineSpacing = 96; // a gap of one inch
 constexpr int kMaxTabsToSpaces = 32;
 constexpr int kMaxNestedIndent = 32; // canvas units per nesting depth
@@ -149,10 +151,10 @@ void ReadSettings(TListingSettings& s, const TIniSnapshot& file) {
     s.ClientName = ini.text("project info", "client name", QStringLiteral("Client Name"));
     s.FileSep = ini.byte("GENERAL", "FileSep", 2);
     s.FunctionSep = ini.byte("GENERAL", "FunctionSep", 2);
-    s.MarginLeft = ini.bounded("margins", "left", 50, 0, kMaxMargin);
-    s.MarginRight = ini.bounded("margins", "right", 50, 0, kMaxMargin);
-    s.MarginTop = ini.bounded("margins", "top", 50, 0, kMaxMargin);
-    s.MarginBottom = ini.bounded("margins", "bottom", 50, 0, kMaxMargin);
+    s.MarginLeft = ini.bounded("margins", "left", 50, kMinMargin, kMaxMargin);
+    s.MarginRight = ini.bounded("margins", "right", 50, kMinMargin, kMaxMargin);
+    s.MarginTop = ini.bounded("margins", "top", 50, kMinMargin, kMaxMargin);
+    s.MarginBottom = ini.bounded("margins", "bottom", 50, kMinMargin, kMaxMargin);
     s.CodePage = ini.integer("general", "codepage", 1252);
     s.OnePage = !s.TwoPage;
 

@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     }
     const TListingSettings& s = formatter.Settings;
     const bool inRange =
-        s.MarginLeft >= 0 && s.MarginLeft <= 550 && s.MarginRight >= 0 && s.MarginRight <= 550 &&
-        s.MarginTop >= 0 && s.MarginTop <= 550 && s.MarginBottom >= 0 && s.MarginBottom <= 550 &&
-        s.LineGap >= -3 && s.LineGap <= 95 && s.TabsToSpaces >= 0 && s.TabsToSpaces <= 32 &&
+        s.MarginLeft >= 13 && s.MarginLeft <= 550 && s.MarginRight >= 13 && s.MarginRight <= 550 &&
+        s.MarginTop >= 13 && s.MarginTop <= 550 && s.MarginBottom >= 13 && s.MarginBottom <= 550 &&
+        s.LineGap >= -1 && s.LineGap <= 95 && s.TabsToSpaces >= 0 && s.TabsToSpaces <= 32 &&
         s.NestedIndent <= 32 && s.InitIndent <= 64 && s.CodeFont.size() >= 4 &&
         s.CodeFont.size() <= 72 && s.HeaderFont.size() >= 4 && s.HeaderFont.size() <= 72;
     if (!inRange) std::abort();

@@ -66,8 +66,8 @@ TEST_F(HostileInput, OutOfRangeSettingsGiveTheWholeListingAndSayWhatWasAdjusted)
         QByteArray same; // the in-range settings it must equal
         QString report;
     } cases[] = {
-        {"[margins]\nleft=-5000\n", "[margins]\nleft=0\n", "[margins] left=-5000"},
-        {"[general]\nsbl=-1000000\n", "[general]\nsbl=-2\n", "[general] sbl=-1000000"},
+        {"[margins]\nleft=-5000\n", "[margins]\nleft=13\n", "[margins] left=-5000"},
+        {"[general]\nsbl=-1000000\n", "[general]\nsbl=0\n", "[general] sbl=-1000000"},
         {"[general]\nsbl=2147483647\n", "[general]\nsbl=96\n", "[general] sbl=2147483647"},
         {"[code]\nTSize=2147483647\n", "[code]\nTSize=72\n", "[code] TSize=2147483647"},
     };

@@ -147,10 +147,10 @@ TEST_F(ListingSettingsTest, ValuesTheLayoutCannotHonourAreBroughtIntoRangeAndLis
           "tabstospaces=-2\n[brackets]\nnestedindent=200\ninitindent=8\n"
           "[code]\nTSize=2147483647\n[header]\nTSize=-2147483648\n");
     const TListingSettings s = load();
-    EXPECT_EQ(s.MarginLeft, 0);
+    EXPECT_EQ(s.MarginLeft, 13);
     EXPECT_EQ(s.MarginRight, 550);
     EXPECT_EQ(s.MarginTop, 120) << "values in range stay";
-    EXPECT_EQ(s.LineGap, -3);
+    EXPECT_EQ(s.LineGap, -1);
     EXPECT_EQ(s.TabsToSpaces, 0);
     EXPECT_EQ(s.NestedIndent, 32);
     EXPECT_EQ(s.InitIndent, 8);
@@ -159,14 +159,14 @@ TEST_F(ListingSettingsTest, ValuesTheLayoutCannotHonourAreBroughtIntoRangeAndLis
     EXPECT_EQ(s.HeaderFont.size(), 4);
     EXPECT_EQ(s.Problems, (QStringList{"[brackets] nestedindent=200 is outside 0..32; 32 is used",
                                        "[general] tabstospaces=-2 is outside 0..32; 0 is used",
-                                       "[general] sbl=-1000000 is outside -2..96; -2 is used",
-                                       "[margins] left=-5000 is outside 0..550; 0 is used",
-                                       "[margins] right=2147483647 is outside 0..550; 550 is used",
+                                       "[general] sbl=-1000000 is outside 0..96; 0 is used",
+                                       "[margins] left=-5000 is outside 13..550; 13 is used",
+                                       "[margins] right=2147483647 is outside 13..550; 550 is used",
                                        "[header] TSize=-2147483648 is outside 4..72; 4 is used",
                                        "[code] TSize=2147483647 is outside 4..72; 72 is used"}));
     store("[general]\nsbl=2147483647\n");
     EXPECT_EQ(load().LineGap, 95);
-    store("[general]\nsbl=-2\n");
+    store("[general]\nsbl=0\n");
     EXPECT_TRUE(load().Problems.isEmpty()) << "a fresh load forgets the last report";
 }
 

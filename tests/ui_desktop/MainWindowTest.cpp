@@ -398,7 +398,7 @@ TEST_F(MainWindowTest, UnusableSettingsAreReportedOnceAndTheProgramStartsWithDef
     ASSERT_EQ(user.messages.shown.size(), 2);
     EXPECT_EQ(user.messages.shown[1].Kind, TMessageKind::Warning);
     EXPECT_TRUE(user.messages.shown[1].Text.contains("[margins] left=-5000"));
-    EXPECT_EQ(w.Formatter()->Settings.MarginLeft, 0);
+    EXPECT_EQ(w.Formatter()->Settings.MarginLeft, 13);
     commandHooks() = TCommandHooks{};
     EXPECT_EQ(TIniFile().readString("margins", "left", ""), "-5000") << "the file is not rewritten";
 }
