@@ -94,7 +94,9 @@ TEST_F(HostileInput, SettingsThatCannotWorkAreRefusedWithoutOutput) {
         EXPECT_TRUE(r.out.isEmpty()) << "no page count for a refused listing";
         EXPECT_FALSE(QFileInfo::exists(pdf));
     }
+}
 
+TEST_F(HostileInput, MissingOrUnreadableSettingsFilesAreErrors) {
     const TRun missing = runPrint({source, "--settings", dir.filePath("none.ini"), "--count"});
     EXPECT_EQ(missing.status, 1);
     const QString locked = settings("[general]\nsbl=3\n");
