@@ -41,8 +41,15 @@ TJobCommands installJobCommands(TfrmMain& window, const QString& helpFolder) {
     recent->SaveOnDestroy = true;
     recent->Load();
     QPointer<TfrmMain> win(&window);
-    QObject::connect(recent, &TLastUsedMenu::Chosen, &window, [win](const QString& path) {
+    QObject::connect(recent, &TLastUsedMenu::Chosen, &window, [win, recent](const QString& path) {
         if (!win) return;
+        if (!QFileInfo(path).isFile()) {
+            // A dead entry goes, or it would fail the same way every time.
+            recent->Remove(path);
+            showError(fileNotFoundText(path) +
+                      QStringLiteral("\nIt has been removed from the Recent Files list."));
+            return;
+        }
         runReportingFailures([&] {
             win->CurFileName = path;
             if (QFileInfo(path).suffix().toUpper() == QLatin1String("LRP"))

@@ -23,12 +23,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
+#include <QUrl>
 
 namespace {
 
@@ -36,7 +40,8 @@ const QString kReadyText = QStringLiteral("Preview or Print the Current File");
 const QString kClipJobTitle = QStringLiteral("Listora - Clipboard Print");
 
 QString pagesText(int count) {
-    return QString::number(count) + QStringLiteral(" Pages");
+    return QString::number(count) +
+           (count == 1 ? QStringLiteral(" Page") : QStringLiteral(" Pages"));
 }
 
 // The hourglass for as long as the object lives, also when a step throws.
@@ -49,6 +54,23 @@ public:
 };
 
 } // namespace
+
+QString fileNotFoundText(const QString& path) {
+    return QStringLiteral("The file %1 was not found.").arg(QDir::toNativeSeparators(path));
+}
+
+QString openableDroppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return QString();
+    static const QStringList openable = {
+        QStringLiteral("VBP"), QStringLiteral("MAK"), QStringLiteral("BAS"), QStringLiteral("FRM"),
+        QStringLiteral("CLS"), QStringLiteral("TXT"), QStringLiteral("LRP")};
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (openable.contains(QFileInfo(path).suffix().toUpper())) return path;
+    }
+    return QString();
+}
 
 QStringList splitClipboardText(const QString& text) {
     QString body = text;
@@ -86,14 +108,20 @@ TfrmMain::TfrmMain(const QString& clipFolder, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("Arial"), 9));
+    setAcceptDrops(true);
     buildControls();
     buildMenus();
+    // The controls sit at fixed places: the window is as large as they need
+    // and no larger, as a tool window of fixed size.
+    setFixedSize(sizeHint());
 
     newFormatter();
     SourceKind = skNone;
     setProjectCommandsEnabled(false);
     setPrintEnabled(false);
     setPreviewEnabled(true);
+    showStatus(QStringLiteral("Open a VB project or source file to begin (File / Open..., "
+                              "Ctrl+O)"));
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -149,7 +177,10 @@ void TfrmMain::buildControls() {
     G1->setBoxWidth(7);
     PnlPageCount = new QLabel(status);
     PnlPageCount->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    PnlPageCount->setFixedSize(61, 17);
+    // Wide enough for the largest listings ("1632 Pages") in the font in use.
+    PnlPageCount->setFixedSize(
+        qMax(61, PnlPageCount->fontMetrics().horizontalAdvance(QStringLiteral("88888 Pages")) + 10),
+        17);
     PnlPageCount->setAlignment(Qt::AlignCenter);
     PnlPageCount->setToolTip(QStringLiteral("Look Ahead Page Count"));
     row->addWidget(PnlStatus, 1);
@@ -164,6 +195,8 @@ void TfrmMain::buildControls() {
             [this] { guarded([&] { cmdBuildPrintClick(); }); });
     BtnScreenMgr = new QPushButton(QStringLiteral("Screen Manager"), client);
     BtnScreenMgr->setGeometry(4, client->height() + 10, 100, 25);
+    // Out of sight, so out of the Tab order too.
+    BtnScreenMgr->setFocusPolicy(Qt::NoFocus);
     connect(BtnScreenMgr, &QPushButton::clicked, this,
             [this] { guarded([&] { BtnScreenMgrClick(); }); });
 }
@@ -184,6 +217,9 @@ void TfrmMain::buildMenus() {
                      QKeySequence(Qt::CTRL | Qt::Key_O));
     Save1 = shortcut(bind(file->addAction(QStringLiteral("&Save")), &TfrmMain::cmdSaveClick),
                      QKeySequence(Qt::Key_F2));
+    SaveAs1 =
+        shortcut(bind(file->addAction(QStringLiteral("Save &As...")), &TfrmMain::cmdSaveAsClick),
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Print1 = shortcut(bind(file->addAction(QStringLiteral("&Print")), &TfrmMain::cmdPrintClick),
                       QKeySequence(Qt::CTRL | Qt::Key_P));
     PrintPreview1 = shortcut(
@@ -364,6 +400,7 @@ void TfrmMain::setPageDefaults() {
 
 void TfrmMain::finishBuild() {
     built_ = true;
+    updateTitle();
     PnlPageCount->setText(pagesText(formatter_->Pages.PageCount()));
     // The bracket records served the drawing only.
     formatter_->ReleaseBrackets();
@@ -390,6 +427,23 @@ void TfrmMain::cmdOpenClick() {
     repaint();
 
     CurFileName = chosen->FileName;
+    openCurrentFile();
+}
+
+void TfrmMain::OpenPath(const QString& path) {
+    if (busy_ > 0) return;
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        showError(fileNotFoundText(path));
+        return;
+    }
+    PnlStatus->clear();
+    TBusy busy(*this);
+    CurFileName = file.absoluteFilePath();
+    openCurrentFile();
+}
+
+void TfrmMain::openCurrentFile() {
     if (QFileInfo(CurFileName).suffix().toUpper() == QLatin1String("LRP")) {
         if (commandHooks().OpenProjectSettings)
             commandHooks().OpenProjectSettings(this);
@@ -399,6 +453,41 @@ void TfrmMain::cmdOpenClick() {
     } else {
         OpenWithAnimation();
     }
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (busy_ == 0 && !openableDroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+    const QString path = openableDroppedFile(event->mimeData());
+    if (busy_ > 0 || path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    guarded([&] { OpenPath(path); });
+}
+
+void TfrmMain::updateTitle() {
+    QString job;
+    if (SourceKind == skClipboard || (ClipText && SourceKind != skProject))
+        job = QStringLiteral("Clipboard Text");
+    else if (!JobTitle.isEmpty())
+        job = QFileInfo(JobTitle).fileName();
+    // The window system shows the program's name after the job's.
+    setWindowTitle(job.isEmpty() ? kApplicationTitle
+                                 : job + QStringLiteral(" - ") + kApplicationTitle);
+}
+
+void TfrmMain::tellNothingLoaded(const QString& what) {
+    messages().show(TMessageKind::Information, QString(),
+                    QStringLiteral("There is nothing to %1 yet: open a VB project or source file "
+                                   "first (File / Open...).")
+                        .arg(what));
 }
 
 void TfrmMain::playClip(const QString& clipName) {
@@ -429,6 +518,10 @@ void TfrmMain::addRecentFile(const QString& fileName) {
 }
 
 void TfrmMain::OpenSourceFile() {
+    if (!QFileInfo(CurFileName).isFile()) {
+        showError(fileNotFoundText(CurFileName));
+        return;
+    }
     if (!IsASCIIFile(CurFileName) || !IsBelowSizeLimit(CurFileName)) {
         showError(QStringLiteral("The file chosen (") + CurFileName +
                   QStringLiteral(") is either not a text file or over 200K. It cannot be "
@@ -437,6 +530,7 @@ void TfrmMain::OpenSourceFile() {
     }
     JobSourceName.clear();
     ClipText.reset();
+    JobFileName.clear();
 
     const QString ext = QFileInfo(CurFileName).suffix().toUpper();
     if (ext == QLatin1String("MAK") || ext == QLatin1String("VBP")) {
@@ -458,6 +552,7 @@ void TfrmMain::OpenSourceFile() {
             setProjectCommandsEnabled(true);
             addRecentFile(CurFileName);
             JobTitle = CurFileName;
+            updateTitle();
         } else {
             setProjectCommandsEnabled(false);
             setPreviewEnabled(false);
@@ -511,6 +606,13 @@ void TfrmMain::cmdVBProjClick() {
     execModal(navigator);
     processPendingMessages();
     navigator.tmrAnim.stop();
+    if (navigator.SelectedCount() == 0) {
+        // Nothing to lay out: no blank page, and no pages left from before.
+        if (built_) replaceFormatterIfBuilt();
+        PnlPageCount->clear();
+        showStatus(QStringLiteral("Nothing is marked for printing"));
+        return;
+    }
     BuildWithAnimation();
 }
 
@@ -566,8 +668,13 @@ void TfrmMain::cmdBuildPrintClick() {
 
 std::optional<QStringList> TfrmMain::GetClipboardLines() {
     const std::optional<QString> text = clipboard().text();
-    if (!text) return std::nullopt;
+    if (!text || splitClipboardText(*text).isEmpty()) {
+        messages().show(TMessageKind::Information, QString(),
+                        QStringLiteral("The clipboard holds no text to print."));
+        return std::nullopt;
+    }
     SourceKind = skClipboard;
+    JobFileName.clear();
     setProjectCommandsEnabled(false);
     return splitClipboardText(*text);
 }
@@ -615,7 +722,10 @@ void TfrmMain::AddOnClipboardText1Click() {
 // --- preview and print ------------------------------------------------------
 
 void TfrmMain::cmdPreviewClick() {
-    if (!built_ || !formatter_) return;
+    if (!built_ || !formatter_) {
+        tellNothingLoaded(QStringLiteral("preview"));
+        return;
+    }
     if (commandHooks().Preview) {
         commandHooks().Preview(this, formatter_->Pages, JobTitle);
         return;
@@ -628,7 +738,10 @@ void TfrmMain::cmdPreviewClick() {
 }
 
 void TfrmMain::cmdPrintClick() {
-    if (!built_ || !formatter_) return;
+    if (!built_ || !formatter_) {
+        tellNothingLoaded(QStringLiteral("print"));
+        return;
+    }
     TPageStorage& pages = formatter_->Pages;
     const QString documentName = QStringLiteral("Listora");
     try {
@@ -647,6 +760,13 @@ void TfrmMain::cmdSaveClick() {
     else
         messages().show(TMessageKind::Information, QString(),
                         notAvailableText(QStringLiteral("Saving Listora projects")));
+}
+
+void TfrmMain::cmdSaveAsClick() {
+    if (commandHooks().SaveProjectSettings)
+        SaveProjectSettings(true);
+    else
+        cmdSaveClick();
 }
 
 // --- settings dialogs ---------------------------------------------------------

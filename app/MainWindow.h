@@ -12,6 +12,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QPushButton;
 class TAnimate;
 class TGauge;
@@ -26,6 +27,11 @@ inline const QString kOpenDialogFilter = QStringLiteral(
     "Files|*.TXT|All Files|*.*");
 inline const QString kOpenDialogSection = QStringLiteral("Dialogs-OD");
 inline const QString kClipboardSeparator = QStringLiteral("**********");
+
+// The message for a file that is not there (any more).
+QString fileNotFoundText(const QString& path);
+// The file of a drop that the window can open, or an empty string.
+QString openableDroppedFile(const QMimeData* mime);
 
 // Splits clipboard text into lines at any line break; the text ends at a
 // NUL character, and a final line break adds no empty line.
@@ -44,6 +50,9 @@ public:
     QString JobTitle;
     QString JobSourceName;
     std::optional<QStringList> ClipText;
+    // The ".LRP" file the job was last saved to or opened from; Save writes
+    // there without asking.
+    QString JobFileName;
 
     TSourceCodePrint* Formatter() const { return formatter_.get(); }
     TSourceMgt* Sources() const { return sources_.get(); }
@@ -53,6 +62,9 @@ public:
 
     // Commands.
     void cmdOpenClick();
+    // Opens a file named outside the open dialog (command line, a drop on
+    // the window) as the Open command opens the file it is given.
+    void OpenPath(const QString& path);
     void OpenSourceFile();
     void OpenWithAnimation();
     void BuildWithAnimation();
@@ -63,6 +75,7 @@ public:
     void cmdPreviewClick();
     void cmdPrintClick();
     void cmdSaveClick();
+    void cmdSaveAsClick();
     void F();
     void Fonts1Click();
     void PageSetup1Click();
@@ -71,7 +84,9 @@ public:
     void BtnScreenMgrClick();
     void PageCountTestClick();
     // Saved jobs and the glossary (MainWindowJobs.cpp).
-    void SaveProjectSettings();
+    // Saves the job; asks for a file name when askName is set or the job has
+    // no file yet.
+    void SaveProjectSettings(bool askName = false);
     void OpenProjectSettings();
     void BuildGlossaryListing(bool deluxe);
 
@@ -100,6 +115,7 @@ public:
     // Menu items.
     QAction* Open1;
     QAction* Save1;
+    QAction* SaveAs1;
     QAction* Print1;
     QAction* PrintPreview1;
     QMenu* RecentFiles1;
@@ -121,6 +137,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     class TBusy;
@@ -147,6 +165,10 @@ private:
     void playClip(const QString& clipName);
     void stopClip();
     void addRecentFile(const QString& fileName);
+    void openCurrentFile();
+    void updateTitle();
+    // Says why a command has nothing to work on.
+    void tellNothingLoaded(const QString& what);
 
     std::unique_ptr<TSourceCodePrint> formatter_;
     std::unique_ptr<TSourceMgt> sources_;

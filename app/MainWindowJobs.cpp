@@ -11,7 +11,9 @@
 #include "widgets/PictureButton.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QTime>
 
 namespace {
 
@@ -25,8 +27,16 @@ public:
 
 } // namespace
 
-void TfrmMain::SaveProjectSettings() {
-    if (SourceKind != skProject || !sources_) return;
+void TfrmMain::SaveProjectSettings(bool askName) {
+    if (SourceKind != skProject || !sources_) {
+        messages().show(TMessageKind::Information, QString(),
+                        SourceKind == skNone
+                            ? QStringLiteral("There is nothing to save yet: open a VB project "
+                                             "first (File / Open...).")
+                            : QStringLiteral("Only a VB project can be saved as a Listora "
+                                             "project; a single file or clipboard text cannot."));
+        return;
+    }
     if (!fitsProjectInfo(CurFileName)) {
         showError(QStringLiteral("This project cannot be saved as a Listora project: its path is "
                                  "longer than %1 bytes.\r\n%2")
@@ -34,18 +44,40 @@ void TfrmMain::SaveProjectSettings() {
                       .arg(CurFileName));
         return;
     }
-    TFileDialogRequest request;
-    request.Title = kSaveJobTitle;
-    request.Filter = kSaveJobFilter;
-    request.DefaultExt = QStringLiteral("LRP");
-    request.InitialDir = QFileInfo(CurFileName).absolutePath();
-    const std::optional<TFileDialogResult> chosen = fileDialogs().saveFile(request);
-    if (!chosen) return;
-    TJobWaitCursor wait;
-    SaveProjectSettingsFile(chosen->FileName, CurFileName, *sources_, *formatter_);
+    QString target = JobFileName;
+    if (askName || target.isEmpty()) {
+        TFileDialogRequest request;
+        request.Title = kSaveJobTitle;
+        request.Filter = kSaveJobFilter;
+        request.DefaultExt = QStringLiteral("lrp");
+        const QFileInfo project(CurFileName);
+        request.InitialDir = project.absolutePath();
+        // The project's own name, as a Linux user would name the file.
+        request.FileName = JobFileName.isEmpty()
+                               ? project.absoluteDir().filePath(project.completeBaseName() +
+                                                                QStringLiteral(".lrp"))
+                               : JobFileName;
+        const std::optional<TFileDialogResult> chosen = fileDialogs().saveFile(request);
+        if (!chosen) return;
+        target = chosen->FileName;
+    }
+    {
+        TJobWaitCursor wait;
+        SaveProjectSettingsFile(target, CurFileName, *sources_, *formatter_);
+    }
+    JobFileName = target;
+    addRecentFile(target);
+    showStatus(QStringLiteral("Saved %1 at %2")
+                   .arg(QFileInfo(target).fileName(),
+                        QTime::currentTime().toString(QStringLiteral("HH:mm"))));
 }
 
 void TfrmMain::OpenProjectSettings() {
+    if (!QFileInfo(CurFileName).isFile()) {
+        showError(fileNotFoundText(CurFileName));
+        return;
+    }
+    const QString jobFile = QFileInfo(CurFileName).absoluteFilePath();
     const TSavedJob job(CurFileName);
     // A job without a project path has nothing to apply its marks to.
     if (!job.HasProjectInfo() || !isProjectPath(job.ProjectPath())) {
@@ -98,8 +130,13 @@ void TfrmMain::OpenProjectSettings() {
     idle();
     setProjectCommandsEnabled(true);
     SourceKind = skProject;
+    JobFileName = jobFile;
+    addRecentFile(jobFile);
     BuildWithAnimation();
     G1->setPosition(0);
+    // The job is built: it can be previewed and printed like any other.
+    setPreviewEnabled(true);
+    setPrintEnabled(true);
 }
 
 void TfrmMain::BuildGlossaryListing(bool deluxe) {

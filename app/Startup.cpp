@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 QStringList clipNames() {
@@ -33,6 +34,15 @@ QString findGraphicsArchive(const QString& programDir) {
     const QStringList matches = dir.entryList({kGraphicsArchiveName}, QDir::Files | QDir::Readable);
     for (const QString& name : matches)
         if (name.compare(kGraphicsArchiveName, Qt::CaseInsensitive) == 0) return dir.filePath(name);
+    return QString();
+}
+
+QString commandLineFile(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument.isEmpty() || argument.startsWith('-')) continue;
+        return QFileInfo(argument).absoluteFilePath();
+    }
     return QString();
 }
 

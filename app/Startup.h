@@ -33,6 +33,11 @@ void deleteClips(const QString& clipFolder);
 // program to run without clips when the archive cannot be read.
 bool expandClips(const QString& archivePath, const QString& clipFolder);
 
+// The file named on the command line (the first argument after the
+// program's name that is not an option), as an absolute path; empty when
+// there is none.
+QString commandLineFile(const QStringList& arguments);
+
 struct TStartOptions {
     QString ProgramDir;
     QString ClipFolder;

@@ -11,6 +11,7 @@
 #include "settings/ui/SettingsDialogs.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -36,6 +37,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<TfrmMain> mainWindow = startListora(options);
     if (!mainWindow) return 1;
     installJobCommands(*mainWindow, helpBookFolder(options.ProgramDir));
+    // "listora Project1.vbp" opens the file once the window is up.
+    if (const QString named = commandLineFile(QCoreApplication::arguments()); !named.isEmpty())
+        QTimer::singleShot(0, mainWindow.get(), [window = mainWindow.get(), named] {
+            runReportingFailures([&] { window->OpenPath(named); });
+        });
     messageBoxes.setOwner(mainWindow.get());
     dialogs.setOwner(mainWindow.get());
     const int result = app.exec();

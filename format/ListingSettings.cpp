@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 bool& debugFlag() {
     static bool flag = false;
@@ -36,21 +37,34 @@ constexpr int kMaxInitIndent = 64;
 constexpr int kMinFontSize = 4; // points
 constexpr int kMaxFontSize = 72;
 
+QString settingKey(const QString& section, const QString& key) {
+    return section.toLower() + u'/' + key.toLower();
+}
+
 // Typed reads by section and key, in the file's own notations, from one
 // reading of the file. Values outside what the layout can honour are noted
-// in `problems` and brought into range.
+// in `problems` and brought into range. With `defaults`, it reads nothing:
+// every read yields its default and notes it there.
 class TSettingsReader {
 public:
-    TSettingsReader(const TIniSnapshot& ini, QStringList& problems)
-        : ini_(ini), problems_(problems) {}
+    TSettingsReader(const TIniSnapshot& ini, QStringList& problems,
+                    QHash<QString, QString>* defaults = nullptr)
+        : ini_(ini), problems_(problems), defaults_(defaults) {}
+
+    bool probing() const { return defaults_ != nullptr; }
 
     QString text(const char* section, const char* key, const QString& def) const {
+        if (probing()) return noteDefault(section, key, def);
         return ini_.readString(QLatin1String(section), QLatin1String(key), def);
     }
     int integer(const char* section, const char* key, int def) const {
+        if (probing()) return noteDefault(section, key, QString::number(def)).toInt();
         return ini_.readInteger(QLatin1String(section), QLatin1String(key), def);
     }
     bool flag(const char* section, const char* key, bool def) const {
+        if (probing())
+            return noteDefault(section, key, def ? QStringLiteral("1") : QStringLiteral("0")) ==
+                   u'1';
         return ini_.readBool(QLatin1String(section), QLatin1String(key), def);
     }
     // A byte setting: values outside 0..255 stop the load.
@@ -69,6 +83,11 @@ public:
     }
     TFont font(const char* section) const {
         TFont font = TRWFont(ini_, QLatin1String(section), QStringLiteral("arial"), 10, 0);
+        if (probing()) {
+            noteDefault(section, "TName", QStringLiteral("arial"));
+            noteDefault(section, "TSize", QStringLiteral("10"));
+            return font;
+        }
         const int stored = integer(section, "TSize", 10);
         const int size = clamp(section, "TSize", stored, kMinFontSize, kMaxFontSize);
         if (size != stored) font.setSize(size);
@@ -76,6 +95,10 @@ public:
     }
 
 private:
+    const QString& noteDefault(const char* section, const char* key, const QString& def) const {
+        defaults_->insert(settingKey(QLatin1String(section), QLatin1String(key)), def);
+        return def;
+    }
     int clamp(const char* section, const char* key, int value, int low, int high) const {
         if (value >= low && value <= high) return value;
         const int used = value < low ? low : high;
@@ -90,6 +113,7 @@ private:
 
     const TIniSnapshot& ini_;
     QStringList& problems_;
+    QHash<QString, QString>* defaults_ = nullptr;
 };
 
 void registerFont(const QString& name, const TFont& font) {
@@ -99,25 +123,20 @@ void registerFont(const QString& name, const TFont& font) {
 
 } // namespace
 
-void ReadSettings(TListingSettings& s, const TIniSnapshot& file) {
-    s.Problems.clear();
-    const TSettingsReader ini(file, s.Problems);
-
+static void readSettingsWith(const TSettingsReader& ini, TListingSettings& s) {
     s.HeaderTemplate = ini.text("PAGELAYOUT", "Header", QStringLiteral("%f - %d"));
     s.DebugFlag = ini.flag("general", "DEBUGFLAG", false);
     s.FooterTemplate = ini.text("PAGELAYOUT", "Footer", QStringLiteral("%p"));
 
-    if (ini.flag("BRACKETS", "BracketAll", true)) {
-        s.BracketIf = s.BracketIfElse = s.BracketSelect = true;
-        s.BracketFor = s.BracketDo = s.BracketWhile = true;
-    } else {
-        s.BracketIf = ini.flag("BRACKETS", "If", true);
-        s.BracketIfElse = ini.flag("BRACKETS", "IfElse", true);
-        s.BracketSelect = ini.flag("BRACKETS", "Select", true);
-        s.BracketFor = ini.flag("BRACKETS", "For", true);
-        s.BracketDo = ini.flag("BRACKETS", "Do", true);
-        s.BracketWhile = ini.flag("BRACKETS", "While", true);
-    }
+    // "All" overrides the six kinds; they are read anyway so that their
+    // defaults are known to the dialogs.
+    const bool all = ini.flag("BRACKETS", "BracketAll", true);
+    s.BracketIf = ini.flag("BRACKETS", "If", true) || all;
+    s.BracketIfElse = ini.flag("BRACKETS", "IfElse", true) || all;
+    s.BracketSelect = ini.flag("BRACKETS", "Select", true) || all;
+    s.BracketFor = ini.flag("BRACKETS", "For", true) || all;
+    s.BracketDo = ini.flag("BRACKETS", "Do", true) || all;
+    s.BracketWhile = ini.flag("BRACKETS", "While", true) || all;
 
     s.NestedIndent = ini.boundedByte("brackets", "nestedindent", 3, kMaxNestedIndent);
     s.InitIndent = ini.boundedByte("brackets", "initindent", 2, kMaxInitIndent);
@@ -180,6 +199,11 @@ void ReadSettings(TListingSettings& s, const TIniSnapshot& file) {
         }
 }
 
+void ReadSettings(TListingSettings& s, const TIniSnapshot& file) {
+    s.Problems.clear();
+    readSettingsWith(TSettingsReader(file, s.Problems), s);
+}
+
 void LoadSettings(TListingSettings& s, const TIniSnapshot& file,
                   const std::function<void(bool)>& applyOrientation) {
     try {
@@ -212,4 +236,19 @@ QStringList CheckSettingsFile(const QString& path) {
         return {e.message()};
     }
     return scratch.Problems;
+}
+
+std::optional<QString> listingSettingDefault(const QString& section, const QString& key) {
+    // The loader itself, run once without a file, says what it falls back
+    // to: the defaults live in one place only.
+    static const QHash<QString, QString> defaults = [] {
+        QHash<QString, QString> found;
+        TListingSettings scratch;
+        const TIniSnapshot none;
+        readSettingsWith(TSettingsReader(none, scratch.Problems, &found), scratch);
+        return found;
+    }();
+    const auto found = defaults.constFind(settingKey(section, key));
+    if (found == defaults.cend()) return std::nullopt;
+    return *found;
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 // Set from the "DEBUGFLAG" key by each settings load: the build then writes
 // its diagnostic dump files.
@@ -112,3 +113,9 @@ void LoadSettings(TListingSettings& settings, const TIniSnapshot& file,
 // before it replaces Listora.INI): an unreadable file, a value that stops a
 // load, or values the load would bring into range. Empty when it is sound.
 QStringList CheckSettingsFile(const QString& path);
+
+// The value the loader takes for section/key when the settings file holds
+// none, as the file would hold it ("1" or "0" for a flag; a font section's
+// "TName" and "TSize" too). Section and key are matched without regard to
+// case; nothing for a key the formatter does not read.
+std::optional<QString> listingSettingDefault(const QString& section, const QString& key);

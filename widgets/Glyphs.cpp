@@ -83,6 +83,10 @@ QPixmap drawTool(TToolGlyph glyph, int size) {
         p.drawRect(QRectF(9, 9, 13, 16));
         break;
     case TToolGlyph::Fonts: {
+        // On a card, as the other glyphs are on paper: bare letters vanish
+        // on a dark palette.
+        p.setBrush(kPaper);
+        p.drawRoundedRect(QRectF(1.5, 3.5, 29, 25), 3, 3);
         QFont f(QStringLiteral("Liberation Serif"));
         f.setPixelSize(26);
         f.setBold(true);

@@ -43,6 +43,13 @@ void TLastUsedMenu::Add(const QString& path) {
     rebuild();
 }
 
+bool TLastUsedMenu::Remove(const QString& path) {
+    if (!entries_.removeOne(path)) return false;
+    removed_ = true;
+    rebuild();
+    return true;
+}
+
 void TLastUsedMenu::Clear() {
     entries_.clear();
     rebuild();
@@ -58,11 +65,15 @@ void TLastUsedMenu::Load() {
 }
 
 void TLastUsedMenu::Save() const {
-    if (entries_.isEmpty()) return;
+    if (entries_.isEmpty() && !removed_) return;
     TIniFile ini;
     ini.beginBatch();
     for (int n = 0; n < entries_.size(); ++n)
         ini.writeString(section_, itemKey(n + 1), entries_.at(n));
+    if (removed_)
+        for (int n = int(entries_.size()) + 1; n <= kMaxEntries; ++n)
+            if (ini.readString(section_, itemKey(n), kNothingFound) != kNothingFound)
+                ini.writeString(section_, itemKey(n), kNothingFound);
     ini.commitBatch();
 }
 

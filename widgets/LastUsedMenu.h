@@ -22,12 +22,15 @@ public:
     // Puts path on top: an entry already there (same letter case) moves up,
     // a new one pushes out the oldest when the list is full.
     void Add(const QString& path);
+    // Takes path (same letter case) off the list; false when it was not on.
+    bool Remove(const QString& path);
     void Clear();
     // Replaces the list with keys "Item7" down to "Item1" of the section;
     // missing keys are skipped.
     void Load();
     // Writes the entries as "Item1".. from the top when there are any; keys
-    // beyond the count stay as they are.
+    // beyond the count stay as they are, unless entries were removed: those
+    // keys are then marked empty, so a removed entry does not come back.
     void Save() const;
     // Save() when the object goes away (as the main window closes).
     bool SaveOnDestroy = false;
@@ -51,4 +54,5 @@ private:
     QStringList entries_;
     QList<QAction*> items_;
     QAction* separator_ = nullptr;
+    bool removed_ = false;
 };

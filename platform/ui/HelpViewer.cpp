@@ -1,11 +1,16 @@
 #include "platform/ui/HelpViewer.h"
 
+#include "platform/ui/WindowPlacement.h"
+
 #include "platform/HelpBook.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
@@ -50,6 +55,11 @@ TfrmHelp::TfrmHelp(const QString& bookFolder, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(tools);
     layout->addWidget(Browser);
+
+    // Closed as other viewers are: Esc, or Ctrl+W.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 }
 
 bool TfrmHelp::showContext(int context) {
@@ -76,8 +86,21 @@ void THelpBookViewer::showContext(const QString&, int context) {
     // would keep it from taking input.
     QWidget* owner = QApplication::activeModalWidget();
     if (window_ && window_->parentWidget() != owner) delete window_.data();
+    const bool opening = !window_;
     if (!window_) window_ = new TfrmHelp(bookFolder_, owner);
     window_->showContext(context);
+    if (opening) {
+        // On the screen of the window that asked, whole.
+        QWidget* near = owner ? owner : QApplication::activeWindow();
+        QScreen* screen = near ? near->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect available = screen->availableGeometry();
+            QRect frame(QPoint(0, 0), window_->size().boundedTo(available.size() * 9 / 10));
+            frame.moveCenter(near ? near->frameGeometry().center() : available.center());
+            window_->resize(frame.size());
+            window_->move(placeOnScreen(frame, QMargins(0, 30, 0, 0), available));
+        }
+    }
     window_->show();
     window_->raise();
     window_->activateWindow();

@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -77,7 +78,9 @@ std::optional<TColor> TWidgetChoosers::chooseColor(TColor current) {
 }
 
 std::optional<TFont> TWidgetChoosers::chooseFont(const TFont& current) {
-    QFont preset(current.name());
+    // The chooser lists the families installed; a stored face such as
+    // "arial" is shown as the family that stands in for it.
+    QFont preset(QFontInfo(QFont(current.name())).family());
     preset.setPointSize(qMax(1, current.size()));
     preset.setBold(current.bold());
     preset.setItalic(current.italic());

@@ -1,14 +1,17 @@
 #include "render/ui/Preview.h"
 
 #include "platform/DrawSurface.h"
+#include "platform/IniFile.h"
 #include "platform/Rounding.h"
 #include "platform/ui/ModalRunner.h"
+#include "platform/ui/WindowPlacement.h"
 #include "render/PageStorage.h"
 #include "render/ui/PrintRun.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -22,6 +25,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <cstdio>
@@ -29,6 +33,8 @@
 namespace {
 
 const QColor kGrey(128, 128, 128);
+// Size, place and zoom of the window, kept for its next opening.
+const QString kPreviewSection = QStringLiteral("PREVIEW");
 const QColor kSilver(192, 192, 192);
 
 struct TZoomEntry {
@@ -48,7 +54,9 @@ constexpr int kTwoPagesZoom = -3;
 // Small tool-bar pictures drawn here: the platform style has no printer
 // or page-layout glyphs.
 QIcon glyph(const std::function<void(QPainter&)>& draw) {
-    QPixmap pm(20, 20);
+    // Drawn at twice the size, so they stay sharp on a scaled screen.
+    QPixmap pm(40, 40);
+    pm.setDevicePixelRatio(2);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -77,6 +85,62 @@ QIcon pagesGlyph(int rows, int cols) {
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c)
                 p.drawRect(2 + c * w, 1 + r * h, w - 2, h - 2);
+    });
+}
+
+enum class TArrow { First, Previous, Next, Last, Exit };
+
+// Navigation arrows in the palette's text colour, so they show on a light
+// and on a dark palette alike.
+QIcon arrowGlyph(TArrow kind, const QColor& ink);
+
+// The arrow in the palette's text colours: enabled, and greyed when the
+// command does not apply.
+QIcon arrowIcon(TArrow kind, const QPalette& palette) {
+    QIcon icon = arrowGlyph(kind, palette.color(QPalette::Active, QPalette::ButtonText));
+    const QIcon greyed = arrowGlyph(kind, palette.color(QPalette::Disabled, QPalette::ButtonText));
+    icon.addPixmap(greyed.pixmap(QSize(20, 20), 2.0), QIcon::Disabled);
+    return icon;
+}
+
+QIcon arrowGlyph(TArrow kind, const QColor& ink) {
+    return glyph([kind, ink](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        const auto triangle = [&](qreal x, bool right) {
+            QPainterPath path;
+            path.moveTo(right ? x : x + 7, 4);
+            path.lineTo(right ? x + 7 : x, 10);
+            path.lineTo(right ? x : x + 7, 16);
+            path.closeSubpath();
+            p.drawPath(path);
+        };
+        switch (kind) {
+        case TArrow::First:
+            p.drawRect(QRectF(3, 4, 2, 12));
+            triangle(6, false);
+            triangle(11, false);
+            break;
+        case TArrow::Previous:
+            triangle(5, false);
+            triangle(10, false);
+            break;
+        case TArrow::Next:
+            triangle(3, true);
+            triangle(8, true);
+            break;
+        case TArrow::Last:
+            triangle(2, true);
+            triangle(7, true);
+            p.drawRect(QRectF(15, 4, 2, 12));
+            break;
+        case TArrow::Exit:
+            p.setPen(QPen(ink, 2.2, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(5, 5), QPointF(15, 15));
+            p.drawLine(QPointF(15, 5), QPointF(5, 15));
+            break;
+        }
     });
 }
 
@@ -174,16 +238,13 @@ TfrmPreview::TfrmPreview(QWidget* parent)
     connect(cbZoom, &QComboBox::activated, this, [this](int) { ZoomChanged(); });
     actRedraw = add(st->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("Redraw"),
                     &TfrmPreview::ShowPages);
-    actFirst = add(st->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("First"),
-                   &TfrmPreview::First);
-    actPrevious = add(st->standardIcon(QStyle::SP_MediaSeekBackward), QStringLiteral("Previous"),
-                      &TfrmPreview::Previous);
-    actNext = add(st->standardIcon(QStyle::SP_MediaSeekForward), QStringLiteral("Next"),
-                  &TfrmPreview::Next);
-    actLast = add(st->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("Last"),
-                  &TfrmPreview::Last);
-    actExit = add(st->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Exit"),
-                  &TfrmPreview::Exit);
+    const QPalette& pal = palette();
+    actFirst = add(arrowIcon(TArrow::First, pal), QStringLiteral("First"), &TfrmPreview::First);
+    actPrevious =
+        add(arrowIcon(TArrow::Previous, pal), QStringLiteral("Previous"), &TfrmPreview::Previous);
+    actNext = add(arrowIcon(TArrow::Next, pal), QStringLiteral("Next"), &TfrmPreview::Next);
+    actLast = add(arrowIcon(TArrow::Last, pal), QStringLiteral("Last"), &TfrmPreview::Last);
+    actExit = add(arrowIcon(TArrow::Exit, pal), QStringLiteral("Exit"), &TfrmPreview::Exit);
 
     sbPages = new QScrollArea(frame_);
     sbPages->setObjectName(QStringLiteral("sbPages"));
@@ -196,9 +257,14 @@ TfrmPreview::TfrmPreview(QWidget* parent)
     content->setAutoFillBackground(false);
     sbPages->setWidget(content);
     frame_->setCentralWidget(sbPages);
+    sbPages->viewport()->installEventFilter(this);
 
     pnlStatus = new QWidget(frame_);
     pnlStatus->setFixedHeight(22);
+    pnlHint = new QLabel(QStringLiteral("Click a page to mark it for printing a selection; "
+                                        "Ctrl+wheel zooms"),
+                         pnlStatus);
+    pnlHint->setObjectName(QStringLiteral("pnlHint"));
     pnlCurrentPage = new QLabel(pnlStatus);
     pnlCurrentPage->setObjectName(QStringLiteral("pnlCurrentPage"));
     pnlCurrentPage->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -337,7 +403,9 @@ void TfrmPreview::ShowPages() {
         gridCell();
         fitPage(pw, ph, cellW, cellH);
     }
-    if (rows == cols) hx_ = hy_ = 0;
+    // Pages are centred in their cells by the slack alone: moving them on by
+    // half a page as well pushed the Two Pages view off the box.
+    hx_ = hy_ = 0;
 
     firstShown_ = store_->CurrentPageNumber();
     actOnePage->setChecked(rows + cols == 2);
@@ -368,12 +436,15 @@ void TfrmPreview::ShowPages() {
             picture->setCursor(selectCursor_);
             lastShown_ = page.PageNumber;
 
-            picture->Picture() = QImage(w, h, QImage::Format_RGB32);
+            // Drawn in device pixels, so pages stay sharp on a scaled screen.
+            const qreal dpr = devicePixelRatioF();
+            picture->Picture() = QImage(qRound(w * dpr), qRound(h * dpr), QImage::Format_RGB32);
             paintPicture(*picture, page.Marked, shadow_);
             {
                 TDrawSurface surface(&picture->Picture(), &picture->Picture());
                 page.Canvas->PlayBack(surface, true, 0, 0, false, 0, 0, nullptr);
             }
+            picture->Picture().setDevicePixelRatio(dpr);
             picture->show();
             extent = extent.expandedTo(QSize(x1 + w + 15, y1 + h + 15));
             store_->NextPage();
@@ -388,6 +459,7 @@ void TfrmPreview::ShowPages() {
 
 void TfrmPreview::paintPicture(TPagePicture& picture, bool marked, int shadow) {
     QImage& img = picture.Picture();
+    shadow = qRound(shadow * devicePixelRatioF());
     QPainter p(&img);
     p.fillRect(img.rect(), marked ? markColour_ : kGrey);
     p.fillRect(QRect(0, 0, img.width() - shadow, img.height() - shadow), Qt::white);
@@ -397,12 +469,46 @@ void TfrmPreview::paintPicture(TPagePicture& picture, bool marked, int shadow) {
 
 void TfrmPreview::paintShadow(TPagePicture& picture, bool marked, int shadow) {
     QImage& img = picture.Picture();
-    QPainter p(&img);
-    const QColor c = marked ? markColour_ : kGrey;
-    p.fillRect(QRect(img.width() - shadow, 0, shadow, img.height()), c);
-    p.fillRect(QRect(0, img.height() - shadow, img.width(), shadow), c);
-    p.fillRect(QRect(0, img.height() - shadow, shadow, shadow), kSilver);
-    p.fillRect(QRect(img.width() - shadow, 0, shadow, shadow), kSilver);
+    // In device pixels, as the picture was drawn.
+    const qreal dpr = img.devicePixelRatio();
+    img.setDevicePixelRatio(1);
+    shadow = qRound(shadow * dpr);
+    {
+        QPainter p(&img);
+        const QColor c = marked ? markColour_ : kGrey;
+        p.fillRect(QRect(img.width() - shadow, 0, shadow, img.height()), c);
+        p.fillRect(QRect(0, img.height() - shadow, img.width(), shadow), c);
+        p.fillRect(QRect(0, img.height() - shadow, shadow, shadow), kSilver);
+        p.fillRect(QRect(img.width() - shadow, 0, shadow, shadow), kSilver);
+    }
+    img.setDevicePixelRatio(dpr);
+}
+
+void TfrmPreview::ZoomStep(int direction) {
+    // The percentage in view, whatever chose it (an entry or a fit).
+    const QString shown = cbZoom->currentText().trimmed().remove(QLatin1Char('%'));
+    bool ok = false;
+    const double current = shown.toDouble(&ok);
+    // Entries 0..6 are percentages, largest first.
+    int chosen = -1;
+    for (int i = 6; i >= 0; --i) {
+        const double percent = QString::fromLatin1(kZoomEntries[i].text).chopped(1).toDouble();
+        if (direction > 0 && (!ok || percent > current + 0.5)) {
+            chosen = i;
+            break;
+        }
+    }
+    if (direction < 0)
+        for (int i = 0; i <= 6; ++i) {
+            const double percent = QString::fromLatin1(kZoomEntries[i].text).chopped(1).toDouble();
+            if (!ok || percent < current - 0.5) {
+                chosen = i;
+                break;
+            }
+        }
+    if (chosen < 0) return;
+    cbZoom->setCurrentIndex(chosen);
+    ZoomChanged();
 }
 
 void TfrmPreview::updateNavigation() {
@@ -535,6 +641,25 @@ bool TfrmPreview::editorKey(QKeyEvent* event) {
 
 bool TfrmPreview::previewKey(QKeyEvent* event) {
     if (editing_ && editorKey(event)) return true;
+    if (event->modifiers() & Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_Home:
+            First();
+            return true;
+        case Qt::Key_End:
+            Last();
+            return true;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            ZoomStep(+1);
+            return true;
+        case Qt::Key_Minus:
+            ZoomStep(-1);
+            return true;
+        default:
+            return false;
+        }
+    }
     switch (event->key()) {
     case Qt::Key_PageUp:
         Previous();
@@ -557,6 +682,13 @@ bool TfrmPreview::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pnlCurrentPage && event->type() == QEvent::MouseButtonDblClick) {
         OpenPageEditor();
         return true;
+    }
+    if (watched == sbPages->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() != 0) ZoomStep(wheel->angleDelta().y() > 0 ? +1 : -1);
+            return true;
+        }
     }
     if (watched == seGotoPage && event->type() == QEvent::FocusOut && editing_) {
         closePageEditor(true);
@@ -586,10 +718,68 @@ void TfrmPreview::layoutStatusPanels() {
     pnlCurrentPage->move(right - 8 - pnlTotalPages->width() - pnlCurrentPage->width(), 0);
     pnlTotalPages->setFixedHeight(pnlStatus->height());
     pnlCurrentPage->setFixedHeight(pnlStatus->height());
+    pnlHint->setGeometry(4, 0, std::max(0, pnlCurrentPage->x() - 8), pnlStatus->height());
     if (editing_) seGotoPage->setGeometry(pnlCurrentPage->geometry());
 }
 
+void TfrmPreview::restoreView() {
+    const TIniFile ini;
+    const int width = ini.readInteger(kPreviewSection, QStringLiteral("Width"), -1);
+    const int height = ini.readInteger(kPreviewSection, QStringLiteral("Height"), -1);
+    if (width > 0 && height > 0) {
+        QRect client(ini.readInteger(kPreviewSection, QStringLiteral("X"), x()),
+                     ini.readInteger(kPreviewSection, QStringLiteral("Y"), y()),
+                     std::max(width, minimumWidth()), std::max(height, minimumHeight()));
+        QScreen* screen = QGuiApplication::screenAt(client.center());
+        if (!screen) screen = this->screen();
+        if (screen) {
+            const QRect available = screen->availableGeometry();
+            client.setSize(client.size().boundedTo(available.size()));
+            if (canPlaceWindows())
+                client.moveTopLeft(placeOnScreen(client, QMargins(), available));
+            else
+                client.moveTopLeft(geometry().topLeft());
+        }
+        setGeometry(client);
+    }
+    fitOnScreen(*this);
+    const int zoom = ini.readInteger(kPreviewSection, QStringLiteral("Zoom"), -1);
+    if (zoom >= 0 && zoom < cbZoom->count()) {
+        cbZoom->setCurrentIndex(zoom);
+        seRows->setValue(0);
+        seCols->setValue(0);
+    } else {
+        seRows->setValue(
+            std::clamp(ini.readInteger(kPreviewSection, QStringLiteral("Rows"), 1), 1, 3));
+        seCols->setValue(
+            std::clamp(ini.readInteger(kPreviewSection, QStringLiteral("Cols"), 1), 1, 3));
+    }
+}
+
+void TfrmPreview::storeView() {
+    try {
+        TIniFile ini;
+        ini.beginBatch();
+        ini.writeInteger(kPreviewSection, QStringLiteral("X"), geometry().x());
+        ini.writeInteger(kPreviewSection, QStringLiteral("Y"), geometry().y());
+        ini.writeInteger(kPreviewSection, QStringLiteral("Width"), width());
+        ini.writeInteger(kPreviewSection, QStringLiteral("Height"), height());
+        const bool zoomed = seRows->value() == 0 || seCols->value() == 0;
+        ini.writeInteger(kPreviewSection, QStringLiteral("Zoom"),
+                         zoomed ? cbZoom->currentIndex() : -1);
+        ini.writeInteger(kPreviewSection, QStringLiteral("Rows"), seRows->value());
+        ini.writeInteger(kPreviewSection, QStringLiteral("Cols"), seCols->value());
+        ini.commitBatch();
+    } catch (const std::exception&) {
+        // Only the next opening's size and zoom are lost.
+    }
+}
+
 void TfrmPreview::showEvent(QShowEvent* event) {
+    if (!viewRestored_) {
+        viewRestored_ = true;
+        restoreView();
+    }
     QDialog::showEvent(event);
     if (!filtering_) {
         qApp->installEventFilter(this);
@@ -607,6 +797,7 @@ void TfrmPreview::hideEvent(QHideEvent* event) {
     closePageEditor(false);
     if (store_) store_->ReleasePreviewImages();
     unsetCursor();
+    if (viewRestored_) storeView();
     QDialog::hideEvent(event);
 }
 
@@ -630,5 +821,5 @@ void TPrintPreview::Show() {
 }
 
 void TPrintPreview::SetCaption(const QString& text) {
-    form_->setWindowTitle(text + QStringLiteral("(Preview)"));
+    form_->setWindowTitle(text + QStringLiteral(" (Preview)"));
 }

@@ -87,6 +87,7 @@ public:
     QAction* actExit;
     QScrollArea* sbPages;
     QWidget* pnlStatus;
+    QLabel* pnlHint;
     QLabel* pnlCurrentPage;
     QLabel* pnlTotalPages;
     QSpinBox* seGotoPage;
@@ -105,6 +106,8 @@ public:
     void Last();
     void Exit();
     void ToggleMark(int page);
+    // One zoom entry up (+1) or down (-1) from the percentage in view.
+    void ZoomStep(int direction);
     void OpenPageEditor();
 
 protected:
@@ -124,6 +127,8 @@ private:
     void updateNavigation();
     void layoutStatusPanels();
     void setZoomText(double fraction);
+    void restoreView();
+    void storeView();
 
     TPageStorage* store_ = nullptr;
     QMainWindow* frame_;
@@ -135,6 +140,7 @@ private:
     bool busy_ = false;
     bool editing_ = false;
     bool filtering_ = false;
+    bool viewRestored_ = false;
     // Offsets of the drawing in progress.
     int sx_ = 0, sy_ = 0, hx_ = 0, hy_ = 0;
 };

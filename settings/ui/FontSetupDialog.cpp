@@ -1,5 +1,6 @@
 #include "settings/ui/FontSetupDialog.h"
 
+#include "format/ListingSettings.h"
 #include "format/TextRoutines.h"
 #include "platform/Dialogs.h"
 #include "platform/HelpBook.h"
@@ -47,6 +48,18 @@ QString sampleText(int row) {
     }
 }
 
+// The row's font from the settings file at path, with the formatter's
+// default face and size where the file has none.
+TRWFont rowFont(const QString& path, int row) {
+    const QString section = QLatin1String(kRowsInfo[row].section);
+    const QString face =
+        listingSettingDefault(section, QStringLiteral("TName")).value_or(QStringLiteral("arial"));
+    const int size = listingSettingDefault(section, QStringLiteral("TSize"))
+                         .value_or(QStringLiteral("10"))
+                         .toInt();
+    return TRWFont(path, section, face, size, 0);
+}
+
 } // namespace
 
 TdlgFontSetup::TdlgFontSetup(QWidget* owner)
@@ -76,14 +89,20 @@ TdlgFontSetup::TdlgFontSetup(QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(buttonBox());
+    takeListingDefaults();
     loadStoredFonts();
 }
 
 void TdlgFontSetup::loadStoredFonts() {
     const QString path = TIniFile(kSettingsFileName).fileName();
     for (int row = 0; row < kRows; ++row)
-        txtSample[row]->setStoredFont(
-            TRWFont(path, QLatin1String(kRowsInfo[row].section), QStringLiteral("arial"), 10, 0));
+        txtSample[row]->setStoredFont(rowFont(path, row));
+}
+
+void TdlgFontSetup::restoreOwnDefaults() {
+    // No file: every row gets the font the listing uses without one.
+    for (int row = 0; row < kRows; ++row)
+        txtSample[row]->setStoredFont(rowFont(QString(), row));
 }
 
 void TdlgFontSetup::chooseFont(int row) {

@@ -23,4 +23,5 @@ public:
 
 protected:
     void saveSettings() override;
+    void restoreOwnDefaults() override;
 };

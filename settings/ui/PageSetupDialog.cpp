@@ -1,5 +1,6 @@
 #include "settings/ui/PageSetupDialog.h"
 
+#include "format/ListingSettings.h"
 #include "platform/DrawSurface.h"
 #include "platform/HelpBook.h"
 #include "platform/IniFile.h"
@@ -24,6 +25,24 @@ namespace {
 constexpr int kHelpContext = helpcontext::PageSetup;
 const QString kMargins = QStringLiteral("MARGINS");
 const QString kPageLayout = QStringLiteral("PAGELAYOUT");
+// The formatter's margins, hundredths of an inch.
+const QString kFormatterMargins = QStringLiteral("margins");
+
+QString formatterDefault(const QString& section, const char* key) {
+    return listingSettingDefault(section, QLatin1String(key)).value_or(QString());
+}
+
+RMargins heldFromPrinted(const RMargins& hundredths) {
+    return {heldMarginFromFormatter(hundredths.Left), heldMarginFromFormatter(hundredths.Top),
+            heldMarginFromFormatter(hundredths.Right), heldMarginFromFormatter(hundredths.Bottom)};
+}
+
+// A margin the user left alone keeps its exact hundredths; the dialog only
+// holds tenths.
+int printedMargin(int held, int printedBefore) {
+    return held == heldMarginFromFormatter(printedBefore) ? printedBefore
+                                                          : formatterMarginFromHeld(held);
+}
 
 } // namespace
 
@@ -104,6 +123,10 @@ QMimeData* TVariablePanel::createMimeData() const {
     return mime;
 }
 
+void TVariablePanel::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit doubleClicked(text());
+}
+
 void TVariablePanel::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     auto* drag = new QDrag(this);
@@ -132,9 +155,15 @@ void TTemplateEdit::dropEvent(QDropEvent* event) {
         return;
     }
     const QString caption = QString::fromUtf8(event->mimeData()->data(TVariablePanel::mimeType()));
-    // The panels' captions show "&&" for "&"; only the variable is taken.
-    setText(appendTemplateVariable(text(), caption));
+    // The variable goes where it is dropped, as dropped text would.
+    setCursorPosition(cursorPositionAt(event->position().toPoint()));
+    insertVariable(caption);
     event->acceptProposedAction();
+}
+
+void TTemplateEdit::insertVariable(const QString& panelCaption) {
+    // Only the variable ("%d") of the panel's caption is taken.
+    insert(panelCaption.left(2));
 }
 
 // --- the page setup dialog ----------------------------------------------------
@@ -150,18 +179,19 @@ TDlgPageSetup::TDlgPageSetup(QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addWidget(buttonBox());
+    takeListingDefaults();
     loadPageSetup();
+    lastTemplate_ = nullptr;
 }
 
 QWidget* TDlgPageSetup::layoutPage() {
     auto* page = new QWidget;
     auto* pages = new QGroupBox(QStringLiteral("Pages per Sheet"), page);
-    rbOnePage = new TINIRadioButton(QStringLiteral("One Page(Portrait)"), pages);
+    rbOnePage = new TINIRadioButton(QStringLiteral("One Page (Portrait)"), pages);
     rbTwoPage = new TINIRadioButton(QStringLiteral("Two Pages (Landscape)"), pages);
     rbOnePage->INISection = rbTwoPage->INISection = kPageLayout;
     rbOnePage->INIKeyword = QStringLiteral("OnePage");
     rbTwoPage->INIKeyword = QStringLiteral("TwoPage");
-    rbTwoPage->setChecked(true);
     auto* pagesLayout = new QVBoxLayout(pages);
     pagesLayout->addWidget(rbOnePage);
     pagesLayout->addWidget(rbTwoPage);
@@ -214,9 +244,9 @@ QWidget* TDlgPageSetup::headerFooterPage() {
     for (TTemplateEdit* field : {txtHeader, txtFooter}) {
         field->setMaxLength(24);
         field->setAcceptDrops(true);
+        connect(field, &QLineEdit::cursorPositionChanged, this,
+                [this, field] { lastTemplate_ = field; });
     }
-    txtHeader->setText(QStringLiteral("%f - %d"));
-    txtFooter->setText(QStringLiteral("Page %p"));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Header"), txtHeader);
@@ -230,6 +260,17 @@ QWidget* TDlgPageSetup::headerFooterPage() {
         QStringLiteral("%s - Current Sub"), QStringLiteral("%p - Page Number")};
     for (int i = 0; i < 4; ++i) {
         pnlVariables[i] = new TVariablePanel(captions[i], variables);
+        pnlVariables[i]->setToolTip(
+            QStringLiteral("Drag onto the header or footer, or double-click to insert it at "
+                           "the cursor of the field last used"));
+        // A double click inserts at the cursor of the template field that
+        // had the focus last (the header at first).
+        connect(pnlVariables[i], &TVariablePanel::doubleClicked, this,
+                [this](const QString& caption) {
+                    TTemplateEdit* field = lastTemplate_ ? lastTemplate_.data() : txtHeader;
+                    field->insertVariable(caption);
+                    field->setFocus();
+                });
         grid->addWidget(pnlVariables[i]);
     }
     auto* layout = new QVBoxLayout(page);
@@ -246,27 +287,35 @@ int TDlgPageSetup::units() const {
 void TDlgPageSetup::loadPageSetup() {
     tabs->setCurrentIndex(0);
     const TIniFile ini(kSettingsFileName);
-    // Margins never set here start from the ones the listing prints with
-    // (hundredths of an inch), not from a default of five inches.
-    auto margin = [&](const char* key, const char* formatterKey) {
-        const int fromFormatter = heldMarginFromFormatter(
-            ini.readInteger(QStringLiteral("margins"), QLatin1String(formatterKey), 50));
-        return ini.readInteger(kMargins, QLatin1String(key), fromFormatter);
+    // The margins shown are the ones the listing prints with (the
+    // formatter's keys, hundredths of an inch).
+    auto margin = [&](const char* key) {
+        return ini.readInteger(kFormatterMargins, QLatin1String(key),
+                               formatterDefault(kFormatterMargins, key).toInt());
     };
-    margins_ = {margin("NLEFT", "left"), margin("NTOP", "top"), margin("NRIGHT", "right"),
-                margin("NBOTTOM", "bottom")};
-    txtHeader->setText(
-        ini.readString(kPageLayout, QStringLiteral("Header"), QStringLiteral("%f - %s")));
-    txtFooter->setText(
-        ini.readString(kPageLayout, QStringLiteral("Footer"), QStringLiteral("Page %p")));
-    const int numType = ini.readInteger(kPageLayout, QStringLiteral("PageNumType"), 0);
+    printedMargins_ = {margin("left"), margin("top"), margin("right"), margin("bottom")};
+    margins_ = heldFromPrinted(printedMargins_);
+    txtHeader->setText(ini.readString(kPageLayout, QStringLiteral("Header"),
+                                      formatterDefault(kPageLayout, "Header")));
+    txtFooter->setText(ini.readString(kPageLayout, QStringLiteral("Footer"),
+                                      formatterDefault(kPageLayout, "Footer")));
+    const int numType = ini.readInteger(kPageLayout, QStringLiteral("PageNumType"),
+                                        formatterDefault(kPageLayout, "PageNumType").toInt());
     cbPageNumType->setCurrentIndex(numType >= 0 && numType < cbPageNumType->count() ? numType : 0);
     const bool mm = ini.readInteger(kMargins, QStringLiteral("Units"), muInches) == muMillimetres;
     (mm ? rbMillimetres : rbInches)->setChecked(true);
-    if (ini.readBool(kPageLayout, QStringLiteral("TwoPage"), true))
+    if (ini.readBool(kPageLayout, QStringLiteral("TwoPage"),
+                     formatterDefault(kPageLayout, "TwoPage").toInt() != 0))
         rbTwoPage->setChecked(true);
     else
         rbOnePage->setChecked(true);
+    drawPreview();
+}
+
+void TDlgPageSetup::restoreOwnDefaults() {
+    auto margin = [](const char* key) { return formatterDefault(kFormatterMargins, key).toInt(); };
+    printedMargins_ = {margin("left"), margin("top"), margin("right"), margin("bottom")};
+    margins_ = heldFromPrinted(printedMargins_);
     drawPreview();
 }
 
@@ -314,14 +363,13 @@ void TDlgPageSetup::saveSettings() {
                     rbTwoPage->isChecked() ? QStringLiteral("L") : QStringLiteral("P"));
     ini.writeInteger(kMargins, QStringLiteral("Units"), units());
     // The listing reads its margins in hundredths of an inch from these.
-    const QString formatterSection = QStringLiteral("margins");
-    ini.writeInteger(formatterSection, QStringLiteral("left"),
-                     formatterMarginFromHeld(margins_.Left));
-    ini.writeInteger(formatterSection, QStringLiteral("top"),
-                     formatterMarginFromHeld(margins_.Top));
-    ini.writeInteger(formatterSection, QStringLiteral("right"),
-                     formatterMarginFromHeld(margins_.Right));
-    ini.writeInteger(formatterSection, QStringLiteral("bottom"),
-                     formatterMarginFromHeld(margins_.Bottom));
+    ini.writeInteger(kFormatterMargins, QStringLiteral("left"),
+                     printedMargin(margins_.Left, printedMargins_.Left));
+    ini.writeInteger(kFormatterMargins, QStringLiteral("top"),
+                     printedMargin(margins_.Top, printedMargins_.Top));
+    ini.writeInteger(kFormatterMargins, QStringLiteral("right"),
+                     printedMargin(margins_.Right, printedMargins_.Right));
+    ini.writeInteger(kFormatterMargins, QStringLiteral("bottom"),
+                     printedMargin(margins_.Bottom, printedMargins_.Bottom));
     ini.commitBatch();
 }

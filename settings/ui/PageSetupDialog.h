@@ -7,6 +7,7 @@
 #include "settings/ui/SettingsDialog.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <functional>
 
 class QDoubleSpinBox;
@@ -63,8 +64,12 @@ public:
     // What dragging the panel carries: its caption under mimeType().
     QMimeData* createMimeData() const;
 
+signals:
+    void doubleClicked(const QString& caption);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
 // A template field that accepts dropped variable panels (and nothing else
@@ -73,6 +78,8 @@ class TTemplateEdit : public TINIEdit {
     Q_OBJECT
 public:
     using TINIEdit::TINIEdit;
+    // Inserts the variable of a panel's caption at the cursor.
+    void insertVariable(const QString& panelCaption);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -112,6 +119,7 @@ public:
 
 protected:
     void saveSettings() override;
+    void restoreOwnDefaults() override;
 
 private:
     QWidget* layoutPage();
@@ -120,6 +128,9 @@ private:
 
     // Always tenths of an inch; the units only change what the editor shows.
     RMargins margins_;
+    QPointer<TTemplateEdit> lastTemplate_;
+    // The formatter's margins as read (hundredths of an inch).
+    RMargins printedMargins_{50, 50, 50, 50};
     TVirtCanvas canvas_;
     QImage preview_;
 };

@@ -1,5 +1,6 @@
 #include "settings/ui/PrintOptionsDialog.h"
 
+#include "format/ListingSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/HelpBook.h"
@@ -29,28 +30,30 @@ template <class T> T* bound(T* control, const char* section, const char* key) {
     return control;
 }
 
-TINISpinEdit* spin(QWidget* parent, const char* section, const char* key, int value, int low,
-                   int high) {
+// Controls of keys that the formatter reads start from its defaults
+// (takeListingDefaults); only the limits are given here.
+TINISpinEdit* spin(QWidget* parent, const char* section, const char* key, int low, int high) {
     auto* s = bound(new TINISpinEdit(parent), section, key);
     s->setRange(low, high);
-    s->setValue(value);
     s->setMaximumWidth(80);
     return s;
 }
 
-TINICheckBox* check(QWidget* parent, const QString& caption, const char* section, const char* key,
-                    bool value) {
-    auto* c = bound(new TINICheckBox(caption, parent), section, key);
-    c->setChecked(value);
-    return c;
+TINICheckBox* check(QWidget* parent, const QString& caption, const char* section, const char* key) {
+    return bound(new TINICheckBox(caption, parent), section, key);
 }
 
-TINIEdit* edit(QWidget* parent, const char* section, const char* key, const QString& value,
-               int maxLength = 32767) {
+TINIEdit* edit(QWidget* parent, const char* section, const char* key, int maxLength = 32767) {
     auto* e = bound(new TINIEdit(parent), section, key);
     e->setMaxLength(maxLength);
-    e->setText(value);
     return e;
+}
+
+TColor defaultBracketColor() {
+    return static_cast<TColor>(
+        listingSettingDefault(QStringLiteral("brackets"), QStringLiteral("color"))
+            .value_or(QStringLiteral("0"))
+            .toInt());
 }
 
 // The indicator pictures with white drawn as transparent.
@@ -84,10 +87,12 @@ TdlgPrintOptions::TdlgPrintOptions(const QString& sourceFolder, QWidget* owner)
     layout->addWidget(tabs);
     layout->addWidget(buttonBox());
 
+    takeListingDefaults();
     LoadSettingsControls(this, kSettingsFileName);
-    bracketColor_ = static_cast<TColor>(
-        TIniFile(kSettingsFileName)
-            .readInteger(QStringLiteral("BRACKETS"), QStringLiteral("COLOR"), clBlack));
+    bracketColor_ =
+        static_cast<TColor>(TIniFile(kSettingsFileName)
+                                .readInteger(QStringLiteral("BRACKETS"), QStringLiteral("COLOR"),
+                                             static_cast<int>(defaultBracketColor())));
     showBracketColor();
     // Connected after loading, so that stored values are shown as stored.
     connectInterlocks();
@@ -96,18 +101,17 @@ TdlgPrintOptions::TdlgPrintOptions(const QString& sourceFolder, QWidget* owner)
 QWidget* TdlgPrintOptions::bracketsPage() {
     auto* page = new QWidget;
     cbBracketAll =
-        check(page, QStringLiteral("Bracket All Conditionals"), "BRACKETS", "BracketAll", false);
-    cbDo = check(page, QStringLiteral("Do Loops"), "BRACKETS", "Do", false);
-    cbWhile = check(page, QStringLiteral("While Loops"), "BRACKETS", "While", false);
-    cbFor = check(page, QStringLiteral("For Next Loops"), "BRACKETS", "For", false);
-    cbIf = check(page, QStringLiteral("If Statements"), "BRACKETS", "If", false);
-    cbSelect = check(page, QStringLiteral("Select Case Statements"), "BRACKETS", "Select", false);
-    cbIfElse =
-        check(page, QStringLiteral("If Statements with Else Clauses"), "BRACKETS", "IfElse", false);
-    seInitIndent = spin(page, "BRACKETS", "INITINDENT", 1, 1, 8);
-    seNestedIndent = spin(page, "BRACKETS", "NestedIndent", 5, 0, 5);
+        check(page, QStringLiteral("Bracket All Conditionals"), "BRACKETS", "BracketAll");
+    cbDo = check(page, QStringLiteral("Do Loops"), "BRACKETS", "Do");
+    cbWhile = check(page, QStringLiteral("While Loops"), "BRACKETS", "While");
+    cbFor = check(page, QStringLiteral("For Next Loops"), "BRACKETS", "For");
+    cbIf = check(page, QStringLiteral("If Statements"), "BRACKETS", "If");
+    cbSelect = check(page, QStringLiteral("Select Case Statements"), "BRACKETS", "Select");
+    cbIfElse = check(page, QStringLiteral("If Statements with Else Clauses"), "BRACKETS", "IfElse");
+    seInitIndent = spin(page, "BRACKETS", "INITINDENT", 1, 8);
+    seNestedIndent = spin(page, "BRACKETS", "NestedIndent", 0, 5);
     cbMultiColor =
-        check(page, QStringLiteral("MultiColored Nested Indent"), "BRACKETS", "MultiColor", true);
+        check(page, QStringLiteral("MultiColored Nested Indent"), "BRACKETS", "MultiColor");
     btnBracketColor = new QPushButton(QStringLiteral("Bracket Color ..."), page);
     shpBracketColor = new QLabel(page);
     shpBracketColor->setFixedSize(48, 22);
@@ -138,24 +142,23 @@ QWidget* TdlgPrintOptions::generalPage() {
     auto* page = new QWidget;
     auto* shade = new QGroupBox(QStringLiteral("Line Printer Shade Emulation"), page);
     cbShadeEmulation =
-        check(shade, QStringLiteral("Enable Emulation"), "GENERAL", "ShadeBoxEmulation", false);
-    seShadeHeight = spin(shade, "GENERAL", "ShadeBoxHeight", 0, 0, 5);
+        check(shade, QStringLiteral("Enable Emulation"), "GENERAL", "ShadeBoxEmulation");
+    seShadeHeight = spin(shade, "GENERAL", "ShadeBoxHeight", 0, 5);
     auto* shadeForm = new QFormLayout(shade);
     shadeForm->addRow(cbShadeEmulation);
     shadeForm->addRow(QStringLiteral("Thickness of Shade Height"), seShadeHeight);
 
     auto* shadow = new QGroupBox(QStringLiteral("Shadow Comments"), page);
-    cbShadowEnabled =
-        check(shadow, QStringLiteral("Shadow Enabled"), "SHADOWTHRESHOLD", "ENABLED", true);
-    seFrequency = spin(shadow, "SHADOWTHRESHOLD", "FREQUENCY", 4, 1, 10);
+    cbShadowEnabled = check(shadow, QStringLiteral("Shadow Enabled"), "SHADOWTHRESHOLD", "ENABLED");
+    seFrequency = spin(shadow, "SHADOWTHRESHOLD", "FREQUENCY", 1, 10);
     auto* shadowForm = new QFormLayout(shadow);
     shadowForm->addRow(cbShadowEnabled);
     shadowForm->addRow(QStringLiteral("Freq. Threshold"), seFrequency);
 
-    txtCommentDelimiter = edit(page, "GENERAL", "COMMENT DELIMITER", QStringLiteral("*"), 1);
+    txtCommentDelimiter = edit(page, "GENERAL", "COMMENT DELIMITER", 1);
     txtCommentDelimiter->setMaximumWidth(40);
-    seTabsToSpaces = spin(page, "GENERAL", "TabsToSpaces", 0, 0, 9);
-    seSBL = spin(page, "GENERAL", "SBL", 2, -2, 10);
+    seTabsToSpaces = spin(page, "GENERAL", "TabsToSpaces", 0, 9);
+    seSBL = spin(page, "GENERAL", "SBL", -2, 10);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Comment Delimiter Replacement"), txtCommentDelimiter);
@@ -183,22 +186,26 @@ QWidget* TdlgPrintOptions::lineWrapPage() {
         rbIndicator[i] = new TINIRadioButton(i == 0 ? QStringLiteral("Text") : QString(), group);
         rbIndicator[i]->INISection = QStringLiteral("GENERAL");
         rbIndicator[i]->INIKeyword = QString::fromLatin1(key);
-        rbIndicator[i]->setChecked(i == 3);
         if (i == 0) {
             grid->addWidget(rbIndicator[0], 0, 0);
-            txtNextLineInd = edit(group, "GENERAL", "NextLineInd", QStringLiteral("-->"), 5);
+            txtNextLineInd = edit(group, "GENERAL", "NextLineInd", 5);
             grid->addWidget(txtNextLineInd, 0, 1);
             continue;
         }
         auto* picture = new QLabel(group);
         picture->setPixmap(indicatorPixmap(i - 1));
+        // The pictures are printed on white paper; shown so on any palette.
+        picture->setAutoFillBackground(true);
+        QPalette paper = picture->palette();
+        paper.setColor(QPalette::Window, Qt::white);
+        picture->setPalette(paper);
         picture->setFixedSize(kIndicatorPictureSize, kIndicatorPictureSize);
         grid->addWidget(rbIndicator[i], i, 0);
         grid->addWidget(picture, i, 1, Qt::AlignLeft);
     }
     grid->setColumnStretch(2, 1);
     cbSmartIndent =
-        check(page, QStringLiteral("Smart Indent Wrap"), "GENERAL", "IndentContinuedLines", true);
+        check(page, QStringLiteral("Smart Indent Wrap"), "GENERAL", "IndentContinuedLines");
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(group);
     layout->addWidget(cbSmartIndent);
@@ -208,11 +215,10 @@ QWidget* TdlgPrintOptions::lineWrapPage() {
 
 QWidget* TdlgPrintOptions::projectPage() {
     auto* page = new QWidget;
-    txtProjectName = edit(page, "PROJECT INFO", "Project Name", QStringLiteral("Project Name"));
-    txtClientName = edit(page, "PROJECT INFO", "Client Name", QStringLiteral("Client Name"));
-    txtProducedBy = edit(page, "PROJECT INFO", "Produced By", QStringLiteral("Produced By"));
-    // Empty, as the listing prints no watermark without one.
-    txtWatermark = edit(page, "PROJECT INFO", "Watermark", QString(), 30);
+    txtProjectName = edit(page, "PROJECT INFO", "Project Name");
+    txtClientName = edit(page, "PROJECT INFO", "Client Name");
+    txtProducedBy = edit(page, "PROJECT INFO", "Produced By");
+    txtWatermark = edit(page, "PROJECT INFO", "Watermark", 30);
     btnLoadLogo = new QPushButton(QStringLiteral("Load ..."), page);
     imgLogo = new QLabel(page);
     imgLogo->setFixedSize(96, 64);
@@ -239,10 +245,9 @@ QWidget* TdlgPrintOptions::projectPage() {
 
 QWidget* TdlgPrintOptions::reportsPage() {
     auto* page = new QWidget;
-    cbTitlePage = check(page, QStringLiteral("Title Page"), "REPORTS", "TitlePage", false);
-    cbTOC = check(page, QStringLiteral("Table Of Contents"), "REPORTS", "TOC", false);
-    cbFunctionIndex =
-        check(page, QStringLiteral("Function Index"), "REPORTS", "FunctionIndex", false);
+    cbTitlePage = check(page, QStringLiteral("Title Page"), "REPORTS", "TitlePage");
+    cbTOC = check(page, QStringLiteral("Table Of Contents"), "REPORTS", "TOC");
+    cbFunctionIndex = check(page, QStringLiteral("Function Index"), "REPORTS", "FunctionIndex");
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(cbTitlePage);
     layout->addWidget(cbTOC);
@@ -271,8 +276,8 @@ QWidget* TdlgPrintOptions::separatorsPage() {
                                             QStringLiteral("Divider Line"), QStringLiteral("None")},
                                            page),
                         "GENERAL", "ScreenSep");
-    rgFileSep->setItemIndex(1);
-    rgFunctionSep->setItemIndex(1);
+    // Screen separators do not reach the listing; the rest start from the
+    // formatter's defaults.
     rgScreenSep->setItemIndex(1);
     auto* grid = new QGridLayout(page);
     grid->addWidget(rgFileSep, 0, 0);
@@ -305,6 +310,11 @@ void TdlgPrintOptions::connectInterlocks() {
     connect(cbShadeEmulation, &QCheckBox::toggled, this, [this](bool on) {
         if (on && seShadeHeight->value() == 0) seShadeHeight->setValue(1);
     });
+}
+
+void TdlgPrintOptions::restoreOwnDefaults() {
+    bracketColor_ = defaultBracketColor();
+    showBracketColor();
 }
 
 void TdlgPrintOptions::showBracketColor() {

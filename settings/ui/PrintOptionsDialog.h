@@ -73,6 +73,7 @@ public:
 
 protected:
     void saveSettings() override;
+    void restoreOwnDefaults() override;
 
 private:
     QWidget* bracketsPage();

@@ -1,5 +1,6 @@
 #include "settings/ui/SettingsControls.h"
 
+#include "format/ListingSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "platform/TextMeasurer.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -16,6 +18,15 @@
 namespace {
 quint64 nextSerial = 0;
 const QString kNone = QStringLiteral("NONE");
+
+QString flagText(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// Any number but 0 is true, as the settings file reads flags.
+bool textFlag(const QString& value) {
+    return value.trimmed().toInt() != 0;
+}
 } // namespace
 
 TINIBound::TINIBound() : serial_(++nextSerial) {}
@@ -60,6 +71,14 @@ void TINIEdit::loadFrom(const TIniFile& ini) {
             TRWFont(ini.fileName(), FontSectionName, font_.name(), font_.size(), font_.style()));
 }
 
+QString TINIEdit::valueText() const {
+    return text();
+}
+
+void TINIEdit::setValueText(const QString& value) {
+    setText(value);
+}
+
 void TINIEdit::mouseDoubleClickEvent(QMouseEvent* event) {
     QLineEdit::mouseDoubleClickEvent(event);
     emit doubleClicked();
@@ -73,6 +92,14 @@ void TINIMaskEdit::loadFrom(const TIniFile& ini) {
     setText(ini.readString(INISection, INIKeyword, text()));
 }
 
+QString TINIMaskEdit::valueText() const {
+    return text();
+}
+
+void TINIMaskEdit::setValueText(const QString& value) {
+    setText(value);
+}
+
 // --- booleans ---------------------------------------------------------------
 
 void TINICheckBox::saveTo(TIniFile& ini) {
@@ -81,6 +108,14 @@ void TINICheckBox::saveTo(TIniFile& ini) {
 
 void TINICheckBox::loadFrom(const TIniFile& ini) {
     setChecked(ini.readBool(INISection, INIKeyword, isChecked()));
+}
+
+QString TINICheckBox::valueText() const {
+    return flagText(isChecked());
+}
+
+void TINICheckBox::setValueText(const QString& value) {
+    setChecked(textFlag(value));
 }
 
 void TINIRadioButton::saveTo(TIniFile& ini) {
@@ -92,6 +127,15 @@ void TINIRadioButton::loadFrom(const TIniFile& ini) {
     // only a stored true moves the choice, and the group keeps one checked.
     const bool value = ini.readBool(INISection, INIKeyword, isChecked());
     if (value) setChecked(true);
+}
+
+QString TINIRadioButton::valueText() const {
+    return flagText(isChecked());
+}
+
+void TINIRadioButton::setValueText(const QString& value) {
+    // As in loading: the checked one of the group moves the choice.
+    if (textFlag(value)) setChecked(true);
 }
 
 TINISpeedButton::TINISpeedButton(QWidget* parent) : QToolButton(parent) {
@@ -106,6 +150,14 @@ void TINISpeedButton::loadFrom(const TIniFile& ini) {
     setChecked(ini.readBool(INISection, INIKeyword, isChecked()));
 }
 
+QString TINISpeedButton::valueText() const {
+    return flagText(isChecked());
+}
+
+void TINISpeedButton::setValueText(const QString& value) {
+    setChecked(textFlag(value));
+}
+
 // --- numbers and choices ----------------------------------------------------
 
 void TINISpinEdit::saveTo(TIniFile& ini) {
@@ -114,6 +166,14 @@ void TINISpinEdit::saveTo(TIniFile& ini) {
 
 void TINISpinEdit::loadFrom(const TIniFile& ini) {
     setValue(ini.readInteger(INISection, INIKeyword, value()));
+}
+
+QString TINISpinEdit::valueText() const {
+    return QString::number(value());
+}
+
+void TINISpinEdit::setValueText(const QString& value) {
+    setValue(value.toInt());
 }
 
 TINIRadioGroup::TINIRadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
@@ -155,6 +215,14 @@ void TINIRadioGroup::loadFrom(const TIniFile& ini) {
     setItemIndex(ini.readInteger(INISection, INIKeyword, itemIndex()));
 }
 
+QString TINIRadioGroup::valueText() const {
+    return QString::number(itemIndex());
+}
+
+void TINIRadioGroup::setValueText(const QString& value) {
+    setItemIndex(value.toInt());
+}
+
 void TINIComboBox::saveTo(TIniFile& ini) {
     if (!addressed()) return;
     if (INISaveIndex)
@@ -178,6 +246,21 @@ void TINIComboBox::loadFrom(const TIniFile& ini) {
     }
 }
 
+QString TINIComboBox::valueText() const {
+    return INISaveIndex ? QString::number(currentIndex()) : currentText();
+}
+
+void TINIComboBox::setValueText(const QString& value) {
+    if (INISaveIndex) {
+        const int index = value.toInt();
+        setCurrentIndex(index >= 0 && index < count() ? index : -1);
+    } else if (const int at = findText(value); at >= 0) {
+        setCurrentIndex(at);
+    } else if (isEditable()) {
+        setEditText(value);
+    }
+}
+
 void TINIListBox::saveTo(TIniFile& ini) {
     if (addressed() && INISaveIndex) ini.writeInteger(INISection, INIKeyword, currentRow());
 }
@@ -185,6 +268,15 @@ void TINIListBox::saveTo(TIniFile& ini) {
 void TINIListBox::loadFrom(const TIniFile& ini) {
     if (selectionMode() != QAbstractItemView::SingleSelection || !INISaveIndex) return;
     const int row = ini.readInteger(INISection, INIKeyword, -1);
+    setCurrentRow(row >= 0 && row < count() ? row : -1);
+}
+
+QString TINIListBox::valueText() const {
+    return QString::number(currentRow());
+}
+
+void TINIListBox::setValueText(const QString& value) {
+    const int row = value.toInt();
     setCurrentRow(row >= 0 && row < count() ? row : -1);
 }
 
@@ -208,6 +300,14 @@ void TINIOpenDialog::saveTo(TIniFile& ini) {
 
 void TINIOpenDialog::loadFrom(const TIniFile& ini) {
     if (addressed()) InitialDir = ini.readString(INISection, INIKeyword, QString());
+}
+
+QString TINIOpenDialog::valueText() const {
+    return InitialDir;
+}
+
+void TINIOpenDialog::setValueText(const QString& value) {
+    InitialDir = value;
 }
 
 // --- the walks --------------------------------------------------------------
@@ -242,4 +342,28 @@ void LoadSettingsControls(QObject* dialog, const QString& fileName) {
     const TIniFile ini(fileName);
     for (TINIBound* control : boundControls(dialog))
         control->loadFrom(ini);
+}
+
+void ShowListingDefaults(QObject* dialog) {
+    for (TINIBound* control : boundControls(dialog)) {
+        if (const auto value = listingSettingDefault(control->INISection, control->INIKeyword))
+            control->setValueText(*value);
+    }
+}
+
+TControlValues ControlValues(QObject* dialog) {
+    TControlValues values;
+    // Only what the user sees: a file dialog's remembered folder is no
+    // setting to restore.
+    for (TINIBound* control : boundControls(dialog))
+        if (dynamic_cast<QWidget*>(control)) values.emplace_back(control, control->valueText());
+    return values;
+}
+
+void RestoreControlValues(const TControlValues& values) {
+    for (const auto& [control, value] : values) {
+        auto* object = dynamic_cast<QObject*>(control);
+        const QSignalBlocker quiet(object);
+        control->setValueText(value);
+    }
 }

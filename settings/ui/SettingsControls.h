@@ -13,6 +13,9 @@
 #include <QSpinBox>
 #include <QToolButton>
 
+#include <utility>
+#include <vector>
+
 class QButtonGroup;
 class TIniFile;
 
@@ -32,6 +35,10 @@ public:
 
     virtual void saveTo(TIniFile& ini) = 0;
     virtual void loadFrom(const TIniFile& ini) = 0;
+    // The value as the settings file holds it ("1"/"0" for a flag, an
+    // index for a choice), and back.
+    virtual QString valueText() const = 0;
+    virtual void setValueText(const QString& value) = 0;
 
 private:
     quint64 serial_;
@@ -51,6 +58,8 @@ public:
 
     void saveTo(TIniFile& ini) override;
     void loadFrom(const TIniFile& ini) override;
+    QString valueText() const override;
+    void setValueText(const QString& value) override;
 
 signals:
     void doubleClicked();
@@ -69,6 +78,8 @@ public:
     using QLineEdit::QLineEdit;
     void saveTo(TIniFile& ini) override;
     void loadFrom(const TIniFile& ini) override;
+    QString valueText() const override;
+    void setValueText(const QString& value) override;
 };
 
 class TINICheckBox : public QCheckBox, public TINIBound {
@@ -77,6 +88,8 @@ public:
     using QCheckBox::QCheckBox;
     void saveTo(TIniFile& ini) override;
     void loadFrom(const TIniFile& ini) override;
+    QString valueText() const override;
+    void setValueText(const QString& value) override;
 };
 
 class TINIRadioButton : public QRadioButton, public TINIBound {
@@ -85,6 +98,8 @@ public:
     using QRadioButton::QRadioButton;
     void saveTo(TIniFile& ini) override;
     void loadFrom(const TIniFile& ini) override;
+    QString valueText() const override;
+    void setValueText(const QString& value) override;
 };
 
 // A toggle button; its "down" state is the checked state.
@@ -94,6 +109,8 @@ public:
     explicit TINISpeedButton(QWidget* parent = nullptr);
     void saveTo(TIniFile& ini) override;
     void loadFrom(const TIniFile& ini) override;
+    QString valueText() const override;
+    void setValueText(const QString& value) override;
 };
 
 class TINISpinEdit : public QSpinBox, public TINIBound {
@@ -102,6 +119,8 @@ public:
     using QSpinBox::QSpinBox;
     void saveTo(TIniFile& ini) override;
     void loadFrom(const TIniFile& ini) override;
+    QString valueText() const override;
+    void setValueText(const QString& value) override;
 };
 
 // A framed group of radio buttons stored as the index of the chosen one.
@@ -115,6 +134,8 @@ public:
     QRadioButton* button(int index) const;
     void saveTo(TIniFile& ini) override;
     void loadFrom(const TIniFile& ini) override;
+    QString valueText() const override;
+    void setValueText(const QString& value) override;
 
 private:
     QButtonGroup* group_;
@@ -128,6 +149,8 @@ public:
     bool INISaveIndex = false;
     void saveTo(TIniFile& ini) override;
     void loadFrom(const TIniFile& ini) override;
+    QString valueText() const override;
+    void setValueText(const QString& value) override;
 };
 
 class TINIListBox : public QListWidget, public TINIBound {
@@ -137,6 +160,8 @@ public:
     bool INISaveIndex = false;
     void saveTo(TIniFile& ini) override;
     void loadFrom(const TIniFile& ini) override;
+    QString valueText() const override;
+    void setValueText(const QString& value) override;
 };
 
 // A file-open dialog whose remembered folder is the stored value.
@@ -153,6 +178,8 @@ public:
     QString execute();
     void saveTo(TIniFile& ini) override;
     void loadFrom(const TIniFile& ini) override;
+    QString valueText() const override;
+    void setValueText(const QString& value) override;
 };
 
 // Writes every settings-bound control of dialog to fileName, in creation
@@ -163,3 +190,15 @@ void SaveSettingsControls(QObject* dialog, const QString& fileName);
 void SaveSettingsControls(QObject* dialog, TIniFile& ini);
 // Reads every settings-bound control of dialog from fileName.
 void LoadSettingsControls(QObject* dialog, const QString& fileName);
+
+// Gives every settings-bound control of dialog whose key the formatter reads
+// the value the formatter takes when the file holds none, so that a dialog
+// opened on a missing key shows what the listing really uses.
+void ShowListingDefaults(QObject* dialog);
+
+// The values of a dialog's settings-bound controls, to be put back later
+// (Restore Defaults puts back those taken before the file was read).
+using TControlValues = std::vector<std::pair<TINIBound*, QString>>;
+TControlValues ControlValues(QObject* dialog);
+// Puts the values back without running the dialog's interlocks.
+void RestoreControlValues(const TControlValues& values);

@@ -13,6 +13,8 @@ TSettingsDialog::TSettingsDialog(const QString& caption, int helpContext, QWidge
     btnOK = buttons_->addButton(QDialogButtonBox::Ok);
     btnCancel = buttons_->addButton(QDialogButtonBox::Cancel);
     btnHelp = buttons_->addButton(QDialogButtonBox::Help);
+    btnDefaults = buttons_->addButton(QDialogButtonBox::RestoreDefaults);
+    connect(btnDefaults, &QPushButton::clicked, this, &TSettingsDialog::restoreDefaults);
     connect(btnOK, &QPushButton::clicked, this, [this] { clickOK(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] {
         OK = false;
@@ -24,6 +26,31 @@ TSettingsDialog::TSettingsDialog(const QString& caption, int helpContext, QWidge
         else
             helpViewer().showContext(kHelpFile, helpContext_);
     });
+}
+
+void TSettingsDialog::showEvent(QShowEvent* event) {
+    if (!focusOrdered_) {
+        focusOrdered_ = true;
+        // The buttons were made before the dialog's own controls: Tab
+        // reaches them last, and the first control has the focus.
+        QWidget* last = nullptr;
+        for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+            if (!buttons_->isAncestorOf(w) && w->focusPolicy() & Qt::TabFocus) last = w;
+        if (last) {
+            for (QAbstractButton* b : buttons_->buttons()) {
+                setTabOrder(last, b);
+                last = b;
+            }
+            for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+                if (!buttons_->isAncestorOf(w) && w->focusPolicy() & Qt::TabFocus) {
+                    w->setFocus(Qt::TabFocusReason);
+                    break;
+                }
+        }
+        btnDefaults->setAutoDefault(false);
+        btnOK->setDefault(true);
+    }
+    QDialog::showEvent(event);
 }
 
 bool TSettingsDialog::clickOK() {
@@ -38,4 +65,14 @@ bool TSettingsDialog::clickOK() {
     OK = true;
     accept();
     return true;
+}
+
+void TSettingsDialog::takeListingDefaults() {
+    ShowListingDefaults(this);
+    defaults_ = ControlValues(this);
+}
+
+void TSettingsDialog::restoreDefaults() {
+    RestoreControlValues(defaults_);
+    restoreOwnDefaults();
 }

@@ -1,6 +1,8 @@
 #include "source/ui/PrintJobNavigator.h"
 
 #include "platform/Dialogs.h"
+#include "platform/Messages.h"
+#include "platform/ui/WindowPlacement.h"
 #include "source/SourceRecords.h"
 #include "widgets/Glyphs.h"
 
@@ -38,6 +40,11 @@ QIcon composeIcon(int image, int stateImage) {
     return QIcon(pm);
 }
 
+Qt::CheckState markState(int marked, int total) {
+    if (marked == 0) return Qt::Unchecked;
+    return marked == total ? Qt::Checked : Qt::PartiallyChecked;
+}
+
 QLabel* panelLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -67,7 +74,8 @@ TFrmVBPrintJ::TFrmVBPrintJ(QWidget* owner) : QDialog(owner) {
         top);
     auto* unselect =
         new QLabel(QStringLiteral("To Unselect a Function, just click on it again to toggle the "
-                                  "print icon."),
+                                  "print icon. Space does the same for the current line; a "
+                                  "file or the project marks (or unmarks) everything in it."),
                    top);
     for (QLabel* label : {intro, unselect}) {
         label->setWordWrap(true);
@@ -111,13 +119,27 @@ TFrmVBPrintJ::TFrmVBPrintJ(QWidget* owner) : QDialog(owner) {
     cmdOK = new QPushButton(QStringLiteral("OK"), bottom);
     cmdOK->setDefault(true);
     btnHelp = new QPushButton(QStringLiteral("Help"), bottom);
+    btnMarkAll = new QPushButton(QStringLiteral("Mark All"), bottom);
+    btnUnmarkAll = new QPushButton(QStringLiteral("Unmark All"), bottom);
     connect(cmdOK, &QPushButton::clicked, this, &TFrmVBPrintJ::cmdOKClick);
     connect(btnHelp, &QPushButton::clicked, this, &TFrmVBPrintJ::btnHelpClick);
-    bottomLayout->addWidget(caption);
-    bottomLayout->addWidget(pnlSelected);
-    bottomLayout->addStretch();
-    bottomLayout->addWidget(cmdOK);
-    bottomLayout->addWidget(btnHelp);
+    connect(btnMarkAll, &QPushButton::clicked, this, &TFrmVBPrintJ::MarkAll1Click);
+    connect(btnUnmarkAll, &QPushButton::clicked, this, &TFrmVBPrintJ::UnmarkAll1Click);
+    auto* counter = new QHBoxLayout;
+    counter->addWidget(caption);
+    counter->addWidget(pnlSelected);
+    counter->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnMarkAll);
+    buttons->addWidget(btnUnmarkAll);
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(btnHelp);
+    auto* rows = new QVBoxLayout;
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->addLayout(counter);
+    rows->addLayout(buttons);
+    bottomLayout->addLayout(rows);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -141,8 +163,12 @@ void TFrmVBPrintJ::beginUpdate() {
 }
 
 void TFrmVBPrintJ::endUpdate() {
+    refreshChecks();
     tvSource->setUpdatesEnabled(true);
-    if (QTreeWidgetItem* root = RootNode()) root->setExpanded(true);
+    if (QTreeWidgetItem* root = RootNode()) {
+        root->setExpanded(true);
+        tvSource->setCurrentItem(root);
+    }
 }
 
 ISourceTree::NodeId TFrmVBPrintJ::addNode(NodeId parent, const QString& caption,
@@ -157,6 +183,8 @@ ISourceTree::NodeId TFrmVBPrintJ::addNode(NodeId parent, const QString& caption,
     data_.push_back(data);
     item->setText(0, caption);
     item->setData(0, kIdRole, id);
+    // The check only shows the marks; clicks and keys change them here.
+    item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
     setImages(item, image, stateImage);
     return id;
 }
@@ -186,7 +214,11 @@ TSourceNodeData TFrmVBPrintJ::DataOf(const QTreeWidgetItem* item) const {
 void TFrmVBPrintJ::setImages(QTreeWidgetItem* item, int image, int stateImage) {
     item->setData(0, kImageRole, image);
     item->setData(0, kStateRole, stateImage);
-    item->setIcon(0, composeIcon(image, stateImage));
+    // The check boxes tell what is marked; the blank "unmarked" picture
+    // beside them would look like a second, dead box, so only the printer
+    // of a marked section (and the root's animation) is drawn.
+    const bool file = image == siForm || image == siModule || image == siOtherFile;
+    item->setIcon(0, composeIcon(image, file || stateImage == siUnmarked ? kNoImage : stateImage));
 }
 
 int TFrmVBPrintJ::SelectedCount() const {
@@ -223,27 +255,58 @@ int TFrmVBPrintJ::setChildMarks(QTreeWidgetItem* fileNode, bool mark) {
     return changed;
 }
 
+void TFrmVBPrintJ::refreshChecks() {
+    QTreeWidgetItem* root = RootNode();
+    if (!root) return;
+    int projectMarked = 0;
+    int projectTotal = 0;
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem* file = root->child(i);
+        int marked = 0;
+        for (int j = 0; j < file->childCount(); ++j) {
+            QTreeWidgetItem* child = file->child(j);
+            const bool on = StateImageOf(child) == siMarked;
+            child->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
+            marked += on;
+        }
+        file->setCheckState(0, markState(marked, file->childCount()));
+        projectMarked += marked;
+        projectTotal += file->childCount();
+    }
+    root->setCheckState(0, markState(projectMarked, projectTotal));
+}
+
 void TFrmVBPrintJ::tvSourceClick() {
     QTreeWidgetItem* item = tvSource->currentItem();
-    if (!item || item == RootNode()) return;
+    if (!item) return;
+    if (item == RootNode()) {
+        // The whole project, as its check shows it: all marked unmarks.
+        if (item->checkState(0) == Qt::Checked)
+            UnmarkAll1Click();
+        else
+            MarkAll1Click();
+        return;
+    }
     if (ImageOf(item) == siSection) {
         const bool mark = StateImageOf(item) == siUnmarked;
         setSectionMark(item, mark);
         addToCount(mark ? 1 : -1);
+        refreshChecks();
         return;
     }
     if (!isFileNode(item)) return;
     RFile* file = DataOf(item).File;
     if (!file) return;
-    // The file's own mark decides, so a second click undoes the first even
-    // when the first changed no section.
-    if (file->Marked == 0) {
+    // What the check shows decides: a fully marked file is unmarked,
+    // anything else gets its remaining sections marked.
+    const bool mark =
+        item->childCount() == 0 ? file->Marked == 0 : item->checkState(0) != Qt::Checked;
+    if (mark)
         addToCount(setChildMarks(item, true));
-        file->Marked = 1;
-    } else {
+    else
         addToCount(-setChildMarks(item, false));
-        file->Marked = 0;
-    }
+    file->Marked = mark ? 1 : 0;
+    refreshChecks();
 }
 
 void TFrmVBPrintJ::tvSourceKeyDown(int key) {
@@ -261,6 +324,7 @@ void TFrmVBPrintJ::tvSourceKeyDown(int key) {
     } else if (data.File) {
         data.File->Marked = insert ? 1 : 0;
     }
+    refreshChecks();
 }
 
 void TFrmVBPrintJ::MarkAll1Click() {
@@ -268,6 +332,7 @@ void TFrmVBPrintJ::MarkAll1Click() {
     if (!root) return;
     for (int i = 0; i < root->childCount(); ++i)
         addToCount(setChildMarks(root->child(i), true));
+    refreshChecks();
 }
 
 void TFrmVBPrintJ::UnmarkAll1Click() {
@@ -275,9 +340,18 @@ void TFrmVBPrintJ::UnmarkAll1Click() {
     if (!root) return;
     for (int i = 0; i < root->childCount(); ++i)
         addToCount(-setChildMarks(root->child(i), false));
+    refreshChecks();
 }
 
 void TFrmVBPrintJ::cmdOKClick() {
+    if (SelectedCount() == 0) {
+        // A listing of nothing would be one blank page.
+        messages().show(TMessageKind::Information, windowTitle(),
+                        QStringLiteral("Nothing is marked for printing yet. Click a file or "
+                                       "procedure (or press Space on it) to mark it, or use "
+                                       "Mark All."));
+        return;
+    }
     hide();
     accept();
 }
@@ -296,11 +370,24 @@ void TFrmVBPrintJ::tmrAnimTimer() {
     ++animCounter_;
 }
 
+void TFrmVBPrintJ::showEvent(QShowEvent* event) {
+    // 469 pixels high does not fit every screen at every scale.
+    if (!placed_) {
+        placed_ = true;
+        fitOnScreen(*this);
+    }
+    QDialog::showEvent(event);
+}
+
 bool TFrmVBPrintJ::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tvSource && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Insert || key == Qt::Key_Delete) {
             tvSourceKeyDown(key);
+            return true;
+        }
+        if (key == Qt::Key_Space) {
+            tvSourceClick();
             return true;
         }
     }

@@ -53,6 +53,8 @@ public:
     QLabel* pnlSelected;
     QPushButton* cmdOK;
     QPushButton* btnHelp;
+    QPushButton* btnMarkAll;
+    QPushButton* btnUnmarkAll;
     QMenu* PopupMenu;
     QAction* MarkAll1;
     QAction* UnmarkAll1;
@@ -63,6 +65,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void setImages(QTreeWidgetItem* item, int image, int stateImage);
@@ -72,8 +75,11 @@ private:
     int setChildMarks(QTreeWidgetItem* fileNode, bool mark);
     void setSectionMark(QTreeWidgetItem* item, bool mark);
     bool isFileNode(const QTreeWidgetItem* item) const;
+    // Every node's check shows how much of it is marked: none, some, all.
+    void refreshChecks();
 
     std::vector<QTreeWidgetItem*> nodes_;
     std::vector<TSourceNodeData> data_;
     quint8 animCounter_ = 7;
+    bool placed_ = false;
 };

@@ -54,6 +54,21 @@ TEST_F(ListingSettingsTest, DefaultsWithoutSettingsFile) {
     EXPECT_FALSE(QFile::exists(TIniFile().fileName())) << "loading never writes";
 }
 
+TEST_F(ListingSettingsTest, DefaultsAreToldPerKeyWithoutTouchingTheLoadedState) {
+    store("[general]\r\ndebugflag=1\r\n[code]\r\nTName=courier\r\n");
+    const TListingSettings loaded = load();
+    ASSERT_TRUE(debugFlag());
+    EXPECT_EQ(listingSettingDefault("GENERAL", "FUNCTIONSep"), "2");
+    EXPECT_EQ(listingSettingDefault("brackets", "If"), "1") << "read even under BracketAll";
+    EXPECT_EQ(listingSettingDefault("General", "SBL"), "3") << "as stored, not the line gap";
+    EXPECT_EQ(listingSettingDefault("PROJECT INFO", "Watermark"), "");
+    EXPECT_EQ(listingSettingDefault("Code", "TSize"), "10");
+    EXPECT_EQ(listingSettingDefault("GENERAL", "ScreenSep"), std::nullopt);
+    // Asking changed neither the diagnostics switch nor the named fonts.
+    EXPECT_TRUE(debugFlag());
+    EXPECT_EQ(fontregistry::find("CODE")->name(), loaded.CodeFont.name());
+}
+
 TEST_F(ListingSettingsTest, BracketFlags) {
     store("[BRACKETS]\nBracketAll=1\nIf=0\n");
     EXPECT_TRUE(load().BracketIf) << "BracketAll overrides the single kinds";

@@ -5,10 +5,12 @@
 
 #include "app/CommandHooks.h"
 #include "app/MainWindow.h"
+#include "app/Startup.h"
 #include "common/TestSupport.h"
 #include "format/SourceCodePrint.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
+#include "platform/ui/WindowPlacement.h"
 #include "render/ui/Preview.h"
 #include "source/SourceMgt.h"
 #include "source/ui/PrintJobNavigator.h"
@@ -17,13 +19,16 @@
 #include "widgets/PictureButton.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -114,6 +119,17 @@ TEST_F(MainWindowTest, ProjectMarkedInNavigatorIsBuiltOnClose) {
     const int allPages = referencePageCount(w);
     EXPECT_GT(allPages, pages);
     EXPECT_EQ(w.PnlPageCount->text(), QString::number(allPages) + " Pages");
+
+    // Everything unmarked and closed: no blank listing, no stale pages.
+    user.navigator = [&](TFrmVBPrintJ& nav) {
+        nav.UnmarkAll1Click();
+        nav.close();
+        return nav.result();
+    };
+    w.cmdVBProjClick();
+    EXPECT_FALSE(w.HasBuilt());
+    EXPECT_TRUE(w.PnlPageCount->text().isEmpty());
+    EXPECT_TRUE(w.PnlStatus->text().startsWith("Nothing is marked for printing"));
 }
 
 TEST_F(MainWindowTest, RejectedProjectDisablesProjectAndOutputCommands) {
@@ -198,12 +214,12 @@ TEST_F(MainWindowTest, AddOnClipboardTextJoinsPiecesWithTheSeparator) {
                                         "**********", "", "d = 4", "e = 5"}));
     EXPECT_TRUE(w.HasBuilt());
 
-    // An empty clipboard changes nothing.
+    // An empty clipboard changes nothing (and says so).
     user.clip.contents.reset();
     w.AddOnClipboardText1Click();
     w.mnuClipBoardClick();
     EXPECT_EQ(w.ClipText->size(), 11);
-    EXPECT_TRUE(user.messages.shown.isEmpty());
+    EXPECT_EQ(user.messages.shown.size(), 2);
 }
 
 TEST(ClipboardText, SplitsAtAnyLineBreakAndStopsAtNul) {
@@ -257,15 +273,16 @@ TEST_F(MainWindowTest, StoredPositionAppliedOnceAtFirstShow) {
         EXPECT_LE(qAbs(centred.frameGeometry().center().y() - centre.y()), 2);
         centred.close();
         TIniFile ini;
-        EXPECT_EQ(ini.readInteger("POSITION", "X", -7), centred.x());
-        EXPECT_EQ(ini.readInteger("POSITION", "Y", -7), centred.y());
+        // The client area's corner: the frame is the window manager's.
+        EXPECT_EQ(ini.readInteger("POSITION", "X", -7), centred.geometry().x());
+        EXPECT_EQ(ini.readInteger("POSITION", "Y", -7), centred.geometry().y());
     }
     TIniFile ini;
     ini.writeInteger("POSITION", "X", 37);
     ini.writeInteger("POSITION", "Y", -1);
     TfrmMain w(scratch.path());
     w.show();
-    EXPECT_EQ(w.x(), 37);
+    EXPECT_EQ(w.geometry().x(), 37);
     const int centredY = w.y();
     EXPECT_GT(centredY, 0);
     // The user moves the window; activating it again leaves it there.
@@ -274,6 +291,40 @@ TEST_F(MainWindowTest, StoredPositionAppliedOnceAtFirstShow) {
     w.show();
     w.activateWindow();
     EXPECT_EQ(w.pos(), QPoint(120, 90));
+}
+
+TEST_F(MainWindowTest, StoredPositionReadBackEqualsTheOneWrittenAndStaysOnScreen) {
+    if (!canPlaceWindows()) GTEST_SKIP() << "no positions";
+    QPoint stored(150, 120);
+    TIniFile().writeInteger("POSITION", "X", stored.x());
+    TIniFile().writeInteger("POSITION", "Y", stored.y());
+    for (int start = 0; start < 3; ++start) {
+        TfrmMain w(scratch.path());
+        w.show();
+        EXPECT_EQ(w.geometry().topLeft(), stored) << "start " << start;
+        EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "a window of fixed size";
+        if (start == 0) {
+            w.setGeometry(QRect(QPoint(160, 130), w.size()));
+            stored = QPoint(160, 130);
+        }
+        w.close();
+        EXPECT_EQ(TIniFile().readInteger("POSITION", "X", -1), stored.x());
+        EXPECT_EQ(TIniFile().readInteger("POSITION", "Y", -1), stored.y());
+    }
+    // Written on a larger screen (or at another scale): kept on this one.
+    TIniFile().writeInteger("POSITION", "X", 100000);
+    TIniFile().writeInteger("POSITION", "Y", 100000);
+    TfrmMain w(scratch.path());
+    w.show();
+    EXPECT_TRUE(w.screen()->availableGeometry().contains(w.frameGeometry()));
+
+    const QRect screen(0, 0, 800, 600);
+    const QMargins frame(2, 20, 2, 2);
+    EXPECT_EQ(placeOnScreen(QRect(100, 100, 300, 200), frame, screen), QPoint(100, 100));
+    EXPECT_EQ(placeOnScreen(QRect(700, 500, 300, 200), frame, screen), QPoint(498, 398));
+    EXPECT_EQ(placeOnScreen(QRect(-50, 5, 300, 200), frame, screen), QPoint(2, 20));
+    EXPECT_EQ(placeOnScreen(QRect(10, 10, 900, 700), frame, screen), QPoint(2, 20))
+        << "too large: the title bar stays in view";
 }
 
 TEST_F(MainWindowTest, CloseStoresPositionAndDeletesClips) {
@@ -286,13 +337,74 @@ TEST_F(MainWindowTest, CloseStoresPositionAndDeletesClips) {
     EXPECT_NE(TIniFile().readInteger("POSITION", "X", -1), -1);
 }
 
-TEST_F(MainWindowTest, PreviewAndPrintDoNothingBeforeABuild) {
+TEST_F(MainWindowTest, CommandsWithNothingToWorkOnSaySo) {
     TfrmMain w(scratch.path());
     w.cmdPreviewClick();
     w.cmdPrintClick();
     w.cmdBuildPrintClick();
     EXPECT_FALSE(w.HasBuilt());
-    EXPECT_TRUE(user.messages.shown.isEmpty());
+    ASSERT_EQ(user.messages.shown.size(), 2);
+    for (const TRecordedMessage& m : user.messages.shown)
+        EXPECT_TRUE(m.Text.contains("open a VB project or source file first"))
+            << m.Text.toStdString();
+
+    // An empty clipboard, or one without text, changes nothing but says so.
+    user.messages.shown.clear();
+    user.clip.contents.reset();
+    w.mnuClipBoardClick();
+    user.clip.contents = QString();
+    w.AddOnClipboardText1Click();
+    ASSERT_EQ(user.messages.shown.size(), 2);
+    EXPECT_EQ(user.messages.shown[1].Text, "The clipboard holds no text to print.");
+    EXPECT_EQ(w.SourceKind, skNone);
+    EXPECT_FALSE(w.HasBuilt());
+}
+
+TEST_F(MainWindowTest, FilesNamedOnTheCommandLineOrDroppedAreOpened) {
+    const QString project = copyExampleProject(scratch);
+    EXPECT_EQ(commandLineFile({"listora", "-style", project}), project);
+    EXPECT_EQ(commandLineFile({"listora"}), QString());
+    EXPECT_EQ(commandLineFile({"listora", "Demo.vbp"}),
+              QDir::current().absoluteFilePath("Demo.vbp"));
+
+    TfrmMain w(scratch.path());
+    EXPECT_EQ(w.windowTitle(), "The Listora 3.0");
+    user.navigator = [](TFrmVBPrintJ& nav) {
+        nav.MarkAll1Click();
+        return int(QDialog::Accepted);
+    };
+    w.OpenPath(commandLineFile({"listora", project}));
+    EXPECT_EQ(w.SourceKind, skProject);
+    EXPECT_TRUE(w.HasBuilt());
+    EXPECT_EQ(w.windowTitle(), "Demo.vbp - The Listora 3.0");
+
+    w.OpenPath(scratch.path("Missing.vbp"));
+    ASSERT_EQ(user.messages.shown.size(), 1);
+    EXPECT_EQ(user.messages.shown[0].Text,
+              "The file " + scratch.path("Missing.vbp") + " was not found.");
+    EXPECT_EQ(w.SourceKind, skProject) << "nothing changed";
+
+    // A module dropped on the window is opened; a picture is refused.
+    const auto dropped = [](const QString& path) {
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(path)});
+        return std::unique_ptr<QMimeData>(mime);
+    };
+    const auto picture = dropped(scratch.write("logo.png", "png"));
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, picture.get(), Qt::LeftButton,
+                            Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    const auto module = dropped(scratch.path("modLedger.bas"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, module.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, module.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &drop);
+    EXPECT_EQ(w.SourceKind, skSingleFile);
+    EXPECT_EQ(w.CurFileName, scratch.path("modLedger.bas"));
+    EXPECT_EQ(w.windowTitle(), "modLedger.bas - The Listora 3.0");
 }
 
 TEST_F(MainWindowTest, PreviewAndPrintPlayBackTheLastBuild) {
@@ -313,7 +425,7 @@ TEST_F(MainWindowTest, PreviewAndPrintPlayBackTheLastBuild) {
         return int(QDialog::Accepted);
     };
     w.cmdPreviewClick();
-    EXPECT_EQ(previewTitle, w.JobTitle + "(Preview)");
+    EXPECT_EQ(previewTitle, w.JobTitle + " (Preview)");
     EXPECT_EQ(shown, &w.Formatter()->Pages);
 
     QList<std::pair<int, int>> asked;
@@ -355,6 +467,7 @@ TEST_F(MainWindowTest, ChangedSettingsRebuildWhateverIsLoaded) {
     const QString projectPages = w.PnlPageCount->text();
     user.clip.contents = QStringLiteral("x = 1");
     w.mnuClipBoardClick();
+    EXPECT_EQ(w.PnlPageCount->text(), "1 Page");
     EXPECT_EQ(enabled(w), "open save fonts page fmt preview print");
     const QString clipPages = w.PnlPageCount->text();
     EXPECT_NE(clipPages, projectPages);

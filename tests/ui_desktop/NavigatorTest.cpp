@@ -8,6 +8,7 @@
 #include "source/ui/PrintJobNavigator.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -66,9 +67,6 @@ TEST_F(NavigatorTest, SectionClicksToggleMarkAndCounter) {
     EXPECT_EQ(TFrmVBPrintJ::StateImageOf(first), siUnmarked);
     EXPECT_EQ(section(first)->Marked, 0);
     EXPECT_EQ(nav.SelectedCount(), 0);
-    // The root takes no marks.
-    clickNode(nav, nav.RootNode());
-    EXPECT_EQ(nav.SelectedCount(), 0);
 }
 
 TEST_F(NavigatorTest, FileClickMarksOnlyUnmarkedSectionsThenUnmarksAll) {
@@ -85,19 +83,61 @@ TEST_F(NavigatorTest, FileClickMarksOnlyUnmarkedSectionsThenUnmarksAll) {
     EXPECT_EQ(markedInAnalyzer(), 0);
 }
 
-TEST_F(NavigatorTest, MarkAllLeavesFileMarksSoFirstFileClickChangesNothing) {
-    nav.MarkAll1Click();
+TEST_F(NavigatorTest, ChecksShowNoneSomeOrAllAndAFileClickFollowsWhatItShows) {
+    nav.btnMarkAll->click();
     const int all = markedInAnalyzer();
     EXPECT_GT(all, module->childCount());
     EXPECT_EQ(nav.SelectedCount(), all);
-    EXPECT_EQ(nav.DataOf(module).File->Marked, 0);
-    clickNode(nav, module);
-    EXPECT_EQ(nav.SelectedCount(), all);
+    EXPECT_EQ(module->checkState(0), Qt::Checked);
+    EXPECT_EQ(nav.RootNode()->checkState(0), Qt::Checked);
+    // A file shown fully marked is unmarked by the first click.
     clickNode(nav, module);
     EXPECT_EQ(nav.SelectedCount(), all - module->childCount());
-    nav.UnmarkAll1Click();
+    EXPECT_EQ(module->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(nav.RootNode()->checkState(0), Qt::PartiallyChecked);
+    clickNode(nav, module->child(0));
+    EXPECT_EQ(module->checkState(0), Qt::PartiallyChecked);
+    EXPECT_EQ(module->child(0)->checkState(0), Qt::Checked);
+    nav.btnUnmarkAll->click();
     EXPECT_EQ(nav.SelectedCount(), 0);
     EXPECT_EQ(markedInAnalyzer(), 0);
+    EXPECT_EQ(nav.RootNode()->checkState(0), Qt::Unchecked);
+}
+
+TEST_F(NavigatorTest, SpaceTogglesTheCurrentLineAndTheProjectLineMarksEverything) {
+    EXPECT_EQ(nav.tvSource->currentItem(), nav.RootNode()) << "the keyboard starts on the project";
+    QTreeWidgetItem* item = module->child(1);
+    pressKey(nav, item, Qt::Key_Space);
+    EXPECT_EQ(section(item)->Marked, 1);
+    EXPECT_EQ(module->checkState(0), Qt::PartiallyChecked);
+    pressKey(nav, module, Qt::Key_Space);
+    EXPECT_EQ(nav.SelectedCount(), module->childCount()) << "the rest of the file";
+    pressKey(nav, module, Qt::Key_Space);
+    EXPECT_EQ(nav.SelectedCount(), 0);
+
+    pressKey(nav, nav.RootNode(), Qt::Key_Space);
+    const int all = markedInAnalyzer();
+    EXPECT_EQ(nav.SelectedCount(), all);
+    EXPECT_GT(all, module->childCount());
+    for (int i = 0; i < nav.RootNode()->childCount(); ++i)
+        EXPECT_EQ(nav.RootNode()->child(i)->checkState(0), Qt::Checked);
+    clickNode(nav, nav.RootNode());
+    EXPECT_EQ(nav.SelectedCount(), 0);
+    EXPECT_EQ(markedInAnalyzer(), 0);
+}
+
+TEST_F(NavigatorTest, OkWithNothingMarkedSaysSoAndStaysOpen) {
+    TScriptedUser user;
+    nav.show();
+    nav.cmdOK->click();
+    ASSERT_EQ(user.messages.shown.size(), 1);
+    EXPECT_TRUE(user.messages.shown[0].Text.startsWith("Nothing is marked for printing"));
+    EXPECT_TRUE(nav.isVisible());
+    EXPECT_EQ(nav.result(), QDialog::Rejected);
+    clickNode(nav, module->child(0));
+    nav.cmdOK->click();
+    EXPECT_EQ(nav.result(), QDialog::Accepted);
+    EXPECT_EQ(user.messages.shown.size(), 1);
 }
 
 TEST_F(NavigatorTest, InsertAndDeleteKeys) {

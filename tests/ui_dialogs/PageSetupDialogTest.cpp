@@ -48,8 +48,9 @@ TEST_F(PageSetupDialogTest, WithoutSettingsShowsTheDesignAndOkWritesItsKeys) {
     EXPECT_EQ(dialog.tabs->tabText(0), "Page Layout");
     EXPECT_EQ(dialog.tabs->tabText(1), "Header/Footer");
     EXPECT_TRUE(dialog.rbTwoPage->isChecked());
-    EXPECT_EQ(dialog.txtHeader->text(), "%f - %s");
-    EXPECT_EQ(dialog.txtFooter->text(), "Page %p");
+    // The templates the listing uses without a settings file.
+    EXPECT_EQ(dialog.txtHeader->text(), "%f - %d");
+    EXPECT_EQ(dialog.txtFooter->text(), "%p");
     EXPECT_EQ(dialog.cbPageNumType->currentIndex(), 0);
     EXPECT_EQ(dialog.units(), muInches);
     // The listing's own half-inch margins, not five inches.
@@ -59,20 +60,13 @@ TEST_F(PageSetupDialogTest, WithoutSettingsShowsTheDesignAndOkWritesItsKeys) {
     dialog.btnOK->click();
     EXPECT_TRUE(dialog.OK);
     const QMap<QString, QString> expected = {
-        {"PAGELAYOUT/OnePage", "0"},
-        {"PAGELAYOUT/TwoPage", "1"},
-        {"PAGELAYOUT/PageNumType", "0"},
-        {"PAGELAYOUT/Header", "%f - %s"},
-        {"PAGELAYOUT/Footer", "Page %p"},
-        {"MARGINS/NLEFT", "5"},
-        {"MARGINS/NTOP", "5"},
-        {"MARGINS/NRIGHT", "5"},
-        {"MARGINS/NBOTTOM", "5"},
-        {"MARGINS/ORIENT", "L"},
-        {"MARGINS/Units", "0"},
-        {"MARGINS/left", "50"},
-        {"MARGINS/top", "50"},
-        {"MARGINS/right", "50"},
+        {"PAGELAYOUT/OnePage", "0"},     {"PAGELAYOUT/TwoPage", "1"},
+        {"PAGELAYOUT/PageNumType", "0"}, {"PAGELAYOUT/Header", "%f - %d"},
+        {"PAGELAYOUT/Footer", "%p"},     {"MARGINS/NLEFT", "5"},
+        {"MARGINS/NTOP", "5"},           {"MARGINS/NRIGHT", "5"},
+        {"MARGINS/NBOTTOM", "5"},        {"MARGINS/ORIENT", "L"},
+        {"MARGINS/Units", "0"},          {"MARGINS/left", "50"},
+        {"MARGINS/top", "50"},           {"MARGINS/right", "50"},
         {"MARGINS/bottom", "50"},
     };
     EXPECT_EQ(iniEntries(settingsPath()), expected);
@@ -80,9 +74,12 @@ TEST_F(PageSetupDialogTest, WithoutSettingsShowsTheDesignAndOkWritesItsKeys) {
 
 TEST_F(PageSetupDialogTest, MarginsGoThroughTheEditorInTheChosenUnitsAndReachTheListing) {
     TIniFile ini(settingsPath());
-    ini.writeInteger("MARGINS", "NLEFT", 10);
-    ini.writeInteger("MARGINS", "NTOP", 0);
-    ini.writeInteger("margins", "right", 120); // no NRIGHT: taken from here
+    ini.writeInteger("MARGINS", "left", 100);
+    ini.writeInteger("MARGINS", "top", 0);
+    ini.writeInteger("MARGINS", "right", 120);
+    // The dialog shows the margins the listing prints with, whatever its
+    // own keys say.
+    ini.writeInteger("MARGINS", "NRIGHT", 30);
     TDlgPageSetup dialog;
     EXPECT_EQ(dialog.margins(), (RMargins{10, 0, 12, 5}));
 
@@ -143,15 +140,27 @@ TEST_F(PageSetupDialogTest, MarginsGoThroughTheEditorInTheChosenUnitsAndReachThe
     EXPECT_EQ(again.units(), muMillimetres);
 }
 
-TEST_F(PageSetupDialogTest, DroppedVariablesAreAppendedAndOtherDropsRefused) {
+TEST_F(PageSetupDialogTest, DroppedVariablesGoWhereDroppedAndOtherDropsRefused) {
     TDlgPageSetup dialog;
     std::unique_ptr<QMimeData> date(dialog.pnlVariables[1]->createMimeData());
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, date.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(dialog.txtFooter, &enter);
     EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, date.get(), Qt::LeftButton, Qt::NoModifier);
+    // Dropped behind the text it goes to the end, in front of it first.
+    const QPointF end(dialog.txtFooter->width() - 5, 5);
+    QDropEvent drop(end, Qt::CopyAction, date.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(dialog.txtFooter, &drop);
-    EXPECT_EQ(dialog.txtFooter->text(), "Page %p%d");
+    EXPECT_EQ(dialog.txtFooter->text(), "%p%d");
+    std::unique_ptr<QMimeData> page(dialog.pnlVariables[3]->createMimeData());
+    QDragEnterEvent again(QPoint(1, 5), Qt::CopyAction, page.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.txtFooter, &again);
+    QDropEvent front(QPointF(1, 5), Qt::CopyAction, page.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.txtFooter, &front);
+    EXPECT_EQ(dialog.txtFooter->text(), "%p%p%d");
+    // A double click inserts at the cursor of the field last used.
+    dialog.txtFooter->setCursorPosition(2);
+    emit dialog.pnlVariables[2]->doubleClicked(dialog.pnlVariables[2]->text());
+    EXPECT_EQ(dialog.txtFooter->text(), "%p%s%p%d");
 
     QMimeData plain;
     plain.setText("typed text");
@@ -160,7 +169,7 @@ TEST_F(PageSetupDialogTest, DroppedVariablesAreAppendedAndOtherDropsRefused) {
     EXPECT_FALSE(refused.isAccepted());
     QDropEvent plainDrop(QPointF(5, 5), Qt::CopyAction, &plain, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(dialog.txtHeader, &plainDrop);
-    EXPECT_EQ(dialog.txtHeader->text(), "%f - %s");
+    EXPECT_EQ(dialog.txtHeader->text(), "%f - %d");
 
     QStringList captions;
     for (TVariablePanel* panel : dialog.pnlVariables)

@@ -14,7 +14,7 @@ namespace {
 
 using PrintOptionsDialogTest = DialogTest;
 
-TEST_F(PrintOptionsDialogTest, WithoutSettingsOkWritesTheDesignValues) {
+TEST_F(PrintOptionsDialogTest, WithoutSettingsOkWritesTheListingsDefaults) {
     QTemporaryDir folder;
     TdlgPrintOptions dialog(folder.path());
     QStringList tabs;
@@ -26,43 +26,45 @@ TEST_F(PrintOptionsDialogTest, WithoutSettingsOkWritesTheDesignValues) {
     dialog.btnOK->click();
     EXPECT_TRUE(dialog.OK);
 
+    // What the listing uses without a settings file; only the keys that do
+    // not reach the listing keep the dialog's own design values.
     const QMap<QString, QString> expected = {
-        {"BRACKETS/BracketAll", "0"},
-        {"BRACKETS/Do", "0"},
-        {"BRACKETS/While", "0"},
-        {"BRACKETS/For", "0"},
-        {"BRACKETS/If", "0"},
-        {"BRACKETS/Select", "0"},
-        {"BRACKETS/IfElse", "0"},
-        {"BRACKETS/INITINDENT", "1"},
-        {"BRACKETS/NestedIndent", "5"},
+        {"BRACKETS/BracketAll", "1"},
+        {"BRACKETS/Do", "1"},
+        {"BRACKETS/While", "1"},
+        {"BRACKETS/For", "1"},
+        {"BRACKETS/If", "1"},
+        {"BRACKETS/Select", "1"},
+        {"BRACKETS/IfElse", "1"},
+        {"BRACKETS/INITINDENT", "2"},
+        {"BRACKETS/NestedIndent", "3"},
         {"BRACKETS/MultiColor", "1"},
         {"BRACKETS/COLOR", "0"},
         {"GENERAL/ShadeBoxEmulation", "0"},
-        {"GENERAL/ShadeBoxHeight", "0"},
+        {"GENERAL/ShadeBoxHeight", "2"},
         {"SHADOWTHRESHOLD/ENABLED", "1"},
-        {"SHADOWTHRESHOLD/FREQUENCY", "4"},
+        {"SHADOWTHRESHOLD/FREQUENCY", "2"},
         {"GENERAL/COMMENT DELIMITER", "*"},
-        {"GENERAL/TabsToSpaces", "0"},
-        {"GENERAL/SBL", "2"},
-        {"GENERAL/NextLineInd", "-->"},
-        {"GENERAL/NLIPicture0", "0"},
+        {"GENERAL/TabsToSpaces", "3"},
+        {"GENERAL/SBL", "3"},
+        {"GENERAL/NextLineInd", "=>"},
+        {"GENERAL/NLIPicture0", "1"},
         {"GENERAL/NLIPicture1", "0"},
         {"GENERAL/NLIPicture2", "0"},
-        {"GENERAL/NLIPicture3", "1"},
+        {"GENERAL/NLIPicture3", "0"},
         {"GENERAL/NLIPicture4", "0"},
         {"GENERAL/NLIPicture5", "0"},
         {"GENERAL/IndentContinuedLines", "1"},
         {"GENERAL/RectIndent", "32"},
-        {"PROJECT INFO/Project Name", "Project Name"},
+        {"PROJECT INFO/Project Name", "The Project"},
         {"PROJECT INFO/Client Name", "Client Name"},
-        {"PROJECT INFO/Produced By", "Produced By"},
+        {"PROJECT INFO/Produced By", "Company Name"},
         {"PROJECT INFO/Watermark", ""},
         {"REPORTS/TitlePage", "0"},
         {"REPORTS/TOC", "0"},
         {"REPORTS/FunctionIndex", "0"},
-        {"GENERAL/FileSep", "1"},
-        {"GENERAL/FUNCTIONSep", "1"},
+        {"GENERAL/FileSep", "2"},
+        {"GENERAL/FUNCTIONSep", "2"},
         {"GENERAL/ScreenSep", "1"},
         {"FileDialog/ListoraOptions", ""},
     };
@@ -98,11 +100,6 @@ TEST_F(PrintOptionsDialogTest, BracketAndShadeInterlocks) {
     TdlgPrintOptions dialog({});
     TINICheckBox* six[] = {dialog.cbIf,  dialog.cbIfElse, dialog.cbSelect,
                            dialog.cbFor, dialog.cbDo,     dialog.cbWhile};
-    dialog.cbBracketAll->click();
-    for (TINICheckBox* box : six)
-        EXPECT_TRUE(box->isChecked()) << box->text().toStdString();
-    EXPECT_TRUE(dialog.cbBracketAll->isChecked());
-
     dialog.cbDo->click();
     EXPECT_FALSE(dialog.cbBracketAll->isChecked());
     for (TINICheckBox* box : six)
@@ -110,7 +107,16 @@ TEST_F(PrintOptionsDialogTest, BracketAndShadeInterlocks) {
     dialog.cbDo->click();
     EXPECT_TRUE(dialog.cbBracketAll->isChecked()) << "all six checked again";
 
+    dialog.cbIf->click();
+    dialog.cbFor->click();
+    dialog.cbBracketAll->click();
+    for (TINICheckBox* box : six)
+        EXPECT_TRUE(box->isChecked()) << box->text().toStdString();
+    EXPECT_TRUE(dialog.cbBracketAll->isChecked());
+
     // The shade height and the emulation switch follow each other.
+    dialog.seShadeHeight->setValue(0);
+    EXPECT_FALSE(dialog.cbShadeEmulation->isChecked());
     dialog.cbShadeEmulation->click();
     EXPECT_EQ(dialog.seShadeHeight->value(), 1) << "emulation cannot run with height 0";
     dialog.seShadeHeight->setValue(0);

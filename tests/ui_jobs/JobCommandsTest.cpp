@@ -16,6 +16,7 @@
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
 #include "widgets/LastUsedMenu.h"
+#include "widgets/PictureButton.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -23,6 +24,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -140,16 +142,33 @@ TEST_F(JobWindowTest, OpeningAJobLoadsMarksSettingsAndBuildsThenSavesItAgain) {
     // Built with the job's settings copy: its header heads the pages.
     EXPECT_TRUE(drawsText(*w.Formatter(), "Saved "));
     EXPECT_TRUE(w.isEnabled());
-    // A job is not a recent file; the project is not added either.
-    EXPECT_TRUE(w.RecentFiles1->actions().isEmpty());
+    // Built, so it can be printed; the job is a recent file, as any other.
+    EXPECT_TRUE(w.cmdPrint->isEnabled());
+    EXPECT_TRUE(w.cmdPreview->isEnabled());
+    EXPECT_EQ(w.RecentFiles1->actions().size(), 2) << "separator and the job";
+    EXPECT_TRUE(w.RecentFiles1->actions().last()->text().endsWith("job.lrp"));
+    EXPECT_TRUE(w.windowTitle().startsWith("Demo.vbp - "));
 
-    // Saving it again from the window gives the same members.
-    user.answer = scratch.filePath("again.lrp");
+    // Save writes back into the job it came from, without asking.
     commandHooks().SaveProjectSettings(&w);
+    EXPECT_TRUE(user.requests.isEmpty());
+    EXPECT_TRUE(w.PnlStatus->text().startsWith("Saved job.lrp at "));
+
+    // Save As asks, proposing the job's own file.
+    user.answer = scratch.filePath("again.lrp");
+    w.SaveAs1->trigger();
     ASSERT_EQ(user.requests.size(), 1);
     EXPECT_EQ(user.requests[0].Title, "Save the Listora Project");
     EXPECT_EQ(user.requests[0].Filter, "Listora Projects|*.LRP|All Files|*.*");
     EXPECT_EQ(user.requests[0].InitialDir, QFileInfo(project).absolutePath());
+    EXPECT_EQ(user.requests[0].FileName, scratch.filePath("job.lrp"));
+    EXPECT_EQ(w.JobFileName, scratch.filePath("again.lrp"));
+    // A job never saved proposes the project's name.
+    w.JobFileName.clear();
+    user.answer.clear();
+    w.cmdSaveClick();
+    ASSERT_EQ(user.requests.size(), 2);
+    EXPECT_EQ(user.requests[1].FileName, scratch.filePath("Demo.lrp"));
     const TSavedJob again(scratch.filePath("again.lrp"));
     const TSavedJob first(scratch.filePath("job.lrp"));
     EXPECT_EQ(readFile(again.PrintMarksFile()), readFile(first.PrintMarksFile()));
@@ -176,9 +195,15 @@ TEST_F(JobWindowTest, JobNamingANonProjectReportsErrorAndChangesNothing) {
 TEST_F(JobWindowTest, SaveNeedsAProjectAndAStorablePath) {
     TfrmMain w(scratch.path());
     installJobCommands(w, scratch.path());
+    // Nothing or no project loaded: it says why instead of doing nothing.
+    commandHooks().SaveProjectSettings(&w);
     w.SourceKind = skSingleFile;
     commandHooks().SaveProjectSettings(&w);
     EXPECT_TRUE(user.requests.isEmpty());
+    ASSERT_EQ(user.shown.size(), 2);
+    EXPECT_TRUE(user.shown[0].Text.contains("open a VB project first"));
+    EXPECT_TRUE(user.shown[1].Text.startsWith("Only a VB project"));
+    user.shown.clear();
 
     // A project whose path does not fit the job is refused before the dialog.
     saveJob(scratch.filePath("job.lrp"), project);
@@ -226,9 +251,11 @@ TEST_F(JobWindowTest, GlossaryKeysLayOutTheGlossaryOfTheLoadedProject) {
 
 TEST_F(JobWindowTest, RecentFilesAreLoadedAddedAndSavedWithTheWindow) {
     TIniFile ini;
+    const QString gone = scratch.filePath("moved away.vbp");
     ini.writeString("RFU", "Item1", project);
     ini.writeString("RFU", "Item2", "Nothing Found");
     ini.writeString("RFU", "Item3", scratch.filePath("job.lrp"));
+    ini.writeString("RFU", "Item4", gone);
     saveJob(scratch.filePath("job.lrp"), project);
     {
         TfrmMain w(scratch.path());
@@ -237,16 +264,25 @@ TEST_F(JobWindowTest, RecentFilesAreLoadedAddedAndSavedWithTheWindow) {
         ASSERT_NE(parts.Help->Window(), nullptr);
         EXPECT_EQ(parts.Help->Window()->Browser->source().fileName(), "navigator.html");
         EXPECT_EQ(parts.RecentFiles->Entries(),
-                  QStringList({project, scratch.filePath("job.lrp")}));
-        // Choosing the job entry opens the job.
+                  QStringList({project, scratch.filePath("job.lrp"), gone}));
+        // A file that is gone says so and leaves the list.
+        emit parts.RecentFiles->Items().at(2)->triggered();
+        ASSERT_EQ(user.shown.size(), 1);
+        EXPECT_EQ(user.shown[0].Kind, TMessageKind::Error);
+        EXPECT_TRUE(user.shown[0].Text.startsWith("The file " + gone + " was not found."));
+        EXPECT_EQ(parts.RecentFiles->Entries().size(), 2);
+        EXPECT_EQ(w.SourceKind, skNone);
+        // Choosing the job entry opens the job, which moves to the top.
         emit parts.RecentFiles->Items().at(1)->triggered();
         EXPECT_EQ(w.SourceKind, skProject);
         EXPECT_EQ(w.CurFileName, project);
         commandHooks().AddRecentFile(scratch.filePath("modLedger.bas"));
     }
     EXPECT_EQ(TIniFile().readString("RFU", "Item1", ""), scratch.filePath("modLedger.bas"));
-    EXPECT_EQ(TIniFile().readString("RFU", "Item2", ""), project);
-    EXPECT_EQ(TIniFile().readString("RFU", "Item3", ""), scratch.filePath("job.lrp"));
+    EXPECT_EQ(TIniFile().readString("RFU", "Item2", ""), scratch.filePath("job.lrp"));
+    EXPECT_EQ(TIniFile().readString("RFU", "Item3", ""), project);
+    // The dead entry does not come back at the next start.
+    EXPECT_EQ(TIniFile().readString("RFU", "Item4", ""), "Nothing Found");
 }
 
 // --- the recent-files list ---------------------------------------------------

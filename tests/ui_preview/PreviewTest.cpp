@@ -1,5 +1,10 @@
 #include "render/ui/Preview.h"
+#include "platform/IniFile.h"
 #include "render/PageStorage.h"
+
+#include <QFile>
+#include <QScrollArea>
+#include <QWheelEvent>
 
 #include <QAction>
 #include <QApplication>
@@ -20,15 +25,22 @@ const QColor kMaroon(128, 0, 0);
 
 class PreviewTest : public ::testing::Test {
 protected:
+    // Each test starts without the size and zoom an earlier one left.
+    void SetUp() override { QFile::remove(TIniFile().fileName()); }
+    void TearDown() override {
+        frm.reset();
+        QFile::remove(TIniFile().fileName());
+    }
+
     std::unique_ptr<TPageStorage> store;
     std::unique_ptr<TfrmPreview> frm;
 
     // n upright pages, each with a line of text, in a preview whose page box
     // is box (the window is resized until it is).
-    void open(int n, QSize box) {
+    void open(int n, QSize box, bool landscape = false) {
         frm.reset();
         store = std::make_unique<TPageStorage>();
-        store->SetPageOrientation(false);
+        store->SetPageOrientation(landscape);
         store->ResetPageCanvas(nullptr, nullptr, nullptr);
         for (int i = 1; i <= n; ++i) {
             if (i > 1) store->AddPage();
@@ -62,8 +74,8 @@ protected:
         return out;
     }
 
-    void key(QWidget* target, int code) {
-        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier);
+    void key(QWidget* target, int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, code, modifiers);
         QApplication::sendEvent(target, &press);
     }
 
@@ -96,13 +108,53 @@ TEST_F(PreviewTest, ZoomEntriesSizeTheCellsAndSayTheirPercentage) {
     setBox(QSize(1000, 500));
     EXPECT_EQ(shownPages().size(), (1000 - 15) / (82 + 15));
     EXPECT_EQ(frm->LastShownPage(), 10);
-    // Pages sit in one row, each moved right by half the fitted width.
+    // Pages sit in one row, each in its own cell.
     EXPECT_EQ(frm->PictureOf(2)->y(), frm->PictureOf(1)->y());
-    EXPECT_EQ(frm->PictureOf(1)->x(), 15 + 41);
+    EXPECT_EQ(frm->PictureOf(1)->x(), 15);
 
     zoom("Two Pages");
     EXPECT_EQ(shownPages(), QList<int>({1, 2}));
     EXPECT_TRUE(frm->actFourPages->isChecked());
+}
+
+TEST_F(PreviewTest, TwoPagesShowsBothSheetsWholeAndTheKeysZoomAndJump) {
+    open(5, QSize(800, 500), true);
+    zoom("Two Pages");
+    ASSERT_EQ(shownPages(), QList<int>({1, 2}));
+    const QRect box(QPoint(0, 0), frm->PageBoxSize());
+    for (int n : {1, 2}) {
+        const QRect page = frm->PictureOf(n)->geometry();
+        EXPECT_TRUE(box.contains(page)) << "page " << n << " cut off";
+        EXPECT_NEAR(double(page.width()) / page.height(), 11 / 8.5, 0.03);
+    }
+
+    key(frm.get(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(frm->FirstShownPage(), 5);
+    key(frm.get(), Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(frm->FirstShownPage(), 1);
+    EXPECT_TRUE(frm->isVisible()) << "Ctrl+Home is not Home";
+
+    zoom("50%");
+    key(frm.get(), Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(frm->cbZoom->currentText(), "75%");
+    key(frm.get(), Qt::Key_Minus, Qt::ControlModifier);
+    key(frm.get(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(frm->cbZoom->currentText(), "25%");
+    QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(frm->sbPages->viewport(), &wheel);
+    EXPECT_EQ(frm->cbZoom->currentText(), "50%");
+
+    // Reopened, the window has the size and zoom it was left with.
+    frm->resize(700, 520);
+    const QSize size = frm->size();
+    frm->close();
+    TfrmPreview again;
+    again.SetPageStorage(store.get());
+    again.show();
+    EXPECT_EQ(again.size(), size);
+    EXPECT_EQ(again.cbZoom->currentText(), "50%");
+    EXPECT_EQ(again.ZoomFactor(), 50);
 }
 
 TEST_F(PreviewTest, FourPageViewNearTheEndLeavesTheSecondRowEmpty) {

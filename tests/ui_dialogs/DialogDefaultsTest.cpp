@@ -1,0 +1,150 @@
+// The settings dialogs start from the values the listing really uses: OK
+// without a change, or OK after Restore Defaults, leaves every recorded page
+// of a built listing exactly as it was.
+#include "DialogTestSupport.h"
+#include "common/TestSupport.h"
+#include "format/SourceCodePrint.h"
+#include "settings/FontRegistry.h"
+#include "settings/StoredFont.h"
+#include "settings/ui/FontSetupDialog.h"
+#include "settings/ui/PageSetupDialog.h"
+#include "settings/ui/PrintOptionsDialog.h"
+#include "source/ProjectLoader.h"
+#include "source/SourceMgt.h"
+
+#include <QDataStream>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace {
+
+void writeFont(QDataStream& out, const TFont* font) {
+    if (!font) {
+        out << QStringLiteral("-");
+        return;
+    }
+    out << font->name() << font->height() << int(font->style()) << quint32(font->color())
+        << font->escapement();
+}
+
+// Every command of every page, with the fonts, pens and brushes they carry
+// and the named fonts they refer to, as one byte string.
+QByteArray listingRecording() {
+    TSourceMgt sources;
+    QString title;
+    const QString project = testsupport::sourceDir() + "/examples/Demo/Demo.vbp";
+    EXPECT_TRUE(LoadProjectFile(sources, project, title));
+    sources.AnalyzeProject();
+    for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
+        for (RFunction* s = f->Functions; s->Next; s = s->Next)
+            s->Marked = 1;
+    TSourceCodePrint formatter;
+    formatter.LoadSettings();
+    formatter.SetPageDefaults(TFont("Arial", 9), TPen{}, TBrush{clWhite, TBrushStyle::Solid});
+    formatter.JobTitle = project;
+    formatter.BuildProject(sources.FirstFile(), sources);
+
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    for (const char* name : {"COMMENTS", "CODE", "FUNCTION"})
+        writeFont(out, fontregistry::find(QLatin1String(name)));
+    const TPageStorage& pages = formatter.Pages;
+    out << pages.PageCount();
+    for (int n = 1; n <= pages.PageCount(); ++n) {
+        const TPageRec* page = pages.Page(n);
+        const TVirtCanvas& canvas = *page->Canvas;
+        out << page->Landscape << page->Width << page->Height << page->PageName;
+        for (const TCanvasCommand& c : canvas.Commands()) {
+            out << c.Kind << c.X1 << c.X2 << c.X3 << c.X4 << c.Y1 << c.Y2 << c.Y3 << c.Y4 << c.Value
+                << c.Text;
+            writeFont(out, canvas.CommandFont(c));
+            if (const TPen* pen = canvas.CommandPen(c))
+                out << quint32(pen->color) << pen->width << int(pen->style);
+            if (const TBrush* brush = canvas.CommandBrush(c))
+                out << quint32(brush->color) << int(brush->style);
+        }
+    }
+    return bytes;
+}
+
+struct RDialogRun {
+    const char* name;
+    // Opens the dialog, lets `touch` act on it, and presses OK.
+    std::function<void(const std::function<void(TSettingsDialog&)>& touch)> run;
+};
+
+std::vector<RDialogRun> settingsDialogs(const QString& logoFolder) {
+    return {
+        {"formatting options",
+         [logoFolder](const auto& touch) {
+             TdlgPrintOptions dialog(logoFolder);
+             touch(dialog);
+             ASSERT_TRUE(dialog.clickOK());
+         }},
+        {"page setup",
+         [](const auto& touch) {
+             TDlgPageSetup dialog;
+             touch(dialog);
+             ASSERT_TRUE(dialog.clickOK());
+         }},
+        {"fonts",
+         [](const auto& touch) {
+             TdlgFontSetup dialog;
+             touch(dialog);
+             ASSERT_TRUE(dialog.clickOK());
+         }},
+    };
+}
+
+using DialogDefaultsTest = DialogTest;
+
+TEST_F(DialogDefaultsTest, OkWithoutAChangeLeavesTheListingAsItWas) {
+    QTemporaryDir folder;
+    const QByteArray untouched = listingRecording();
+    ASSERT_FALSE(untouched.isEmpty());
+    for (const RDialogRun& dialog : settingsDialogs(folder.path())) {
+        QFile::remove(settingsPath());
+        dialog.run([](TSettingsDialog&) {});
+        EXPECT_TRUE(QFile::exists(settingsPath())) << dialog.name;
+        EXPECT_EQ(listingRecording(), untouched) << dialog.name;
+        // Opened again on what it wrote, it writes the same again.
+        const auto written = iniEntries(settingsPath());
+        dialog.run([](TSettingsDialog&) {});
+        EXPECT_EQ(iniEntries(settingsPath()), written) << dialog.name;
+    }
+}
+
+TEST_F(DialogDefaultsTest, RestoreDefaultsUndoesStoredChoices) {
+    QTemporaryDir folder;
+    const QByteArray defaults = listingRecording();
+    {
+        TIniFile ini(settingsPath());
+        ini.beginBatch();
+        ini.writeBool("BRACKETS", "BracketAll", false);
+        ini.writeBool("BRACKETS", "If", false);
+        ini.writeInteger("BRACKETS", "COLOR", 255);
+        ini.writeInteger("GENERAL", "FunctionSep", 1);
+        ini.writeInteger("GENERAL", "SBL", 6);
+        ini.writeBool("GENERAL", "ShadeBoxEmulation", true);
+        ini.writeBool("GENERAL", "NLIPicture0", false);
+        ini.writeBool("GENERAL", "NLIPicture2", true);
+        ini.writeBool("REPORTS", "TOC", true);
+        ini.writeString("PAGELAYOUT", "Header", "%s");
+        ini.writeString("PAGELAYOUT", "Footer", "Page %p");
+        ini.writeBool("PAGELAYOUT", "TwoPage", false);
+        ini.writeInteger("margins", "left", 120);
+        ini.commitBatch();
+        TFontSave(TFont("Liberation Mono", 14, fsBold)).Save(settingsPath(), "Code");
+    }
+    ASSERT_NE(listingRecording(), defaults);
+    for (const RDialogRun& dialog : settingsDialogs(folder.path()))
+        dialog.run([](TSettingsDialog& d) {
+            ASSERT_TRUE(d.btnDefaults);
+            d.btnDefaults->click();
+        });
+    EXPECT_EQ(listingRecording(), defaults);
+}
+
+} // namespace
