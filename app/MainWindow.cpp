@@ -325,15 +325,32 @@ void TfrmMain::changeEvent(QEvent* event) {
     // Dialogs may have changed the settings. Never while a build is using
     // the formatter (a build lets the window process its events).
     if (busy_ > 0 || !formatter_) return;
+    loadSettings();
+}
+
+void TfrmMain::loadSettings() {
+    QString report;
+    bool error = false;
     try {
         formatter_->LoadSettings();
-        settingsErrorShown_ = false;
+        if (!formatter_->Settings.Problems.isEmpty())
+            report = QStringLiteral("Some settings in %1 are out of range and were adjusted:\r\n%2")
+                         .arg(TIniFile().fileName(), formatter_->Settings.Problems.join("\r\n"));
     } catch (const TListoraError& e) {
-        // Once: the message box itself would re-activate the window.
-        if (settingsErrorShown_) return;
-        settingsErrorShown_ = true;
-        showError(e.message());
+        formatter_->LoadDefaultSettings();
+        error = true;
+        report = QStringLiteral("The settings in %1 cannot be used; Listora uses its default "
+                                "settings until they are corrected.\r\n%2")
+                     .arg(TIniFile().fileName(), e.message());
     }
+    // Once per report: the message box itself re-activates the window.
+    if (report == settingsReport_) return;
+    settingsReport_ = report;
+    if (report.isEmpty()) return;
+    if (error)
+        showError(report);
+    else
+        showWarning(report);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -360,14 +377,14 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::newFormatter() {
     formatter_ = std::make_unique<TSourceCodePrint>(this);
     built_ = false;
-    formatter_->LoadSettings();
+    loadSettings();
 }
 
 void TfrmMain::replaceFormatterIfBuilt() {
     if (formatter_ && !built_) {
         // Activation skips the reload while a command runs; every build
         // still starts from the settings as they are now.
-        formatter_->LoadSettings();
+        loadSettings();
         return;
     }
     formatter_.reset();
@@ -761,7 +778,7 @@ void TfrmMain::runSettingsDialog(const std::function<bool(QWidget*, const QStrin
         return;
     }
     const bool changed = dialog(this, withTrailingSeparator(QFileInfo(CurFileName).absolutePath()));
-    formatter_->LoadSettings();
+    loadSettings();
     if (SourceKind == skNone || !changed) return;
     repaint();
     if (withAnimation)

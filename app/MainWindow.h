@@ -151,6 +151,10 @@ private:
     void setProjectCommandsEnabled(bool on);
 
     void newFormatter();
+    // Reloads the formatter's settings. A settings file that cannot be
+    // used is reported (once for the same report) and the defaults are
+    // used; values brought into range are reported the same way.
+    void loadSettings();
     void replaceFormatterIfBuilt();
     void setPageDefaults();
     void finishBuild();
@@ -173,5 +177,7 @@ private:
     bool built_ = false;
     int busy_ = 0;
     bool placed_ = false;
-    bool settingsErrorShown_ = false;
+    // The last settings report shown, so that reloading on every
+    // activation does not show it again.
+    QString settingsReport_;
 };

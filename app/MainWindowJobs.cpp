@@ -84,6 +84,15 @@ void TfrmMain::OpenProjectSettings() {
         showError(kErrorLoadingJob);
         return;
     }
+    // Before anything is replaced: a job whose settings cannot be used
+    // leaves the loaded project and the settings file as they are.
+    if (!job.SettingsFile().isEmpty()) {
+        const QStringList problems = CheckSettingsFile(job.SettingsFile());
+        if (!problems.isEmpty()) {
+            showError(kBadJobSettings + QStringLiteral("\r\n") + problems.join("\r\n"));
+            return;
+        }
+    }
     CurFileName = job.ProjectPath();
     ++busy_;
     setEnabled(false);

@@ -261,6 +261,12 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
 
     QStringList expanded;
     sweptFolders_.clear();
+    // Looked up once per entry: a list scan each would make expanding
+    // every entry of a large archive quadratic.
+    QSet<QString> wanted;
+    if (nameList)
+        for (const QString& name : *nameList)
+            wanted.insert(name.toCaseFolded());
     qint64 running = 0;
     qint64 pos = kMainHeaderSize;
     for (;;) {
@@ -288,7 +294,7 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
                         QStringLiteral("the data of \"%1\" run past the end").arg(entry.Name)));
         }
         pos = entry.DataPosition + entry.CompressedSize;
-        if (nameList && !nameList->contains(entry.Name, Qt::CaseInsensitive)) continue;
+        if (nameList && !wanted.contains(entry.Name.toCaseFolded())) continue;
         QString path = checkedEntryPath(entry.Name);
         if (OnCheckFile) {
             OnCheckFile(path);

@@ -290,11 +290,40 @@ int checkPages(const TSourceCodePrint& formatter, bool toStderr) {
     return findings.empty() ? 0 : 1;
 }
 
+// Far beyond any real source text; keeps "< /dev/zero" from eating memory.
+constexpr qint64 kMaxStandardInput = 64ll << 20;
+// One page image at this resolution stays below about 140 MB.
+constexpr int kMaxDpi = 600;
+
 QStringList readStandardInput(int codePage) {
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
         throw TListoraError(QStringLiteral("cannot read standard input"));
-    return SplitSourceLines(DecodeSourceBytes(in.readAll(), codePage));
+    // A pipe gives what it has at each read: read on until its end, or
+    // until one byte past the limit shows the text is too large.
+    QByteArray bytes;
+    while (bytes.size() <= kMaxStandardInput) {
+        const QByteArray chunk =
+            in.read(std::min<qint64>(1 << 20, kMaxStandardInput + 1 - bytes.size()));
+        if (chunk.isEmpty()) break;
+        bytes += chunk;
+    }
+    if (in.error() != QFileDevice::NoError)
+        throw TListoraError(QStringLiteral("cannot read standard input: %1").arg(in.errorString()));
+    if (bytes.size() > kMaxStandardInput)
+        throw TListoraError(QStringLiteral("standard input is larger than %1 MB; give the text "
+                                           "as a file instead")
+                                .arg(kMaxStandardInput >> 20));
+    return SplitSourceLines(DecodeSourceBytes(bytes, codePage));
+}
+
+// The --dpi value, or 0 (after a message) when it is no usable resolution.
+int parseDpi(const QString& text) {
+    bool ok = false;
+    const int dpi = text.trimmed().toInt(&ok);
+    if (ok && dpi >= 1 && dpi <= kMaxDpi) return dpi;
+    err(QStringLiteral("--dpi takes a number from 1 to %1, not \"%2\"").arg(kMaxDpi).arg(text));
+    return 0;
 }
 
 int run(const QCommandLineParser& args) {
@@ -328,8 +357,16 @@ int run(const QCommandLineParser& args) {
             err(QStringLiteral("settings file %1 does not exist").arg(settings));
             return 1;
         }
+        QFile probe(settings);
+        if (!probe.open(QIODevice::ReadOnly)) {
+            err(QStringLiteral("cannot read the settings file %1: %2")
+                    .arg(settings, probe.errorString()));
+            return 1;
+        }
         TIniFile::setSettingsFileOverride(settings);
     }
+    const int dpi = args.isSet("png") ? parseDpi(args.value("dpi")) : 96;
+    if (dpi == 0) return 2;
     const bool glossary = args.isSet("glossary");
     const QString glossaryKind = args.value("glossary").toLower();
     if (glossary && glossaryKind != "basic" && glossaryKind != "deluxe") {
@@ -374,6 +411,8 @@ int run(const QCommandLineParser& args) {
     TSourceCodePrint formatter(&progress);
     formatter.RecordNavigation = !args.isSet("no-navigation");
     formatter.LoadSettings();
+    for (const QString& problem : formatter.Settings.Problems)
+        err(QStringLiteral("settings: %1").arg(problem));
     if (args.isSet("line-numbers")) formatter.Settings.LineNumbers = true;
     if (args.isSet("keywords")) {
         const QString emphasis = args.value("keywords").toLower();
@@ -419,10 +458,8 @@ int run(const QCommandLineParser& args) {
         }
         if (isProjectFile(input)) {
             QString jobTitle;
-            if (!LoadProjectFile(sources, input, jobTitle)) {
-                err(QStringLiteral("%1: This is Not a Valid VB Project File.").arg(input));
-                return 1;
-            }
+            // The loader has said why (on standard error).
+            if (!LoadProjectFile(sources, input, jobTitle)) return 1;
             formatter.JobTitle = jobTitle;
             inputs.addProject(sources);
             if (!outline && !outputsAreSafe(args, inputs, 0)) return 1;
@@ -471,6 +508,8 @@ int run(const QCommandLineParser& args) {
         }
     }
 
+    for (const QString& note : formatter.BuildNotes)
+        err(QStringLiteral("note: %1").arg(note));
     TPageStorage& pages = formatter.Pages;
     if (!outputsAreSafe(args, inputs, pages.PageCount())) return 1;
     if (args.isSet("o")) {
@@ -481,7 +520,7 @@ int run(const QCommandLineParser& args) {
         else
             WritePagesToPdf(pages, args.value("o"));
     }
-    if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), args.value("dpi").toInt());
+    if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), dpi);
     const QString count = QStringLiteral("%1 Pages").arg(pages.PageCount());
     // With the PDF on standard output, the count must not end up inside it.
     const bool pdfOnStdout = args.isSet("o") && IsStandardOutput(args.value("o"));

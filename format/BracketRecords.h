@@ -3,6 +3,8 @@
 // where the line was drawn so that the bracket can be drawn afterwards.
 #include <QString>
 
+#include <cstddef>
+
 // Line kinds as stored in a record (and named in the diagnostic files).
 enum TBracketKind : int {
     bkNone = 0,
@@ -22,6 +24,10 @@ enum TBracketKind : int {
     // structure still open there, at the line drawn last.
     bkBlockEnd = 13,
 };
+
+// Nesting depth down to which brackets are drawn; deeper structures are
+// matched but not drawn.
+inline constexpr std::size_t kMaxDrawnBracketDepth = 32;
 
 struct RBracket {
     // Start of the line's column and top of the line.

@@ -353,8 +353,10 @@ void TSourceCodePrint::DrawBrackets() {
     struct TLevel {
         std::size_t last;
         int d;
+        bool drawn;
     };
     std::vector<TLevel> levels;
+    bool tooDeep = false;
     std::size_t i = 0;
     while (i < brackets_.size()) {
         const RBracket& o = brackets_[i];
@@ -367,21 +369,29 @@ void TSourceCodePrint::DrawBrackets() {
             canvas->MoveTo(o.X + o.IndentWidth - 4 + init, o.MidY());
             canvas->LineTo(bracketLineX(o.X, 1), o.MidY());
         }
-        levels.assign(1, TLevel{i, 1});
+        levels.assign(1, TLevel{i, 1, true});
         ++i;
         while (!levels.empty() && i < brackets_.size()) {
             const RBracket& r = brackets_[i];
             const int d = levels.back().d;
             if (IsBracketOpener(r.Kind)) {
-                if (TVirtCanvas* canvas = sheet(r.Page)) {
+                // Deeper structures are still matched, but not drawn: their
+                // lines would lie far inside the code, and drawing each of
+                // them down every page they span grows with depth times pages.
+                const bool drawn = levels.back().drawn && levels.size() < kMaxDrawnBracketDepth;
+                tooDeep = tooDeep || !drawn;
+                if (!drawn) {
+                    levels.push_back({i, d, false});
+                } else if (TVirtCanvas* canvas = sheet(r.Page)) {
                     setBracketPen(*canvas, nested + d);
                     // The tick ends at the nested structure's own line.
                     canvas->MoveTo(r.X + r.IndentWidth - 4 + init, r.MidY());
                     canvas->LineTo(bracketLineX(r.X, nested + d), r.MidY());
                 }
-                levels.push_back({i, nested + d});
+                if (drawn) levels.push_back({i, nested + d, true});
             } else {
-                lastPage = drawSegment(sheets, r, brackets_[levels.back().last], d);
+                if (levels.back().drawn)
+                    lastPage = drawSegment(sheets, r, brackets_[levels.back().last], d);
                 levels.back().last = i;
                 if (IsBracketCloser(r.Kind)) levels.pop_back();
             }
@@ -389,6 +399,10 @@ void TSourceCodePrint::DrawBrackets() {
         }
     }
     Pages.GoToPage(lastPage);
+    if (tooDeep)
+        BuildNotes.append(QStringLiteral("Control structures are nested more than %1 deep; the "
+                                         "brackets of the deeper ones are not drawn.")
+                              .arg(kMaxDrawnBracketDepth));
     if (debugFlag()) writeBracketDump(QStringLiteral("brackets.log"));
 }
 

@@ -5,6 +5,9 @@
 #include "settings/FontRegistry.h"
 #include "settings/StoredFont.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 
 bool& debugFlag() {
@@ -18,16 +21,35 @@ int bracketAreaWidth(const TListingSettings& settings) {
 
 namespace {
 
+// Ranges the layout can honour. Wider values push text off the page, make
+// lines overlap or stop advancing, or overflow the layout arithmetic.
+// Hundredths of an inch per side. The page frame takes an eighth of an inch
+// off every margin, so a smaller one puts the frame off the sheet; the most
+// is half the paper's length, as far as the page setup dialog goes. Margins
+// that together leave no text area are refused when the page is laid out.
+constexpr int kMinMargin = 13;
+constexpr int kMaxMargin = 550;
+constexpr int kMinLineSpacing = 0;  // "sbl": a line gap of -1; less and lines overlap
+constexpr int kMaxLineSpacing = 96; // a gap of one inch
+constexpr int kMaxTabsToSpaces = 32;
+constexpr int kMaxNestedIndent = 32; // canvas units per nesting depth
+constexpr int kMaxInitIndent = 64;
+constexpr int kMinFontSize = 4; // points
+constexpr int kMaxFontSize = 72;
+
 QString settingKey(const QString& section, const QString& key) {
     return section.toLower() + u'/' + key.toLower();
 }
 
-// Typed reads by section and key, in the file's own notations.
+// Typed reads by section and key, in the file's own notations, from one
+// reading of the file. Values outside what the layout can honour are noted
+// in `problems` and brought into range. With `defaults`, it reads nothing:
+// every read yields its default and notes it there.
 class TSettingsReader {
 public:
-    explicit TSettingsReader(const QString& fileName) : ini_(fileName) {}
-    // Reads nothing: every read yields its default and notes it in defaults.
-    explicit TSettingsReader(QHash<QString, QString>* defaults) : defaults_(defaults) {}
+    TSettingsReader(const TIniSnapshot& ini, QStringList& problems,
+                    QHash<QString, QString>* defaults = nullptr)
+        : ini_(ini), problems_(problems), defaults_(defaults) {}
 
     bool probing() const { return defaults_ != nullptr; }
 
@@ -53,15 +75,23 @@ public:
                 QStringLiteral("Range check error: %1/%2 = %3").arg(section, key).arg(value));
         return static_cast<std::uint8_t>(value);
     }
+    int bounded(const char* section, const char* key, int def, int low, int high) const {
+        return clamp(section, key, integer(section, key, def), low, high);
+    }
+    std::uint8_t boundedByte(const char* section, const char* key, int def, int high) const {
+        return static_cast<std::uint8_t>(clamp(section, key, byte(section, key, def), 0, high));
+    }
     TFont font(const char* section) const {
-        const QString face = QStringLiteral("arial");
-        const int size = 10;
+        TFont font = TRWFont(ini_, QLatin1String(section), QStringLiteral("arial"), 10, 0);
         if (probing()) {
-            noteDefault(section, "TName", face);
-            noteDefault(section, "TSize", QString::number(size));
+            noteDefault(section, "TName", QStringLiteral("arial"));
+            noteDefault(section, "TSize", QStringLiteral("10"));
+            return font;
         }
-        return TRWFont(probing() ? QString() : ini_.fileName(), QLatin1String(section), face, size,
-                       0);
+        const int stored = integer(section, "TSize", 10);
+        const int size = clamp(section, "TSize", stored, kMinFontSize, kMaxFontSize);
+        if (size != stored) font.setSize(size);
+        return font;
     }
 
 private:
@@ -69,8 +99,20 @@ private:
         defaults_->insert(settingKey(QLatin1String(section), QLatin1String(key)), def);
         return def;
     }
+    int clamp(const char* section, const char* key, int value, int low, int high) const {
+        if (value >= low && value <= high) return value;
+        const int used = value < low ? low : high;
+        problems_.append(QStringLiteral("[%1] %2=%3 is outside %4..%5; %6 is used")
+                             .arg(section, key)
+                             .arg(value)
+                             .arg(low)
+                             .arg(high)
+                             .arg(used));
+        return used;
+    }
 
-    TIniFile ini_;
+    const TIniSnapshot& ini_;
+    QStringList& problems_;
     QHash<QString, QString>* defaults_ = nullptr;
 };
 
@@ -99,11 +141,9 @@ void RegisterOptionFonts(const TListingSettings& s) {
     }
 }
 
-static void loadSettingsWith(const TSettingsReader& ini, TListingSettings& s,
-                             const std::function<void(bool)>& applyOrientation) {
+static void readSettingsWith(const TSettingsReader& ini, TListingSettings& s) {
     s.HeaderTemplate = ini.text("PAGELAYOUT", "Header", QStringLiteral("%f - %d"));
     s.DebugFlag = ini.flag("general", "DEBUGFLAG", false);
-    if (!ini.probing()) debugFlag() = s.DebugFlag;
     s.FooterTemplate = ini.text("PAGELAYOUT", "Footer", QStringLiteral("%p"));
 
     // "All" overrides the six kinds; they are read anyway so that their
@@ -116,14 +156,14 @@ static void loadSettingsWith(const TSettingsReader& ini, TListingSettings& s,
     s.BracketDo = ini.flag("BRACKETS", "Do", true) || all;
     s.BracketWhile = ini.flag("BRACKETS", "While", true) || all;
 
-    s.NestedIndent = ini.byte("brackets", "nestedindent", 3);
-    s.InitIndent = ini.byte("brackets", "initindent", 2);
+    s.NestedIndent = ini.boundedByte("brackets", "nestedindent", 3, kMaxNestedIndent);
+    s.InitIndent = ini.boundedByte("brackets", "initindent", 2, kMaxInitIndent);
     s.MultiColor = ini.flag("brackets", "multicolor", true);
     s.AnyBracket = s.BracketIf || s.BracketIfElse || s.BracketSelect || s.BracketFor ||
                    s.BracketDo || s.BracketWhile;
 
-    s.TabsToSpaces = ini.integer("general", "tabstospaces", 3);
-    s.LineGap = ini.integer("general", "sbl", 3) - 1;
+    s.TabsToSpaces = ini.bounded("general", "tabstospaces", 3, 0, kMaxTabsToSpaces);
+    s.LineGap = ini.bounded("general", "sbl", 3, kMinLineSpacing, kMaxLineSpacing) - 1;
     s.SpecialDraw = ini.flag("general", "specialdraw", false);
 
     s.NextLineInd = ini.text("general", "nextlineind", QStringLiteral("=>"));
@@ -148,10 +188,10 @@ static void loadSettingsWith(const TSettingsReader& ini, TListingSettings& s,
     s.ClientName = ini.text("project info", "client name", QStringLiteral("Client Name"));
     s.FileSep = ini.byte("GENERAL", "FileSep", 2);
     s.FunctionSep = ini.byte("GENERAL", "FunctionSep", 2);
-    s.MarginLeft = ini.integer("margins", "left", 50);
-    s.MarginRight = ini.integer("margins", "right", 50);
-    s.MarginTop = ini.integer("margins", "top", 50);
-    s.MarginBottom = ini.integer("margins", "bottom", 50);
+    s.MarginLeft = ini.bounded("margins", "left", 50, kMinMargin, kMaxMargin);
+    s.MarginRight = ini.bounded("margins", "right", 50, kMinMargin, kMaxMargin);
+    s.MarginTop = ini.bounded("margins", "top", 50, kMinMargin, kMaxMargin);
+    s.MarginBottom = ini.bounded("margins", "bottom", 50, kMinMargin, kMaxMargin);
     s.CodePage = ini.integer("general", "codepage", 1252);
     s.LineNumbers = ini.flag("GENERAL", "LineNumbers", false);
     s.KeywordEmphasis = ini.integer("GENERAL", "KeywordEmphasis", 0) == 1 ? 1 : 0;
@@ -169,15 +209,6 @@ static void loadSettingsWith(const TSettingsReader& ini, TListingSettings& s,
     // where its comment starts.
     s.CommentFont.setHeight(s.CodeFont.height());
 
-    if (!ini.probing()) {
-        registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
-        registerFont(QStringLiteral("CODE"), s.CodeFont);
-        registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
-        RegisterOptionFonts(s);
-    }
-
-    if (applyOrientation) applyOrientation(s.TwoPage);
-
     bool* const pictures[] = {&s.NLIPicture0, &s.NLIPicture1, &s.NLIPicture2,
                               &s.NLIPicture3, &s.NLIPicture4, &s.NLIPicture5};
     for (int i = 0; i < 6; ++i) {
@@ -191,8 +222,44 @@ static void loadSettingsWith(const TSettingsReader& ini, TListingSettings& s,
         }
 }
 
-void LoadSettings(TListingSettings& settings, const std::function<void(bool)>& applyOrientation) {
-    loadSettingsWith(TSettingsReader(kSettingsFileName), settings, applyOrientation);
+void ReadSettings(TListingSettings& s, const TIniSnapshot& file) {
+    s.Problems.clear();
+    readSettingsWith(TSettingsReader(file, s.Problems), s);
+}
+
+void LoadSettings(TListingSettings& s, const TIniSnapshot& file,
+                  const std::function<void(bool)>& applyOrientation) {
+    try {
+        ReadSettings(s, file);
+    } catch (const TListoraError&) {
+        debugFlag() = s.DebugFlag;
+        throw;
+    }
+    debugFlag() = s.DebugFlag;
+    registerFont(QStringLiteral("COMMENTS"), s.CommentFont);
+    registerFont(QStringLiteral("CODE"), s.CodeFont);
+    registerFont(QStringLiteral("FUNCTION"), s.FunctionFont);
+    RegisterOptionFonts(s);
+    if (applyOrientation) applyOrientation(s.TwoPage);
+}
+
+void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOrientation) {
+    LoadSettings(s, TIniSnapshot::fromFile(kSettingsFileName), applyOrientation);
+}
+
+QStringList CheckSettingsFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("Unable to read %1: %2")
+                    .arg(QDir::toNativeSeparators(path), file.errorString())};
+    file.close();
+    TListingSettings scratch;
+    try {
+        ReadSettings(scratch, TIniSnapshot::fromFile(QFileInfo(path).absoluteFilePath()));
+    } catch (const TListoraError& e) {
+        return {e.message()};
+    }
+    return scratch.Problems;
 }
 
 std::optional<QString> listingSettingDefault(const QString& section, const QString& key) {
@@ -201,7 +268,8 @@ std::optional<QString> listingSettingDefault(const QString& section, const QStri
     static const QHash<QString, QString> defaults = [] {
         QHash<QString, QString> found;
         TListingSettings scratch;
-        loadSettingsWith(TSettingsReader(&found), scratch, {});
+        const TIniSnapshot none;
+        readSettingsWith(TSettingsReader(none, scratch.Problems, &found), scratch);
         return found;
     }();
     const auto found = defaults.constFind(settingKey(section, key));

@@ -5,6 +5,7 @@
 #include "platform/Font.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -88,6 +89,9 @@ struct TListingSettings {
     bool NLIPicture5 = false;
     // 0: the text indicator NextLineInd; 1..5: indicator picture NLIIndex - 1.
     std::uint8_t NLIIndex = 0;
+    // What the last load had to bring into range, one line per value
+    // ("[margins] left=-5000 is outside 0..300; 0 is used").
+    QStringList Problems;
 };
 
 // Width left of the code column reserved for bracket lines, in canvas units.
@@ -97,13 +101,28 @@ int bracketAreaWidth(const TListingSettings& settings);
 // for the options that are on, and removes those of options that are off.
 void RegisterOptionFonts(const TListingSettings& settings);
 
-// Fills settings from the settings file "Listora.INI" and refreshes the
-// named fonts "COMMENTS", "CODE" and "FUNCTION". applyOrientation, when
-// given, is called with TwoPage once the fonts are in place, before the
-// indicator choice is read. A byte setting outside 0..255 throws
-// TListoraError; fields read before it keep their new values.
+class TIniSnapshot;
+
+// Fills settings from the read settings file, touching nothing else. Values
+// outside what the layout can honour are brought into range and listed in
+// Problems. A byte setting outside 0..255 throws TListoraError; fields read
+// before it keep their new values.
+void ReadSettings(TListingSettings& settings, const TIniSnapshot& file);
+
+// Reads the settings file "Listora.INI" (once) into settings, sets the
+// diagnostic flag and refreshes the named fonts "COMMENTS", "CODE" and
+// "FUNCTION"; applyOrientation, when given, is then called with TwoPage.
+// Throws as ReadSettings does.
 void LoadSettings(TListingSettings& settings,
                   const std::function<void(bool twoPage)>& applyOrientation = {});
+// The same from given contents (an empty snapshot gives the defaults).
+void LoadSettings(TListingSettings& settings, const TIniSnapshot& file,
+                  const std::function<void(bool twoPage)>& applyOrientation = {});
+
+// What is wrong with the settings in the file at path (a saved job's copy,
+// before it replaces Listora.INI): an unreadable file, a value that stops a
+// load, or values the load would bring into range. Empty when it is sound.
+QStringList CheckSettingsFile(const QString& path);
 
 // The value the loader takes for section/key when the settings file holds
 // none, as the file would hold it ("1" or "0" for a flag; a font section's

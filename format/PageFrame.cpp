@@ -2,6 +2,7 @@
 // watermark, shade bands, and the page and column breaks.
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
+#include "platform/Errors.h"
 #include "platform/Progress.h"
 #include "platform/Rounding.h"
 #include "render/VirtCanvas.h"
@@ -11,6 +12,8 @@ namespace {
 constexpr TColor kShadowLight = 0xC0C0C0;
 constexpr TColor kShadowDark = 0x808080;
 constexpr TColor kShadeBand = rgbColor(242, 242, 242);
+// The narrowest text column worth laying out: one inch.
+constexpr int kMinColumnWidth = 96;
 
 // The frame's own pen: black, solid, one unit.
 void setFramePen(TVirtCanvas& canvas) {
@@ -75,6 +78,17 @@ void TSourceCodePrint::DrawFrame() {
         drawTwoPageFrame();
     else
         drawOnePageFrame();
+    // Every setting is in its own range, but together they may still leave
+    // no room: the listing would then come out empty, cut, or never end.
+    const int advance = CodeLineHeight + Settings.LineGap;
+    if (ColumnWidth < kMinColumnWidth || advance < 1 ||
+        TextBottom - TextTop < CodeLineHeight + qMax(0, Settings.LineGap))
+        throw TListoraError(
+            QStringLiteral("The settings leave no room for the text on the page (a text column "
+                           "%1 by %2 units for lines of %3): choose smaller margins or fonts.")
+                .arg(ColumnWidth)
+                .arg(TextBottom - TextTop)
+                .arg(advance));
     // The numbers the sheet shows: one page, or the two halves.
     setPageLabel(Settings.TwoPage ? QStringLiteral("%1-%2").arg(PageNumber).arg(PageNumber + 1)
                                   : QString::number(PageNumber));

@@ -13,6 +13,9 @@ inline const QString kProjectParamsFileName = QStringLiteral("PROJECTPARAMS");
 inline const QString kSaveJobTitle = QStringLiteral("Save the Listora Project");
 inline const QString kSaveJobFilter = QStringLiteral("Listora Projects|*.LRP|All Files|*.*");
 inline const QString kErrorLoadingJob = QStringLiteral("Error Loading Project File.");
+inline const QString kBadJobSettings =
+    QStringLiteral("The settings saved in this Listora project cannot be used; the project was "
+                   "not opened and nothing was changed.");
 // "projectinfo" keeps the path after one length byte.
 inline constexpr int kProjectInfoSize = 256;
 inline constexpr int kMaxStoredPathBytes = 255;

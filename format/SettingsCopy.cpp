@@ -1,6 +1,7 @@
 // Copying the settings file out (into a project-settings file) and back in.
 // Every write goes to a temporary file that is renamed into place, so a
 // failure leaves the old file whole.
+#include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
@@ -42,6 +43,11 @@ void TSourceCodePrint::CopySettingsTo(const QString& fileName) {
 }
 
 void TSourceCodePrint::RestoreSettingsFrom(const QString& fileName) {
+    // Checked first: settings that cannot be loaded must never replace the
+    // user's own, or the program would start with them every time.
+    const QStringList problems = CheckSettingsFile(fileName);
+    if (!problems.isEmpty())
+        throw TListoraError(kBadJobSettings + QStringLiteral("\r\n") + problems.join("\r\n"));
     const QByteArray bytes = readWhole(fileName);
     const QString settings = settingsPath();
     const QString backup = QFileInfo(settings).dir().filePath(QStringLiteral("LISTORA.OLD"));

@@ -64,15 +64,18 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
     // the box holds every line it frames.
     const int lh = qMax(canvas->TextHeightInFont(QStringLiteral("XXXX"), kCommentFont) - 1,
                         qAbs(canvas->FontHeight()) + Settings.LineGap);
-    if (m * lh + CurrentY + 10 >= TextBottom) {
-        if (m * lh + 10 >= TextBottom - TextTop) return 0;
+    // In 64 bits: a long run of wrapped lines times a tall line would not
+    // fit an int, and such a box never fits a column anyway.
+    const qint64 boxHeight = qint64(m) * lh;
+    if (boxHeight + CurrentY + 10 >= TextBottom) {
+        if (boxHeight + 10 >= TextBottom - TextTop) return 0;
         NextColumn();
         canvas = &Canvas();
     }
 
     const int x0 = CurrentX, y0 = CurrentY;
     const int d = Settings.TwoPage ? 0 : CurrentX;
-    const int boxBottom = m * lh + y0;
+    const int boxBottom = int(boxHeight) + y0;
     canvas->Rectangle(x0 - 2, y0, x0 + ColumnWidth - 5 - d, boxBottom + 15);
     canvas->SetBrushColor(clBlack);
     canvas->FillRect(x0 + 5, boxBottom + 16, x0 + ColumnWidth - 1 - d, boxBottom + 20);

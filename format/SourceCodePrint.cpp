@@ -1,5 +1,7 @@
 #include "format/SourceCodePrint.h"
 
+#include "platform/IniFile.h"
+
 TSourceCodePrint::TSourceCodePrint(IProgress* progress) : progress_(progress) {}
 
 TSourceCodePrint::~TSourceCodePrint() = default;
@@ -17,4 +19,12 @@ void TSourceCodePrint::SetPaper(TPaper paper) {
     Settings.Paper = std::uint8_t(paper);
     Pages.SetPaper(paper);
     Pages.SetPageOrientation(Settings.TwoPage);
+}
+
+void TSourceCodePrint::LoadDefaultSettings() {
+    ::LoadSettings(Settings, TIniSnapshot(), [this](bool twoPage) {
+        BracketAreaWidth = bracketAreaWidth(Settings);
+        Pages.SetPaper(TPaper(Settings.Paper));
+        Pages.SetPageOrientation(twoPage);
+    });
 }

@@ -41,6 +41,8 @@ public:
     // Lays the pages out on paper instead of the stored choice; before a
     // build only.
     void SetPaper(TPaper paper);
+    // The settings of a missing settings file, with the same side effects.
+    void LoadDefaultSettings();
     // Default drawing state of new pages.
     void SetPageDefaults(const TFont& font, const TPen& pen, const TBrush& brush);
 
@@ -121,6 +123,8 @@ public:
     void SetDateText(const QString& text) { dateText_ = text; }
 
     TListingSettings Settings;
+    // What the last build left out or could not honour, for the user.
+    QStringList BuildNotes;
     TPageStorage Pages;
 
     // Layout state, in page units.

@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
@@ -133,18 +135,6 @@ std::optional<RSectionSpan> findSection(const std::vector<RLine>& lines, const Q
     return std::nullopt;
 }
 
-std::optional<QString> findValue(const QByteArray& bytes, const QString& section,
-                                 const QString& key) {
-    const std::vector<RLine> lines = splitLines(bytes);
-    const auto span = findSection(lines, section);
-    if (!span) return std::nullopt;
-    for (std::size_t i = span->header + 1; i < span->end; ++i) {
-        const auto entry = keyOf(lineText(lines, i));
-        if (entry && sameName(entry->key, key)) return entry->value;
-    }
-    return std::nullopt;
-}
-
 // Whole-text integer in the settings file's notations; nullopt when the
 // text is not one. Trailing junk ("12px") makes the whole text no number,
 // so a mistyped value falls back to the default instead of half a value.
@@ -212,20 +202,77 @@ void TIniFile::failNextCommitForTesting() {
 }
 
 QString TIniFile::readString(const QString& section, const QString& key, const QString& def) const {
-    const auto value = findValue(currentBytes(), section, key);
+    return TIniSnapshot(currentBytes()).readString(section, key, def);
+}
+
+int TIniFile::readInteger(const QString& section, const QString& key, int def) const {
+    return TIniSnapshot(currentBytes()).readInteger(section, key, def);
+}
+
+bool TIniFile::readBool(const QString& section, const QString& key, bool def) const {
+    return TIniSnapshot(currentBytes()).readBool(section, key, def);
+}
+
+// --- snapshot -------------------------------------------------------------------
+
+namespace {
+
+// Section and key names match without regard to case or surrounding blanks.
+QString nameKey(const QString& name) {
+    return name.trimmed().toCaseFolded();
+}
+
+} // namespace
+
+TIniSnapshot::TIniSnapshot(const QByteArray& utf8Bytes) {
+    const std::vector<RLine> lines = splitLines(utf8Bytes);
+    // Only the first section of a name counts, and in it the first line of
+    // a key; later repeats are ignored as the single reads ignore them.
+    QSet<QString> seenSections;
+    QHash<QString, QString>* current = nullptr;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const QString text = lineText(lines, i);
+        if (const auto name = sectionOf(text)) {
+            const QString k = nameKey(*name);
+            current = seenSections.contains(k) ? nullptr : &values_[k];
+            seenSections.insert(k);
+            continue;
+        }
+        if (!current) continue;
+        if (const auto entry = keyOf(text)) {
+            const QString k = nameKey(entry->key);
+            if (!current->contains(k)) current->insert(k, entry->value);
+        }
+    }
+}
+
+TIniSnapshot TIniSnapshot::fromFile(const QString& fileName) {
+    return TIniSnapshot(readAsUtf8(TIniFile::resolve(fileName)));
+}
+
+const QString* TIniSnapshot::find(const QString& section, const QString& key) const {
+    const auto s = values_.constFind(nameKey(section));
+    if (s == values_.cend()) return nullptr;
+    const auto v = s->constFind(nameKey(key));
+    return v == s->cend() ? nullptr : &*v;
+}
+
+QString TIniSnapshot::readString(const QString& section, const QString& key,
+                                 const QString& def) const {
+    const QString* value = find(section, key);
     if (!value) return def;
     QString text = value->left(kMaxValueLength);
     if (!text.isEmpty() && text.back().isHighSurrogate()) text.chop(1);
     return text;
 }
 
-int TIniFile::readInteger(const QString& section, const QString& key, int def) const {
-    const auto value = findValue(currentBytes(), section, key);
+int TIniSnapshot::readInteger(const QString& section, const QString& key, int def) const {
+    const QString* value = find(section, key);
     if (!value) return def;
     return parseInteger(*value).value_or(def);
 }
 
-bool TIniFile::readBool(const QString& section, const QString& key, bool def) const {
+bool TIniSnapshot::readBool(const QString& section, const QString& key, bool def) const {
     return readInteger(section, key, def ? 1 : 0) != 0;
 }
 

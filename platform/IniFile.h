@@ -2,6 +2,7 @@
 // The settings-file service: an INI file read and written by section and
 // key. Every operation opens the file, does its work and leaves nothing open.
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -55,4 +56,28 @@ private:
     QString path_;
     // The file's text with the batched writes applied, while a batch is open.
     std::shared_ptr<QByteArray> pending_;
+};
+
+// The settings file read once and indexed: many reads (a whole settings
+// load) then cost one pass over the file instead of one pass per key. Reads
+// answer exactly as TIniFile's do for the same bytes; a later change to the
+// file is not seen.
+class TIniSnapshot {
+public:
+    // An empty snapshot: every read gives its default.
+    TIniSnapshot() = default;
+    explicit TIniSnapshot(const QByteArray& utf8Bytes);
+    // The file as it is now (a bare name resolves as TIniFile resolves it);
+    // a missing or unreadable file gives an empty snapshot.
+    static TIniSnapshot fromFile(const QString& fileName);
+
+    QString readString(const QString& section, const QString& key, const QString& def) const;
+    int readInteger(const QString& section, const QString& key, int def) const;
+    bool readBool(const QString& section, const QString& key, bool def) const;
+
+private:
+    const QString* find(const QString& section, const QString& key) const;
+
+    // Case-folded section name -> case-folded key -> value.
+    QHash<QString, QHash<QString, QString>> values_;
 };

@@ -11,12 +11,15 @@ namespace {
 
 // Underline and strike-out do not change advances.
 constexpr unsigned kShapeStyles = fsBold | fsItalic;
+// Far beyond any font size the settings allow; keeps a damaged size from
+// asking the font engine for glyphs of absurd size.
+constexpr int kMaxPixelSize = 4096;
 
 } // namespace
 
 QFont toPixelFont(const TFont& font) {
     QFont f(font.name());
-    f.setPixelSize(qMax(1, font.pixelSize()));
+    f.setPixelSize(qBound(1, font.pixelSize(), kMaxPixelSize));
     f.setBold(font.bold());
     f.setItalic(font.italic());
     f.setUnderline(font.underline());
@@ -24,7 +27,8 @@ QFont toPixelFont(const TFont& font) {
     if (font.height() > 0) {
         const double cell = QFontMetricsF(f).height();
         if (cell > 0)
-            f.setPixelSize(qMax(1, int(std::lrint(font.height() * font.height() / cell))));
+            f.setPixelSize(int(qBound(1.0, std::round(double(font.height()) * font.height() / cell),
+                                      double(kMaxPixelSize))));
     }
     return f;
 }

@@ -22,7 +22,17 @@ TRWFont::TRWFont(const QString& fileName, const QString& section, const QString&
                  int defaultSize, TFontStyles defaultStyle)
     : TFont(defaultName, defaultSize, defaultStyle, clBlack) {
     if (fileName.isEmpty()) return;
-    const TIniFile ini(fileName);
+    load(TIniSnapshot::fromFile(fileName), section, defaultName, defaultSize, defaultStyle);
+}
+
+TRWFont::TRWFont(const TIniSnapshot& ini, const QString& section, const QString& defaultName,
+                 int defaultSize, TFontStyles defaultStyle)
+    : TFont(defaultName, defaultSize, defaultStyle, clBlack) {
+    load(ini, section, defaultName, defaultSize, defaultStyle);
+}
+
+void TRWFont::load(const TIniSnapshot& ini, const QString& section, const QString& defaultName,
+                   int defaultSize, TFontStyles defaultStyle) {
     setName(ini.readString(section, QStringLiteral("TName"), defaultName));
     setSize(ini.readInteger(section, QStringLiteral("TSize"), defaultSize));
     TFontStyles style = 0;

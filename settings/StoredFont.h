@@ -6,6 +6,7 @@
 #include <QString>
 
 class TIniFile;
+class TIniSnapshot;
 
 class TRWFont : public TFont {
 public:
@@ -14,9 +15,16 @@ public:
     // black whatever the caller had in mind.
     TRWFont(const QString& fileName, const QString& section, const QString& defaultName,
             int defaultSize, TFontStyles defaultStyle);
+    // The same from a settings file already read.
+    TRWFont(const TIniSnapshot& ini, const QString& section, const QString& defaultName,
+            int defaultSize, TFontStyles defaultStyle);
 
 protected:
     explicit TRWFont(const TFont& font) : TFont(font) {}
+
+private:
+    void load(const TIniSnapshot& ini, const QString& section, const QString& defaultName,
+              int defaultSize, TFontStyles defaultStyle);
 };
 
 class TFontSave : public TRWFont {

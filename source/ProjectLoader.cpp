@@ -126,6 +126,7 @@ bool LoadProjectFile(TSourceMgt& sources, const QString& projectPath, QString& j
         return false;
     }
 
+    int members = 0;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines.at(i);
         const QString ext = LineExtension(line);
@@ -138,6 +139,13 @@ bool LoadProjectFile(TSourceMgt& sources, const QString& projectPath, QString& j
         if (IsUnreachableMemberName(member.Name)) continue;
         const QString path = ResolveMemberPath(dir, member.Name);
         if (!IsASCIIFile(path)) continue;
+        if (++members > kMaxProjectMembers) {
+            showError(QStringLiteral("This project names more than %1 source files; Listora "
+                                     "prints projects of at most %1.")
+                          .arg(kMaxProjectMembers));
+            progress.showStatus(QStringLiteral("Project Too Large"));
+            return false;
+        }
 
         RFile* file = sources.AddFile();
         file->Path = path;

@@ -9,6 +9,9 @@ class TSourceMgt;
 
 // Sources of this size or more are refused.
 inline constexpr qint64 kSourceSizeLimit = 200000;
+// Projects naming more source files than this are refused (real projects
+// stay in the hundreds; each member may hold up to kSourceSizeLimit).
+inline constexpr int kMaxProjectMembers = 4096;
 
 bool IsPrintableChar(char c);
 // True when the file's first byte is printable (an empty, unreadable or

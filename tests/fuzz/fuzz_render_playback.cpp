@@ -5,9 +5,6 @@
 #include "platform/Progress.h"
 #include "render/VirtCanvas.h"
 #include "settings/FontRegistry.h"
-// The fuzz build compiles platform/ and render/ only; the canvas also reads
-// the named-font registry.
-#include "settings/FontRegistry.cpp"
 
 #include <QGuiApplication>
 

@@ -168,7 +168,31 @@ TEST_F(ListingTest, DeeplyUnbalancedCodeResolvesAndDraws) {
     f->ResolveBrackets();
     EXPECT_EQ(f->BracketCount(), 20001);
     f->DrawBrackets();
-    EXPECT_GT(f->Canvas().CommandCount(), 20000);
+    // Only the outer levels are drawn, and the user is told.
+    EXPECT_GT(f->Canvas().CommandCount(), int(kMaxDrawnBracketDepth));
+    EXPECT_LT(f->Canvas().CommandCount(), 1000);
+    EXPECT_EQ(f->BuildNotes.size(), 1);
+}
+
+TEST_F(ListingTest, DeepNestingAcrossManyPagesKeepsEveryPageSmall) {
+    // Each structure open on a page would draw its line down that page:
+    // 3000 nested loops over ~60 sheets would put thousands on each.
+    auto f = makeFormatter();
+    QStringList lines;
+    for (int i = 0; i < 3000; ++i)
+        lines << "Do";
+    for (int i = 0; i < 3000; ++i)
+        lines << "Loop";
+    f->BuildFromLines(lines, nullptr);
+    ASSERT_GT(f->Pages.PageCount(), 20);
+    int largest = 0;
+    f->Pages.FirstPage();
+    for (int i = 1; i <= f->Pages.PageCount(); ++i) {
+        largest = std::max(largest, f->Pages.Canvas().CommandCount());
+        f->Pages.NextPage();
+    }
+    EXPECT_LT(largest, 2000);
+    EXPECT_EQ(f->BuildNotes.size(), 1);
 }
 
 TEST_F(ListingTest, DepthsLieThreeUnitsApartInTheirColours) {

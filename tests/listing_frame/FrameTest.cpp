@@ -47,15 +47,17 @@ TEST_F(LayoutTest, OnePageGeometryAndPageBox) {
     EXPECT_TRUE(number) << "page-number box";
 }
 
-TEST_F(LayoutTest, ZeroMarginsGoNegativeAndShadeBandsNeverHang) {
+TEST_F(LayoutTest, ZeroMarginsKeepTheFrameOnTheSheetAndShadeBandsNeverHang) {
     for (const char* key : {"left", "top", "right", "bottom"})
         setKey("margins", key, "0");
     setKey("general", "shadeboxemulation", "1");
     setKey("general", "shadeboxheight", "0");
     auto f = makeFormatter();
     f->DrawFrame();
-    EXPECT_EQ(f->MarginL, -11);
-    EXPECT_EQ(f->MarginT, -12);
+    // Raised to an eighth of an inch, which the frame takes off again.
+    EXPECT_EQ(f->Settings.Problems.size(), 4);
+    EXPECT_EQ(f->MarginL, 1);
+    EXPECT_EQ(f->MarginT, 0);
     EXPECT_EQ(countKind(*f, 1, ckFillRect), 0);
 }
 

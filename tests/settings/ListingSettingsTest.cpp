@@ -156,3 +156,44 @@ TEST_F(ListingSettingsTest, FormatterTurnsItsPagesToTheLayout) {
 }
 
 } // namespace
+
+TEST_F(ListingSettingsTest, ValuesTheLayoutCannotHonourAreBroughtIntoRangeAndListed) {
+    store("[margins]\nleft=-5000\nright=2147483647\ntop=120\n[general]\nsbl=-1000000\n"
+          "tabstospaces=-2\n[brackets]\nnestedindent=200\ninitindent=8\n"
+          "[code]\nTSize=2147483647\n[header]\nTSize=-2147483648\n");
+    const TListingSettings s = load();
+    EXPECT_EQ(s.MarginLeft, 13);
+    EXPECT_EQ(s.MarginRight, 550);
+    EXPECT_EQ(s.MarginTop, 120) << "values in range stay";
+    EXPECT_EQ(s.LineGap, -1);
+    EXPECT_EQ(s.TabsToSpaces, 0);
+    EXPECT_EQ(s.NestedIndent, 32);
+    EXPECT_EQ(s.InitIndent, 8);
+    EXPECT_EQ(s.CodeFont.size(), 72);
+    EXPECT_EQ(s.CommentFont.size(), 72) << "comments follow the code's size";
+    EXPECT_EQ(s.HeaderFont.size(), 4);
+    EXPECT_EQ(s.Problems, (QStringList{"[brackets] nestedindent=200 is outside 0..32; 32 is used",
+                                       "[general] tabstospaces=-2 is outside 0..32; 0 is used",
+                                       "[general] sbl=-1000000 is outside 0..96; 0 is used",
+                                       "[margins] left=-5000 is outside 13..550; 13 is used",
+                                       "[margins] right=2147483647 is outside 13..550; 550 is used",
+                                       "[header] TSize=-2147483648 is outside 4..72; 4 is used",
+                                       "[code] TSize=2147483647 is outside 4..72; 72 is used"}));
+    store("[general]\nsbl=2147483647\n");
+    EXPECT_EQ(load().LineGap, 95);
+    store("[general]\nsbl=0\n");
+    EXPECT_TRUE(load().Problems.isEmpty()) << "a fresh load forgets the last report";
+}
+
+TEST_F(ListingSettingsTest, SettingsFileCheckNamesWhatALoadWouldRefuseOrAdjust) {
+    const QString path = TIniFile().fileName();
+    store("[general]\ntabstospaces=4\n");
+    EXPECT_TRUE(CheckSettingsFile(path).isEmpty());
+    store("[brackets]\nnestedindent=999\n");
+    EXPECT_EQ(CheckSettingsFile(path),
+              QStringList("Range check error: brackets/nestedindent = 999"));
+    store("[margins]\nleft=-5\n");
+    EXPECT_EQ(CheckSettingsFile(path).size(), 1);
+    EXPECT_EQ(fontregistry::count(), 0) << "checking loads nothing into the program";
+    EXPECT_EQ(CheckSettingsFile(path + ".missing").size(), 1);
+}

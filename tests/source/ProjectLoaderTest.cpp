@@ -145,3 +145,26 @@ TEST(ProjectLoader, TextTestAndSizeLimit) {
     EXPECT_EQ(FileSizeOf(dir.path("none.bas")), -1);
     EXPECT_FALSE(IsBelowSizeLimit(dir.path("none.bas")));
 }
+
+TEST(ProjectLoader, ProjectsNamingMoreMembersThanTheLimitAreRefused) {
+    TScratch dir;
+    dir.write("Module1.bas", "Attribute VB_Name = \"Module1\"\r\n");
+    auto project = [&](int members) {
+        QStringList lines = kHead;
+        for (int i = 0; i < members; ++i)
+            lines << "Module=Module1; Module1.bas";
+        return dir.write("Big.vbp", crlf(lines + QStringList{kKey}));
+    };
+    {
+        TRecordingMessages messages;
+        TLoaded loaded(project(kMaxProjectMembers));
+        EXPECT_TRUE(loaded.ok);
+        EXPECT_TRUE(messages.texts.isEmpty());
+    }
+    TRecordingMessages messages;
+    TLoaded loaded(project(kMaxProjectMembers + 1));
+    EXPECT_FALSE(loaded.ok);
+    EXPECT_EQ(messages.texts,
+              QStringList("error: This project names more than 4096 source files; Listora prints "
+                          "projects of at most 4096."));
+}

@@ -488,3 +488,30 @@ TEST_F(MainWindowTest, ChangedSettingsRebuildWhateverIsLoaded) {
     EXPECT_EQ(user.messages.shown.size(), 2);
     EXPECT_EQ(w.Formatter(), before);
 }
+
+TEST_F(MainWindowTest, UnusableSettingsAreReportedOnceAndTheProgramStartsWithDefaults) {
+    TIniFile().writeString("brackets", "nestedindent", "999");
+    TfrmMain w(scratch.path());
+    ASSERT_EQ(user.messages.shown.size(), 1);
+    EXPECT_EQ(user.messages.shown[0].Kind, TMessageKind::Error);
+    EXPECT_TRUE(user.messages.shown[0].Text.contains("brackets/nestedindent = 999"))
+        << user.messages.shown[0].Text.toStdString();
+    EXPECT_EQ(w.Formatter()->Settings.NestedIndent, 3) << "the defaults are in use";
+
+    // Every reload (here after a settings dialog) meets the same file; the
+    // same report is not shown again.
+    commandHooks().FontsDialog = [](QWidget*, const QString&) { return false; };
+    w.Fonts1Click();
+    EXPECT_EQ(user.messages.shown.size(), 1);
+
+    // Values brought into range are a warning, and the listing uses them.
+    TIniFile().writeString("brackets", "nestedindent", "3");
+    TIniFile().writeString("margins", "left", "-5000");
+    w.Fonts1Click();
+    ASSERT_EQ(user.messages.shown.size(), 2);
+    EXPECT_EQ(user.messages.shown[1].Kind, TMessageKind::Warning);
+    EXPECT_TRUE(user.messages.shown[1].Text.contains("[margins] left=-5000"));
+    EXPECT_EQ(w.Formatter()->Settings.MarginLeft, 13);
+    commandHooks() = TCommandHooks{};
+    EXPECT_EQ(TIniFile().readString("margins", "left", ""), "-5000") << "the file is not rewritten";
+}

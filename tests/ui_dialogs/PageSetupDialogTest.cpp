@@ -129,7 +129,7 @@ TEST_F(PageSetupDialogTest, MarginsGoThroughTheEditorInTheChosenUnitsAndReachThe
     TListingSettings settings;
     LoadSettings(settings);
     EXPECT_EQ(settings.MarginLeft, 100);
-    EXPECT_EQ(settings.MarginTop, 0);
+    EXPECT_EQ(settings.MarginTop, 13) << "raised to keep the frame on the sheet";
     EXPECT_EQ(settings.MarginRight, 50);
     EXPECT_EQ(settings.MarginBottom, 200);
 

@@ -7,6 +7,7 @@
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
 #include "platform/Dialogs.h"
+#include "platform/Errors.h"
 #include "platform/HelpBook.h"
 #include "platform/IniFile.h"
 #include "platform/Messages.h"
@@ -409,3 +410,29 @@ TEST(HelpBook, EveryLinkInTheBookLeadsToAPageOfTheBook) {
 }
 
 } // namespace
+
+TEST_F(JobWindowTest, JobWithUnusableSettingsIsRefusedBeforeAnythingIsRestored) {
+    // The job's copy holds a byte setting that stops every load.
+    TIniFile().writeString("brackets", "nestedindent", "999");
+    saveJob(scratch.filePath("bad.lrp"), project);
+    TIniFile().writeString("brackets", "nestedindent", "4");
+    const QByteArray before = readFile(settingsPath());
+
+    TfrmMain w(scratch.path());
+    installJobCommands(w, scratch.path());
+    w.CurFileName = scratch.filePath("bad.lrp");
+    commandHooks().OpenProjectSettings(&w);
+    ASSERT_EQ(user.shown.size(), 1);
+    EXPECT_EQ(user.shown[0].Kind, TMessageKind::Error);
+    EXPECT_TRUE(user.shown[0].Text.startsWith(kBadJobSettings));
+    EXPECT_TRUE(user.shown[0].Text.contains("nestedindent = 999"));
+    EXPECT_EQ(readFile(settingsPath()), before);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(settingsPath()).dir().filePath("LISTORA.OLD")));
+    EXPECT_EQ(w.SourceKind, skNone);
+    EXPECT_EQ(w.Sources(), nullptr);
+
+    // The formatter refuses such a copy itself, whoever asks.
+    const TSavedJob job(scratch.filePath("bad.lrp"));
+    EXPECT_THROW(w.Formatter()->RestoreSettingsFrom(job.SettingsFile()), TListoraError);
+    EXPECT_EQ(readFile(settingsPath()), before);
+}
