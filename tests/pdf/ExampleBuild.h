@@ -2,15 +2,19 @@
 // The example project (or a corpus project) laid out with chosen settings,
 // on fixed metrics or the real fonts, for the PDF tests.
 #include "format/SourceCodePrint.h"
+#include "platform/IniFile.h"
 #include "platform/TextMeasurer.h"
 #include "source/SourceMgt.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 #include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 using TSettingKeys = std::vector<std::pair<QString, QString>>; // "section/key", value
 
@@ -26,3 +30,14 @@ QString exampleProject();
 
 // A digest of every page's size and recorded commands, objects included.
 QString recordingDigest(const TSourceCodePrint& formatter);
+
+// Fixed metrics for the test, and no settings file left behind.
+class FixedMetricsTest : public ::testing::Test {
+protected:
+    void SetUp() override { setTextMeasurer(&measurer); }
+    void TearDown() override {
+        setTextMeasurer(nullptr);
+        QFile::remove(TIniFile().fileName());
+    }
+    TFixedMeasurer measurer;
+};

@@ -5,13 +5,11 @@
 #include "PdfReader.h"
 
 #include "format/TextRoutines.h"
-#include "platform/IniFile.h"
 #include "render/PdfListing.h"
 #include "render/VirtCanvas.h"
 #include "settings/FontRegistry.h"
 #include "source/SourceRecords.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -20,15 +18,7 @@
 
 namespace {
 
-class ListingOptions : public ::testing::Test {
-protected:
-    void SetUp() override { setTextMeasurer(&measurer); }
-    void TearDown() override {
-        setTextMeasurer(nullptr);
-        QFile::remove(TIniFile().fileName());
-    }
-    TFixedMeasurer measurer;
-};
+using ListingOptions = FixedMetricsTest;
 
 // Bold text a third wider than regular, every advance fractional: a mixed
 // line measured in one face would overflow.

@@ -4,22 +4,12 @@
 // as it was without them.
 #include "ExampleBuild.h"
 
-#include "platform/IniFile.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
 
-class RecordingDigest : public ::testing::Test {
-protected:
-    void SetUp() override { setTextMeasurer(&measurer); }
-    void TearDown() override {
-        setTextMeasurer(nullptr);
-        QFile::remove(TIniFile().fileName());
-    }
-    TFixedMeasurer measurer;
-};
+using RecordingDigest = FixedMetricsTest;
 
 const TSettingKeys kExample = {{"general/shadeboxemulation", "1"},
                                {"general/FileSep", "1"},
