@@ -4,7 +4,6 @@
 // as it was without them.
 #include "ExampleBuild.h"
 
-
 #include <gtest/gtest.h>
 
 namespace {
