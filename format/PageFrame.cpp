@@ -136,8 +136,8 @@ void TSourceCodePrint::drawOnePageFrame() {
     canvas.SetTransparent();
 
     // Page-number box at the top right, in the header font.
-    const int bw = canvas.TextWidth("999") + 10;
-    const int bh = canvas.TextHeight("999") + 14;
+    const int bw = canvas.TextWidth(QStringLiteral("999")) + 10;
+    const int bh = canvas.TextHeight(QStringLiteral("999")) + 14;
     const int boxL = W - R - bw, boxR = W - R;
     setFramePen(canvas);
     if (Settings.PageNumType == 1) {

@@ -24,10 +24,10 @@ using ListingOptions = FixedMetricsTest;
 // line measured in one face would overflow.
 class TBoldWiderMeasurer : public ITextMeasurer {
 public:
-    int textWidth(const TFont& font, const QString& text) override {
+    int textWidth(const TFont& font, QStringView text) override {
         return int(std::lrint(double(text.size()) * advance(font)));
     }
-    int textHeight(const TFont& font, const QString&) override { return font.pixelSize() + 2; }
+    int textHeight(const TFont& font, QStringView) override { return font.pixelSize() + 2; }
 
 private:
     static double advance(const TFont& font) {
