@@ -63,7 +63,10 @@ bool IsValidUtf8(const QByteArray& bytes) {
 }
 
 QString DecodeSourceBytes(const QByteArray& bytes, int codePage) {
-    if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes);
+    // Decoded once: valid UTF-8 decodes to what QString::fromUtf8 gives.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) return text;
     TIconv conv(iconvName(codePage));
     if (conv.valid()) return convert(conv.get(), bytes);
     TIconv fallback(iconvName(kDefaultCodePage));
