@@ -32,7 +32,7 @@ bool isKeyword(QStringView word) {
 
 } // namespace
 
-std::vector<TSourceCodePrint::TCodeRun> TSourceCodePrint::codeRuns(const QString& text) const {
+std::vector<TSourceCodePrint::TCodeRun> TSourceCodePrint::codeRuns(QStringView text) const {
     std::vector<TCodeRun> runs;
     auto add = [&](int start, int end, bool bold) {
         if (end <= start) return;
@@ -58,7 +58,7 @@ std::vector<TSourceCodePrint::TCodeRun> TSourceCodePrint::codeRuns(const QString
             ++end;
         // A member after a dot ("rs.Open") is no keyword.
         const bool member = i > 0 && text[i - 1] == QLatin1Char('.');
-        add(i, end, !member && isKeyword(QStringView(text).mid(i, end - i)));
+        add(i, end, !member && isKeyword(text.mid(i, end - i)));
         i = end;
     }
     return runs;
@@ -68,7 +68,7 @@ bool TSourceCodePrint::emphasised(const QString& fontKey) const {
     return Settings.KeywordEmphasis && fontKey == kCodeFont;
 }
 
-int TSourceCodePrint::codeTextWidth(const QString& text, const QString& fontKey) {
+int TSourceCodePrint::codeTextWidth(QStringView text, const QString& fontKey) {
     TVirtCanvas& canvas = Canvas();
     if (!emphasised(fontKey)) return canvas.TextWidthInFont(text, fontKey);
     int width = 0;
@@ -78,7 +78,7 @@ int TSourceCodePrint::codeTextWidth(const QString& text, const QString& fontKey)
     return width;
 }
 
-void TSourceCodePrint::codePrefixWidths(const QString& text, const QString& fontKey,
+void TSourceCodePrint::codePrefixWidths(QStringView text, const QString& fontKey,
                                         std::vector<int>& widths) {
     TVirtCanvas& canvas = Canvas();
     if (!emphasised(fontKey)) {
@@ -98,14 +98,14 @@ void TSourceCodePrint::codePrefixWidths(const QString& text, const QString& font
     }
 }
 
-void TSourceCodePrint::drawCodeText(int x, int y, const QString& fontKey, const QString& text) {
+void TSourceCodePrint::drawCodeText(int x, int y, const QString& fontKey, QStringView text) {
     TVirtCanvas& canvas = Canvas();
     if (!emphasised(fontKey)) {
         canvas.TextOutInFont(x, y, fontKey, text);
         return;
     }
     for (const TCodeRun& r : codeRuns(text)) {
-        const QString piece = text.mid(r.start, r.length);
+        const QStringView piece = text.mid(r.start, r.length);
         const QString& font = r.bold ? kBoldFont : kCodeFont;
         canvas.TextOutInFont(x, y, font, piece);
         x += canvas.TextWidthInFont(piece, font);

@@ -56,9 +56,14 @@ void TSourceCodePrint::ConvertMargins() {
     MarginsConverted = true;
 }
 
+const QString& TSourceCodePrint::shownDate() const {
+    if (!dateText_.isNull()) return dateText_;
+    if (todayText_.isNull()) todayText_ = TodayShortDate();
+    return todayText_;
+}
+
 QString TSourceCodePrint::expandHeader(const QString& templ, int pageNumber) const {
-    return ExpandHeaderText(templ, CurrentFileName, CurrentProcName, pageNumber,
-                            dateText_.isNull() ? TodayShortDate() : dateText_);
+    return ExpandHeaderText(templ, CurrentFileName, CurrentProcName, pageNumber, shownDate());
 }
 
 int TSourceCodePrint::fitFont(TFont& font, const QString& text) {
