@@ -40,10 +40,14 @@ QString BracketKindName(int kind) {
 
 namespace {
 
-// The keyword occurs within the first `span` characters of the line (its
-// first occurrence ends there: so does any occurrence that ends there).
-bool leadsWithin(QStringView line, QLatin1StringView keyword, qsizetype span) {
-    return line.first(qMin(span, line.size())).contains(keyword);
+// The keyword occurs within the first `span` characters of the line. It
+// starts with a letter, so not among the leading blanks: the places to try
+// are those from the first non-blank (`from`) on.
+bool leadsWithin(QStringView line, QLatin1StringView keyword, qsizetype span, qsizetype from) {
+    const qsizetype last = qMin(span, line.size()) - keyword.size();
+    for (qsizetype at = from; at <= last; ++at)
+        if (line.mid(at).startsWith(keyword)) return true;
+    return false;
 }
 
 // A single-line If: the character six places after "Then" is not a blank.
@@ -99,7 +103,7 @@ QStringView withoutComment(QStringView line) {
 
 int classifyUnlabelled(QStringView line) {
     const int p = FirstNonBlank(line);
-    auto leads = [&](QLatin1StringView k) { return leadsWithin(line, k, p + k.size() + 1); };
+    auto leads = [&](QLatin1StringView k) { return leadsWithin(line, k, p + k.size() + 1, p - 1); };
     const int commentAt = FindCommentStart(line);
     const QStringView code =
         commentAt >= 0 ? line.first(commentAt) : line.first(qMin<qsizetype>(255, line.size()));
@@ -111,7 +115,7 @@ int classifyUnlabelled(QStringView line) {
     int k = bkNone;
     if (leads(L("If ")) && !isOneLineIf(line) && !codeHas(L("End If"))) k = bkIf;
     if (leads(L("Else"))) k = k ? bkNone : bkElse;
-    if (leadsWithin(line, L("End If"), p + 9)) k = bkEndIf;
+    if (leadsWithin(line, L("End If"), p + 9, p - 1)) k = bkEndIf;
     if (leads(L("Select Case"))) k = codeHas(L("End Select")) ? bkNone : bkSelect;
     if (leads(L("Case ")) && k != bkSelect) k = k ? bkNone : bkCase;
     if (leads(L("End Select"))) k = k ? bkNone : bkEndSelect;

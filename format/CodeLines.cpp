@@ -38,7 +38,9 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     }
     if (r == 0) r = 1;
 
+    bool remeasure = false;
     if (r < 10 && r < n && !IsWordChar(line[r])) {
+        remeasure = true;
         canvas.PrefixWidths(line, prefix);
         r = 0;
         for (int i = n - 2; i >= 1; --i) {
@@ -54,7 +56,7 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     }
     // The passes above may measure in another font than the line is drawn
     // in, or count characters: the part drawn must still fit the column.
-    codePrefixWidths(line, fontName, prefix);
+    if (remeasure) codePrefixWidths(line, fontName, prefix);
     while (r > 1 && r <= n && prefix[std::size_t(r)] >= limit)
         --r;
     return r;
