@@ -51,6 +51,7 @@ void TVirtCanvas::InitPage(int width, int height, const TFont* font, const TPen*
 void TVirtCanvas::ClearCommands() {
     commands_.clear();
     texts_.clear();
+    extras_.clear();
     fonts_.clear();
     pens_.clear();
     brushes_.clear();
@@ -72,6 +73,11 @@ void TVirtCanvas::setText(TStoredCommand& c, std::initializer_list<QStringView> 
     c.TextSize = std::uint32_t(size);
     for (QStringView p : pieces)
         texts_.insert(texts_.end(), p.utf16(), p.utf16() + p.size());
+}
+
+void TVirtCanvas::setExtras(TStoredCommand& c, int x3, int x4, int y3, int y4) {
+    c.Word = std::int32_t(extras_.size());
+    extras_.push_back({x3, x4, y3, y4});
 }
 
 void TVirtCanvas::append(const TStoredCommand& c) {
@@ -153,9 +159,8 @@ void TVirtCanvas::StretchPicture(int left, int top, int right, int bottom, int p
     TStoredCommand c;
     c.Kind = ckStretchPicture;
     c.X1 = left;
-    c.X3 = right;
     c.Y1 = top;
-    c.Y3 = bottom;
+    setExtras(c, right, 0, bottom, 0);
     const QString number = QString::number(pictureIndex);
     setText(c, {number});
     append(c);
@@ -169,7 +174,7 @@ void TVirtCanvas::SetFont(const TFont* font) {
     c.Kind = ckSetFont;
     c.X1 = copy.height();
     c.X2 = -1;
-    c.Object = static_cast<std::int32_t>(fonts_.size() - 1);
+    c.Word = static_cast<std::int32_t>(fonts_.size() - 1);
     append(c);
     font_ = copy;
     recordedFontHeight_ = copy.height();
@@ -180,7 +185,7 @@ void TVirtCanvas::SetPen(const TPen* pen) {
     pens_.push_back(*pen);
     TStoredCommand c;
     c.Kind = ckSetPen;
-    c.Object = static_cast<std::int32_t>(pens_.size() - 1);
+    c.Word = static_cast<std::int32_t>(pens_.size() - 1);
     append(c);
     pen_ = *pen;
 }
@@ -190,7 +195,7 @@ void TVirtCanvas::SetBrush(const TBrush* brush) {
     brushes_.push_back(*brush);
     TStoredCommand c;
     c.Kind = ckSetBrush;
-    c.Object = static_cast<std::int32_t>(brushes_.size() - 1);
+    c.Word = static_cast<std::int32_t>(brushes_.size() - 1);
     append(c);
     brush_ = *brush;
 }
@@ -198,14 +203,14 @@ void TVirtCanvas::SetBrush(const TBrush* brush) {
 void TVirtCanvas::SetBrushColor(TColor color) {
     TStoredCommand c;
     c.Kind = ckBrushColor;
-    c.Value = color;
+    c.Word = std::int32_t(color);
     append(c);
 }
 
 void TVirtCanvas::SetPenColor(TColor color) {
     TStoredCommand c;
     c.Kind = ckPenColor;
-    c.Value = color;
+    c.Word = std::int32_t(color);
     append(c);
 }
 
@@ -243,12 +248,9 @@ void TVirtCanvas::appendArcLike(int kind, int x1, int y1, int x2, int y2, int x3
     c.Kind = kind;
     c.X1 = x1;
     c.X2 = x2;
-    c.X3 = x3;
-    c.X4 = x4;
     c.Y1 = y1;
     c.Y2 = y2;
-    c.Y3 = y3;
-    c.Y4 = y4;
+    setExtras(c, x3, x4, y3, y4);
     append(c);
 }
 
@@ -269,10 +271,9 @@ void TVirtCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
     c.Kind = ckRoundRect;
     c.X1 = x1;
     c.X2 = x2;
-    c.X3 = x3;
     c.Y1 = y1;
     c.Y2 = y2;
-    c.Y3 = y3;
+    setExtras(c, x3, 0, y3, 0);
     append(c);
 }
 
@@ -289,7 +290,7 @@ void TVirtCanvas::FloodFill(int x, int y, TColor border) {
     c.Kind = ckFloodFill;
     c.X1 = x;
     c.Y1 = y;
-    c.Value = border;
+    c.Word = std::int32_t(border);
     append(c);
 }
 
@@ -352,20 +353,47 @@ std::size_t TCommandList::size() const {
     return std::size_t(canvas_->CommandCount());
 }
 
-TCanvasCommand TCommandList::operator[](std::size_t i) const {
-    const TStoredCommand& s = canvas_->StoredCommand(i);
+TCanvasCommand TVirtCanvas::CommandFields(std::size_t i) const {
+    const TStoredCommand& s = commands_[i];
     TCanvasCommand c;
     c.Kind = s.Kind;
     c.X1 = s.X1;
     c.X2 = s.X2;
-    c.X3 = s.X3;
-    c.X4 = s.X4;
     c.Y1 = s.Y1;
     c.Y2 = s.Y2;
-    c.Y3 = s.Y3;
-    c.Y4 = s.Y4;
-    c.Value = s.Value;
-    c.Object = s.Object;
+    switch (s.Kind) {
+    case ckSetFont:
+    case ckSetPen:
+    case ckSetBrush:
+        c.Object = s.Word;
+        break;
+    case ckBrushColor:
+    case ckPenColor:
+    case ckFloodFill:
+        c.Value = std::uint32_t(s.Word);
+        break;
+    case ckArc:
+    case ckPie:
+    case ckChord:
+    case ckRoundRect:
+    case ckStretchPicture:
+        if (s.Word >= 0 && std::size_t(s.Word) < extras_.size()) {
+            const auto& e = extras_[std::size_t(s.Word)];
+            c.X3 = e[0];
+            c.X4 = e[1];
+            c.Y3 = e[2];
+            c.Y4 = e[3];
+        }
+        break;
+    default:
+        break;
+    }
+    return c;
+}
+
+TCanvasCommand TCommandList::operator[](std::size_t i) const {
+    TCanvasCommand c = canvas_->CommandFields(i);
+    const TStoredCommand& s = canvas_->StoredCommand(i);
     if (s.TextAt != TStoredCommand::kNoText)
         c.Text = s.TextSize == 0 ? QStringLiteral("") : canvas_->CommandText(s).toString();
     return c;
@@ -423,14 +451,16 @@ void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int mult
         if (pageWidth_ != 0 && pageHeight_ != 0) scaleX = double(r.Right - r.Left) / pageWidth_;
     }
 
-    for (const TStoredCommand& c : commands_) {
+    for (std::size_t i = 0; i < commands_.size(); ++i) {
+        const TStoredCommand& stored = commands_[i];
+        const TCanvasCommand c = CommandFields(i);
         if (printing) step();
         bool failed = false;
         switch (c.Kind) {
         case ckTextOut:
         case ckTextOutInFont:
             try {
-                playText(target, c, scaleX, printing, aspectX, aspectY, gauge, progress);
+                playText(target, stored, scaleX, printing, aspectX, aspectY, gauge, progress);
             } catch (const std::exception& e) {
                 showError(withMessage("Error in Text out to Canvas", e));
                 failed = true;
@@ -474,10 +504,10 @@ void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int mult
             }
             break;
         case ckStretchPicture:
-            if (c.TextSize == 0) break;
+            if (stored.TextSize == 0) break;
             try {
                 bool ok = false;
-                const QStringView number = CommandText(c);
+                const QStringView number = CommandText(stored);
                 const int index = number.toInt(&ok);
                 if (!ok)
                     throw TListoraError(
@@ -523,7 +553,7 @@ void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int mult
             target.SetBkMode(false);
             break;
         case ckWatermark:
-            playWatermark(target, c, printing);
+            playWatermark(target, stored, printing);
             break;
         case ckBrushColor: {
             // Giving a hollow brush a colour makes it solid, as a canvas

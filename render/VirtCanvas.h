@@ -10,6 +10,7 @@
 #include <QStringView>
 #include <cstdint>
 
+#include <array>
 #include <cstddef>
 #include <initializer_list>
 #include <iterator>
@@ -70,15 +71,16 @@ struct TCanvasCommand {
 };
 
 // How a canvas keeps a command: a long listing records millions of them, so
-// no allocation each; the text lies in the canvas's text store. A command
-// without text (not even an empty one) has TextAt kNoText.
+// no allocation each and only the fields most commands use. The text lies
+// in the canvas's text store (TextAt kNoText: no text, not even an empty
+// one). Word is the object index of a selection, the colour of a colour
+// command, and for the few kinds with more corners the index of those in
+// the canvas's table of extra coordinates.
 struct TStoredCommand {
     static constexpr std::uint32_t kNoText = 0xFFFFFFFFu;
     std::int32_t Kind = ckUnused19;
-    std::int32_t X1 = 0, X2 = 0, X3 = 0, X4 = 0;
-    std::int32_t Y1 = 0, Y2 = 0, Y3 = 0, Y4 = 0;
-    std::uint32_t Value = 0;
-    std::int32_t Object = -1;
+    std::int32_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+    std::int32_t Word = -1;
     std::uint32_t TextAt = kNoText;
     std::uint32_t TextSize = 0;
 };
@@ -218,9 +220,11 @@ public:
     const TFont* CommandFont(const TCanvasCommand& c) const;
     const TPen* CommandPen(const TCanvasCommand& c) const;
     const TBrush* CommandBrush(const TCanvasCommand& c) const;
-    const TFont* CommandFont(const TStoredCommand& c) const { return fontOf(c.Kind, c.Object); }
-    const TPen* CommandPen(const TStoredCommand& c) const { return penOf(c.Kind, c.Object); }
-    const TBrush* CommandBrush(const TStoredCommand& c) const { return brushOf(c.Kind, c.Object); }
+    const TFont* CommandFont(const TStoredCommand& c) const { return fontOf(c.Kind, c.Word); }
+    const TPen* CommandPen(const TStoredCommand& c) const { return penOf(c.Kind, c.Word); }
+    const TBrush* CommandBrush(const TStoredCommand& c) const { return brushOf(c.Kind, c.Word); }
+    // Every field of command i but its text.
+    TCanvasCommand CommandFields(std::size_t i) const;
 
     // Draws every command onto target. See the notes in VirtCanvas.cpp.
     // gauge and progress may be null; both are only used when printing.
@@ -245,6 +249,9 @@ private:
     std::vector<TStoredCommand> commands_;
     // Every command's text, one after the other.
     std::vector<char16_t> texts_;
+    // X3, X4, Y3 and Y4 of the kinds that have them.
+    std::vector<std::array<std::int32_t, 4>> extras_;
+    void setExtras(TStoredCommand& c, int x3, int x4, int y3, int y4);
     std::vector<TFont> fonts_;
     std::vector<TPen> pens_;
     std::vector<TBrush> brushes_;
