@@ -46,7 +46,8 @@ namespace {
 bool leadsWithin(QStringView line, QLatin1StringView keyword, qsizetype span, qsizetype from) {
     const qsizetype last = qMin(span, line.size()) - keyword.size();
     for (qsizetype at = from; at <= last; ++at)
-        if (line.mid(at).startsWith(keyword)) return true;
+        if (line[at] == QLatin1Char(keyword.front()) && line.mid(at).startsWith(keyword))
+            return true;
     return false;
 }
 
