@@ -326,6 +326,22 @@ int parseDpi(const QString& text) {
     return 0;
 }
 
+// More workers than this only share the same cores.
+constexpr int kMaxJobs = 64;
+
+// The --jobs value (default: the cores available), or 0 (after a message)
+// when it is no usable count.
+int parseJobs(const QCommandLineParser& args) {
+    if (!args.isSet("jobs")) return std::min(AvailableCores(), kMaxJobs);
+    bool ok = false;
+    const int jobs = args.value("jobs").trimmed().toInt(&ok);
+    if (ok && jobs >= 1 && jobs <= kMaxJobs) return jobs;
+    err(QStringLiteral("--jobs takes a number from 1 to %1, not \"%2\"")
+            .arg(kMaxJobs)
+            .arg(args.value("jobs")));
+    return 0;
+}
+
 int run(const QCommandLineParser& args) {
     const QStringList positional = args.positionalArguments();
     if (positional.size() != 1) {
@@ -367,6 +383,8 @@ int run(const QCommandLineParser& args) {
     }
     const int dpi = args.isSet("png") ? parseDpi(args.value("dpi")) : 96;
     if (dpi == 0) return 2;
+    const int jobs = parseJobs(args);
+    if (jobs == 0) return 2;
     const bool glossary = args.isSet("glossary");
     const QString glossaryKind = args.value("glossary").toLower();
     if (glossary && glossaryKind != "basic" && glossaryKind != "deluxe") {
@@ -516,11 +534,12 @@ int run(const QCommandLineParser& args) {
         if (formatter.RecordNavigation)
             WriteListingPdf(pages, args.value("o"),
                             formatter.JobTitle.isEmpty() ? formatter.CurrentFileName
-                                                         : formatter.JobTitle);
+                                                         : formatter.JobTitle,
+                            jobs);
         else
-            WritePagesToPdf(pages, args.value("o"));
+            WritePlainPdf(pages, args.value("o"), jobs);
     }
-    if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), dpi);
+    if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), dpi, jobs);
     const QString count = QStringLiteral("%1 Pages").arg(pages.PageCount());
     // With the PDF on standard output, the count must not end up inside it.
     const bool pdfOnStdout = args.isSet("o") && IsStandardOutput(args.value("o"));
@@ -573,6 +592,11 @@ int main(int argc, char** argv) {
     args.addOption({"copies", "With -P: the number of copies (default 1).", "N"});
     args.addOption({"pages", "With -P: print only pages FROM to TO of the listing.", "FROM-TO"});
     args.addOption({"dpi", "Resolution of --png pages (default 96).", "N", "96"});
+    args.addOption({"jobs",
+                    "Draw the pages of -o and --png with N workers side by side, each a run of "
+                    "consecutive sheets (default: one per core available; 1: one at a time). "
+                    "Printing with -P always uses one.",
+                    "N"});
     args.addOption({"select",
                     "Print only this section: FILE is a member's file name (any letter case), "
                     "PROCEDURE a section name as --outline shows it, \"File Declarations\" the "
