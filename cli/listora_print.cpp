@@ -1,14 +1,15 @@
 // listora-print: the batch command. Lays out a Visual Basic project, a
 // source file or text on standard input exactly as the desktop program
 // does, and writes the pages to a PDF or PNG files.
+#include "cli/OutputModule.h"
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
+#include "platform/Printer.h"
 #include "platform/Progress.h"
 #include "platform/Version.h"
-#include "platform/ui/QtPrinter.h"
 #include "render/PageOutput.h"
 #include "render/PdfListing.h"
 #include "render/PrintPages.h"
@@ -22,8 +23,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -240,7 +239,6 @@ bool parseQueueJob(const QCommandLineParser& args, TQueueJob& job) {
 // Sends the pages to a CUPS queue through the same print run as the
 // desktop program, without its dialog and status window.
 int printOnQueue(TPageStorage& pages, const TQueueJob& job) {
-    const QPrinterInfo info = QPrinterInfo::printerInfo(job.queue);
     if (job.from > pages.PageCount()) {
         err(QStringLiteral("--pages %1-%2: the listing has %3 pages")
                 .arg(job.from)
@@ -248,10 +246,9 @@ int printOnQueue(TPageStorage& pages, const TQueueJob& job) {
                 .arg(pages.PageCount()));
         return 1;
     }
-    QPrinter printer(info, QPrinter::HighResolution);
-    TQtPrinter qtPrinter(printer);
+    const std::unique_ptr<IPrinter> printer = OpenQueuePrinter(job.queue);
     TPrintServices services;
-    services.printer = &qtPrinter;
+    services.printer = printer.get();
     TPrintDialogSettings settings = PreparePrintSettings(pages);
     settings.Copies = job.copies;
     if (job.from > 0) {
@@ -355,8 +352,8 @@ int run(const QCommandLineParser& args) {
     const bool countOnly = args.isSet("count");
     TQueueJob queueJob;
     if (!parseQueueJob(args, queueJob)) return 2;
-    if (!queueJob.queue.isEmpty() && QPrinterInfo::printerInfo(queueJob.queue).isNull()) {
-        const QStringList known = QPrinterInfo::availablePrinterNames();
+    QStringList known;
+    if (!queueJob.queue.isEmpty() && !QueueExists(queueJob.queue, known)) {
         err(QStringLiteral("no printer queue named \"%1\" (known: %2)")
                 .arg(queueJob.queue, known.isEmpty() ? QStringLiteral("none") : known.join(", ")));
         return 1;
