@@ -7,9 +7,12 @@
 # file against a bare Qt program; and how --count grows from 10,000 to
 # 1,000,000 lines (count_scaling.sh).
 #
-# The machine may be shared: each step runs RUNS times (3) and the fastest
-# run counts; its CPU time (user + system) is shown beside the clock. Look at
-# the load shown first and repeat when it is high.
+# The machine may be shared: the steps run in RUNS rounds (3) and each
+# step's fastest run counts; its CPU time (user + system) is shown beside
+# the clock. Look at the load shown first and repeat when it is high (on a
+# busy machine with autogroup scheduling, running the script in a session
+# of its own with a raised priority also helps:
+#   setsid sh -c 'echo -19 > /proc/self/autogroup; exec bench/listing_speed.sh').
 #
 # usage: bench/listing_speed.sh [BUILD_DIR] [LINES] [EXTRA SETTINGS LINES...]
 #   e.g. RUNS=5 JOBS=2 bench/listing_speed.sh build 100000 "[reports]" "toc=1"
@@ -38,21 +41,19 @@ printf 'Attribute VB_Name = "Ten"\nOption Explicit\n\nPublic Sub Main()\n    Dim
 
 echo "load: $(uptime | sed 's/.*load average: //') on $(nproc) cores; $lines lines; best of $runs runs"
 
-# measure NAME COMMAND...: the fastest of the runs; sets wall_NAME,
+# once NAME COMMAND...: one run; keeps the fastest run of NAME in wall_NAME,
 # cpu_NAME (seconds) and mb_NAME (peak resident megabytes).
-measure() {
-  local name=$1 best="" w u s kb
+once() {
+  local name=$1 w u s kb best
   shift
-  for _ in $(seq "$runs"); do
-    /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" > "$work/$name.out" 2> /dev/null
-    read -r w u s kb < "$work/time"
-    if [ -z "$best" ] || awk -v a="$w" -v b="$best" 'BEGIN { exit !(a < b) }'; then
-      best=$w
-      printf -v "wall_$name" '%s' "$w"
-      printf -v "cpu_$name" '%s' "$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f", u + s }')"
-      printf -v "mb_$name" '%s' "$(( kb / 1024 ))"
-    fi
-  done
+  /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" > "$work/$name.out" 2> /dev/null
+  read -r w u s kb < "$work/time"
+  best="wall_$name"
+  if [ -z "${!best:-}" ] || awk -v a="$w" -v b="${!best}" 'BEGIN { exit !(a < b) }'; then
+    printf -v "wall_$name" '%s' "$w"
+    printf -v "cpu_$name" '%s' "$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f", u + s }')"
+    printf -v "mb_$name" '%s' "$(( kb / 1024 ))"
+  fi
 }
 rate() { awk -v n="$lines" -v t="$1" 'BEGIN { printf "%.0f", n / t }'; }
 report() { # LABEL NAME
@@ -62,12 +63,15 @@ report() { # LABEL NAME
 }
 
 lp=("$bin/listora-print" "$work/corpus/Bench.vbp" --settings "$work/bench.ini")
-measure count "${lp[@]}" --count
-measure pdf1 "${lp[@]}" --jobs 1 -o "$work/p1.pdf"
-measure pdfn "${lp[@]}" --jobs "$jobs" -o "$work/pn.pdf"
-measure plain1 "${lp[@]}" --jobs 1 --no-navigation -o "$work/q1.pdf"
-measure plainn "${lp[@]}" --jobs "$jobs" --no-navigation -o "$work/qn.pdf"
-measure base "$bin/bench_pdf_baseline" "$work/baseline.pdf" "$work"/corpus/*.bas
+# Round after round, so that each step meets the same spells of load.
+for _ in $(seq "$runs"); do
+  once count "${lp[@]}" --count
+  once pdf1 "${lp[@]}" --jobs 1 -o "$work/p1.pdf"
+  once pdfn "${lp[@]}" --jobs "$jobs" -o "$work/pn.pdf"
+  once plain1 "${lp[@]}" --jobs 1 --no-navigation -o "$work/q1.pdf"
+  once plainn "${lp[@]}" --jobs "$jobs" --no-navigation -o "$work/qn.pdf"
+  once base "$bin/bench_pdf_baseline" "$work/baseline.pdf" "$work"/corpus/*.bas
+done
 
 report "layout (--count)" count
 report "PDF, 1 worker" pdf1
