@@ -47,3 +47,17 @@ QString ExpandHeaderText(const QString& templ, const QString& fileName, const QS
 
 // Today's date in the user's locale short format (the value of %d).
 QString TodayShortDate();
+
+// The same, for lines given as literals or QStrings.
+inline int FindCommentStart(const QString& line) {
+    return FindCommentStart(QStringView(line));
+}
+inline int FirstNonBlank(const QString& line) {
+    return FirstNonBlank(QStringView(line));
+}
+inline bool IsBlankLine(const QString& line) {
+    return IsBlankLine(QStringView(line));
+}
+inline bool IsProcDeclaration(const QString& line) {
+    return IsProcDeclaration(QStringView(line));
+}
