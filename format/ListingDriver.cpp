@@ -182,7 +182,7 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
     if (Settings.AnyBracket) {
         recordBracketLine(CurrentLine);
         if (IsProcedureEnd(CurrentLine)) endBracketBlock(true);
-        lastLine_.X = CurrentX;
+        lastLine_.X = CurrentX - LineNumberWidth;
         lastLine_.Y = CurrentY;
         lastLine_.Page = Pages.CurrentPageNumber();
         lastLine_.Side = PageNumber;

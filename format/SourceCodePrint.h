@@ -185,6 +185,7 @@ private:
     void drawCodeText(int x, int y, const QString& fontKey, const QString& text);
     // Line numbers (LineNumbers.cpp).
     int lineNumberWidth() const;
+    static QString lineNumberFont();
     void printLineNumber();
     void drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn, bool columnChanged);
 
