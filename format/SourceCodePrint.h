@@ -180,6 +180,7 @@ private:
     };
     std::vector<TCodeRun> codeRuns(const QString& text) const;
     bool emphasised(const QString& fontKey) const;
+    std::vector<int> codeRunOffsets(const QString& text, const std::vector<TCodeRun>& runs);
     int codeTextWidth(const QString& text, const QString& fontKey);
     void codePrefixWidths(const QString& text, const QString& fontKey, std::vector<int>& widths);
     void drawCodeText(int x, int y, const QString& fontKey, const QString& text);

@@ -27,6 +27,8 @@ struct TText {
     bool knocksOut = false;
     bool code = false;
     bool gutter = false;
+    // Left and right of the ink as playback draws it, a point smaller.
+    int drawnL = 0, drawnR = 0;
     QString text;
 };
 
@@ -141,6 +143,9 @@ private:
         t.index = index;
         t.ink.L = c.X1 + (lead > 0 ? m.textWidth(*font, body.left(lead)) : 0);
         t.ink.R = c.X1 + m.textWidth(*font, body.left(end));
+        const TFont drawn = DrawnFont(*font);
+        t.drawnL = c.X1 + (lead > 0 ? m.textWidth(drawn, body.left(lead)) : 0);
+        t.drawnR = c.X1 + m.textWidth(drawn, body.left(end));
         t.ink.T = c.Y1;
         t.ink.B = c.Y1 + m.textHeight(*font, body);
         t.knocksOut = bkSet_ && opaque_ && brushSet_ && brushSolid_;
@@ -261,7 +266,10 @@ private:
             const TBox& p = code[a]->ink;
             for (std::size_t b = a + 1; b < code.size() && code[b]->ink.T < p.B - 1; ++b) {
                 const TBox& q = code[b]->ink;
-                if (std::min(p.R, q.R) - std::max(p.L, q.L) > 1 &&
+                // Side by side as drawn: runs of a line are placed so.
+                if (std::min(code[a]->drawnR, code[b]->drawnR) -
+                            std::max(code[a]->drawnL, code[b]->drawnL) >
+                        1 &&
                     std::min(p.B, q.B) - std::max(p.T, q.T) > 1)
                     add(q.L, q.T, "text-overlap",
                         QStringLiteral("\"%1\" overlaps \"%2\"")

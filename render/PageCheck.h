@@ -14,7 +14,9 @@
 //                    the line with an opaque background on a solid brush,
 //                    which knocks the line out behind it.
 //   "text-overlap"   two code texts (drawn in a registered font) overlap by
-//                    more than one unit both ways.
+//                    more than one unit both ways: across as playback draws
+//                    them (a point smaller, see DrawnFont), as the runs of
+//                    a line with bold keywords are placed side by side.
 //   "text-outside-column"
 //                    a code text does not lie within a column: from its
 //                    x to x + ColumnWidth, starting between TextTop and

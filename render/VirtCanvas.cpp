@@ -296,6 +296,17 @@ void TVirtCanvas::PrefixWidthsInFont(const QString& text, const QString& fontNam
     textMeasurer().prefixWidths(f ? *f : font_, text, widths);
 }
 
+TFont DrawnFont(const TFont& font) {
+    TFont drawn = font;
+    if (drawn.size() > 1) drawn.setSize(drawn.size() - 1);
+    return drawn;
+}
+
+int TVirtCanvas::DrawnTextWidthInFont(const QString& text, const QString& fontName) const {
+    const TFont* f = fontregistry::find(fontName);
+    return textMeasurer().textWidth(DrawnFont(f ? *f : font_), text);
+}
+
 int TVirtCanvas::TextHeightInFont(const QString& text, const QString& fontName) const {
     const TFont* f = fontregistry::find(fontName);
     return textMeasurer().textHeight(f ? *f : font_, text);
@@ -545,8 +556,7 @@ void TVirtCanvas::playText(IDrawSurface& target, const TCanvasCommand& c, double
         if (progress) progress->processPendingMessages();
     }
 
-    TFont drawFont = font_;
-    if (drawFont.size() > 1) drawFont.setSize(drawFont.size() - 1);
+    TFont drawFont = DrawnFont(font_);
     target.SetFont(drawFont);
 
     if (!printing) {
