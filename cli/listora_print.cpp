@@ -514,9 +514,7 @@ int run(const QCommandLineParser& args) {
     if (!outputsAreSafe(args, inputs, pages.PageCount())) return 1;
     if (args.isSet("o")) {
         if (formatter.RecordNavigation)
-            WriteListingPdf(pages, args.value("o"),
-                            formatter.JobTitle.isEmpty() ? formatter.CurrentFileName
-                                                         : formatter.JobTitle);
+            WriteListingPdf(pages, args.value("o"), formatter.DocumentTitle());
         else
             WritePagesToPdf(pages, args.value("o"));
     }
