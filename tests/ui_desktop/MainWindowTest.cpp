@@ -23,10 +23,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTreeWidget>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -442,6 +449,70 @@ TEST_F(MainWindowTest, PreviewAndPrintPlayBackTheLastBuild) {
     EXPECT_EQ(asked, (QList<std::pair<int, int>>{{1, pages}, {1, pages}}));
     EXPECT_TRUE(user.messages.shown.isEmpty()) << "a failed print ends quietly";
     EXPECT_EQ(w.Formatter()->Pages.PageCount(), pages);
+}
+
+// Print to File in the print dialog: the listing's own PDF with the
+// bookmarks of the batch command's -o, read back with qpdf.
+TEST_F(MainWindowTest, PrintToFileWritesTheNavigablePdf) {
+    const QString qpdf = QStandardPaths::findExecutable("qpdf");
+    if (qpdf.isEmpty()) GTEST_SKIP() << "qpdf is not installed";
+    const QString project = copyExampleProject(scratch);
+    TfrmMain w(scratch.path());
+    user.navigator = [&](TFrmVBPrintJ& nav) {
+        nav.MarkAll1Click();
+        return int(QDialog::Accepted);
+    };
+    user.willOpen(project);
+    w.cmdOpenClick();
+    ASSERT_TRUE(w.HasBuilt());
+    const int pages = w.Formatter()->Pages.PageCount();
+
+    const QString pdf = scratch.path("out.pdf");
+    scratch.write("out.pdf", "an older file");
+    int dialogs = 0;
+    user.otherDialog = [&](QDialog& dialog) {
+        auto* print = qobject_cast<QPrintDialog*>(&dialog);
+        if (!print) return int(QDialog::Rejected);
+        ++dialogs;
+        print->printer()->setOutputFormat(QPrinter::PdfFormat);
+        print->printer()->setOutputFileName(pdf);
+        return int(QDialog::Accepted);
+    };
+    w.cmdPrintClick();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_EQ(QDir(scratch.path()).entryList({"out*"}, QDir::Files | QDir::Hidden),
+              QStringList{"out.pdf"});
+
+    QProcess json;
+    json.start(qpdf, {"--json", "--json-key=outlines", "--json-key=pages", pdf});
+    ASSERT_TRUE(json.waitForFinished(30000));
+    ASSERT_EQ(json.exitCode(), 0) << json.readAllStandardError().toStdString();
+    const QJsonObject doc = QJsonDocument::fromJson(json.readAllStandardOutput()).object();
+    EXPECT_EQ(doc["pages"].toArray().size(), pages);
+    QStringList titles;
+    std::function<void(const QJsonArray&, int)> walk = [&](const QJsonArray& items, int depth) {
+        for (const QJsonValue& item : items) {
+            titles << QString(depth * 2, ' ') + item["title"].toString();
+            walk(item["kids"].toArray(), depth + 1);
+        }
+    };
+    walk(doc["outlines"].toArray(), 0);
+    ASSERT_FALSE(titles.isEmpty()) << "no outline: Qt's plain printer PDF";
+    EXPECT_EQ(titles.first(), "Demo.vbp");
+    EXPECT_TRUE(titles.contains("  clsAccount.cls")) << titles.join("|").toStdString();
+    EXPECT_TRUE(titles.contains("    Deposit")) << titles.join("|").toStdString();
+
+    // The document information names the project, not its folder.
+    QProcess objects;
+    objects.start(qpdf, {"--json", "--json-key=qpdf", pdf});
+    ASSERT_TRUE(objects.waitForFinished(30000));
+    const QJsonObject all =
+        QJsonDocument::fromJson(objects.readAllStandardOutput())["qpdf"][1].toObject();
+    const QString infoRef = all["trailer"]["value"]["/Info"].toString();
+    const QJsonObject info = all["obj:" + infoRef]["value"].toObject();
+    EXPECT_EQ(info["/Title"].toString(), "u:Demo.vbp");
+    EXPECT_EQ(info["/Subject"].toString(), "u:Visual Basic source listing");
 }
 
 TEST_F(MainWindowTest, ChangedSettingsRebuildWhateverIsLoaded) {
