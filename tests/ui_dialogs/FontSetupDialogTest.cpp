@@ -25,7 +25,7 @@ TEST_F(FontSetupDialogTest, SamplesShowTheStoredFontsAndOkWritesAllFive) {
     TdlgFontSetup dialog;
     EXPECT_EQ(dialog.windowTitle(), "Listora - Fonts Setup");
     EXPECT_EQ(dialog.txtSample[0]->text(),
-              ExpandHeaderText("%s - %d", "FileName", " Sub Name", 1, TodayShortDate()));
+              ExpandHeaderText("%s - %d", "FileName", "Sub Name", 1, TodayShortDate()));
     EXPECT_EQ(dialog.txtSample[1]->text(), "Page 1");
     EXPECT_EQ(dialog.txtSample[2]->text(), "Code");
     EXPECT_EQ(dialog.txtSample[3]->text(), "Functions");
