@@ -6,11 +6,15 @@
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
 #include "platform/HelpBook.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/WidgetDialogs.h"
 #include "settings/ui/PageSetupDialog.h"
 #include "settings/ui/PrintOptionsDialog.h"
 #include "settings/ui/SettingsControls.h"
 
 #include <QCoreApplication>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -143,3 +147,32 @@ TEST_F(RebuildTest, EachDialogsOkChangesTheNextListing) {
 }
 
 } // namespace
+
+// The desktop's font chooser opens on the stored font: the installed family
+// that stands in for a stored face such as "arial", its size and style; OK
+// without a change gives that font back with its colour.
+TEST_F(FontSetupDialogTest, TheFontChooserOpensOnTheStoredFont) {
+    TWidgetChoosers desktop;
+    QFont shown;
+    bool accept = true;
+    setModalRunner([&](QDialog& dialog) {
+        auto* chooser = dialog.findChild<QFontDialog*>();
+        EXPECT_NE(chooser, nullptr);
+        if (chooser) shown = chooser->currentFont();
+        return int(accept ? QDialog::Accepted : QDialog::Rejected);
+    });
+    const TColor navy = rgbColor(0, 0, 128);
+    const TFont stored("arial", 14, fsBold | fsItalic, navy);
+    const std::optional<TFont> chosen = desktop.chooseFont(stored);
+
+    const QString family = QFontInfo(QFont(QStringLiteral("arial"))).family();
+    EXPECT_EQ(shown.family(), family);
+    EXPECT_EQ(shown.pointSize(), 14);
+    EXPECT_TRUE(shown.bold());
+    EXPECT_TRUE(shown.italic());
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, TFont(family, 14, fsBold | fsItalic, navy));
+
+    accept = false;
+    EXPECT_FALSE(desktop.chooseFont(stored).has_value());
+}
