@@ -1,4 +1,5 @@
-// The fonts dialog, and listings rebuilt after the settings dialogs' OK.
+// The fonts dialog, the desktop's font chooser and open dialog, and listings
+// rebuilt after the settings dialogs' OK.
 #include "settings/ui/FontSetupDialog.h"
 #include "DialogTestSupport.h"
 #include "app/CommandHooks.h"
@@ -13,10 +14,16 @@
 #include "settings/ui/SettingsControls.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QHeaderView>
+#include <QListView>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
 
 namespace {
 
@@ -175,4 +182,38 @@ TEST_F(FontSetupDialogTest, TheFontChooserOpensOnTheStoredFont) {
 
     accept = false;
     EXPECT_FALSE(desktop.chooseFont(stored).has_value());
+}
+
+// The open dialog shows its detail columns whole: the date column fits a
+// long date, and the dialog fits the places list and every column.
+TEST_F(FontSetupDialogTest, TheOpenDialogIsWideEnoughForItsColumns) {
+    TWidgetFileDialogs desktop;
+    bool checked = false;
+    setModalRunner([&](QDialog& dialog) {
+        dialog.show();
+        QCoreApplication::processEvents();
+        auto* view = dialog.findChild<QTreeView*>();
+        auto* places = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+        if (!view || !places) {
+            ADD_FAILURE() << "not the widget file dialog";
+            return int(QDialog::Rejected);
+        }
+        const QString longDate = QLocale::system().toString(
+            QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)), QLocale::ShortFormat);
+        EXPECT_GE(view->header()->sectionSize(3), view->fontMetrics().horizontalAdvance(longDate));
+        const QSize room = dialog.screen()->availableGeometry().size() * 9 / 10;
+        if (dialog.width() < room.width()) {
+            EXPECT_LE(view->header()->length(), view->viewport()->width());
+            EXPECT_GE(places->viewport()->width(), places->sizeHintForColumn(0));
+        }
+        checked = true;
+        dialog.hide();
+        return int(QDialog::Rejected);
+    });
+    TFileDialogRequest request;
+    request.Title = QStringLiteral("Opening Project");
+    request.Filter = QStringLiteral("VB Projects|*.MAK;*.VBP|All Files|*.*");
+    request.InitialDir = testsupport::sourceDir();
+    EXPECT_FALSE(desktop.openFile(request).has_value());
+    EXPECT_TRUE(checked);
 }
