@@ -43,6 +43,8 @@ TEST_F(FontSetupDialogTest, SamplesShowTheStoredFontsAndOkWritesAllFive) {
     EXPECT_EQ(dialog.txtSample[4]->text(), "Comments");
     EXPECT_EQ(dialog.txtSample[2]->storedFont(), TFont("Liberation Mono", 10));
     EXPECT_EQ(dialog.txtSample[4]->storedFont(), TFont("arial", 10));
+    // Ink on paper, also under a dark palette.
+    EXPECT_EQ(dialog.txtSample[4]->palette().color(QPalette::Base), QColor(Qt::white));
 
     const TFont chosen("Liberation Serif", 14, fsBold | fsUnderline, rgbColor(0, 128, 0));
     choosers.fonts = {std::nullopt, chosen};
