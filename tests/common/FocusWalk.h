@@ -4,20 +4,15 @@
 // tests only (it needs Qt Widgets).
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QSet>
 #include <QTabBar>
-#include <QTextEdit>
 #include <QWidget>
 
 #include <string>
@@ -55,22 +50,17 @@ inline bool showsInside(QWidget* widget, QWidget* window) {
     return true;
 }
 
-// Whether a widget is something a user types into, presses or chooses in
+// Whether a widget is something a user presses, types into or chooses in
 // (the parts of composite controls, such as a spin box's editor or a tab
 // bar's scroll buttons, are not controls of their own).
 inline bool isControl(QWidget* w, QWidget* window) {
     for (QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
         if (qobject_cast<QAbstractSpinBox*>(p) || qobject_cast<QComboBox*>(p) ||
-            qobject_cast<QTabBar*>(p) || qobject_cast<QAbstractItemView*>(p) ||
-            qobject_cast<QTextEdit*>(p) || qobject_cast<QPlainTextEdit*>(p))
+            qobject_cast<QTabBar*>(p) || qobject_cast<QAbstractItemView*>(p))
             return false;
-    if (qobject_cast<QScrollBar*>(w)) return false;
-    if (auto* group = qobject_cast<QGroupBox*>(w)) return group->isCheckable();
     return qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
            qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w) ||
-           qobject_cast<QAbstractItemView*>(w) || qobject_cast<QTextEdit*>(w) ||
-           qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractSlider*>(w) ||
-           qobject_cast<QTabBar*>(w);
+           qobject_cast<QAbstractItemView*>(w) || qobject_cast<QTabBar*>(w);
 }
 
 // A group of exclusive radio buttons is one Tab stop (at the button that
@@ -99,15 +89,13 @@ inline QSet<QWidget*> visibleControls(QWidget* window) {
     return controls;
 }
 
-// Object names or texts of widgets, for readable failure messages.
+// Class and text of widgets, for readable failure messages.
 inline QString describe(const QList<QWidget*>& widgets) {
     QStringList names;
     for (QWidget* w : widgets) {
-        QString name = w->objectName();
-        if (auto* b = qobject_cast<QAbstractButton*>(w); b && name.isEmpty())
-            name = b->text().isEmpty() ? b->toolTip() : b->text();
-        names << QStringLiteral("%1(%2)").arg(QString::fromLatin1(w->metaObject()->className()),
-                                              name);
+        auto* b = qobject_cast<QAbstractButton*>(w);
+        names << QString::fromLatin1(w->metaObject()->className()) + u'(' +
+                     (b ? b->text() + b->toolTip() : w->objectName()) + u')';
     }
     return names.join(QStringLiteral(", "));
 }

@@ -196,10 +196,8 @@ TEST_F(FontSetupDialogTest, TheOpenDialogIsWideEnoughForItsColumns) {
         QCoreApplication::processEvents();
         auto* view = dialog.findChild<QTreeView*>();
         auto* places = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
-        if (!view || !places) {
-            ADD_FAILURE() << "not the widget file dialog";
-            return int(QDialog::Rejected);
-        }
+        EXPECT_TRUE(view && places) << "not the widget file dialog";
+        if (!view || !places) return int(QDialog::Rejected);
         const QString longDate = QLocale::system().toString(
             QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)), QLocale::ShortFormat);
         EXPECT_GE(view->header()->sectionSize(3), view->fontMetrics().horizontalAdvance(longDate));
@@ -212,10 +210,8 @@ TEST_F(FontSetupDialogTest, TheOpenDialogIsWideEnoughForItsColumns) {
         dialog.hide();
         return int(QDialog::Rejected);
     });
-    TFileDialogRequest request;
-    request.Title = QStringLiteral("Opening Project");
-    request.Filter = QStringLiteral("VB Projects|*.MAK;*.VBP|All Files|*.*");
-    request.InitialDir = testsupport::sourceDir();
+    TFileDialogRequest request{
+        "Opening Project", "VB Projects|*.MAK;*.VBP", 1, testsupport::sourceDir(), {}, {}};
     EXPECT_FALSE(desktop.openFile(request).has_value());
     EXPECT_TRUE(checked);
 }
