@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QLayout>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 
@@ -37,6 +38,9 @@ TSettingsDialog::TSettingsDialog(const QString& caption, int helpContext, QWidge
         OK = false;
         reject();
     });
+    // F1 opens the dialog's topic, as the Help button does.
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, btnHelp,
+            &QPushButton::click);
     connect(btnHelp, &QPushButton::clicked, this, [this] {
         if (commandHooks().ShowHelp)
             commandHooks().ShowHelp(helpContext_);
