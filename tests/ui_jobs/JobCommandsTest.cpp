@@ -85,6 +85,8 @@ class JobWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QFile::remove(settingsPath());
+        // The backup an earlier job's restore leaves beside the settings.
+        QFile::remove(QFileInfo(settingsPath()).dir().filePath("LISTORA.OLD"));
         const QDir example(testsupport::sourceDir() + "/examples/Demo");
         for (const QString& name : example.entryList(QDir::Files))
             QFile::copy(example.filePath(name), scratch.filePath(name));
