@@ -108,7 +108,7 @@ TEST_F(HostileInput, MissingOrUnreadableSettingsFilesAreErrors) {
         << unreadable.err.toStdString();
 }
 
-TEST_F(HostileInput, ResolutionAndStandardInputHaveClearLimits) {
+TEST_F(HostileInput, ResolutionWorkersAndStandardInputHaveClearLimits) {
     for (const QString dpi : {"0", "-5", "abc", "601", "2147483647"}) {
         const TRun r = runPrint({source, "--png", dir.filePath("png"), "--dpi", dpi});
         EXPECT_EQ(r.status, 2) << dpi.toStdString();
@@ -116,6 +116,14 @@ TEST_F(HostileInput, ResolutionAndStandardInputHaveClearLimits) {
                                         "\"%1\"\n")
                              .arg(dpi));
         EXPECT_FALSE(QFileInfo::exists(dir.filePath("png/page-001.png")));
+    }
+    for (const QString jobs : {"0", "-1", "two", "65"}) {
+        const TRun r = runPrint({source, "-o", dir.filePath("out.pdf"), "--jobs", jobs});
+        EXPECT_EQ(r.status, 2) << jobs.toStdString();
+        EXPECT_EQ(r.err, QStringLiteral("listora-print: --jobs takes a number from 1 to 64, not "
+                                        "\"%1\"\n")
+                             .arg(jobs));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("out.pdf")));
     }
 
     QByteArray text = "Sub A()\r\nEnd Sub\r\n";
