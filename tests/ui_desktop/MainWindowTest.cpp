@@ -6,6 +6,7 @@
 #include "app/CommandHooks.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "common/FocusWalk.h"
 #include "common/TestSupport.h"
 #include "format/SourceCodePrint.h"
 #include "platform/Errors.h"
@@ -585,4 +586,47 @@ TEST_F(MainWindowTest, UnusableSettingsAreReportedOnceAndTheProgramStartsWithDef
     EXPECT_EQ(w.Formatter()->Settings.MarginLeft, 13);
     commandHooks() = TCommandHooks{};
     EXPECT_EQ(TIniFile().readString("margins", "left", ""), "-5000") << "the file is not rewritten";
+}
+
+// The toolbar is the window's content: Tab walks its buttons left to right
+// (the disabled ones skipped), and the screen-manager
+// button kept below the visible area is never reached. The window is of
+// fixed size, with nothing to maximise.
+TEST_F(MainWindowTest, TabReachesEveryToolbarButtonAndNeverTheHiddenScreenManager) {
+    using testsupport::describe;
+    const QString project = copyExampleProject(scratch);
+    TfrmMain w(scratch.path());
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    // The walk as it goes round from the Open button.
+    const auto walkFromOpen = [&] {
+        QList<QWidget*> walk = testsupport::tabWalk(&w);
+        const qsizetype open = walk.indexOf(w.cmdOpen);
+        if (open > 0) walk = walk.mid(open) + walk.first(open);
+        return walk;
+    };
+
+    QList<QWidget*> walk = walkFromOpen();
+    EXPECT_EQ(walk, QList<QWidget*>({w.cmdOpen, w.cmdSave, w.cmdPageSetup, w.cmdFonts,
+                                     w.cmdFormatting, w.cmdPreview}))
+        << describe(walk).toStdString();
+    EXPECT_EQ(testsupport::tabWalkFaults(walk, &w), "");
+
+    user.willOpen(project);
+    user.navigator = [](TFrmVBPrintJ& nav) {
+        nav.MarkAll1Click();
+        return int(QDialog::Accepted);
+    };
+    w.cmdOpenClick();
+    ASSERT_TRUE(w.HasBuilt());
+    ASSERT_TRUE(w.BtnScreenMgr->isEnabled());
+
+    walk = walkFromOpen();
+    EXPECT_EQ(walk, QList<QWidget*>({w.cmdOpen, w.cmdSave, w.cmdPageSetup, w.cmdFonts,
+                                     w.cmdFormatting, w.cmdVBProj, w.cmdPreview, w.cmdPrint}))
+        << describe(walk).toStdString();
+    EXPECT_EQ(testsupport::tabWalkFaults(walk, &w), "");
+    EXPECT_FALSE(walk.contains(w.BtnScreenMgr));
+    w.hide();
 }
