@@ -8,7 +8,14 @@
 class TfrmSplash : public QWidget {
     Q_OBJECT
 public:
+    // How the window is made round: a translucent window that paints an
+    // antialiased disc, or a one-bit window mask (stepped edge) where the
+    // window system would show the transparent corners black.
+    enum class TShape { Translucent, Masked };
     TfrmSplash(const QString& archivePath, const QString& clipFolder, int intervalMs = 750);
+    TfrmSplash(const QString& archivePath, const QString& clipFolder, int intervalMs, TShape shape);
+
+    TShape Shape() const { return shape_; }
 
     bool SplashBusy() const { return busy_; }
     int Counter() const { return counter_; }
@@ -30,6 +37,7 @@ protected:
 private:
     void drawPicture(QPainter& p, const QRect& box);
 
+    TShape shape_;
     QString archivePath_;
     QString clipFolder_;
     QTimer timer_;

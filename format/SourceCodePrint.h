@@ -150,6 +150,9 @@ public:
     int MarginL = 0, MarginT = 0, MarginR = 0, MarginB = 0;
     // Title of the job (project path or clipboard), for the reports.
     QString JobTitle;
+    // The listing's name for a reader (a PDF's title, the bookmarks' root):
+    // the project's or file's name without its folder.
+    QString DocumentTitle() const;
     // Bookmark targets, links and page labels recorded beside the drawing
     // for a PDF reader; off, nothing of them is recorded.
     bool RecordNavigation = true;
@@ -180,11 +183,13 @@ private:
     };
     std::vector<TCodeRun> codeRuns(QStringView text) const;
     bool emphasised(const QString& fontKey) const;
+    std::vector<int> codeRunOffsets(QStringView text, const std::vector<TCodeRun>& runs);
     int codeTextWidth(QStringView text, const QString& fontKey);
     void codePrefixWidths(QStringView text, const QString& fontKey, std::vector<int>& widths);
     void drawCodeText(int x, int y, const QString& fontKey, QStringView text);
     // Line numbers (LineNumbers.cpp).
     int lineNumberWidth() const;
+    static QString lineNumberFont();
     void printLineNumber();
     void drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn, bool columnChanged);
 
