@@ -39,7 +39,18 @@ TfrmSplash::TfrmSplash(const QString& archivePath, const QString& clipFolder, in
 void TfrmSplash::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     centreOnScreen(*this);
+    // Still unmapped here: the screen shows what lies below the window.
+    if (shape_ == TShape::Masked) PaintOverBackdrop(grabScreenArea(geometry()));
     if (busy_) timer_.start();
+}
+
+bool TfrmSplash::PaintOverBackdrop(const QPixmap& backdrop) {
+    if (shape_ != TShape::Masked || backdrop.isNull() || backdrop.rect().isEmpty()) return false;
+    backdrop_ = backdrop;
+    shape_ = TShape::OverBackdrop;
+    clearMask();
+    update();
+    return true;
 }
 
 void TfrmSplash::Timer1Timer() {
@@ -57,9 +68,11 @@ void TfrmSplash::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(Qt::black);
-    if (shape_ == TShape::Translucent) {
-        // The outer edge is the window's edge: half-covered pixels blend
-        // with whatever lies below.
+    if (shape_ != TShape::Masked) {
+        // Half-covered pixels at the outer edge blend with whatever lies
+        // below: the window system does it for a translucent window, the
+        // painter over the backdrop picture otherwise.
+        if (shape_ == TShape::OverBackdrop) p.drawPixmap(rect(), backdrop_);
         p.setPen(Qt::NoPen);
         p.drawEllipse(QRectF(0.5, 0.5, kDisc - 1, kDisc - 1));
     } else {

@@ -1,6 +1,9 @@
 #include "platform/ui/WindowShape.h"
 
 #include <QGuiApplication>
+#include <QPixmap>
+#include <QRect>
+#include <QScreen>
 
 #ifdef LISTORA_WITH_XCB
 #include <QByteArray>
@@ -47,4 +50,17 @@ bool translucentWindowsShown() {
 #endif
     // Off-screen and other platforms: the mask is the safe choice.
     return false;
+}
+
+QPixmap grabScreenArea(const QRect& rect) {
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("xcb") || rect.isEmpty()) return {};
+    QScreen* screen = QGuiApplication::screenAt(rect.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    // Window 0 is the whole screen; the offset is relative to that screen.
+    const QPoint at = rect.topLeft() - screen->geometry().topLeft();
+    QPixmap picture = screen->grabWindow(0, at.x(), at.y(), rect.width(), rect.height());
+    if (picture.isNull() || picture.deviceIndependentSize().toSize() != rect.size()) return {};
+    return picture;
 }
