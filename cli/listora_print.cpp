@@ -424,7 +424,8 @@ int run(const QCommandLineParser& args) {
 
     TStderrProgress progress;
     TSourceCodePrint formatter(&progress);
-    formatter.RecordNavigation = !args.isSet("no-navigation");
+    // A count has no use for bookmarks and links (they never move a line).
+    formatter.RecordNavigation = !countOnly && !args.isSet("no-navigation");
     formatter.LoadSettings();
     for (const QString& problem : formatter.Settings.Problems)
         err(QStringLiteral("settings: %1").arg(problem));

@@ -55,7 +55,7 @@ QString BracketKindName(int kind);
 // line). Keywords are matched exactly, capitals included, and only where
 // they lead the statement; a line label ("6960:", "100 ", "Retry:") before
 // the statement does not hide it.
-int ClassifyLine(const QString& line);
+int ClassifyLine(QStringView line);
 // The line with a leading line label blanked out (same length, so that
 // positions stay), or the line itself when it has none.
 QString BlankLineLabel(const QString& line);

@@ -40,38 +40,42 @@ QString BracketKindName(int kind) {
 
 namespace {
 
-// The keyword occurs within the first `span` characters of the line.
-bool leadsWithin(const QString& line, const QString& keyword, int span) {
-    const qsizetype at = line.indexOf(keyword);
-    return at >= 0 && at + keyword.size() <= span;
+// The keyword occurs within the first `span` characters of the line. It
+// starts with a letter, so not among the leading blanks: the places to try
+// are those from the first non-blank (`from`) on.
+bool leadsWithin(QStringView line, QLatin1StringView keyword, qsizetype span, qsizetype from) {
+    const qsizetype last = qMin(span, line.size()) - keyword.size();
+    for (qsizetype at = from; at <= last; ++at)
+        if (line[at] == QLatin1Char(keyword.front()) && line.mid(at).startsWith(keyword))
+            return true;
+    return false;
 }
 
 // A single-line If: the character six places after "Then" is not a blank.
-bool isOneLineIf(const QString& line) {
-    const int t = int(line.indexOf(QStringLiteral("Then"))) + 1; // 0 when absent
+bool isOneLineIf(QStringView line) {
+    const int t = int(line.indexOf(u"Then")) + 1; // 0 when absent
     const int pos = t + 6;
-    return pos <= line.size() && line[pos - 1] != ' ';
+    return pos <= line.size() && line[pos - 1] != u' ';
 }
 
 bool isLabelChar(QChar c) {
     return IsWordChar(c);
 }
 
-} // namespace
-
-QString BlankLineLabel(const QString& line) {
-    const int start = FirstNonBlank(line) - 1;
+// The label the line starts with, as [start, end); false for none.
+bool findLabel(QStringView line, int& start, int& end) {
+    start = FirstNonBlank(line) - 1;
     const int n = int(line.size());
     int i = start;
-    if (i >= n) return line;
-    int end = -1;
+    if (i >= n) return false;
+    end = -1;
     if (line[i].isDigit()) {
         // A line number: digits, then a colon or a blank.
         while (i < n && line[i].isDigit())
             ++i;
-        if (i < n && line[i] == ':')
+        if (i < n && line[i] == u':')
             end = i + 1;
-        else if (i < n && line[i] == ' ')
+        else if (i < n && line[i] == u' ')
             end = i;
     } else if (line[i].isLetter()) {
         // A named label: a word directly followed by a colon (not ":=").
@@ -79,22 +83,74 @@ QString BlankLineLabel(const QString& line) {
             ++i;
         static const QStringList keywords = {"Else", "End", "Loop", "Next",  "Wend",  "Do",
                                              "Case", "If",  "For",  "While", "Select"};
-        if (i < n && line[i] == ':' && !(i + 1 < n && line[i + 1] == '=') &&
+        if (i < n && line[i] == u':' && !(i + 1 < n && line[i + 1] == u'=') &&
             !keywords.contains(line.mid(start, i - start)))
             end = i + 1;
     }
-    if (end < 0) return line;
-    QString blanked = line;
+    return end >= 0;
+}
+
+QString blanked(QStringView line, int start, int end) {
+    QString out = line.toString();
     for (int k = start; k < end; ++k)
-        blanked[k] = ' ';
-    return blanked;
+        out[k] = u' ';
+    return out;
+}
+
+QStringView withoutComment(QStringView line) {
+    const int pos = FindCommentStart(line);
+    return pos < 0 ? line : line.first(pos);
+}
+
+int classifyUnlabelled(QStringView line) {
+    const int p = FirstNonBlank(line);
+    auto leads = [&](QLatin1StringView k) { return leadsWithin(line, k, p + k.size() + 1, p - 1); };
+    const int commentAt = FindCommentStart(line);
+    const QStringView code =
+        commentAt >= 0 ? line.first(commentAt) : line.first(qMin<qsizetype>(255, line.size()));
+    auto codeHas = [&](QLatin1StringView text) { return code.contains(text); };
+    using L = QLatin1StringView;
+
+    // Each test may undo an earlier one: a line that both opens and closes
+    // a structure is no structure line.
+    int k = bkNone;
+    if (leads(L("If ")) && !isOneLineIf(line) && !codeHas(L("End If"))) k = bkIf;
+    if (leads(L("Else"))) k = k ? bkNone : bkElse;
+    if (leadsWithin(line, L("End If"), p + 9, p - 1)) k = bkEndIf;
+    if (leads(L("Select Case"))) k = codeHas(L("End Select")) ? bkNone : bkSelect;
+    if (leads(L("Case ")) && k != bkSelect) k = k ? bkNone : bkCase;
+    if (leads(L("End Select"))) k = k ? bkNone : bkEndSelect;
+    if (leads(L("For "))) k = codeHas(L("Next")) ? bkNone : bkFor;
+    if (leads(L("Next"))) k = k ? bkNone : bkNext;
+    // A bare "Do" (its condition on the Loop line) opens a loop as well:
+    // left out, its Loop would close the structure around it.
+    if (leads(L("Do ")) || code.trimmed() == L("Do")) k = codeHas(L("Loop")) ? bkNone : bkDo;
+    if (leads(L("Loop"))) k = k ? bkNone : bkLoop;
+    if (leads(L("While "))) k = codeHas(L("Wend")) ? bkNone : bkWhile;
+    if (leads(L("Wend"))) k = k ? bkNone : bkWend;
+    return k;
+}
+
+} // namespace
+
+QString BlankLineLabel(const QString& line) {
+    int start = 0, end = 0;
+    return findLabel(line, start, end) ? blanked(line, start, end) : line;
 }
 
 bool IsProcedureEnd(const QString& line) {
-    const QString code = BlankLineLabel(StripComment(line));
-    const QString statement = code.mid(FirstNonBlank(code) - 1);
+    const QStringView code = withoutComment(line);
+    int start = 0, end = 0;
+    qsizetype from = FirstNonBlank(code) - 1;
+    if (findLabel(code, start, end)) {
+        // The label counts as blanks.
+        from = end;
+        while (from < code.size() && code[from] == u' ')
+            ++from;
+    }
+    const QStringView statement = code.mid(from);
     for (const char* end : {"End Sub", "End Function", "End Property"}) {
-        const QLatin1String e(end);
+        const QLatin1StringView e(end);
         if (statement.startsWith(e) &&
             (statement.size() == e.size() || !IsWordChar(statement[e.size()])))
             return true;
@@ -102,40 +158,16 @@ bool IsProcedureEnd(const QString& line) {
     return false;
 }
 
-int ClassifyLine(const QString& unlabelled) {
-    const QString line = BlankLineLabel(unlabelled);
-    const int p = FirstNonBlank(line);
-    auto leads = [&](const char* keyword) {
-        const QString k = QString::fromLatin1(keyword);
-        return leadsWithin(line, k, p + int(k.size()) + 1);
-    };
-    const int commentAt = FindCommentStart(line);
-    const QString code = commentAt >= 0 ? line.left(commentAt) : line.left(255);
-    auto codeHas = [&](const char* text) { return code.contains(QLatin1String(text)); };
-
-    // Each test may undo an earlier one: a line that both opens and closes
-    // a structure is no structure line.
-    int k = bkNone;
-    if (leads("If ") && !isOneLineIf(line) && !codeHas("End If")) k = bkIf;
-    if (leads("Else")) k = k ? bkNone : bkElse;
-    if (leadsWithin(line, QStringLiteral("End If"), p + 9)) k = bkEndIf;
-    if (leads("Select Case")) k = codeHas("End Select") ? bkNone : bkSelect;
-    if (leads("Case ") && k != bkSelect) k = k ? bkNone : bkCase;
-    if (leads("End Select")) k = k ? bkNone : bkEndSelect;
-    if (leads("For ")) k = codeHas("Next") ? bkNone : bkFor;
-    if (leads("Next")) k = k ? bkNone : bkNext;
-    // A bare "Do" (its condition on the Loop line) opens a loop as well:
-    // left out, its Loop would close the structure around it.
-    if (leads("Do ") || code.trimmed() == QLatin1String("Do")) k = codeHas("Loop") ? bkNone : bkDo;
-    if (leads("Loop")) k = k ? bkNone : bkLoop;
-    if (leads("While ")) k = codeHas("Wend") ? bkNone : bkWhile;
-    if (leads("Wend")) k = k ? bkNone : bkWend;
-    return k;
+int ClassifyLine(QStringView unlabelled) {
+    int start = 0, end = 0;
+    if (findLabel(unlabelled, start, end))
+        return classifyUnlabelled(blanked(unlabelled, start, end));
+    return classifyUnlabelled(unlabelled);
 }
 
 bool TSourceCodePrint::RecordBracketLine(const QString& line, int lineIndex, int page, int y, int x,
                                          int side) {
-    const QString code = StripComment(line);
+    const QStringView code = withoutComment(line);
     const int kind = ClassifyLine(code);
     if (kind == bkNone) return false;
     TVirtCanvas& canvas = Canvas();

@@ -24,7 +24,7 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     if (limit < 0) limit = ColumnWidth;
     const int n = int(line.size());
     // Widths of every prefix, measured once: a wrap tries many of them.
-    std::vector<int> prefix;
+    std::vector<int>& prefix = wrapWidths_;
     codePrefixWidths(line, fontName, prefix);
 
     int r = 0;
@@ -38,7 +38,9 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     }
     if (r == 0) r = 1;
 
+    bool remeasure = false;
     if (r < 10 && r < n && !IsWordChar(line[r])) {
+        remeasure = true;
         canvas.PrefixWidths(line, prefix);
         r = 0;
         for (int i = n - 2; i >= 1; --i) {
@@ -54,7 +56,7 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     }
     // The passes above may measure in another font than the line is drawn
     // in, or count characters: the part drawn must still fit the column.
-    codePrefixWidths(line, fontName, prefix);
+    if (remeasure) codePrefixWidths(line, fontName, prefix);
     while (r > 1 && r <= n && prefix[std::size_t(r)] >= limit)
         --r;
     return r;
@@ -74,17 +76,18 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         // width in its font: drawn text comes out a little narrower than
         // measured, so drawn blanks would pull code in against a comment
         // that has the same indent.
-        auto draw = [&](int x, const QString& font, const QString& text) {
+        auto draw = [&](int x, const QString& font, QStringView text) {
             qsizetype lead = 0;
-            while (lead < text.size() && text[lead] == ' ')
+            while (lead < text.size() && text[lead] == u' ')
                 ++lead;
             if (lead == 0 || lead == text.size()) {
                 drawCodeText(x, CurrentY, font, text);
                 return;
             }
-            drawCodeText(x + canvas.TextWidthInFont(text.left(lead), font), CurrentY, font,
+            drawCodeText(x + canvas.TextWidthInFont(text.first(lead), font), CurrentY, font,
                          text.mid(lead));
         };
+        const QStringView whole = line;
         const int commentPos = FindCommentStart(line);
         if (IsProcDeclaration(line)) fontName = kFunctionFont;
         QString fontKey = kCodeFont;
@@ -98,8 +101,8 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         if (commentPos <= 0) {
             width = codeTextWidth(line, fontKey);
         } else {
-            codeWidth = codeTextWidth(line.left(commentPos), fontKey);
-            width = codeWidth + canvas.TextWidthInFont(line.mid(commentPos), kCommentFont);
+            codeWidth = codeTextWidth(whole.first(commentPos), fontKey);
+            width = codeWidth + canvas.TextWidthInFont(whole.mid(commentPos), kCommentFont);
         }
 
         bool wrapped = false;
@@ -112,11 +115,11 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
                 draw(CurrentX, fontKey, line);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, line, fontKey);
             } else {
-                const QString code = line.left(commentPos);
+                const QStringView code = whole.first(commentPos);
                 if (!code.trimmed().isEmpty()) draw(CurrentX, fontKey, code);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
                 canvas.TextOutInFont(CurrentX + codeWidth, CurrentY, kCommentFont,
-                                     line.mid(commentPos));
+                                     whole.mid(commentPos));
             }
         } else {
             wrapped = true;
@@ -128,7 +131,7 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
                              FindWrapPosition(line, fontKey,
                                               reservedWidth > 0 ? ColumnWidth - reservedWidth : -1),
                              n);
-            const QString first = line.left(wrapPos);
+            const QStringView first = whole.first(wrapPos);
             indent = FirstNonBlank(line);
             if (indent > wrapPos) indent = 0;
             if (prevIndent > 0) {
@@ -138,7 +141,7 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
                 else
                     indent = indent - 1;
             }
-            const QString rest = line.mid(wrapPos);
+            const QStringView rest = whole.mid(wrapPos);
             if (!Settings.IndentContinuedLines) indent = 0;
             QString indicator =
                 Settings.NLIPicture0 && !SuppressIndicator ? Settings.NextLineInd : QString();
@@ -146,13 +149,16 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
             // would make the continuation as long as the line it came from.
             if (indent + indicator.size() >= wrapPos) indent = 0;
             if (indicator.size() >= wrapPos) indicator.clear();
-            if (!rest.isEmpty()) continuationText = QString(indent, ' ') + indicator + rest;
+            if (!rest.isEmpty()) {
+                continuationText.reserve(qMax(0, indent) + indicator.size() + rest.size());
+                continuationText.append(QString(indent, ' ')).append(indicator).append(rest);
+            }
 
             if (commentPos < 0 || commentPos >= wrapPos) {
                 draw(CurrentX, fontKey, first);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, first, fontKey);
             } else {
-                const QString code = first.left(commentPos);
+                const QStringView code = first.first(commentPos);
                 if (!code.trimmed().isEmpty()) draw(CurrentX, fontKey, code);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
                 canvas.TextOutInFont(CurrentX + codeTextWidth(code, fontKey), CurrentY,

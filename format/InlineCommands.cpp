@@ -59,14 +59,30 @@ QString argumentAfter(const QString& line, qsizetype end) {
 
 } // namespace
 
-QString CommandPartOf(const QString& line, const QString& indicator, const QString& delimiter) {
+namespace {
+
+// CommandPartOf without copying: a view into line, or a null view.
+QStringView commandPart(QStringView line, const QString& indicator, const QString& delimiter) {
     const int comment = FindCommentStart(line);
     if (comment >= 0) return line.mid(comment);
-    const QString statement = line.mid(FirstNonBlank(line) - 1);
+    const QStringView statement = line.mid(FirstNonBlank(line) - 1);
     if ((!indicator.isEmpty() && statement.startsWith(indicator)) ||
         (!delimiter.isEmpty() && statement.startsWith(delimiter)))
         return line;
-    return QString();
+    return {};
+}
+
+// Every command word follows the indicator and every rule is a run of
+// delimiters: a part holding neither holds no command (most lines).
+bool mayHoldCommand(QStringView part, const QString& indicator, const QString& delimiter) {
+    return (!indicator.isEmpty() && part.contains(indicator)) ||
+           (!delimiter.isEmpty() && part.contains(delimiter));
+}
+
+} // namespace
+
+QString CommandPartOf(const QString& line, const QString& indicator, const QString& delimiter) {
+    return commandPart(line, indicator, delimiter).toString();
 }
 
 QString RuleLineWords(const QString& line, const QString& delimiter) {
@@ -83,8 +99,8 @@ QString RuleLineWords(const QString& line, const QString& delimiter) {
 }
 
 bool IsInlineCommandLine(const QString& line, const QString& indicator, const QString& delimiter) {
-    const QString part = CommandPartOf(line, indicator, delimiter);
-    if (part.isEmpty()) return false;
+    const QStringView part = commandPart(line, indicator, delimiter);
+    if (part.isEmpty() || !mayHoldCommand(part, indicator, delimiter)) return false;
     if (!indicator.isEmpty()) {
         for (const TCommandWord& c : kCommands)
             if (part.contains(indicator + QLatin1String(c.word))) return true;
@@ -93,8 +109,9 @@ bool IsInlineCommandLine(const QString& line, const QString& indicator, const QS
 }
 
 bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& indicator) {
-    const QString line = CommandPartOf(fullLine, indicator, Settings.CommentDelimiter);
-    if (line.isEmpty()) return false;
+    const QStringView part = commandPart(fullLine, indicator, Settings.CommentDelimiter);
+    if (part.isEmpty() || !mayHoldCommand(part, indicator, Settings.CommentDelimiter)) return false;
+    const QString line = part.toString();
     bool matched = false;
     const int H = CodeLineHeight;
     const int h = int(H * 0.5);

@@ -35,7 +35,7 @@ bool isKeyword(QStringView word) {
 
 } // namespace
 
-std::vector<TSourceCodePrint::TCodeRun> TSourceCodePrint::codeRuns(const QString& text) const {
+std::vector<TSourceCodePrint::TCodeRun> TSourceCodePrint::codeRuns(QStringView text) const {
     std::vector<TCodeRun> runs;
     auto add = [&](int start, int end, bool bold) {
         if (end <= start) return;
@@ -61,7 +61,7 @@ std::vector<TSourceCodePrint::TCodeRun> TSourceCodePrint::codeRuns(const QString
             ++end;
         // A member after a dot ("rs.Open") is no keyword.
         const bool member = i > 0 && text[i - 1] == QLatin1Char('.');
-        add(i, end, !member && isKeyword(QStringView(text).mid(i, end - i)));
+        add(i, end, !member && isKeyword(text.mid(i, end - i)));
         i = end;
     }
     return runs;
@@ -75,7 +75,7 @@ bool TSourceCodePrint::emphasised(const QString& fontKey) const {
 // ends as drawn (playback draws a point smaller than the layout measures):
 // placed by measured widths, every run would leave a gap after it. A run's
 // own extent is measured as laid out, so what fits the column stays inside.
-std::vector<int> TSourceCodePrint::codeRunOffsets(const QString& text,
+std::vector<int> TSourceCodePrint::codeRunOffsets(QStringView text,
                                                   const std::vector<TCodeRun>& runs) {
     const TVirtCanvas& canvas = Canvas();
     // The indent is not drawn but skipped by its measured width, as a
@@ -96,7 +96,7 @@ std::vector<int> TSourceCodePrint::codeRunOffsets(const QString& text,
     return offsets;
 }
 
-int TSourceCodePrint::codeTextWidth(const QString& text, const QString& fontKey) {
+int TSourceCodePrint::codeTextWidth(QStringView text, const QString& fontKey) {
     TVirtCanvas& canvas = Canvas();
     if (!emphasised(fontKey)) return canvas.TextWidthInFont(text, fontKey);
     // The furthest any run reaches as measured: a long run drawn a little
@@ -113,7 +113,7 @@ int TSourceCodePrint::codeTextWidth(const QString& text, const QString& fontKey)
     return width;
 }
 
-void TSourceCodePrint::codePrefixWidths(const QString& text, const QString& fontKey,
+void TSourceCodePrint::codePrefixWidths(QStringView text, const QString& fontKey,
                                         std::vector<int>& widths) {
     TVirtCanvas& canvas = Canvas();
     if (!emphasised(fontKey)) {
@@ -123,7 +123,7 @@ void TSourceCodePrint::codePrefixWidths(const QString& text, const QString& font
     // A comment after the code is drawn in its own font where the code ends.
     const int commentPos = FindCommentStart(text);
     if (commentPos > 0) {
-        const QString code = text.left(commentPos);
+        const QStringView code = text.first(commentPos);
         codePrefixWidths(code, fontKey, widths);
         const int codeWidth = widths.back();
         std::vector<int> comment;
@@ -150,7 +150,7 @@ void TSourceCodePrint::codePrefixWidths(const QString& text, const QString& font
     }
 }
 
-void TSourceCodePrint::drawCodeText(int x, int y, const QString& fontKey, const QString& text) {
+void TSourceCodePrint::drawCodeText(int x, int y, const QString& fontKey, QStringView text) {
     TVirtCanvas& canvas = Canvas();
     if (!emphasised(fontKey)) {
         canvas.TextOutInFont(x, y, fontKey, text);

@@ -41,6 +41,7 @@ void TSourceCodePrint::setPageLabel(const QString& label) {
 
 void TSourceCodePrint::collectProcTargets(RFile* firstFile) {
     procByName_.clear();
+    procNameHashes_.clear();
     procByFileAndName_.clear();
     if (!RecordNavigation) return;
     for (RFile* f = firstFile; f && f->Next; f = f->Next) {
@@ -52,7 +53,10 @@ void TSourceCodePrint::collectProcTargets(RFile* firstFile) {
             // the calling file has its own (looked up when linking).
             const QString name = callName(s->Name);
             if (name.isEmpty()) continue;
-            if (!procByName_.contains(name)) procByName_.insert(name, key);
+            if (!procByName_.contains(name)) {
+                procByName_.insert(name, key);
+                procNameHashes_.insert(qHash(QStringView(name)));
+            }
             const QString own = f->FileName + '\n' + name;
             if (!procByFileAndName_.contains(own)) procByFileAndName_.insert(own, key);
         }
@@ -70,7 +74,7 @@ QString TSourceCodePrint::procLinkKey(const QString& identifier) const {
     return it.value();
 }
 
-void TSourceCodePrint::recordCodeLinks(int x, int y, const QString& text, const QString& fontKey) {
+void TSourceCodePrint::recordCodeLinks(int x, int y, QStringView text, const QString& fontKey) {
     if (!RecordNavigation || procByName_.isEmpty()) return;
     std::vector<int> widths;
     const int n = int(text.size());
@@ -89,7 +93,9 @@ void TSourceCodePrint::recordCodeLinks(int x, int y, const QString& text, const 
         int end = i + 1;
         while (end < n && IsWordChar(text[end]))
             ++end;
-        const QString key = procLinkKey(text.mid(i, end - i));
+        const QStringView word = text.mid(i, end - i);
+        const QString key =
+            procNameHashes_.contains(qHash(word)) ? procLinkKey(word.toString()) : QString();
         if (!key.isEmpty()) {
             // Measured only for lines that hold a link.
             if (widths.empty()) codePrefixWidths(text, fontKey, widths);

@@ -56,9 +56,14 @@ void TSourceCodePrint::ConvertMargins() {
     MarginsConverted = true;
 }
 
+const QString& TSourceCodePrint::shownDate() const {
+    if (!dateText_.isNull()) return dateText_;
+    if (todayText_.isNull()) todayText_ = TodayShortDate();
+    return todayText_;
+}
+
 QString TSourceCodePrint::expandHeader(const QString& templ, int pageNumber) const {
-    return ExpandHeaderText(templ, CurrentFileName, CurrentProcName, pageNumber,
-                            dateText_.isNull() ? TodayShortDate() : dateText_);
+    return ExpandHeaderText(templ, CurrentFileName, CurrentProcName, pageNumber, shownDate());
 }
 
 int TSourceCodePrint::fitFont(TFont& font, const QString& text) {
@@ -136,8 +141,8 @@ void TSourceCodePrint::drawOnePageFrame() {
     canvas.SetTransparent();
 
     // Page-number box at the top right, in the header font.
-    const int bw = canvas.TextWidth("999") + 10;
-    const int bh = canvas.TextHeight("999") + 14;
+    const int bw = canvas.TextWidth(QStringLiteral("999")) + 10;
+    const int bh = canvas.TextHeight(QStringLiteral("999")) + 14;
     const int boxL = W - R - bw, boxR = W - R;
     setFramePen(canvas);
     if (Settings.PageNumType == 1) {

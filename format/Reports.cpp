@@ -70,7 +70,7 @@ void TSourceCodePrint::PrintTitlePage() {
     const int x = RoundEven(W * 0.75);
     y = RoundEven(H / 6.0 * 5);
     textCentred(canvas, x, y, QStringLiteral("Code Listing From"));
-    textCentred(canvas, x, y + h + 5, dateText_.isNull() ? TodayShortDate() : dateText_);
+    textCentred(canvas, x, y + h + 5, shownDate());
     AddNamedPage();
 }
 

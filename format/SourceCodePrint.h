@@ -181,12 +181,12 @@ private:
         int length = 0;
         bool bold = false;
     };
-    std::vector<TCodeRun> codeRuns(const QString& text) const;
+    std::vector<TCodeRun> codeRuns(QStringView text) const;
     bool emphasised(const QString& fontKey) const;
-    std::vector<int> codeRunOffsets(const QString& text, const std::vector<TCodeRun>& runs);
-    int codeTextWidth(const QString& text, const QString& fontKey);
-    void codePrefixWidths(const QString& text, const QString& fontKey, std::vector<int>& widths);
-    void drawCodeText(int x, int y, const QString& fontKey, const QString& text);
+    std::vector<int> codeRunOffsets(QStringView text, const std::vector<TCodeRun>& runs);
+    int codeTextWidth(QStringView text, const QString& fontKey);
+    void codePrefixWidths(QStringView text, const QString& fontKey, std::vector<int>& widths);
+    void drawCodeText(int x, int y, const QString& fontKey, QStringView text);
     // Line numbers (LineNumbers.cpp).
     int lineNumberWidth() const;
     static QString lineNumberFont();
@@ -226,13 +226,16 @@ private:
     void setPageLabel(const QString& label);
     void collectProcTargets(RFile* firstFile);
     QString procLinkKey(const QString& identifier) const;
-    void recordCodeLinks(int x, int y, const QString& text, const QString& fontKey);
+    void recordCodeLinks(int x, int y, QStringView text, const QString& fontKey);
     void recordFileTarget(const RFile& file);
     void recordProcTarget(const QString& line);
     void recordIndexLink(int x, int y, int width, int height, const QString& entry);
 
     IProgress* progress_;
     QString dateText_;
+    // Today's date, asked for once per build (every page frame shows it).
+    mutable QString todayText_;
+    const QString& shownDate() const;
     std::vector<RBracket> brackets_;
     // Where the line drawn last began, for closing off a bracket block.
     RBracket lastLine_;
@@ -252,6 +255,11 @@ private:
     // Source line number of each line being walked; empty: index + 1.
     std::vector<int> sourceLineNumbers_;
     QHash<QString, QString> procByName_;
+    // Hashes of the names in procByName_: most words of code are no
+    // procedure's name and are turned away without a copy.
+    QSet<std::size_t> procNameHashes_;
+    // Prefix widths of the line being wrapped, kept for the next line.
+    std::vector<int> wrapWidths_;
     QHash<QString, QString> procByFileAndName_;
     // Each procedure heading's place: its key (made unique when a file
     // declares a name twice) and the page number printed there.

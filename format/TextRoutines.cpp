@@ -18,7 +18,7 @@ QString ExpandTabs(const QString& line, int count) {
     return out;
 }
 
-int FindCommentStart(const QString& line) {
+int FindCommentStart(QStringView line) {
     bool inString = false;
     for (qsizetype i = 0; i + 2 < line.size(); ++i) {
         const QChar c = line[i];
@@ -35,7 +35,7 @@ QString StripComment(const QString& line) {
     return pos < 0 ? line : line.left(pos);
 }
 
-int FirstNonBlank(const QString& line) {
+int FirstNonBlank(QStringView line) {
     for (qsizetype i = 0; i < line.size(); ++i) {
         if (line[i] != ' ') return int(i + 1);
     }
@@ -47,7 +47,7 @@ bool IsWordChar(QChar c) {
     return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_';
 }
 
-bool IsBlankLine(const QString& line) {
+bool IsBlankLine(QStringView line) {
     for (QChar c : line) {
         if (c.unicode() > ' ') return false;
     }
@@ -74,12 +74,12 @@ constexpr std::array<const char*, 12> kDeclarationKeywords = {"Sub ",
 // blanks), or 0. Only the first 20 characters from the first non-blank count.
 // Every line of a listing passes through here: no allocation, and lines
 // that cannot start with a keyword are turned away on their first letter.
-qsizetype declarationKeywordEnd(const QString& line) {
+qsizetype declarationKeywordEnd(QStringView line) {
     const qsizetype start = FirstNonBlank(line) - 1;
     if (start >= line.size()) return 0;
     const char16_t first = line[start].unicode();
     if (first != 'S' && first != 'F' && first != 'P') return 0;
-    const QStringView head = QStringView(line).mid(start, 20);
+    const QStringView head = line.mid(start, 20);
     for (const char* keyword : kDeclarationKeywords) {
         const QLatin1StringView kw(keyword);
         if (head.startsWith(kw)) return start + kw.size();
@@ -89,7 +89,7 @@ qsizetype declarationKeywordEnd(const QString& line) {
 
 } // namespace
 
-bool IsProcDeclaration(const QString& line) {
+bool IsProcDeclaration(QStringView line) {
     return declarationKeywordEnd(line) > 0;
 }
 

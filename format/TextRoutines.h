@@ -11,25 +11,25 @@ QString ExpandTabs(const QString& line, int count);
 // Index (from 0) of the single quote that starts the line's comment, or -1.
 // Quotes inside double-quoted strings do not count, and neither do the last
 // two characters of the line.
-int FindCommentStart(const QString& line);
+int FindCommentStart(QStringView line);
 
 // The line without its comment (as found by FindCommentStart).
 QString StripComment(const QString& line);
 
 // Position (from 1) of the first character that is not a blank, or the
 // length plus 1 for a line of blanks only.
-int FirstNonBlank(const QString& line);
+int FirstNonBlank(QStringView line);
 
 // "0".."9", "A".."Z", "a".."z" and "_".
 bool IsWordChar(QChar c);
 
 // True when nothing remains after removing trailing blanks, tabs and other
 // control characters.
-bool IsBlankLine(const QString& line);
+bool IsBlankLine(QStringView line);
 
 // A line that starts a Sub, Function or Property (leading blanks allowed;
 // keywords matched exactly, capitals included).
-bool IsProcDeclaration(const QString& line);
+bool IsProcDeclaration(QStringView line);
 
 // The procedure's name: after the declaration keyword, up to the first "(",
 // trimmed; empty when the line has no "(".
@@ -47,3 +47,17 @@ QString ExpandHeaderText(const QString& templ, const QString& fileName, const QS
 
 // Today's date in the user's locale short format (the value of %d).
 QString TodayShortDate();
+
+// The same, for lines given as literals or QStrings.
+inline int FindCommentStart(const QString& line) {
+    return FindCommentStart(QStringView(line));
+}
+inline int FirstNonBlank(const QString& line) {
+    return FirstNonBlank(QStringView(line));
+}
+inline bool IsBlankLine(const QString& line) {
+    return IsBlankLine(QStringView(line));
+}
+inline bool IsProcDeclaration(const QString& line) {
+    return IsProcDeclaration(QStringView(line));
+}

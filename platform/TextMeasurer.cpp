@@ -79,7 +79,7 @@ TQtTextMeasurer::Metrics& TQtTextMeasurer::metricsFor(const TFont& font) {
     return *last_;
 }
 
-int TQtTextMeasurer::textWidth(const TFont& font, const QString& text) {
+int TQtTextMeasurer::textWidth(const TFont& font, QStringView text) {
     if (text.isEmpty()) return 0;
     Metrics& m = metricsFor(font);
     double sum = 0;
@@ -88,8 +88,7 @@ int TQtTextMeasurer::textWidth(const TFont& font, const QString& text) {
     return static_cast<int>(std::lrint(sum));
 }
 
-void TQtTextMeasurer::prefixWidths(const TFont& font, const QString& text,
-                                   std::vector<int>& widths) {
+void TQtTextMeasurer::prefixWidths(const TFont& font, QStringView text, std::vector<int>& widths) {
     widths.assign(std::size_t(text.size()) + 1, 0);
     if (text.isEmpty()) return;
     Metrics& m = metricsFor(font);
@@ -100,30 +99,29 @@ void TQtTextMeasurer::prefixWidths(const TFont& font, const QString& text,
     }
 }
 
-int TQtTextMeasurer::textHeight(const TFont& font, const QString&) {
+int TQtTextMeasurer::textHeight(const TFont& font, QStringView) {
     return metricsFor(font).height;
 }
 
-int TFixedMeasurer::textWidth(const TFont& font, const QString& text) {
+int TFixedMeasurer::textWidth(const TFont& font, QStringView text) {
     const double w = double(text.size()) * font.pixelSize() * num_ / denom_;
     return static_cast<int>(std::lrint(w));
 }
 
-void TFixedMeasurer::prefixWidths(const TFont& font, const QString& text,
-                                  std::vector<int>& widths) {
+void TFixedMeasurer::prefixWidths(const TFont& font, QStringView text, std::vector<int>& widths) {
     widths.assign(std::size_t(text.size()) + 1, 0);
     for (qsizetype i = 1; i <= text.size(); ++i)
         widths[std::size_t(i)] =
             static_cast<int>(std::lrint(double(i) * font.pixelSize() * num_ / denom_));
 }
 
-void ITextMeasurer::prefixWidths(const TFont& font, const QString& text, std::vector<int>& widths) {
+void ITextMeasurer::prefixWidths(const TFont& font, QStringView text, std::vector<int>& widths) {
     widths.assign(std::size_t(text.size()) + 1, 0);
     for (qsizetype i = 1; i <= text.size(); ++i)
         widths[std::size_t(i)] = textWidth(font, text.left(i));
 }
 
-int TFixedMeasurer::textHeight(const TFont& font, const QString&) {
+int TFixedMeasurer::textHeight(const TFont& font, QStringView) {
     return font.pixelSize() + extra_;
 }
 

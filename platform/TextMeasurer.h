@@ -21,11 +21,11 @@ QFont toPixelFont(const TFont& font);
 class ITextMeasurer {
 public:
     virtual ~ITextMeasurer() = default;
-    virtual int textWidth(const TFont& font, const QString& text) = 0;
-    virtual int textHeight(const TFont& font, const QString& text) = 0;
+    virtual int textWidth(const TFont& font, QStringView text) = 0;
+    virtual int textHeight(const TFont& font, QStringView text) = 0;
     // widths[i] = textWidth of the first i characters, for i = 0..size: what
     // finding a wrap position needs, in one pass where the measurer allows.
-    virtual void prefixWidths(const TFont& font, const QString& text, std::vector<int>& widths);
+    virtual void prefixWidths(const TFont& font, QStringView text, std::vector<int>& widths);
 };
 
 // Real font metrics (Qt, fonts applied by pixel size). Each font gets a
@@ -36,10 +36,10 @@ class TQtTextMeasurer : public ITextMeasurer {
 public:
     TQtTextMeasurer();
     ~TQtTextMeasurer() override;
-    int textWidth(const TFont& font, const QString& text) override;
+    int textWidth(const TFont& font, QStringView text) override;
     // The font's line height (ascent + descent); the text does not matter.
-    int textHeight(const TFont& font, const QString& text) override;
-    void prefixWidths(const TFont& font, const QString& text, std::vector<int>& widths) override;
+    int textHeight(const TFont& font, QStringView text) override;
+    void prefixWidths(const TFont& font, QStringView text, std::vector<int>& widths) override;
 
 private:
     struct Metrics;
@@ -68,9 +68,9 @@ class TFixedMeasurer : public ITextMeasurer {
 public:
     explicit TFixedMeasurer(int advanceNum = 3, int advanceDenom = 5, int extraHeight = 2)
         : num_(advanceNum), denom_(advanceDenom), extra_(extraHeight) {}
-    int textWidth(const TFont& font, const QString& text) override;
-    int textHeight(const TFont& font, const QString& text) override;
-    void prefixWidths(const TFont& font, const QString& text, std::vector<int>& widths) override;
+    int textWidth(const TFont& font, QStringView text) override;
+    int textHeight(const TFont& font, QStringView text) override;
+    void prefixWidths(const TFont& font, QStringView text, std::vector<int>& widths) override;
 
 private:
     int num_;

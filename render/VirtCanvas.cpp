@@ -50,64 +50,88 @@ void TVirtCanvas::InitPage(int width, int height, const TFont* font, const TPen*
 
 void TVirtCanvas::ClearCommands() {
     commands_.clear();
+    texts_.clear();
+    extras_.clear();
     fonts_.clear();
     pens_.clear();
     brushes_.clear();
 }
 
-void TVirtCanvas::append(TCanvasCommand&& c) {
+// A page of a listing holds some hundreds of commands and some thousands
+// of characters: room for them at once saves growing step by step.
+constexpr std::size_t kCommandsAhead = 512;
+constexpr std::size_t kTextAhead = 8192;
+
+void TVirtCanvas::setText(TStoredCommand& c, std::initializer_list<QStringView> pieces) {
+    // A null text stays null: readers tell it from an empty one.
+    if (pieces.size() == 1 && pieces.begin()->isNull()) return;
+    std::size_t size = 0;
+    for (QStringView p : pieces)
+        size += std::size_t(p.size());
+    if (texts_.capacity() == 0) texts_.reserve(std::max(kTextAhead, size));
+    c.TextAt = std::uint32_t(texts_.size());
+    c.TextSize = std::uint32_t(size);
+    for (QStringView p : pieces)
+        texts_.insert(texts_.end(), p.utf16(), p.utf16() + p.size());
+}
+
+void TVirtCanvas::setExtras(TStoredCommand& c, int x3, int x4, int y3, int y4) {
+    c.Word = std::int32_t(extras_.size());
+    extras_.push_back({x3, x4, y3, y4});
+}
+
+void TVirtCanvas::append(const TStoredCommand& c) {
     try {
-        commands_.push_back(std::move(c));
+        if (commands_.capacity() == 0) commands_.reserve(kCommandsAhead);
+        commands_.push_back(c);
     } catch (const std::bad_alloc& e) {
         showError(withMessage("Error allocating VCanvas Memory.", e) +
                   QStringLiteral("\nClosing Application"));
     }
 }
 
-void TVirtCanvas::TextOut(int x, int y, const QString& text) {
-    TCanvasCommand c;
+void TVirtCanvas::TextOut(int x, int y, QStringView text) {
+    TStoredCommand c;
     c.Kind = ckTextOut;
     c.X1 = x;
     c.Y1 = y;
-    c.Text = text;
-    append(std::move(c));
+    setText(c, {text});
+    append(c);
 }
 
-void TVirtCanvas::TextOutInFont(int x, int y, const QString& fontName, const QString& text) {
-    TCanvasCommand c;
+void TVirtCanvas::TextOutInFont(int x, int y, QStringView fontName, QStringView text) {
+    TStoredCommand c;
     c.Kind = ckTextOutInFont;
     c.X1 = x;
     c.Y1 = y;
-    // One allocation: code lines are recorded this way, millions of them.
-    c.Text.reserve(fontName.size() + kFontTextSeparator.size() + text.size());
-    c.Text.append(fontName).append(kFontTextSeparator).append(text);
-    append(std::move(c));
+    setText(c, {fontName, kFontTextSeparator, text});
+    append(c);
 }
 
 void TVirtCanvas::MoveTo(int x, int y) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckMoveTo;
     c.X1 = x;
     c.Y1 = y;
-    append(std::move(c));
+    append(c);
 }
 
 void TVirtCanvas::LineTo(int x, int y) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckLineTo;
     c.X1 = x;
     c.Y1 = y;
-    append(std::move(c));
+    append(c);
 }
 
 void TVirtCanvas::appendBox(int kind, int x1, int y1, int x2, int y2) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = kind;
     c.X1 = x1;
     c.X2 = x2;
     c.Y1 = y1;
     c.Y2 = y2;
-    append(std::move(c));
+    append(c);
 }
 
 void TVirtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
@@ -123,35 +147,35 @@ void TVirtCanvas::FillRect(int x1, int y1, int x2, int y2) {
 }
 
 void TVirtCanvas::DrawPicture(int x, int y, int pictureIndex) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckDrawPicture;
     c.X1 = x;
     c.Y1 = y;
     c.Y2 = pictureIndex;
-    append(std::move(c));
+    append(c);
 }
 
 void TVirtCanvas::StretchPicture(int left, int top, int right, int bottom, int pictureIndex) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckStretchPicture;
     c.X1 = left;
-    c.X3 = right;
     c.Y1 = top;
-    c.Y3 = bottom;
-    c.Text = QString::number(pictureIndex);
-    append(std::move(c));
+    setExtras(c, right, 0, bottom, 0);
+    const QString number = QString::number(pictureIndex);
+    setText(c, {number});
+    append(c);
 }
 
 void TVirtCanvas::SetFont(const TFont* font) {
     if (!font) return;
     const TFont copy = *font; // font may be our own current font
     fonts_.push_back(copy);
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckSetFont;
     c.X1 = copy.height();
     c.X2 = -1;
-    c.Object = static_cast<std::int32_t>(fonts_.size() - 1);
-    append(std::move(c));
+    c.Word = static_cast<std::int32_t>(fonts_.size() - 1);
+    append(c);
     font_ = copy;
     recordedFontHeight_ = copy.height();
 }
@@ -159,58 +183,58 @@ void TVirtCanvas::SetFont(const TFont* font) {
 void TVirtCanvas::SetPen(const TPen* pen) {
     if (!pen) return;
     pens_.push_back(*pen);
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckSetPen;
-    c.Object = static_cast<std::int32_t>(pens_.size() - 1);
-    append(std::move(c));
+    c.Word = static_cast<std::int32_t>(pens_.size() - 1);
+    append(c);
     pen_ = *pen;
 }
 
 void TVirtCanvas::SetBrush(const TBrush* brush) {
     if (!brush) return;
     brushes_.push_back(*brush);
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckSetBrush;
-    c.Object = static_cast<std::int32_t>(brushes_.size() - 1);
-    append(std::move(c));
+    c.Word = static_cast<std::int32_t>(brushes_.size() - 1);
+    append(c);
     brush_ = *brush;
 }
 
 void TVirtCanvas::SetBrushColor(TColor color) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckBrushColor;
-    c.Value = color;
-    append(std::move(c));
+    c.Word = std::int32_t(color);
+    append(c);
 }
 
 void TVirtCanvas::SetPenColor(TColor color) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckPenColor;
-    c.Value = color;
-    append(std::move(c));
+    c.Word = std::int32_t(color);
+    append(c);
 }
 
 void TVirtCanvas::SetTransparent() {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckTransparent;
-    append(std::move(c));
+    append(c);
 }
 
 void TVirtCanvas::SetOpaque() {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckOpaque;
-    append(std::move(c));
+    append(c);
 }
 
 void TVirtCanvas::Watermark(const QString& text, int width, int height, int left, int top) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckWatermark;
     c.X1 = width;
     c.X2 = left;
     c.Y1 = height;
     c.Y2 = top;
-    c.Text = text;
-    append(std::move(c));
+    setText(c, {text});
+    append(c);
 }
 
 void TVirtCanvas::SetFontHeight(int height) {
@@ -220,17 +244,14 @@ void TVirtCanvas::SetFontHeight(int height) {
 
 void TVirtCanvas::appendArcLike(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4,
                                 int y4) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = kind;
     c.X1 = x1;
     c.X2 = x2;
-    c.X3 = x3;
-    c.X4 = x4;
     c.Y1 = y1;
     c.Y2 = y2;
-    c.Y3 = y3;
-    c.Y4 = y4;
-    append(std::move(c));
+    setExtras(c, x3, x4, y3, y4);
+    append(c);
 }
 
 void TVirtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
@@ -246,52 +267,51 @@ void TVirtCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, 
 }
 
 void TVirtCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckRoundRect;
     c.X1 = x1;
     c.X2 = x2;
-    c.X3 = x3;
     c.Y1 = y1;
     c.Y2 = y2;
-    c.Y3 = y3;
-    append(std::move(c));
+    setExtras(c, x3, 0, y3, 0);
+    append(c);
 }
 
 void TVirtCanvas::SetPenPos(int x, int y) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckSetPenPos;
     c.X1 = x;
     c.Y1 = y;
-    append(std::move(c));
+    append(c);
 }
 
 void TVirtCanvas::FloodFill(int x, int y, TColor border) {
-    TCanvasCommand c;
+    TStoredCommand c;
     c.Kind = ckFloodFill;
     c.X1 = x;
     c.Y1 = y;
-    c.Value = border;
-    append(std::move(c));
+    c.Word = std::int32_t(border);
+    append(c);
 }
 
-int TVirtCanvas::TextWidth(const QString& text) const {
+int TVirtCanvas::TextWidth(QStringView text) const {
     return textMeasurer().textWidth(font_, text);
 }
 
-int TVirtCanvas::TextHeight(const QString& text) const {
+int TVirtCanvas::TextHeight(QStringView text) const {
     return textMeasurer().textHeight(font_, text);
 }
 
-int TVirtCanvas::TextWidthInFont(const QString& text, const QString& fontName) const {
+int TVirtCanvas::TextWidthInFont(QStringView text, const QString& fontName) const {
     const TFont* f = fontregistry::find(fontName);
     return textMeasurer().textWidth(f ? *f : font_, text);
 }
 
-void TVirtCanvas::PrefixWidths(const QString& text, std::vector<int>& widths) const {
+void TVirtCanvas::PrefixWidths(QStringView text, std::vector<int>& widths) const {
     textMeasurer().prefixWidths(font_, text, widths);
 }
 
-void TVirtCanvas::PrefixWidthsInFont(const QString& text, const QString& fontName,
+void TVirtCanvas::PrefixWidthsInFont(QStringView text, const QString& fontName,
                                      std::vector<int>& widths) const {
     const TFont* f = fontregistry::find(fontName);
     textMeasurer().prefixWidths(f ? *f : font_, text, widths);
@@ -303,31 +323,91 @@ TFont DrawnFont(const TFont& font) {
     return drawn;
 }
 
-int TVirtCanvas::DrawnTextWidthInFont(const QString& text, const QString& fontName) const {
+int TVirtCanvas::DrawnTextWidthInFont(QStringView text, const QString& fontName) const {
     const TFont* f = fontregistry::find(fontName);
     return textMeasurer().textWidth(DrawnFont(f ? *f : font_), text);
 }
 
-int TVirtCanvas::TextHeightInFont(const QString& text, const QString& fontName) const {
+int TVirtCanvas::TextHeightInFont(QStringView text, const QString& fontName) const {
     const TFont* f = fontregistry::find(fontName);
     return textMeasurer().textHeight(f ? *f : font_, text);
 }
 
+const TFont* TVirtCanvas::fontOf(std::int32_t kind, std::int32_t object) const {
+    if (kind != ckSetFont || object < 0 || std::size_t(object) >= fonts_.size()) return nullptr;
+    return &fonts_[std::size_t(object)];
+}
+
+const TPen* TVirtCanvas::penOf(std::int32_t kind, std::int32_t object) const {
+    if (kind != ckSetPen || object < 0 || std::size_t(object) >= pens_.size()) return nullptr;
+    return &pens_[std::size_t(object)];
+}
+
+const TBrush* TVirtCanvas::brushOf(std::int32_t kind, std::int32_t object) const {
+    if (kind != ckSetBrush || object < 0 || std::size_t(object) >= brushes_.size()) return nullptr;
+    return &brushes_[std::size_t(object)];
+}
+
 const TFont* TVirtCanvas::CommandFont(const TCanvasCommand& c) const {
-    if (c.Kind != ckSetFont || c.Object < 0 || std::size_t(c.Object) >= fonts_.size())
-        return nullptr;
-    return &fonts_[c.Object];
+    return fontOf(c.Kind, c.Object);
 }
 
 const TPen* TVirtCanvas::CommandPen(const TCanvasCommand& c) const {
-    if (c.Kind != ckSetPen || c.Object < 0 || std::size_t(c.Object) >= pens_.size()) return nullptr;
-    return &pens_[c.Object];
+    return penOf(c.Kind, c.Object);
 }
 
 const TBrush* TVirtCanvas::CommandBrush(const TCanvasCommand& c) const {
-    if (c.Kind != ckSetBrush || c.Object < 0 || std::size_t(c.Object) >= brushes_.size())
-        return nullptr;
-    return &brushes_[c.Object];
+    return brushOf(c.Kind, c.Object);
+}
+
+std::size_t TCommandList::size() const {
+    return std::size_t(canvas_->CommandCount());
+}
+
+TCanvasCommand TVirtCanvas::CommandFields(std::size_t i) const {
+    const TStoredCommand& s = commands_[i];
+    TCanvasCommand c;
+    c.Kind = s.Kind;
+    c.X1 = s.X1;
+    c.X2 = s.X2;
+    c.Y1 = s.Y1;
+    c.Y2 = s.Y2;
+    switch (s.Kind) {
+    case ckSetFont:
+    case ckSetPen:
+    case ckSetBrush:
+        c.Object = s.Word;
+        break;
+    case ckBrushColor:
+    case ckPenColor:
+    case ckFloodFill:
+        c.Value = std::uint32_t(s.Word);
+        break;
+    case ckArc:
+    case ckPie:
+    case ckChord:
+    case ckRoundRect:
+    case ckStretchPicture:
+        if (s.Word >= 0 && std::size_t(s.Word) < extras_.size()) {
+            const auto& e = extras_[std::size_t(s.Word)];
+            c.X3 = e[0];
+            c.X4 = e[1];
+            c.Y3 = e[2];
+            c.Y4 = e[3];
+        }
+        break;
+    default:
+        break;
+    }
+    return c;
+}
+
+TCanvasCommand TCommandList::operator[](std::size_t i) const {
+    TCanvasCommand c = canvas_->CommandFields(i);
+    const TStoredCommand& s = canvas_->StoredCommand(i);
+    if (s.TextAt != TStoredCommand::kNoText)
+        c.Text = s.TextSize == 0 ? QStringLiteral("") : canvas_->CommandText(s).toString();
+    return c;
 }
 
 // Playback maps the whole logical page onto the device rectangle (the
@@ -398,14 +478,16 @@ void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int mult
         if (pageWidth_ != 0 && pageHeight_ != 0) scaleX = double(r.Right - r.Left) / pageWidth_;
     }
 
-    for (const TCanvasCommand& c : commands_) {
+    for (std::size_t i = 0; i < commands_.size(); ++i) {
+        const TStoredCommand& stored = commands_[i];
+        const TCanvasCommand c = CommandFields(i);
         if (printing) step();
         bool failed = false;
         switch (c.Kind) {
         case ckTextOut:
         case ckTextOutInFont:
             try {
-                playText(target, c, scaleX, printing, aspectX, aspectY, gauge, progress);
+                playText(target, stored, scaleX, printing, aspectX, aspectY, gauge, progress);
             } catch (const std::exception& e) {
                 showError(withMessage("Error in Text out to Canvas", e));
                 failed = true;
@@ -449,13 +531,14 @@ void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int mult
             }
             break;
         case ckStretchPicture:
-            if (c.Text.isEmpty()) break;
+            if (stored.TextSize == 0) break;
             try {
                 bool ok = false;
-                const int index = c.Text.toInt(&ok);
+                const QStringView number = CommandText(stored);
+                const int index = number.toInt(&ok);
                 if (!ok)
                     throw TListoraError(
-                        QStringLiteral("'%1' is not a valid integer value").arg(c.Text));
+                        QStringLiteral("'%1' is not a valid integer value").arg(number));
                 const QImage pic = indicatorPicture(index);
                 if (!pic.isNull()) {
                     if (printing)
@@ -497,7 +580,7 @@ void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int mult
             target.SetBkMode(false);
             break;
         case ckWatermark:
-            playWatermark(target, c, printing);
+            playWatermark(target, stored, printing);
             break;
         case ckBrushColor: {
             // Giving a hollow brush a colour makes it solid, as a canvas
@@ -528,21 +611,22 @@ void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int mult
 // Text is drawn 1 point smaller than recorded (when above 1 point): fonts
 // drawn through the mapping come out slightly larger than the layout
 // measured them. On the printer the height is set from the recorded one.
-void TVirtCanvas::playText(IDrawSurface& target, const TCanvasCommand& c, double scaleX,
+void TVirtCanvas::playText(IDrawSurface& target, const TStoredCommand& c, double scaleX,
                            bool printing, int aspectX, int aspectY, IGauge* gauge,
                            IProgress* progress) {
-    QString text = c.Text;
+    const QStringView recorded = CommandText(c);
+    QStringView text = recorded;
     const TFont currentBefore = font_;
     bool restoreTarget = false;
     TFont keptTargetFont;
     int printHeight = recordedFontHeight_ + 1;
 
     if (c.Kind == ckTextOutInFont) {
-        const qsizetype sep = c.Text.indexOf(kFontTextSeparator);
+        const qsizetype sep = recorded.indexOf(kFontTextSeparator);
         if (sep >= 0) {
             keptTargetFont = target.Font();
             restoreTarget = true;
-            const QString name = c.Text.left(sep);
+            const QString name = recorded.left(sep).toString();
             if (fontregistry::contains(name)) {
                 if (const TFont* reg = fontregistry::find(name)) {
                     font_ = *reg;
@@ -552,7 +636,7 @@ void TVirtCanvas::playText(IDrawSurface& target, const TCanvasCommand& c, double
             }
             // The whole text: cutting it (as to 255 characters) would lose
             // the end of long comment lines.
-            text = c.Text.mid(sep + kFontTextSeparator.size());
+            text = recorded.mid(sep + kFontTextSeparator.size());
         }
     }
 
@@ -577,11 +661,11 @@ void TVirtCanvas::playText(IDrawSurface& target, const TCanvasCommand& c, double
     target.SetFont(drawFont);
 
     if (!printing) {
-        target.TextOut(c.X1, c.Y1, text);
+        target.TextOut(c.X1, c.Y1, text.toString());
     } else if (aspectX > 0 && aspectY > 0) {
         drawFont.setHeight(printHeight);
         target.SetFont(drawFont);
-        target.TextOut(c.X1, c.Y1, text);
+        target.TextOut(c.X1, c.Y1, text.toString());
     }
 
     if (restoreTarget) target.SetFont(keptTargetFont);
@@ -590,7 +674,8 @@ void TVirtCanvas::playText(IDrawSurface& target, const TCanvasCommand& c, double
     if (smallFonts || c.Kind == ckTextOutInFont) font_ = currentBefore;
 }
 
-void TVirtCanvas::playWatermark(IDrawSurface& target, const TCanvasCommand& c, bool printing) {
+void TVirtCanvas::playWatermark(IDrawSurface& target, const TStoredCommand& c, bool printing) {
+    const QString text = CommandText(c).toString();
     const double w = c.X1, h = c.Y1, top = c.Y2;
     const int left = c.X2;
     const int d = roundClamped(std::sqrt(w * w + h * h));
@@ -613,8 +698,8 @@ void TVirtCanvas::playWatermark(IDrawSurface& target, const TCanvasCommand& c, b
     wm.setColor(clSilver);
     target.SetFont(wm);
 
-    const int tw = target.TextWidth(c.Text);
-    const int th = target.TextHeight(c.Text);
+    const int tw = target.TextWidth(text);
+    const int th = target.TextHeight(text);
     const int lead = d > tw ? roundClamped((double(d) - tw) * 0.5) : 1000;
     int y = roundClamped(double(roundClamped(h - std::sin(a * kWatermarkPi / 180.0) * lead)) - th +
                          top);
@@ -624,6 +709,6 @@ void TVirtCanvas::playWatermark(IDrawSurface& target, const TCanvasCommand& c, b
     y = roundClamped(double(y) + 2 * f);
     if (y > pageHeight_) y = roundClamped(double(pageHeight_) - top);
     if (x < left) x = left;
-    target.TextOut(x, y, c.Text);
+    target.TextOut(x, y, text);
     target.SetFont(font_);
 }

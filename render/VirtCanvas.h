@@ -7,8 +7,13 @@
 
 #include <QString>
 
+#include <QStringView>
 #include <cstdint>
-#include <deque>
+
+#include <array>
+#include <cstddef>
+#include <initializer_list>
+#include <iterator>
 #include <vector>
 
 class IDrawSurface;
@@ -53,9 +58,9 @@ struct TPlayRect {
     bool operator==(const TPlayRect&) const = default;
 };
 
-// One recorded call. Kept small: a long listing records millions of them.
-// The font, pen or brush copy of a selection command lives in a table of
-// the canvas; Object is its index there (-1: the command holds none).
+// One recorded call, as readers see it. The font, pen or brush copy of a
+// selection command lives in a table of the canvas; Object is its index
+// there (-1: the command holds none).
 struct TCanvasCommand {
     std::int32_t Kind = ckUnused19;
     std::int32_t X1 = 0, X2 = 0, X3 = 0, X4 = 0;
@@ -63,6 +68,62 @@ struct TCanvasCommand {
     std::uint32_t Value = 0;
     std::int32_t Object = -1;
     QString Text;
+};
+
+// How a canvas keeps a command: a long listing records millions of them, so
+// no allocation each and only the fields most commands use. The text lies
+// in the canvas's text store (TextAt kNoText: no text, not even an empty
+// one). Word is the object index of a selection, the colour of a colour
+// command, and for the few kinds with more corners the index of those in
+// the canvas's table of extra coordinates.
+struct TStoredCommand {
+    static constexpr std::uint32_t kNoText = 0xFFFFFFFFu;
+    std::int32_t Kind = ckUnused19;
+    std::int32_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+    std::int32_t Word = -1;
+    std::uint32_t TextAt = kNoText;
+    std::uint32_t TextSize = 0;
+};
+
+class TVirtCanvas;
+
+// The recorded commands of one canvas, read only; each element is made
+// when read (its text a copy of its own).
+class TCommandList {
+public:
+    class Iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = TCanvasCommand;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = TCanvasCommand;
+        Iterator(const TCommandList* list, std::size_t at) : list_(list), at_(at) {}
+        TCanvasCommand operator*() const { return (*list_)[at_]; }
+        Iterator& operator++() {
+            ++at_;
+            return *this;
+        }
+        bool operator==(const Iterator& o) const { return at_ == o.at_; }
+        difference_type operator-(const Iterator& o) const {
+            return difference_type(at_) - difference_type(o.at_);
+        }
+
+    private:
+        const TCommandList* list_;
+        std::size_t at_;
+    };
+
+    explicit TCommandList(const TVirtCanvas& canvas) : canvas_(&canvas) {}
+    std::size_t size() const;
+    bool empty() const { return size() == 0; }
+    TCanvasCommand operator[](std::size_t i) const;
+    TCanvasCommand back() const { return (*this)[size() - 1]; }
+    Iterator begin() const { return Iterator(this, 0); }
+    Iterator end() const { return Iterator(this, size()); }
+
+private:
+    const TVirtCanvas* canvas_;
 };
 
 // The font playback draws text recorded in font with (but on the printer):
@@ -91,8 +152,13 @@ public:
     int PageHeight() const { return pageHeight_; }
 
     // Recording.
-    void TextOut(int x, int y, const QString& text);
-    void TextOutInFont(int x, int y, const QString& fontName, const QString& text);
+    void TextOut(int x, int y, QStringView text);
+    void TextOutInFont(int x, int y, QStringView fontName, QStringView text);
+    // For texts given as literals or QStrings.
+    void TextOut(int x, int y, const QString& text) { TextOut(x, y, QStringView(text)); }
+    void TextOutInFont(int x, int y, const QString& fontName, const QString& text) {
+        TextOutInFont(x, y, QStringView(fontName), QStringView(text));
+    }
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
     void Rectangle(int x1, int y1, int x2, int y2);
@@ -122,20 +188,28 @@ public:
     void FloodFill(int x, int y, TColor border);
 
     // Queries, measured through the process-wide text measurer.
-    int TextWidth(const QString& text) const;
-    int TextHeight(const QString& text) const;
+    int TextWidth(QStringView text) const;
+    int TextHeight(QStringView text) const;
+    int TextWidth(const QString& text) const { return TextWidth(QStringView(text)); }
+    int TextHeight(const QString& text) const { return TextHeight(QStringView(text)); }
     // In the font registered under fontName; the current font when no font
     // bears that name.
-    int TextWidthInFont(const QString& text, const QString& fontName) const;
-    int TextHeightInFont(const QString& text, const QString& fontName) const;
+    int TextWidthInFont(QStringView text, const QString& fontName) const;
+    int TextHeightInFont(QStringView text, const QString& fontName) const;
+    int TextWidthInFont(const QString& text, const QString& fontName) const {
+        return TextWidthInFont(QStringView(text), fontName);
+    }
+    int TextHeightInFont(const QString& text, const QString& fontName) const {
+        return TextHeightInFont(QStringView(text), fontName);
+    }
     // As playback draws it on screen and into PDF and PNG files: in the
     // registered font one point smaller (see DrawnFont).
-    int DrawnTextWidthInFont(const QString& text, const QString& fontName) const;
+    int DrawnTextWidthInFont(QStringView text, const QString& fontName) const;
     int FontHeight() const { return font_.height(); }
     // widths[i] = width of the first i characters, in the current font or in
     // a registered one.
-    void PrefixWidths(const QString& text, std::vector<int>& widths) const;
-    void PrefixWidthsInFont(const QString& text, const QString& fontName,
+    void PrefixWidths(QStringView text, std::vector<int>& widths) const;
+    void PrefixWidthsInFont(QStringView text, const QString& fontName,
                             std::vector<int>& widths) const;
 
     const TFont& CurrentFont() const { return font_; }
@@ -144,10 +218,21 @@ public:
     int RecordedFontHeight() const { return recordedFontHeight_; }
 
     // The recording, for playback and inspection.
-    const std::deque<TCanvasCommand>& Commands() const { return commands_; }
+    TCommandList Commands() const { return TCommandList(*this); }
+    // Command i as kept, and its text: valid until the next recording.
+    const TStoredCommand& StoredCommand(std::size_t i) const { return commands_[i]; }
+    QStringView CommandText(const TStoredCommand& c) const {
+        if (c.TextAt == TStoredCommand::kNoText) return {};
+        return QStringView(texts_.data() + c.TextAt, qsizetype(c.TextSize));
+    }
     const TFont* CommandFont(const TCanvasCommand& c) const;
     const TPen* CommandPen(const TCanvasCommand& c) const;
     const TBrush* CommandBrush(const TCanvasCommand& c) const;
+    const TFont* CommandFont(const TStoredCommand& c) const { return fontOf(c.Kind, c.Word); }
+    const TPen* CommandPen(const TStoredCommand& c) const { return penOf(c.Kind, c.Word); }
+    const TBrush* CommandBrush(const TStoredCommand& c) const { return brushOf(c.Kind, c.Word); }
+    // Every field of command i but its text.
+    TCanvasCommand CommandFields(std::size_t i) const;
 
     // Draws every command onto target. See the notes in VirtCanvas.cpp.
     // gauge and progress may be null; both are only used when printing.
@@ -155,16 +240,26 @@ public:
                   int aspectX, int aspectY, IGauge* gauge, IProgress* progress = nullptr);
 
 private:
-    void append(TCanvasCommand&& c);
+    const TFont* fontOf(std::int32_t kind, std::int32_t object) const;
+    const TPen* penOf(std::int32_t kind, std::int32_t object) const;
+    const TBrush* brushOf(std::int32_t kind, std::int32_t object) const;
+    void append(const TStoredCommand& c);
+    // Appends the pieces to the text store as the text of c.
+    void setText(TStoredCommand& c, std::initializer_list<QStringView> pieces);
     // Rectangle, ellipse and fill share a box.
     void appendBox(int kind, int x1, int y1, int x2, int y2);
     // Arc, pie and chord share their eight coordinates.
     void appendArcLike(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
-    void playText(IDrawSurface& target, const TCanvasCommand& c, double scaleX, bool printing,
+    void playText(IDrawSurface& target, const TStoredCommand& c, double scaleX, bool printing,
                   int aspectX, int aspectY, IGauge* gauge, IProgress* progress);
-    void playWatermark(IDrawSurface& target, const TCanvasCommand& c, bool printing);
+    void playWatermark(IDrawSurface& target, const TStoredCommand& c, bool printing);
 
-    std::deque<TCanvasCommand> commands_; // grows in blocks: no copying of long lists
+    std::vector<TStoredCommand> commands_;
+    // Every command's text, one after the other.
+    std::vector<char16_t> texts_;
+    // X3, X4, Y3 and Y4 of the kinds that have them.
+    std::vector<std::array<std::int32_t, 4>> extras_;
+    void setExtras(TStoredCommand& c, int x3, int x4, int y3, int y4);
     std::vector<TFont> fonts_;
     std::vector<TPen> pens_;
     std::vector<TBrush> brushes_;

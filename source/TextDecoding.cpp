@@ -63,7 +63,10 @@ bool IsValidUtf8(const QByteArray& bytes) {
 }
 
 QString DecodeSourceBytes(const QByteArray& bytes, int codePage) {
-    if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes);
+    // Decoded once: valid UTF-8 decodes to what QString::fromUtf8 gives.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) return text;
     TIconv conv(iconvName(codePage));
     if (conv.valid()) return convert(conv.get(), bytes);
     TIconv fallback(iconvName(kDefaultCodePage));
@@ -86,6 +89,35 @@ QStringList SplitSourceLines(const QString& text) {
     return lines;
 }
 
+namespace {
+
+bool isAscii(const QByteArray& bytes) {
+    unsigned char any = 0;
+    for (const char c : bytes)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+// SplitSourceLines for text of ASCII bytes, each line decoded on its own:
+// no copy of the whole text in between.
+QStringList splitAsciiLines(const QByteArray& bytes) {
+    QStringList lines;
+    const char* const data = bytes.constData();
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = data[i];
+        if (c != '\r' && c != '\n') continue;
+        lines.append(QString::fromLatin1(data + start, i - start));
+        if (c == '\r' && i + 1 < n && data[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < n) lines.append(QString::fromLatin1(data + start, n - start));
+    return lines;
+}
+
+} // namespace
+
 QStringList ReadSourceLines(const QString& path, int codePage) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -93,5 +125,7 @@ QStringList ReadSourceLines(const QString& path, int codePage) {
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw TListoraError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    // ASCII reads the same in every code page and in UTF-8.
+    if (isAscii(bytes)) return splitAsciiLines(bytes);
     return SplitSourceLines(DecodeSourceBytes(bytes, codePage));
 }

@@ -172,11 +172,11 @@ TEST_F(LayoutTest, IndicatorPicturesGoBesideContinuationsOnTheirOwnSheet) {
     EXPECT_EQ(f->Pages.PageCount(), 2);
     EXPECT_EQ(countKind(*f, 1, ckStretchPicture), 2);
     EXPECT_EQ(countKind(*f, 2, ckStretchPicture), 0);
-    const TCanvasCommand& last = [&]() -> const TCanvasCommand& {
-        const TCanvasCommand* found = nullptr;
+    const TCanvasCommand last = [&] {
+        TCanvasCommand found;
         for (const TCanvasCommand& c : f->Pages.Page(1)->Canvas->Commands())
-            if (c.Kind == ckStretchPicture) found = &c;
-        return *found;
+            if (c.Kind == ckStretchPicture) found = c;
+        return found;
     }();
     EXPECT_EQ(last.X3, f->RightColumnX);
     EXPECT_EQ(last.Y3, f->TextBottom - 3);

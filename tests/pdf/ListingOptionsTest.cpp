@@ -12,6 +12,8 @@
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,10 +26,10 @@ using ListingOptions = FixedMetricsTest;
 // line measured in one face would overflow.
 class TBoldWiderMeasurer : public ITextMeasurer {
 public:
-    int textWidth(const TFont& font, const QString& text) override {
+    int textWidth(const TFont& font, QStringView text) override {
         return int(std::lrint(double(text.size()) * advance(font)));
     }
-    int textHeight(const TFont& font, const QString&) override { return font.pixelSize() + 2; }
+    int textHeight(const TFont& font, QStringView) override { return font.pixelSize() + 2; }
 
 private:
     static double advance(const TFont& font) {
@@ -154,7 +156,8 @@ TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
     int bold = 0, followers = 0;
     QStringList boldWords;
     for (int n = 1; n <= f.Pages.PageCount(); ++n) {
-        const TCanvasCommand* before = nullptr;
+        // A copy: the commands are read as values.
+        std::optional<TCanvasCommand> before;
         for (const TCanvasCommand& c : f.Pages.Page(n)->Canvas->Commands()) {
             if (c.Kind != ckTextOutInFont) continue;
             const QString font = c.Text.left(c.Text.indexOf(kFontTextSeparator));
@@ -170,7 +173,7 @@ TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
                 EXPECT_EQ(c.X1, before->X1 + drawn) << "sheet " << n << ": " << text.toStdString();
                 ++followers;
             }
-            before = &c;
+            before = c;
             const int left = c.X1 >= f.RightColumnX ? f.RightColumnX : f.LeftColumnX;
             const int width = textMeasurer().textWidth(*fontregistry::find(font), text);
             EXPECT_LE(c.X1 + width, left + f.ColumnWidth)

@@ -10,15 +10,15 @@
 TEST(QtTextMeasurer, ArialIsLiberationSansAtPixelSize) {
     TQtTextMeasurer m;
     const TFont arial("Arial", 10); // -13
-    EXPECT_EQ(m.textHeight(arial, "x"), 15);
-    EXPECT_EQ(m.textWidth(arial, ""), 0);
+    EXPECT_EQ(m.textHeight(arial, u"x"), 15);
+    EXPECT_EQ(m.textWidth(arial, u""), 0);
     // A positive height is the whole cell: smaller characters.
     TFont cell = arial;
     cell.setHeight(15);
-    EXPECT_EQ(m.textHeight(cell, "x"), 15);
-    EXPECT_EQ(m.textWidth(cell, "Hello"), m.textWidth(arial, "Hello"));
+    EXPECT_EQ(m.textHeight(cell, u"x"), 15);
+    EXPECT_EQ(m.textWidth(cell, u"Hello"), m.textWidth(arial, u"Hello"));
     cell.setHeight(13);
-    EXPECT_LT(m.textWidth(cell, "Hello World"), m.textWidth(arial, "Hello World"));
+    EXPECT_LT(m.textWidth(cell, u"Hello World"), m.textWidth(arial, u"Hello World"));
 }
 
 TEST(QtTextMeasurer, SumsUnroundedAdvancesAndRoundsOnce) {
@@ -30,7 +30,7 @@ TEST(QtTextMeasurer, SumsUnroundedAdvancesAndRoundsOnce) {
     ASSERT_NE(advance, std::round(advance)) << "needs a fractional advance to tell";
     const QString line(100, QChar('i'));
     EXPECT_EQ(m.textWidth(arial, line), std::lrint(100 * advance));
-    EXPECT_NE(m.textWidth(arial, line), 100 * m.textWidth(arial, "i"));
+    EXPECT_NE(m.textWidth(arial, line), 100 * m.textWidth(arial, u"i"));
     // Prefix widths agree with measuring each prefix on its own.
     const QString mixed = QStringLiteral("If x Then y = \u00e9t\u00e9 ' note");
     std::vector<int> widths;
@@ -64,14 +64,14 @@ TEST(QtTextMeasurer, KeepsFontsApartInItsCache) {
 TEST(FixedMeasurer, FollowsItsFormulaAndStandsInForTheProcessMeasurer) {
     TFixedMeasurer m; // 3/5 of the pixel size per character, height + 2
     const TFont f("Arial", 10);
-    EXPECT_EQ(m.textWidth(f, "abcde"), 39); // 5 * 7.8
-    EXPECT_EQ(m.textWidth(f, "ab"), 16);    // 15.6
-    EXPECT_EQ(m.textHeight(f, "anything"), 15);
+    EXPECT_EQ(m.textWidth(f, u"abcde"), 39); // 5 * 7.8
+    EXPECT_EQ(m.textWidth(f, u"ab"), 16);    // 15.6
+    EXPECT_EQ(m.textHeight(f, u"anything"), 15);
     TFixedMeasurer unit(1, 1, 0);
     setTextMeasurer(&unit);
-    EXPECT_EQ(textMeasurer().textWidth(f, "abc"), 39);
-    EXPECT_EQ(textMeasurer().textHeight(f, "abc"), 13);
+    EXPECT_EQ(textMeasurer().textWidth(f, u"abc"), 39);
+    EXPECT_EQ(textMeasurer().textHeight(f, u"abc"), 13);
     setTextMeasurer(nullptr);
-    EXPECT_EQ(textMeasurer().textHeight(f, "abc"), 15);
+    EXPECT_EQ(textMeasurer().textHeight(f, u"abc"), 15);
     EXPECT_NE(&textMeasurer(), &unit);
 }
