@@ -54,8 +54,11 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     }
     // The passes above may measure in another font than the line is drawn
     // in, or count characters: the part drawn must still fit the column.
+    // A count of characters can exceed the line itself (wide glyphs, a
+    // narrow "X"): the line is then cut from its end, never taken whole.
     codePrefixWidths(line, fontName, prefix);
-    while (r > 1 && r <= n && prefix[std::size_t(r)] >= limit)
+    r = qMin(r, n);
+    while (r > 1 && prefix[std::size_t(r)] >= limit)
         --r;
     return r;
 }
@@ -163,7 +166,12 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
 
         TVirtCanvas* printedOn = &canvas;
         const bool printedInLeftColumn = CurrentX == LeftColumnX;
-        AdvanceLine(canvas.FontHeight());
+        // The next line starts below this one's ink, however small the
+        // line spacing or however tall the font's cell beyond its size.
+        int ink = canvas.TextHeightInFont(QStringLiteral("X"), fontKey);
+        if (commentPos > 0 && (!wrapped || commentPos < wrapPos))
+            ink = qMax(ink, canvas.TextHeightInFont(QStringLiteral("X"), kCommentFont));
+        AdvanceLine(canvas.FontHeight(), ink);
 
         if (continuation && !Settings.NLIPicture0 && !(Settings.SpecialDraw && SuppressIndicator))
             drawIndicatorPicture(*printedOn, printedInLeftColumn, CurrentY == TextTop);

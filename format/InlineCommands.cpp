@@ -121,12 +121,21 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
             const int W = ColumnWidth;
             switch (c.command) {
             case TCommand::Section: {
-                roomCheck(H);
+                // The rule (a line lower with a title) and the next line
+                // below it stay above the foot of the column.
+                roomCheck(arg.isEmpty() ? H : qMax(H, H + G));
                 if (!arg.isEmpty()) CurrentY += H + G;
                 TVirtCanvas& canvas = Canvas();
                 canvas.MoveTo(CurrentX, CurrentY);
                 canvas.LineTo(CurrentX + W - 15, CurrentY);
-                if (!arg.isEmpty() && canvas.TextWidth(arg) < W) drawCentred(canvas, arg);
+                if (!arg.isEmpty() && canvas.TextWidth(arg) < W) {
+                    // The title sits on the rule: its white box hides the
+                    // rule behind the letters.
+                    canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
+                    canvas.SetOpaque();
+                    drawCentred(canvas, arg);
+                    canvas.SetTransparent();
+                }
                 break;
             }
             case TCommand::Title:
@@ -138,7 +147,9 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                 break;
             case TCommand::CircleNotes:
             case TCommand::RectNotes: {
-                roomCheck(H);
+                // The shape and the line after it: the next line must
+                // still start within the column.
+                roomCheck((arg.isEmpty() ? 0 : H + G) + H + 5);
                 if (!arg.isEmpty()) CurrentY += H + G;
                 TVirtCanvas& canvas = Canvas();
                 const int x1 = CurrentX + 5, x2 = CurrentX + W - 5;
@@ -171,7 +182,7 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
             case TCommand::EyeNotes: {
                 // The eyes reach h + 1 below their middle line: keep them
                 // above the foot of the column.
-                roomCheck(2 * (H + 5) + h + 1);
+                roomCheck(qMax(2 * (H + 5) + h + 1, 3 * (H + 5)));
                 CurrentY += 2 * (H + 5);
                 TVirtCanvas& canvas = Canvas();
                 const int X = CurrentX, Y = CurrentY;
@@ -221,7 +232,10 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                 canvas.LineTo(xEnd, y);
             }
         }
-        CurrentY += CodeLineHeight + Settings.LineGap;
+        // As a code line: a full column goes on in the next.
+        AdvanceLine(CodeLineHeight,
+                    words.isEmpty() ? 0
+                                    : canvas.TextHeightInFont(words, QStringLiteral("COMMENTS")));
     }
     return matched;
 }

@@ -320,9 +320,9 @@ void TSourceCodePrint::NextColumn() {
     CurrentY = TextTop;
 }
 
-void TSourceCodePrint::AdvanceLine(int lineHeight) {
+void TSourceCodePrint::AdvanceLine(int lineHeight, int inkHeight) {
     PrevLineY = CurrentY;
-    CurrentY += qAbs(lineHeight) + Settings.LineGap;
+    CurrentY += qMax(qAbs(lineHeight) + Settings.LineGap, inkHeight);
     if (CurrentY > TextBottom && CurrentX == RightColumnX) {
         NewPage();
         CurrentY = TextTop;

@@ -65,9 +65,10 @@ public:
     void DrawFrame();
     void NewPage();
     void AddNamedPage();
-    // Advances CurrentY by one line of the given height (plus the line gap)
-    // and moves to the next column or page when the column is full.
-    void AdvanceLine(int lineHeight);
+    // Advances CurrentY by one line of the given height (plus the line gap,
+    // but never less than inkHeight, the drawn text's cell) and moves to the
+    // next column or page when the column is full.
+    void AdvanceLine(int lineHeight, int inkHeight = 0);
     // The right half of the sheet, or a new page (right half, one-page
     // layout); CurrentY restarts at TextTop.
     void NextColumn();
