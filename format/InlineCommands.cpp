@@ -121,20 +121,27 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
             const int W = ColumnWidth;
             switch (c.command) {
             case TCommand::Section: {
-                // The rule (a line lower with a title) and the next line
-                // below it stay above the foot of the column.
-                roomCheck(arg.isEmpty() ? H : qMax(H, H + G));
+                const bool titled = !arg.isEmpty() && Canvas().TextWidth(arg) < W;
+                // How far the title, centred on the rule, reaches below it:
+                // the next line starts under the title, not across it.
+                const int below = titled ? qMax(0, int(Canvas().RecordedFontHeight() * 0.625) +
+                                                       Canvas().TextHeight(arg))
+                                         : 0;
+                // The rule (a line lower with a title), the title and the
+                // next line stay above the foot of the column.
+                roomCheck(arg.isEmpty() ? H : qMax(H, H + G + below));
                 if (!arg.isEmpty()) CurrentY += H + G;
                 TVirtCanvas& canvas = Canvas();
                 canvas.MoveTo(CurrentX, CurrentY);
                 canvas.LineTo(CurrentX + W - 15, CurrentY);
-                if (!arg.isEmpty() && canvas.TextWidth(arg) < W) {
+                if (titled) {
                     // The title sits on the rule: its white box hides the
                     // rule behind the letters.
                     canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
                     canvas.SetOpaque();
                     drawCentred(canvas, arg);
                     canvas.SetTransparent();
+                    CurrentY += below;
                 }
                 break;
             }
@@ -194,8 +201,12 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                 canvas.LineTo(X + 56, Y - h - 5);
                 canvas.Ellipse(X + 40, Y - h - 1, X + 60, Y + h + 1);
                 canvas.Ellipse(X + 51, Y - h, X + 57, Y + h);
-                canvas.TextOut(X + 65, Y - h, arg);
+                const bool beside = canvas.TextWidth(arg) < W - 65;
+                if (beside) canvas.TextOut(X + 65, Y - h, arg);
                 CurrentY += H + 5;
+                // A note too long to sit beside the eyes: below them, whole,
+                // wrapped as a comment line.
+                if (!beside) PrintCodeLine(arg, QStringLiteral("COMMENTS"), false, true, -1, -1, 0);
                 break;
             }
             case TCommand::Line: {
@@ -218,11 +229,18 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
         if (words.isEmpty()) {
             canvas.MoveTo(CurrentX, CurrentY);
             canvas.LineTo(xEnd, CurrentY);
+        } else if (const int indent = FirstNonBlank(fullLine) - 1;
+                   canvas.TextWidthInFont(QString(indent, ' ') + words,
+                                          QStringLiteral("COMMENTS")) >= ColumnWidth - 15) {
+            // Words too long for one line: a comment line, wrapped as any
+            // other, without the rule.
+            PrintCodeLine(QString(indent, ' ') + words, QStringLiteral("COMMENTS"), false, true, -1,
+                          -1, 0);
+            return matched;
         } else {
             // The words stay: printed where the line's text begins, with the
             // rule running on beside them at mid-height.
             const QString font = QStringLiteral("COMMENTS");
-            const int indent = FirstNonBlank(fullLine) - 1;
             const int x = CurrentX + canvas.TextWidthInFont(QString(indent, ' '), "CODE");
             canvas.TextOutInFont(x, CurrentY, font, words);
             const int from = x + canvas.TextWidthInFont(words, font) + 6;
