@@ -154,10 +154,11 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                 break;
             case TCommand::CircleNotes:
             case TCommand::RectNotes: {
-                // The shape and the line after it: the next line must
-                // still start within the column.
-                roomCheck((arg.isEmpty() ? 0 : H + G) + H + 5);
-                if (!arg.isEmpty()) CurrentY += H + G;
+                // A line lower, note or not: centred on the line itself the
+                // shape would reach up into the line before. The shape and
+                // the line after it stay within the column.
+                roomCheck(H + G + H + 5);
+                CurrentY += H + G;
                 TVirtCanvas& canvas = Canvas();
                 const int x1 = CurrentX + 5, x2 = CurrentX + W - 5;
                 const int y1 = CurrentY - h - 5, y2 = CurrentY + h + 5;
