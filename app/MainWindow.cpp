@@ -395,6 +395,7 @@ void TfrmMain::replaceFormatterIfBuilt() {
     }
     formatter_.reset();
     PnlStatus->clear();
+    G1->show(); // a note of the last build may have taken its place
     newFormatter();
 }
 
@@ -413,7 +414,11 @@ void TfrmMain::finishBuild() {
     buildNote_.clear();
     if (!formatter_->BuildNotes.isEmpty())
         buildNote_ = QStringLiteral("Note: ") + formatter_->BuildNotes.join(QLatin1Char(' '));
-    if (!buildNote_.isEmpty()) showStatus(buildNote_);
+    // The idle gauge gives the note its room until the next build.
+    if (!buildNote_.isEmpty()) {
+        G1->hide();
+        showStatus(buildNote_);
+    }
     // The bracket records served the drawing only.
     formatter_->ReleaseBrackets();
 }

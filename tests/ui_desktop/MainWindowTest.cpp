@@ -186,12 +186,14 @@ TEST_F(MainWindowTest, ABuildsNoteIsShownInTheStatusLineWithoutABox) {
               "Note: Control structures are nested more than 32 deep; the brackets of the "
               "deeper ones are not drawn.");
     EXPECT_EQ(w.PnlStatus->toolTip(), w.PnlStatus->text());
+    EXPECT_TRUE(w.G1->isHidden()) << "the idle gauge makes room for the note";
     EXPECT_TRUE(user.messages.shown.isEmpty());
 
     // The next build without a note shows the usual text again.
     w.CurFileName = scratch.write("Flat.bas", basicModule(2));
     w.OpenSourceFile();
     EXPECT_EQ(w.PnlStatus->text(), "Preview or Print the Current File");
+    EXPECT_FALSE(w.G1->isHidden());
 }
 
 TEST_F(MainWindowTest, SingleFileReplacesClipboardTextForLaterBuilds) {
