@@ -105,6 +105,12 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
     auto roomCheck = [&](int needed) {
         if (CurrentY + needed > TextBottom) NextColumn();
     };
+    // The column's right end less inset: on a one-page sheet the column runs
+    // on past the right margin, which the narrowest margins put at the
+    // sheet's edge.
+    auto columnRight = [&](int inset) {
+        return qMin(CurrentX + ColumnWidth - inset, Canvas().PageWidth() - 1);
+    };
     auto drawCentred = [&](TVirtCanvas& canvas, const QString& text) {
         const int W = ColumnWidth;
         canvas.TextOut(CurrentX + int(W * 0.5) - int(canvas.TextWidth(text) * 0.5),
@@ -133,7 +139,7 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                 if (!arg.isEmpty()) CurrentY += H + G;
                 TVirtCanvas& canvas = Canvas();
                 canvas.MoveTo(CurrentX, CurrentY);
-                canvas.LineTo(CurrentX + W - 15, CurrentY);
+                canvas.LineTo(columnRight(15), CurrentY);
                 if (titled) {
                     // The title sits on the rule: its white box hides the
                     // rule behind the letters.
@@ -160,7 +166,7 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                 roomCheck(H + G + H + 5);
                 CurrentY += H + G;
                 TVirtCanvas& canvas = Canvas();
-                const int x1 = CurrentX + 5, x2 = CurrentX + W - 5;
+                const int x1 = CurrentX + 5, x2 = columnRight(5);
                 const int y1 = CurrentY - h - 5, y2 = CurrentY + h + 5;
                 if (c.command == TCommand::CircleNotes) {
                     canvas.Ellipse(x1, y1, x2, y2);
@@ -213,7 +219,7 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
             case TCommand::Line: {
                 TVirtCanvas& canvas = Canvas();
                 canvas.MoveTo(CurrentX, CurrentY);
-                canvas.LineTo(CurrentX + W - 15, CurrentY);
+                canvas.LineTo(columnRight(15), CurrentY);
                 break;
             }
             }

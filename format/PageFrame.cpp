@@ -128,17 +128,22 @@ void TSourceCodePrint::drawOnePageFrame() {
     canvas.MoveTo(L, H - B - ff);
     canvas.LineTo(W - R, H - B - ff);
     setKnockOut(canvas);
-    canvas.TextOut(W / 2 - canvas.TextWidth(footer) / 2, H - B - ff / 2, footer);
+    canvas.TextOut(W / 2 - canvas.TextWidth(footer) / 2, onSheetY(H - B - ff / 2, footer), footer);
 
     const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
     hh = fitFont(Settings.HeaderFont, header);
-    canvas.TextOut(W / 2 - canvas.TextWidth(header) / 2, T - hh / 2, header);
+    const int headerY = onSheetY(T - hh / 2, header);
+    canvas.TextOut(W / 2 - canvas.TextWidth(header) / 2, headerY, header);
+    // The rule below the header, below its ink even where the header had
+    // to move down to stay on the sheet.
+    const int ruleY = qMax(T + hh, headerY + canvas.TextHeight(header) + 1);
     canvas.SetTransparent();
 
     // Page-number box at the top right, in the header font.
     const int bw = canvas.TextWidth("999") + 10;
     const int bh = canvas.TextHeight("999") + 14;
-    const int boxL = W - R - bw, boxR = W - R;
+    // The box's shadow reaches two units right of it: kept on the sheet.
+    const int boxR = qMin(W - R, W - 3), boxL = boxR - bw;
     setFramePen(canvas);
     if (Settings.PageNumType == 1) {
         canvas.SetBrushColor(clWhite);
@@ -178,10 +183,13 @@ void TSourceCodePrint::drawOnePageFrame() {
 
     setFramePen(canvas);
     canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
-    canvas.MoveTo(L, T + hh);
-    canvas.LineTo(boxL - 2, T + hh);
+    canvas.MoveTo(L, ruleY);
+    canvas.LineTo(boxL - 2, ruleY);
 
     TextBottom = H - B - 2 * ff - 10;
+    // The last line's ink stays above the footer's rule, however tall the
+    // listing's fonts are beside the footer's.
+    TextBottom = qMin(TextBottom, H - B - ff - 1 - tallestLineInk());
     canvas.SetFont(Settings.CodeFont);
     drawShading();
     canvas.SetTransparent();
@@ -216,7 +224,7 @@ void TSourceCodePrint::drawTwoPageFrame() {
     const int threeQuarters = int((W - L - R) * 0.75) + L;
     const QString leftFooter = expandHeader(Settings.FooterTemplate, PageNumber);
     const int ff = fitFont(Settings.FooterFont, leftFooter);
-    const int footerY = H - B - ff / 2;
+    const int footerY = onSheetY(H - B - ff / 2, leftFooter);
     // The numbers sit across the border's bottom line and knock it out.
     setKnockOut(canvas);
     canvas.TextOut(quarter - canvas.TextWidth(leftFooter) / 2, footerY, leftFooter);
@@ -234,6 +242,8 @@ void TSourceCodePrint::drawTwoPageFrame() {
     canvas.SetFont(Settings.CodeFont);
     TextTop = 2 * hh + T;
     TextBottom = H - B - ff - CodeLineHeight;
+    // ... and above the footer texts that sit on the border.
+    TextBottom = qMin(TextBottom, H - B - ff / 2 - 1 - tallestLineInk());
 
     drawShading();
     canvas.SetTransparent();
@@ -243,6 +253,21 @@ void TSourceCodePrint::drawTwoPageFrame() {
         canvas.LineTo(mid, H - B);
     }
     recordLayout();
+}
+
+int TSourceCodePrint::tallestLineInk() {
+    const TVirtCanvas& canvas = Canvas();
+    int tallest = 0;
+    for (const char* font : {"CODE", "COMMENTS", "FUNCTION"})
+        tallest = qMax(tallest, canvas.TextHeightInFont(QStringLiteral("X"), QLatin1String(font)));
+    return tallest;
+}
+
+int TSourceCodePrint::onSheetY(int y, const QString& text) {
+    // Only the narrowest margins need it: a text centred on the margin's
+    // line would reach off the sheet.
+    const TVirtCanvas& canvas = Canvas();
+    return qBound(0, y, qMax(0, canvas.PageHeight() - canvas.TextHeight(text)));
 }
 
 void TSourceCodePrint::recordLayout() {

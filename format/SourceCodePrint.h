@@ -210,6 +210,10 @@ private:
     // area however deep the nesting.
     int bracketLineX(int columnX, int d) const;
     void recordLayout();
+    // The cell height of the tallest of the fonts code lines are drawn in.
+    int tallestLineInk();
+    // y, moved just enough for text (in the canvas font) to stay on the sheet.
+    int onSheetY(int y, const QString& text);
     // Returns the page it drew on last.
     int drawSegment(const std::vector<TVirtCanvas*>& sheets, const RBracket& c, const RBracket& p,
                     int d);
