@@ -180,7 +180,9 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                     }
                 } else {
                     canvas.Rectangle(x1, y1, x2, y2);
-                    if (!arg.isEmpty() && canvas.TextWidth(arg) < W) drawCentred(canvas, arg);
+                    // A note only where it fits inside the box's sides.
+                    if (!arg.isEmpty() && canvas.TextWidth(arg) < x2 - x1 - 2)
+                        drawCentred(canvas, arg);
                 }
                 CurrentY += H + 5;
                 break;
