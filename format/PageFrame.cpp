@@ -61,12 +61,18 @@ QString TSourceCodePrint::expandHeader(const QString& templ, int pageNumber) con
                             dateText_.isNull() ? TodayShortDate() : dateText_);
 }
 
-int TSourceCodePrint::fitFont(TFont& font, const QString& text) {
+int TSourceCodePrint::fitFont(TFont& font, const QString& text, int room) {
     TVirtCanvas& canvas = Canvas();
     canvas.SetFont(font);
     // The smaller size stays for the rest of the build; it never goes below
     // one point, where a font would stop being a font.
     if (canvas.TextWidth(text) > ColumnWidth && font.size() > 1) {
+        font.setSize(qMax(1, font.size() - 2));
+        canvas.SetFont(font);
+    }
+    // Smaller still where the text would not fit its room (off the sheet,
+    // or into the page-number box or across the divider).
+    while (room >= 0 && canvas.TextWidth(text) > room && font.size() > 1) {
         font.setSize(qMax(1, font.size() - 2));
         canvas.SetFont(font);
     }
@@ -124,14 +130,21 @@ void TSourceCodePrint::drawOnePageFrame() {
     ColumnWidth = W - (R + L) - 10 - LineNumberWidth;
 
     const QString footer = expandHeader(Settings.FooterTemplate, PageNumber);
-    const int ff = fitFont(Settings.FooterFont, footer);
+    const int ff = fitFont(Settings.FooterFont, footer, W - 2);
     canvas.MoveTo(L, H - B - ff);
     canvas.LineTo(W - R, H - B - ff);
     setKnockOut(canvas);
     canvas.TextOut(W / 2 - canvas.TextWidth(footer) / 2, onSheetY(H - B - ff / 2, footer), footer);
 
     const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
+    // Centred, left of the page-number box (which takes the header font).
+    const auto headerRoom = [&] {
+        const int boxLeft = qMin(W - R, W - 3) - canvas.TextWidth("999") - 10;
+        return qMax(0, 2 * (boxLeft - 3 - W / 2));
+    };
     hh = fitFont(Settings.HeaderFont, header);
+    while (canvas.TextWidth(header) > headerRoom() && Settings.HeaderFont.size() > 1)
+        hh = fitFont(Settings.HeaderFont, header, headerRoom());
     const int headerY = onSheetY(T - hh / 2, header);
     canvas.TextOut(W / 2 - canvas.TextWidth(header) / 2, headerY, header);
     // The rule below the header, below its ink even where the header had
@@ -168,8 +181,10 @@ void TSourceCodePrint::drawOnePageFrame() {
     }
     if (Settings.PageNumType != 2) {
         const QString number = QString::number(PageNumber);
+        // Never down across the box's bottom line (tall header fonts).
         canvas.TextOut(boxR - RoundEven(bw * 0.5) - RoundEven(canvas.TextWidth(number) * 0.5),
-                       T + RoundEven(bh * 0.5) - 2, number);
+                       qMin(T + RoundEven(bh * 0.5) - 2, T + bh - canvas.TextHeight(number) - 1),
+                       number);
         canvas.SetPenColor(kShadowLight);
         canvas.SetBrushColor(kShadowDark);
         canvas.MoveTo(boxL + 8, T + bh + 1);
@@ -223,7 +238,9 @@ void TSourceCodePrint::drawTwoPageFrame() {
     const int quarter = (W - L - R) / 4 + L; // Trunc(... * 0.25) + L
     const int threeQuarters = int((W - L - R) * 0.75) + L;
     const QString leftFooter = expandHeader(Settings.FooterTemplate, PageNumber);
-    const int ff = fitFont(Settings.FooterFont, leftFooter);
+    // Each half's texts stay within the half.
+    const int halfRoom = qMax(0, 2 * (mid - quarter) - 4);
+    const int ff = fitFont(Settings.FooterFont, leftFooter, halfRoom);
     const int footerY = onSheetY(H - B - ff / 2, leftFooter);
     // The numbers sit across the border's bottom line and knock it out.
     setKnockOut(canvas);
@@ -233,7 +250,7 @@ void TSourceCodePrint::drawTwoPageFrame() {
 
     // One header per sheet over both halves; its "%p" is the left half's.
     const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
-    const int hh = fitFont(Settings.HeaderFont, header);
+    const int hh = fitFont(Settings.HeaderFont, header, halfRoom);
     const int headerWidth = canvas.TextWidth(header);
     canvas.TextOut(RoundEven((W - L - R) * 0.25) + L - headerWidth / 2, T + hh / 2, header);
     canvas.TextOut(RoundEven((W - L - R) * 0.75) + L - headerWidth / 2, T + hh / 2, header);

@@ -162,8 +162,9 @@ private:
     void drawTwoPageFrame();
     void drawShading();
     // Shrinks font by 2 points while text is wider than a column (once per
-    // call) and selects it; returns its height.
-    int fitFont(TFont& font, const QString& text);
+    // call), then on while it is wider than room (-1: no room given), and
+    // selects it; returns its height.
+    int fitFont(TFont& font, const QString& text, int room = -1);
     QString expandHeader(const QString& templ, int pageNumber) const;
 
     void walkLines(const QStringList& lines, TBuildKind kind, IGauge* gauge);
