@@ -1,14 +1,15 @@
 // listora-print: the batch command. Lays out a Visual Basic project, a
 // source file or text on standard input exactly as the desktop program
 // does, and writes the pages to a PDF or PNG files.
+#include "cli/OutputModule.h"
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
+#include "platform/Printer.h"
 #include "platform/Progress.h"
 #include "platform/Version.h"
-#include "platform/ui/QtPrinter.h"
 #include "render/PageOutput.h"
 #include "render/PdfListing.h"
 #include "render/PrintPages.h"
@@ -22,8 +23,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -240,7 +239,6 @@ bool parseQueueJob(const QCommandLineParser& args, TQueueJob& job) {
 // Sends the pages to a CUPS queue through the same print run as the
 // desktop program, without its dialog and status window.
 int printOnQueue(TPageStorage& pages, const TQueueJob& job) {
-    const QPrinterInfo info = QPrinterInfo::printerInfo(job.queue);
     if (job.from > pages.PageCount()) {
         err(QStringLiteral("--pages %1-%2: the listing has %3 pages")
                 .arg(job.from)
@@ -248,10 +246,9 @@ int printOnQueue(TPageStorage& pages, const TQueueJob& job) {
                 .arg(pages.PageCount()));
         return 1;
     }
-    QPrinter printer(info, QPrinter::HighResolution);
-    TQtPrinter qtPrinter(printer);
+    const std::unique_ptr<IPrinter> printer = OpenQueuePrinter(job.queue);
     TPrintServices services;
-    services.printer = &qtPrinter;
+    services.printer = printer.get();
     TPrintDialogSettings settings = PreparePrintSettings(pages);
     settings.Copies = job.copies;
     if (job.from > 0) {
@@ -326,6 +323,22 @@ int parseDpi(const QString& text) {
     return 0;
 }
 
+// More workers than this only share the same cores.
+constexpr int kMaxJobs = 64;
+
+// The --jobs value (default: the cores available), or 0 (after a message)
+// when it is no usable count.
+int parseJobs(const QCommandLineParser& args) {
+    if (!args.isSet("jobs")) return std::min(AvailableCores(), kMaxJobs);
+    bool ok = false;
+    const int jobs = args.value("jobs").trimmed().toInt(&ok);
+    if (ok && jobs >= 1 && jobs <= kMaxJobs) return jobs;
+    err(QStringLiteral("--jobs takes a number from 1 to %1, not \"%2\"")
+            .arg(kMaxJobs)
+            .arg(args.value("jobs")));
+    return 0;
+}
+
 int run(const QCommandLineParser& args) {
     const QStringList positional = args.positionalArguments();
     if (positional.size() != 1) {
@@ -339,8 +352,8 @@ int run(const QCommandLineParser& args) {
     const bool countOnly = args.isSet("count");
     TQueueJob queueJob;
     if (!parseQueueJob(args, queueJob)) return 2;
-    if (!queueJob.queue.isEmpty() && QPrinterInfo::printerInfo(queueJob.queue).isNull()) {
-        const QStringList known = QPrinterInfo::availablePrinterNames();
+    QStringList known;
+    if (!queueJob.queue.isEmpty() && !QueueExists(queueJob.queue, known)) {
         err(QStringLiteral("no printer queue named \"%1\" (known: %2)")
                 .arg(queueJob.queue, known.isEmpty() ? QStringLiteral("none") : known.join(", ")));
         return 1;
@@ -367,6 +380,8 @@ int run(const QCommandLineParser& args) {
     }
     const int dpi = args.isSet("png") ? parseDpi(args.value("dpi")) : 96;
     if (dpi == 0) return 2;
+    const int jobs = parseJobs(args);
+    if (jobs == 0) return 2;
     const bool glossary = args.isSet("glossary");
     const QString glossaryKind = args.value("glossary").toLower();
     if (glossary && glossaryKind != "basic" && glossaryKind != "deluxe") {
@@ -516,11 +531,12 @@ int run(const QCommandLineParser& args) {
         if (formatter.RecordNavigation)
             WriteListingPdf(pages, args.value("o"),
                             formatter.JobTitle.isEmpty() ? formatter.CurrentFileName
-                                                         : formatter.JobTitle);
+                                                         : formatter.JobTitle,
+                            jobs);
         else
-            WritePagesToPdf(pages, args.value("o"));
+            WritePlainPdf(pages, args.value("o"), jobs);
     }
-    if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), dpi);
+    if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), dpi, jobs);
     const QString count = QStringLiteral("%1 Pages").arg(pages.PageCount());
     // With the PDF on standard output, the count must not end up inside it.
     const bool pdfOnStdout = args.isSet("o") && IsStandardOutput(args.value("o"));
@@ -573,6 +589,11 @@ int main(int argc, char** argv) {
     args.addOption({"copies", "With -P: the number of copies (default 1).", "N"});
     args.addOption({"pages", "With -P: print only pages FROM to TO of the listing.", "FROM-TO"});
     args.addOption({"dpi", "Resolution of --png pages (default 96).", "N", "96"});
+    args.addOption({"jobs",
+                    "Draw the pages of -o and --png with N workers side by side, each a run of "
+                    "consecutive sheets (default: one per core available; 1: one at a time). "
+                    "Printing with -P always uses one.",
+                    "N"});
     args.addOption({"select",
                     "Print only this section: FILE is a member's file name (any letter case), "
                     "PROCEDURE a section name as --outline shows it, \"File Declarations\" the "

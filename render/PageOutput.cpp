@@ -14,6 +14,11 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QThread>
+
+#include <exception>
+#include <functional>
+#include <thread>
 
 namespace {
 
@@ -29,7 +34,71 @@ QPageSize pageSizeOf(const TPageRec& page) {
                      QPageSize::FuzzyMatch);
 }
 
+// Runs work(0) .. work(count - 1) side by side, the first in the calling
+// thread, and rethrows the first failure in order once all have ended.
+void runSideBySide(int count, const std::function<void(int)>& work) {
+    std::vector<std::exception_ptr> failures(std::size_t(std::max(count, 0)));
+    auto guarded = [&](int i) {
+        try {
+            work(i);
+        } catch (...) {
+            failures[std::size_t(i)] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 1; i < count; ++i)
+        threads.emplace_back(guarded, i);
+    if (count > 0) guarded(0);
+    for (std::thread& t : threads)
+        t.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+}
+
 } // namespace
+
+int AvailableCores() {
+    return std::max(1, QThread::idealThreadCount());
+}
+
+std::vector<TPageRange> PlaybackRanges(const TPageStorage& pages, int jobs) {
+    const int count = pages.PageCount();
+    std::vector<TPageRange> ranges;
+    if (count <= 0) return ranges;
+    jobs = std::clamp(jobs, 1, count);
+    // A page's work is about its command count; each range takes pages
+    // until its share of what is left is reached, so none ends up empty.
+    std::vector<long long> work(std::size_t(count) + 1, 0);
+    for (int n = 1; n <= count; ++n)
+        work[std::size_t(n)] = work[std::size_t(n) - 1] + 1 + pages.Page(n)->Canvas->CommandCount();
+    int first = 1;
+    for (int j = 0; j < jobs; ++j) {
+        const int left = jobs - j;
+        int last = count - (left - 1);
+        if (left > 1) {
+            const long long goal = work[std::size_t(first) - 1] +
+                                   (work[std::size_t(count)] - work[std::size_t(first) - 1]) / left;
+            int n = first;
+            while (n < last && work[std::size_t(n)] < goal)
+                ++n;
+            last = n;
+        }
+        ranges.push_back({first, last});
+        first = last + 1;
+    }
+    return ranges;
+}
+
+std::vector<QByteArray> PagesToPdfParts(TPageStorage& pages, int jobs) {
+    const std::vector<TPageRange> ranges = PlaybackRanges(pages, jobs);
+    if (ranges.empty()) throw TListoraError(QStringLiteral("No pages to write"));
+    std::vector<QByteArray> parts(ranges.size());
+    runSideBySide(int(ranges.size()), [&](int i) {
+        parts[std::size_t(i)] =
+            PagesToPdfBytes(pages, ranges[std::size_t(i)].First, ranges[std::size_t(i)].Last);
+    });
+    return parts;
+}
 
 void WritePagesToPdf(TPageStorage& pages, QIODevice& device, int first, int last) {
     if (last < 0 || last > pages.PageCount()) last = pages.PageCount();
@@ -84,26 +153,35 @@ QString PngPageName(int page) {
     return QStringLiteral("page-%1.png").arg(page, 3, 10, QChar('0'));
 }
 
-int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi) {
+namespace {
+
+void writePng(TPageRec& page, const QString& path, int dpi) {
+    QImage image(page.Width * dpi / 96, page.Height * dpi / 96, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        TDrawSurface surface(&image, &image);
+        page.Canvas->PlayBack(surface, true, 0, 0, false, 0, 0, nullptr, nullptr);
+    }
+    TAtomicFile file(path);
+    // Swept once for the whole folder: the other workers' files are alive.
+    file.SweepLeftovers = false;
+    file.begin();
+    if (!image.save(&file, "PNG"))
+        throw TListoraError(QStringLiteral("Unable to write to %1").arg(file.path()));
+    file.commit();
+}
+
+} // namespace
+
+int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi, int jobs) {
     if (!QDir().mkpath(dir)) throw TListoraError(QStringLiteral("Unable to write to %1").arg(dir));
     TAtomicFile::RemoveLeftoversIn(dir);
-    int written = 0;
-    for (int n = 1; n <= pages.PageCount(); ++n) {
-        TPageRec& page = *pages.Page(n);
-        QImage image(page.Width * dpi / 96, page.Height * dpi / 96, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            TDrawSurface surface(&image, &image);
-            page.Canvas->PlayBack(surface, true, 0, 0, false, 0, 0, nullptr, nullptr);
-        }
-        TAtomicFile file(QDir(dir).filePath(PngPageName(n)));
-        file.SweepLeftovers = false;
-        file.begin();
-        if (!image.save(&file, "PNG"))
-            throw TListoraError(QStringLiteral("Unable to write to %1").arg(file.path()));
-        file.commit();
-        ++written;
-    }
+    const std::vector<TPageRange> ranges = PlaybackRanges(pages, jobs);
+    runSideBySide(int(ranges.size()), [&](int i) {
+        for (int n = ranges[std::size_t(i)].First; n <= ranges[std::size_t(i)].Last; ++n)
+            writePng(*pages.Page(n), QDir(dir).filePath(PngPageName(n)), dpi);
+    });
+    const int written = pages.PageCount();
     // Pages of an earlier, longer listing would pass for pages of this one.
     static const QRegularExpression ourPage(QStringLiteral("^page-([0-9]{3,})\\.png$"));
     QDir folder(dir);

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <vector>
+
 class QIODevice;
 class TPageStorage;
 
@@ -19,9 +21,26 @@ void WritePagesToPdf(TPageStorage& pages, const QString& path);
 // TListoraError when nothing can be written.
 void WritePagesToPdf(TPageStorage& pages, QIODevice& device, int first = 1, int last = -1);
 QByteArray PagesToPdfBytes(TPageStorage& pages, int first = 1, int last = -1);
+
+// Playback on several cores: jobs workers (threads) each play one
+// contiguous range of pages; the parts come back in page order.
+
+// The cores this process may run on: the default number of workers.
+int AvailableCores();
+struct TPageRange {
+    int First = 1;
+    int Last = 1;
+};
+// Pages 1..count in at most jobs contiguous ranges of about equal drawing
+// work (recorded commands), in order; none for a store without pages.
+std::vector<TPageRange> PlaybackRanges(const TPageStorage& pages, int jobs);
+// One PDF per range, as PagesToPdfBytes writes it. jobs 1 gives exactly
+// PagesToPdfBytes(pages). Throws TListoraError when a part fails.
+std::vector<QByteArray> PagesToPdfParts(TPageStorage& pages, int jobs);
 // Writes DIR/page-001.png ... at dpi dots per inch and removes the pages
 // (by that name pattern only) that an earlier, longer run left, so the
-// folder holds this listing's pages alone; returns the file count.
-int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi = 96);
+// folder holds this listing's pages alone; returns the file count. jobs
+// workers draw and write the pages side by side.
+int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi = 96, int jobs = 1);
 // The file name of a page image ("page-001.png").
 QString PngPageName(int page);

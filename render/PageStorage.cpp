@@ -122,6 +122,10 @@ int TPageStorage::GoToPage(int n) {
 }
 
 const TPageRec* TPageStorage::Page(int n) const {
+    // Pages are numbered by their place; the search is for a store whose
+    // numbers were changed by hand.
+    if (n >= 1 && std::size_t(n) <= pages_.size() && pages_[std::size_t(n) - 1]->PageNumber == n)
+        return pages_[std::size_t(n) - 1].get();
     for (const auto& p : pages_)
         if (p->PageNumber == n) return p.get();
     return nullptr;

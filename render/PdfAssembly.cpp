@@ -9,28 +9,44 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <exception>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
 using QH = QPDFObjectHandle;
 
-// qpdf's output, streamed into a file that replaces the target only once
-// it is complete.
+// qpdf's output, gathered in large blocks (it writes a few bytes at a
+// time, and the file writes each straight through) into a file that
+// replaces the target only once it is complete.
 class TAtomicFilePipeline : public Pipeline {
 public:
     explicit TAtomicFilePipeline(TAtomicFile& file)
-        : Pipeline("listora-save", nullptr), file_(file) {}
-    // A failed write (a full disk) is kept by the file and reported, with
-    // its reason, when it is committed.
-    void write(unsigned char const* data, size_t len) override {
-        file_.write(reinterpret_cast<const char*>(data), qint64(len));
+        : Pipeline("listora-save", nullptr), file_(file) {
+        buffer_.reserve(kBlock);
     }
-    void finish() override {}
+    void write(unsigned char const* data, size_t len) override {
+        if (buffer_.size() + qsizetype(len) > kBlock) flush();
+        if (qsizetype(len) >= kBlock)
+            file_.write(reinterpret_cast<const char*>(data), qint64(len));
+        else
+            buffer_.append(reinterpret_cast<const char*>(data), qsizetype(len));
+    }
+    void finish() override { flush(); }
 
 private:
+    static constexpr qsizetype kBlock = 1 << 20;
+    // A failed write (a full disk) is kept by the file and reported, with
+    // its reason, when it is committed.
+    void flush() {
+        if (!buffer_.isEmpty()) file_.write(buffer_);
+        buffer_.clear();
+    }
+
     TAtomicFile& file_;
+    QByteArray buffer_;
 };
 
 std::string utf8(const QString& text) {
@@ -196,6 +212,29 @@ std::unique_ptr<QPDF> openPart(const QByteArray& bytes, std::size_t index) {
     return pdf;
 }
 
+// Each part is read on a thread of its own: a document is only ever
+// touched by one thread, which qpdf allows.
+std::vector<std::unique_ptr<QPDF>> openParts(const std::vector<QByteArray>& parts) {
+    std::vector<std::unique_ptr<QPDF>> documents(parts.size());
+    std::vector<std::exception_ptr> failures(parts.size());
+    auto open = [&](std::size_t i) {
+        try {
+            documents[i] = openPart(parts[i], i);
+        } catch (...) {
+            failures[i] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        threads.emplace_back(open, i);
+    if (!parts.empty()) open(0);
+    for (std::thread& t : threads)
+        t.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+    return documents;
+}
+
 } // namespace
 
 void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& navigation,
@@ -206,8 +245,7 @@ void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& nav
     try {
         // The first part is the document; the pages of the others are
         // copied onto its end (they must live until it is written).
-        for (std::size_t i = 0; i < parts.size(); ++i)
-            documents.push_back(openPart(parts[i], i));
+        documents = openParts(parts);
         QPDF& out = *documents.front();
         QPDFPageDocumentHelper outPages(out);
         for (std::size_t i = 1; i < documents.size(); ++i) {
@@ -232,8 +270,12 @@ void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& nav
     try {
         TAtomicFilePipeline pipeline(file);
         QPDFWriter writer(*documents.front());
+        // The pages' streams go out as QPdfWriter compressed them.
+        writer.setDecodeLevel(qpdf_dl_none);
+        writer.setCompressStreams(false);
         writer.setOutputPipeline(&pipeline);
         writer.write();
+        pipeline.finish();
     } catch (const std::exception& e) {
         file.discard();
         throw TListoraError(QStringLiteral("Unable to write to %1: %2")

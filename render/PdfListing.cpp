@@ -45,6 +45,14 @@ TPdfNavigation ListingNavigation(const TPageStorage& pages, const QString& title
     return nav;
 }
 
-void WriteListingPdf(TPageStorage& pages, const QString& path, const QString& title) {
-    AssemblePdf({PagesToPdfBytes(pages)}, ListingNavigation(pages, title), path);
+void WriteListingPdf(TPageStorage& pages, const QString& path, const QString& title, int jobs) {
+    AssemblePdf(PagesToPdfParts(pages, jobs), ListingNavigation(pages, title), path);
+}
+
+void WritePlainPdf(TPageStorage& pages, const QString& path, int jobs) {
+    if (jobs <= 1) {
+        WritePagesToPdf(pages, path);
+        return;
+    }
+    JoinPdfs(PagesToPdfParts(pages, jobs), path);
 }

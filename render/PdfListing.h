@@ -14,6 +14,10 @@ class TPageStorage;
 // the document.
 TPdfNavigation ListingNavigation(const TPageStorage& pages, const QString& title);
 
-// Writes the pages to path as a navigable PDF. Throws TListoraError when
-// the file cannot be written.
-void WriteListingPdf(TPageStorage& pages, const QString& path, const QString& title);
+// Writes the pages to path as a navigable PDF, played by jobs workers side
+// by side (see PagesToPdfParts). Throws TListoraError when the file cannot
+// be written.
+void WriteListingPdf(TPageStorage& pages, const QString& path, const QString& title, int jobs = 1);
+// The pages alone, without navigation: with one worker exactly what
+// WritePagesToPdf writes, with more the workers' parts joined.
+void WritePlainPdf(TPageStorage& pages, const QString& path, int jobs = 1);

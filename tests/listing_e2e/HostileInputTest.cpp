@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,11 +22,15 @@ struct TRun {
 
 TRun runPrint(const QStringList& args, const QByteArray& input = {}) {
     QProcess p;
-    p.start(testsupport::binaryDir() + "/bin/listora-print", args);
+    // Standard input from a file: a pipe written by this process fails as a write
+    // error (and ends the wait) when the program stops reading early, as it must
+    // past its input limit.
+    QTemporaryFile in;
     if (!input.isNull()) {
-        p.write(input);
-        p.closeWriteChannel();
+        EXPECT_TRUE(in.open() && in.write(input) == input.size() && in.flush());
+        p.setStandardInputFile(in.fileName());
     }
+    p.start(testsupport::binaryDir() + "/bin/listora-print", args);
     EXPECT_TRUE(p.waitForFinished(180000)) << args.join(' ').toStdString();
     TRun r;
     r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -108,7 +113,7 @@ TEST_F(HostileInput, MissingOrUnreadableSettingsFilesAreErrors) {
         << unreadable.err.toStdString();
 }
 
-TEST_F(HostileInput, ResolutionAndStandardInputHaveClearLimits) {
+TEST_F(HostileInput, ResolutionWorkersAndStandardInputHaveClearLimits) {
     for (const QString dpi : {"0", "-5", "abc", "601", "2147483647"}) {
         const TRun r = runPrint({source, "--png", dir.filePath("png"), "--dpi", dpi});
         EXPECT_EQ(r.status, 2) << dpi.toStdString();
@@ -116,6 +121,14 @@ TEST_F(HostileInput, ResolutionAndStandardInputHaveClearLimits) {
                                         "\"%1\"\n")
                              .arg(dpi));
         EXPECT_FALSE(QFileInfo::exists(dir.filePath("png/page-001.png")));
+    }
+    for (const QString jobs : {"0", "-1", "two", "65"}) {
+        const TRun r = runPrint({source, "-o", dir.filePath("out.pdf"), "--jobs", jobs});
+        EXPECT_EQ(r.status, 2) << jobs.toStdString();
+        EXPECT_EQ(r.err, QStringLiteral("listora-print: --jobs takes a number from 1 to 64, not "
+                                        "\"%1\"\n")
+                             .arg(jobs));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("out.pdf")));
     }
 
     QByteArray text = "Sub A()\r\nEnd Sub\r\n";
