@@ -765,7 +765,8 @@ void TfrmMain::cmdPrintClick() {
         if (commandHooks().Print)
             commandHooks().Print(this, pages, 1, pages.PageCount(), documentName);
         else
-            PrintOnPrinter(pages, true, documentName, this);
+            PrintOnPrinter(pages, true, documentName, this, nullptr, nullptr,
+                           formatter_->DocumentTitle());
     } catch (...) {
         // A failed or aborted print ends quietly; the pages stay.
     }

@@ -2,22 +2,36 @@
 
 #include "app/Startup.h"
 #include "platform/ui/WindowPlacement.h"
+#include "platform/ui/WindowShape.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
 
+namespace {
+constexpr int kDisc = 424;
+} // namespace
+
 TfrmSplash::TfrmSplash(const QString& archivePath, const QString& clipFolder, int intervalMs)
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), archivePath_(archivePath),
-      clipFolder_(clipFolder) {
+    : TfrmSplash(archivePath, clipFolder, intervalMs,
+                 translucentWindowsShown() ? TShape::Translucent : TShape::Masked) {}
+
+TfrmSplash::TfrmSplash(const QString& archivePath, const QString& clipFolder, int intervalMs,
+                       TShape shape)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), shape_(shape),
+      archivePath_(archivePath), clipFolder_(clipFolder) {
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setFixedSize(424, 467);
+    setFixedSize(kDisc, 467);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(pal);
-    setAutoFillBackground(true);
-    // The window itself is the circle.
-    setMask(QRegion(0, 0, 425, 425, QRegion::Ellipse));
+    if (shape_ == TShape::Translucent) {
+        // The window itself is clear; the disc is painted with a smooth edge.
+        setAttribute(Qt::WA_TranslucentBackground);
+    } else {
+        setAutoFillBackground(true);
+        setMask(QRegion(0, 0, kDisc + 1, kDisc + 1, QRegion::Ellipse));
+    }
     timer_.setInterval(intervalMs);
     connect(&timer_, &QTimer::timeout, this, &TfrmSplash::Timer1Timer);
 }
@@ -25,7 +39,18 @@ TfrmSplash::TfrmSplash(const QString& archivePath, const QString& clipFolder, in
 void TfrmSplash::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     centreOnScreen(*this);
+    // Still unmapped here: the screen shows what lies below the window.
+    if (shape_ == TShape::Masked) PaintOverBackdrop(grabScreenArea(geometry()));
     if (busy_) timer_.start();
+}
+
+bool TfrmSplash::PaintOverBackdrop(const QPixmap& backdrop) {
+    if (shape_ != TShape::Masked || backdrop.isNull() || backdrop.rect().isEmpty()) return false;
+    backdrop_ = backdrop;
+    shape_ = TShape::OverBackdrop;
+    clearMask();
+    update();
+    return true;
 }
 
 void TfrmSplash::Timer1Timer() {
@@ -43,10 +68,20 @@ void TfrmSplash::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(Qt::black);
-    p.setPen(QPen(Qt::black, 2));
-    p.drawEllipse(QRect(QPoint(1, 1), QPoint(424, 424)));
+    if (shape_ != TShape::Masked) {
+        // Half-covered pixels at the outer edge blend with whatever lies
+        // below: the window system does it for a translucent window, the
+        // painter over the backdrop picture otherwise.
+        if (shape_ == TShape::OverBackdrop) p.drawPixmap(rect(), backdrop_);
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QRectF(0.5, 0.5, kDisc - 1, kDisc - 1));
+    } else {
+        p.setPen(QPen(Qt::black, 2));
+        p.drawEllipse(QRect(QPoint(1, 1), QPoint(kDisc, kDisc)));
+    }
+    p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(128, 128, 128), 1));
-    p.drawEllipse(QRect(QPoint(4, 4), QPoint(423, 423)));
+    p.drawEllipse(QRectF(4.5, 4.5, kDisc - 9, kDisc - 9));
     drawPicture(p, QRect(4, 40, 416, 345));
 }
 

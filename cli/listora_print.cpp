@@ -529,10 +529,7 @@ int run(const QCommandLineParser& args) {
     if (!outputsAreSafe(args, inputs, pages.PageCount())) return 1;
     if (args.isSet("o")) {
         if (formatter.RecordNavigation)
-            WriteListingPdf(pages, args.value("o"),
-                            formatter.JobTitle.isEmpty() ? formatter.CurrentFileName
-                                                         : formatter.JobTitle,
-                            jobs);
+            WriteListingPdf(pages, args.value("o"), formatter.DocumentTitle(), jobs);
         else
             WritePlainPdf(pages, args.value("o"), jobs);
     }

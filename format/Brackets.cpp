@@ -235,7 +235,8 @@ void TSourceCodePrint::endBracketBlock(bool atThisLine) {
     if (brackets_.empty() || brackets_.back().Kind == bkBlockEnd) return;
     RBracket r;
     if (atThisLine) {
-        r.X = CurrentX;
+        // From the gutter's left edge, as every bracket record.
+        r.X = CurrentX - LineNumberWidth;
         r.Y = CurrentY;
         r.Page = Pages.CurrentPageNumber();
         r.Side = PageNumber;

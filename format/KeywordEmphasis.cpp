@@ -7,10 +7,13 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 const QString kCodeFont = QStringLiteral("CODE");
 const QString kBoldFont = QStringLiteral("CODEBOLD");
+const QString kCommentFont = QStringLiteral("COMMENTS");
 
 bool isKeyword(QStringView word) {
     // As the editor writes them: keywords are matched with their capitals.
@@ -68,13 +71,45 @@ bool TSourceCodePrint::emphasised(const QString& fontKey) const {
     return Settings.KeywordEmphasis && fontKey == kCodeFont;
 }
 
+// A mixed line is drawn run by run, each run starting where the one before
+// ends as drawn (playback draws a point smaller than the layout measures):
+// placed by measured widths, every run would leave a gap after it. A run's
+// own extent is measured as laid out, so what fits the column stays inside.
+std::vector<int> TSourceCodePrint::codeRunOffsets(const QString& text,
+                                                  const std::vector<TCodeRun>& runs) {
+    const TVirtCanvas& canvas = Canvas();
+    // The indent is not drawn but skipped by its measured width, as a
+    // piece's first non-blank is placed.
+    int lead = 0;
+    while (lead < int(text.size()) && text[lead] == QLatin1Char(' '))
+        ++lead;
+    std::vector<int> offsets;
+    offsets.reserve(runs.size());
+    int x = 0;
+    for (const TCodeRun& r : runs) {
+        offsets.push_back(x);
+        const QString& font = r.bold ? kBoldFont : kCodeFont;
+        const int blanks = qBound(0, lead - r.start, r.length);
+        if (blanks > 0) x += canvas.TextWidthInFont(QString(blanks, QLatin1Char(' ')), font);
+        x += canvas.DrawnTextWidthInFont(text.mid(r.start + blanks, r.length - blanks), font);
+    }
+    return offsets;
+}
+
 int TSourceCodePrint::codeTextWidth(const QString& text, const QString& fontKey) {
     TVirtCanvas& canvas = Canvas();
     if (!emphasised(fontKey)) return canvas.TextWidthInFont(text, fontKey);
+    // The furthest any run reaches as measured: a long run drawn a little
+    // narrower can still reach past the short run after it.
+    const std::vector<TCodeRun> runs = codeRuns(text);
+    const std::vector<int> offsets = codeRunOffsets(text, runs);
     int width = 0;
-    for (const TCodeRun& r : codeRuns(text))
-        width +=
-            canvas.TextWidthInFont(text.mid(r.start, r.length), r.bold ? kBoldFont : kCodeFont);
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const TCodeRun& r = runs[i];
+        width =
+            std::max(width, offsets[i] + canvas.TextWidthInFont(text.mid(r.start, r.length),
+                                                                r.bold ? kBoldFont : kCodeFont));
+    }
     return width;
 }
 
@@ -85,16 +120,33 @@ void TSourceCodePrint::codePrefixWidths(const QString& text, const QString& font
         canvas.PrefixWidthsInFont(text, fontKey, widths);
         return;
     }
-    // Each run measured on its own, as it is drawn: the prefix ending at a
-    // run's end is where the next run starts.
+    // A comment after the code is drawn in its own font where the code ends.
+    const int commentPos = FindCommentStart(text);
+    if (commentPos > 0) {
+        const QString code = text.left(commentPos);
+        codePrefixWidths(code, fontKey, widths);
+        const int codeWidth = widths.back();
+        std::vector<int> comment;
+        canvas.PrefixWidthsInFont(text.mid(commentPos), kCommentFont, comment);
+        widths.resize(std::size_t(text.size()) + 1);
+        for (std::size_t k = 1; k < comment.size(); ++k)
+            widths[std::size_t(commentPos) + k] = codeWidth + comment[k];
+        return;
+    }
+    // The prefix ending inside a run reaches from the run's place as drawn
+    // over the run's part as measured, or as far as a run before it.
     widths.assign(std::size_t(text.size()) + 1, 0);
+    const std::vector<TCodeRun> runs = codeRuns(text);
+    const std::vector<int> offsets = codeRunOffsets(text, runs);
     std::vector<int> own;
-    int x = 0;
-    for (const TCodeRun& r : codeRuns(text)) {
+    int furthest = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const TCodeRun& r = runs[i];
         canvas.PrefixWidthsInFont(text.mid(r.start, r.length), r.bold ? kBoldFont : kCodeFont, own);
-        for (int k = 1; k <= r.length; ++k)
-            widths[std::size_t(r.start + k)] = x + own[std::size_t(k)];
-        x += own[std::size_t(r.length)];
+        for (int k = 1; k <= r.length; ++k) {
+            furthest = std::max(furthest, offsets[i] + own[std::size_t(k)]);
+            widths[std::size_t(r.start + k)] = furthest;
+        }
     }
 }
 
@@ -104,10 +156,11 @@ void TSourceCodePrint::drawCodeText(int x, int y, const QString& fontKey, const 
         canvas.TextOutInFont(x, y, fontKey, text);
         return;
     }
-    for (const TCodeRun& r : codeRuns(text)) {
-        const QString piece = text.mid(r.start, r.length);
-        const QString& font = r.bold ? kBoldFont : kCodeFont;
-        canvas.TextOutInFont(x, y, font, piece);
-        x += canvas.TextWidthInFont(piece, font);
+    const std::vector<TCodeRun> runs = codeRuns(text);
+    const std::vector<int> offsets = codeRunOffsets(text, runs);
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const TCodeRun& r = runs[i];
+        canvas.TextOutInFont(x + offsets[i], y, r.bold ? kBoldFont : kCodeFont,
+                             text.mid(r.start, r.length));
     }
 }

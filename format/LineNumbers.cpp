@@ -15,6 +15,10 @@ constexpr int kGutterGap = 4;
 
 } // namespace
 
+QString TSourceCodePrint::lineNumberFont() {
+    return kNumberFont;
+}
+
 int TSourceCodePrint::lineNumberWidth() const {
     if (!Settings.LineNumbers) return 0;
     return Pages.CurrentPage().Canvas->TextWidthInFont(QStringLiteral("99999"), kNumberFont) +

@@ -85,10 +85,7 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     CurrentX = LeftColumnX;
     CurrentY = TextTop;
     // The root of the files in the bookmarks.
-    addTarget(QStringLiteral("project"),
-              JobTitle.isEmpty() ? QStringLiteral("Listing")
-                                 : JobTitle.section(QLatin1Char('/'), -1),
-              0, CurrentX, CurrentY);
+    addTarget(QStringLiteral("project"), DocumentTitle(), 0, CurrentX, CurrentY);
 
     bool firstPrinted = true;
     for (RFile* file = firstFile; file && file->Next; file = file->Next) {
@@ -182,7 +179,7 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
     if (Settings.AnyBracket) {
         recordBracketLine(CurrentLine);
         if (IsProcedureEnd(CurrentLine)) endBracketBlock(true);
-        lastLine_.X = CurrentX;
+        lastLine_.X = CurrentX - LineNumberWidth;
         lastLine_.Y = CurrentY;
         lastLine_.Page = Pages.CurrentPageNumber();
         lastLine_.Side = PageNumber;
@@ -211,4 +208,9 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         recordProcPage(linePage);
         Canvas().SetFont(Settings.CodeFont);
     }
+}
+
+QString TSourceCodePrint::DocumentTitle() const {
+    if (!JobTitle.isEmpty()) return JobTitle.section(QLatin1Char('/'), -1);
+    return CurrentFileName.isEmpty() ? QStringLiteral("Listing") : CurrentFileName;
 }

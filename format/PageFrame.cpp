@@ -299,6 +299,8 @@ void TSourceCodePrint::recordLayout() {
     if (RightColumnX != LeftColumnX) l.ColumnX.push_back(RightColumnX);
     l.ColumnWidth = ColumnWidth;
     l.BracketAreaWidth = BracketAreaWidth;
+    l.GutterWidth = LineNumberWidth;
+    if (LineNumberWidth > 0) l.GutterFont = lineNumberFont();
     l.TextTop = TextTop;
     l.TextBottom = TextBottom;
     l.CodeLineHeight = CodeLineHeight;

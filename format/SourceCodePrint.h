@@ -151,6 +151,9 @@ public:
     int MarginL = 0, MarginT = 0, MarginR = 0, MarginB = 0;
     // Title of the job (project path or clipboard), for the reports.
     QString JobTitle;
+    // The listing's name for a reader (a PDF's title, the bookmarks' root):
+    // the project's or file's name without its folder.
+    QString DocumentTitle() const;
     // Bookmark targets, links and page labels recorded beside the drawing
     // for a PDF reader; off, nothing of them is recorded.
     bool RecordNavigation = true;
@@ -182,11 +185,13 @@ private:
     };
     std::vector<TCodeRun> codeRuns(const QString& text) const;
     bool emphasised(const QString& fontKey) const;
+    std::vector<int> codeRunOffsets(const QString& text, const std::vector<TCodeRun>& runs);
     int codeTextWidth(const QString& text, const QString& fontKey);
     void codePrefixWidths(const QString& text, const QString& fontKey, std::vector<int>& widths);
     void drawCodeText(int x, int y, const QString& fontKey, const QString& text);
     // Line numbers (LineNumbers.cpp).
     int lineNumberWidth() const;
+    static QString lineNumberFont();
     void printLineNumber();
     void drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn, bool columnChanged);
 

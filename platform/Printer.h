@@ -40,6 +40,9 @@ public:
     // inch); a printer that cannot choose paper keeps its own.
     virtual void SetPaperSize(int /*width*/, int /*height*/) {}
     virtual void SetTitle(const QString& title) = 0;
+    // The PDF file the print dialog chose to print to instead of a queue;
+    // empty for a queue.
+    virtual QString PdfFile() const { return {}; }
     virtual void SetCopies(int copies) = 0;
 
     virtual void BeginDoc() = 0;

@@ -26,6 +26,9 @@ struct TText {
     TBox ink;
     bool knocksOut = false;
     bool code = false;
+    bool gutter = false;
+    // Left and right of the ink as playback draws it, a point smaller.
+    int drawnL = 0, drawnR = 0;
     QString text;
 };
 
@@ -111,14 +114,17 @@ private:
     void text(int index, const TCanvasCommand& c) {
         QString body = c.Text;
         const TFont* font = &font_;
-        bool code = false;
+        bool code = false, gutter = false;
         if (c.Kind == ckTextOutInFont) {
             const qsizetype sep = c.Text.indexOf(kFontTextSeparator);
             if (sep >= 0) {
                 body = c.Text.mid(sep + kFontTextSeparator.size());
-                if (const TFont* named = fontregistry::find(c.Text.left(sep))) {
+                const QString key = c.Text.left(sep);
+                if (const TFont* named = fontregistry::find(key)) {
                     font = named;
                     code = true;
+                    gutter = !layout_.GutterFont.isEmpty() &&
+                             key.compare(layout_.GutterFont, Qt::CaseInsensitive) == 0;
                 }
             }
         }
@@ -137,10 +143,14 @@ private:
         t.index = index;
         t.ink.L = c.X1 + (lead > 0 ? m.textWidth(*font, body.left(lead)) : 0);
         t.ink.R = c.X1 + m.textWidth(*font, body.left(end));
+        const TFont drawn = DrawnFont(*font);
+        t.drawnL = c.X1 + (lead > 0 ? m.textWidth(drawn, body.left(lead)) : 0);
+        t.drawnR = c.X1 + m.textWidth(drawn, body.left(end));
         t.ink.T = c.Y1;
         t.ink.B = c.Y1 + m.textHeight(*font, body);
         t.knocksOut = bkSet_ && opaque_ && brushSet_ && brushSolid_;
         t.code = code;
+        t.gutter = gutter;
         t.text = body.mid(lead, end - lead);
         sheetCheck(t.ink, "a text");
         texts_.push_back(t);
@@ -256,7 +266,10 @@ private:
             const TBox& p = code[a]->ink;
             for (std::size_t b = a + 1; b < code.size() && code[b]->ink.T < p.B - 1; ++b) {
                 const TBox& q = code[b]->ink;
-                if (std::min(p.R, q.R) - std::max(p.L, q.L) > 1 &&
+                // Side by side as drawn: runs of a line are placed so.
+                if (std::min(code[a]->drawnR, code[b]->drawnR) -
+                            std::max(code[a]->drawnL, code[b]->drawnL) >
+                        1 &&
                     std::min(p.B, q.B) - std::max(p.T, q.T) > 1)
                     add(q.L, q.T, "text-overlap",
                         QStringLiteral("\"%1\" overlaps \"%2\"")
@@ -270,9 +283,13 @@ private:
             for (int x : layout_.ColumnX) {
                 // The text's own x is where its blanks begin.
                 const TCanvasCommand& c = canvas_.Commands()[std::size_t(t->index)];
-                if (c.X1 >= x && b.R <= x + layout_.ColumnWidth && c.Y1 >= layout_.TextTop &&
-                    c.Y1 <= layout_.TextBottom)
-                    inside = true;
+                const bool across = t->gutter ? c.X1 >= x - layout_.GutterWidth && b.R < x
+                                              : c.X1 >= x && b.R <= x + layout_.ColumnWidth;
+                // A line number sits on its line's baseline: it starts a
+                // little lower than its line, less than a line lower.
+                const bool down =
+                    c.Y1 <= layout_.TextBottom + (t->gutter ? layout_.CodeLineHeight - 1 : 0);
+                if (across && down && c.Y1 >= layout_.TextTop) inside = true;
             }
             if (!inside)
                 add(b.L, b.T, "text-outside-column",
@@ -293,7 +310,9 @@ private:
             if (s.index < layout_.FirstBracketCommand) continue;
             bool inside = false;
             const int left = std::min(s.x1, s.x2), right = std::max(s.x1, s.x2);
-            for (int x : layout_.ColumnX) {
+            for (int column : layout_.ColumnX) {
+                // The brackets stay left of the line numbers.
+                const int x = column - layout_.GutterWidth;
                 if (left < x - area) continue;
                 if (s.x1 == s.x2 ? right < x : (s.y1 == s.y2 && right <= x + area)) inside = true;
             }

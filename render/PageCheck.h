@@ -14,18 +14,25 @@
 //                    the line with an opaque background on a solid brush,
 //                    which knocks the line out behind it.
 //   "text-overlap"   two code texts (drawn in a registered font) overlap by
-//                    more than one unit both ways.
+//                    more than one unit both ways: across as playback draws
+//                    them (a point smaller, see DrawnFont), as the runs of
+//                    a line with bold keywords are placed side by side.
 //   "text-outside-column"
 //                    a code text does not lie within a column: from its
 //                    x to x + ColumnWidth, starting between TextTop and
-//                    TextBottom.
+//                    TextBottom. Texts in the GutterFont may instead lie
+//                    in the gutter: GutterWidth left of the column's text
+//                    start, ending before it, starting less than a
+//                    CodeLineHeight below TextBottom (on its line's
+//                    baseline).
 //   "bracket-outside-area"
 //                    a stroke of the bracket drawing (commands from
 //                    FirstBracketCommand on) leaves a column's bracket
 //                    area: a vertical line must lie left of the column's
-//                    text start and no further left than BracketAreaWidth;
-//                    a tick may reach from there up to BracketAreaWidth
-//                    into the indent (the text rule keeps it off the ink).
+//                    text start (less the gutter) and no further left than
+//                    BracketAreaWidth; a tick may reach from there up to
+//                    BracketAreaWidth on (the text rule keeps it off the
+//                    ink of code and line numbers).
 //   "state-not-set"  something is drawn before the page itself set the
 //                    state it depends on (a pen for strokes and outlines,
 //                    a brush for fills and opaque text, the background mode
@@ -47,6 +54,11 @@ struct TPageLayout {
     std::vector<int> ColumnX;
     int ColumnWidth = 0;
     int BracketAreaWidth = 0;
+    // The line-number gutter between the bracket area and each column's
+    // text start; 0 without line numbers. Only texts drawn in GutterFont
+    // (a named font) belong there.
+    int GutterWidth = 0;
+    QString GutterFont;
     int TextTop = 0;
     // The lowest y at which a line may start.
     int TextBottom = 0;

@@ -9,7 +9,9 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <algorithm>
 #include <exception>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -88,7 +90,7 @@ public:
         QH rect = QH::newArray(QH::Rectangle(box.llx + link.X1 * 0.75, box.ury - link.Y2 * 0.75,
                                              box.llx + link.X2 * 0.75, box.ury - link.Y1 * 0.75));
         QH border = QH::newArray({QH::newInteger(0), QH::newInteger(0), QH::newInteger(0)});
-        QH annot = pdf_.makeIndirectObject(QH::newDictionary({
+        QH annot = make(QH::newDictionary({
             {"/Type", QH::newName("/Annot")},
             {"/Subtype", QH::newName("/Link")},
             {"/Rect", rect},
@@ -96,10 +98,13 @@ public:
             {"/Dest", destination(link.Target)},
         }));
         QH pageObject = page.getObjectHandle();
+        changed_.push_back(pageObject);
         QH annots = pageObject.getKey("/Annots");
         if (!annots.isArray()) {
             annots = QH::newArray();
             pageObject.replaceKey("/Annots", annots);
+        } else if (annots.isIndirect()) {
+            changed_.push_back(annots);
         }
         annots.appendItem(annot);
     }
@@ -107,11 +112,11 @@ public:
     // Files and procedures start closed; the top level shows them.
     void addBookmarks(const std::vector<TPdfBookmark>& top) {
         if (top.empty()) return;
-        QH outlines =
-            pdf_.makeIndirectObject(QH::newDictionary({{"/Type", QH::newName("/Outlines")}}));
+        QH outlines = make(QH::newDictionary({{"/Type", QH::newName("/Outlines")}}));
         const int visible = addLevel(outlines, top, true);
         outlines.replaceKey("/Count", QH::newInteger(visible));
         QH root = pdf_.getRoot();
+        changed_.push_back(root);
         root.replaceKey("/Outlines", outlines);
         root.replaceKey("/PageMode", QH::newName("/UseOutlines"));
     }
@@ -144,6 +149,7 @@ public:
             nums.appendItem(range);
             previous = isNumber ? number : -1;
         }
+        changed_.push_back(pdf_.getRoot());
         pdf_.getRoot().replaceKey("/PageLabels", QH::newDictionary({{"/Nums", nums}}));
     }
 
@@ -157,10 +163,29 @@ public:
         });
         if (info.Created.isValid())
             dict.replaceKey("/CreationDate", QH::newString(utf8(pdfDate(info.Created))));
-        pdf_.getTrailer().replaceKey("/Info", pdf_.makeIndirectObject(dict));
+        pdf_.getTrailer().replaceKey("/Info", make(dict));
+    }
+
+    // The objects made or changed since the document was read, each once,
+    // in object number order.
+    std::vector<QH> touched() const {
+        std::map<QPDFObjGen, QH> byNumber;
+        for (const std::vector<QH>* list : {&made_, &changed_})
+            for (const QH& h : *list)
+                byNumber.emplace(h.getObjGen(), h);
+        std::vector<QH> all;
+        all.reserve(byNumber.size());
+        for (const auto& [number, h] : byNumber)
+            all.push_back(h);
+        return all;
     }
 
 private:
+    QH make(const QH& direct) {
+        made_.push_back(pdf_.makeIndirectObject(direct));
+        return made_.back();
+    }
+
     QPDFPageObjectHelper& pageAt(int index) {
         if (index < 0 || index >= pageCount())
             throw TListoraError(QStringLiteral("No page %1 in a document of %2 pages")
@@ -175,7 +200,7 @@ private:
         QH previous;
         int visible = 0;
         for (const TPdfBookmark& b : items) {
-            QH item = pdf_.makeIndirectObject(QH::newDictionary({
+            QH item = make(QH::newDictionary({
                 {"/Title", QH::newUnicodeString(utf8(b.Title))},
                 {"/Parent", parent},
                 {"/Dest", destination(b.Place)},
@@ -202,7 +227,77 @@ private:
 
     QPDF& pdf_;
     std::vector<QPDFPageObjectHelper> pages_;
+    std::vector<QH> made_;
+    std::vector<QH> changed_;
 };
+
+// The offset after the last "startxref" of a classic PDF file, or -1.
+qint64 lastCrossReference(const QByteArray& bytes) {
+    const qsizetype at = bytes.lastIndexOf("startxref");
+    if (at < 0) return -1;
+    qsizetype i = at + 9;
+    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\r' || bytes[i] == '\n'))
+        ++i;
+    qsizetype end = i;
+    while (end < bytes.size() && bytes[end] >= '0' && bytes[end] <= '9')
+        ++end;
+    bool ok = false;
+    const qint64 offset = bytes.mid(i, end - i).toLongLong(&ok);
+    return ok && offset > 0 && offset < bytes.size() ? offset : -1;
+}
+
+// What the navigation adds to a single part, as an incremental update: the
+// bytes QPdfWriter wrote stay as they are, and the new and changed objects
+// follow with a cross-reference section of their own and a trailer that
+// points back to the original one. The page streams are neither parsed nor
+// copied, which a full rewrite would do for every page.
+QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previousXref,
+                             const std::vector<QH>& objects) {
+    QByteArray out;
+    out.reserve(qsizetype(objects.size()) * 160 + 512);
+    qint64 at = original.size();
+    if (!original.endsWith('\n')) {
+        out.append('\n');
+        ++at;
+    }
+    std::vector<std::pair<QPDFObjGen, qint64>> offsets;
+    offsets.reserve(objects.size());
+    int size = pdf.getTrailer().getKey("/Size").getIntValueAsInt();
+    for (QH h : objects) {
+        const QPDFObjGen og = h.getObjGen();
+        offsets.emplace_back(og, at + out.size());
+        out.append(QByteArray::number(og.getObj()) + ' ' + QByteArray::number(og.getGen()) +
+                   " obj\n");
+        out.append(QByteArray::fromStdString(h.unparseResolved()));
+        out.append("\nendobj\n");
+        size = std::max(size, og.getObj() + 1);
+    }
+    const qint64 xref = at + out.size();
+    out.append("xref\n");
+    for (std::size_t i = 0; i < offsets.size();) {
+        std::size_t run = i + 1;
+        while (run < offsets.size() &&
+               offsets[run].first.getObj() == offsets[run - 1].first.getObj() + 1)
+            ++run;
+        out.append(QByteArray::number(offsets[i].first.getObj()) + ' ' +
+                   QByteArray::number(qsizetype(run - i)) + '\n');
+        for (; i < run; ++i)
+            out.append(QStringLiteral("%1 %2 n\r\n")
+                           .arg(offsets[i].second, 10, 10, QChar('0'))
+                           .arg(offsets[i].first.getGen(), 5, 10, QChar('0'))
+                           .toLatin1());
+    }
+    QH trailer = QH::newDictionary();
+    for (const char* key : {"/Root", "/Info", "/ID"}) {
+        QH value = pdf.getTrailer().getKey(key);
+        if (!value.isNull()) trailer.replaceKey(key, value);
+    }
+    trailer.replaceKey("/Size", QH::newInteger(size));
+    trailer.replaceKey("/Prev", QH::newInteger(previousXref));
+    out.append("trailer\n" + QByteArray::fromStdString(trailer.unparse()) + "\nstartxref\n" +
+               QByteArray::number(xref) + "\n%%EOF\n");
+    return out;
+}
 
 std::unique_ptr<QPDF> openPart(const QByteArray& bytes, std::size_t index) {
     auto pdf = std::make_unique<QPDF>();
@@ -242,6 +337,8 @@ void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& nav
     if (parts.empty()) throw TListoraError(QStringLiteral("No pages to write to %1").arg(target));
     // The document is complete in memory before the target is touched.
     std::vector<std::unique_ptr<QPDF>> documents;
+    QByteArray update;
+    bool updated = false;
     try {
         // The first part is the document; the pages of the others are
         // copied onto its end (they must live until it is written).
@@ -258,6 +355,12 @@ void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& nav
         assembly.addBookmarks(navigation.Bookmarks);
         assembly.addPageLabels(navigation.PageLabels);
         assembly.setInfo(navigation.Info);
+        // A single part read without a repair is updated in place.
+        const qint64 previousXref = lastCrossReference(parts.front());
+        if (documents.size() == 1 && previousXref > 0 && !out.anyWarnings()) {
+            update = incrementalUpdate(out, parts.front(), previousXref, assembly.touched());
+            updated = true;
+        }
     } catch (const TListoraError&) {
         throw;
     } catch (const std::exception& e) {
@@ -267,6 +370,13 @@ void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& nav
 
     TAtomicFile file(target, TAtomicFile::TTarget::FileOrStream);
     file.begin();
+    if (updated) {
+        // A failed write is kept by the file and reported when committed.
+        file.write(parts.front());
+        file.write(update);
+        file.commit();
+        return;
+    }
     try {
         TAtomicFilePipeline pipeline(file);
         QPDFWriter writer(*documents.front());

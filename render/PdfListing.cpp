@@ -6,18 +6,29 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <numeric>
+
 TPdfNavigation ListingNavigation(const TPageStorage& pages, const QString& title) {
+    std::vector<int> all(std::size_t(std::max(0, pages.PageCount())));
+    std::iota(all.begin(), all.end(), 1);
+    return ListingNavigation(pages, title, all);
+}
+
+TPdfNavigation ListingNavigation(const TPageStorage& pages, const QString& title,
+                                 const std::vector<int>& pageNumbers) {
     TPdfNavigation nav;
     QHash<QString, TPdfPlace> places;
     // Where the next bookmark of each level goes: the children of the
     // latest one a level up.
     std::vector<TPdfBookmark>* levels[3] = {&nav.Bookmarks, nullptr, nullptr};
-    for (int n = 1; n <= pages.PageCount(); ++n) {
+    for (std::size_t at = 0; at < pageNumbers.size(); ++at) {
+        const int n = pageNumbers[at];
         const TPageRec& page = *pages.Page(n);
         const TPageNavigation& pn = page.Navigation;
         nav.PageLabels << (pn.Label.isEmpty() ? QString::number(n) : pn.Label);
         for (const TNavTarget& t : pn.Targets) {
-            const TPdfPlace place{n - 1, t.X, t.Y};
+            const TPdfPlace place{int(at), t.X, t.Y};
             if (!places.contains(t.Key)) places.insert(t.Key, place);
             if (t.Title.isEmpty()) continue;
             // A level without a parent above it moves up to the nearest one.
@@ -30,12 +41,21 @@ TPdfNavigation ListingNavigation(const TPageStorage& pages, const QString& title
             for (int deeper = level + 2; deeper < 3; ++deeper)
                 levels[deeper] = nullptr;
         }
+        // The next page's bookmarks must not hang under one whose own page
+        // was left out between them.
+        if (at + 1 < pageNumbers.size() && pageNumbers[at + 1] != n + 1) {
+            for (int skipped = n + 1; skipped < pageNumbers[at + 1]; ++skipped)
+                for (const TNavTarget& t : pages.Page(skipped)->Navigation.Targets)
+                    if (!t.Title.isEmpty())
+                        for (int deeper = qBound(0, t.Level, 2) + 1; deeper < 3; ++deeper)
+                            levels[deeper] = nullptr;
+        }
     }
-    for (int n = 1; n <= pages.PageCount(); ++n) {
-        for (const TLinkArea& link : pages.Page(n)->Navigation.Links) {
+    for (std::size_t at = 0; at < pageNumbers.size(); ++at) {
+        for (const TLinkArea& link : pages.Page(pageNumbers[at])->Navigation.Links) {
             const auto it = places.constFind(link.Key);
             if (it == places.cend()) continue;
-            nav.Links.push_back({n - 1, link.X1, link.Y1, link.X2, link.Y2, it.value()});
+            nav.Links.push_back({int(at), link.X1, link.Y1, link.X2, link.Y2, it.value()});
         }
     }
     nav.Info.Title = title;
@@ -55,4 +75,18 @@ void WritePlainPdf(TPageStorage& pages, const QString& path, int jobs) {
         return;
     }
     JoinPdfs(PagesToPdfParts(pages, jobs), path);
+}
+
+void WriteListingPdf(TPageStorage& pages, const std::vector<int>& pageNumbers, const QString& path,
+                     const QString& title) {
+    // One part per run of consecutive pages.
+    std::vector<QByteArray> parts;
+    for (std::size_t i = 0; i < pageNumbers.size();) {
+        std::size_t j = i + 1;
+        while (j < pageNumbers.size() && pageNumbers[j] == pageNumbers[j - 1] + 1)
+            ++j;
+        parts.push_back(PagesToPdfBytes(pages, pageNumbers[i], pageNumbers[j - 1]));
+        i = j;
+    }
+    AssemblePdf(parts, ListingNavigation(pages, title, pageNumbers), path);
 }

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <vector>
+
 class TPageStorage;
 
 // The navigation recorded with the store's pages, in the assembly's terms:
@@ -13,11 +15,20 @@ class TPageStorage;
 // links whose target the listing holds, one label per page. title names
 // the document.
 TPdfNavigation ListingNavigation(const TPageStorage& pages, const QString& title);
+// The same for some of the pages (store page numbers, ascending), as they
+// follow each other in the document: bookmarks on pages left out are
+// dropped (a procedure then hangs under the heading above its file), and
+// so are links into them.
+TPdfNavigation ListingNavigation(const TPageStorage& pages, const QString& title,
+                                 const std::vector<int>& pageNumbers);
 
 // Writes the pages to path as a navigable PDF, played by jobs workers side
 // by side (see PagesToPdfParts). Throws TListoraError when the file cannot
 // be written.
 void WriteListingPdf(TPageStorage& pages, const QString& path, const QString& title, int jobs = 1);
+// Writes only the given pages (store page numbers, ascending).
+void WriteListingPdf(TPageStorage& pages, const std::vector<int>& pageNumbers, const QString& path,
+                     const QString& title);
 // The pages alone, without navigation: with one worker exactly what
 // WritePagesToPdf writes, with more the workers' parts joined.
 void WritePlainPdf(TPageStorage& pages, const QString& path, int jobs = 1);

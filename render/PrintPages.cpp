@@ -106,6 +106,31 @@ TPrintOutcome PrintPages(TPageStorage& pages, bool showDialog, const QString& ti
         status.Close();
     };
 
+    const QString pdfFile = services.writePdf ? printer.PdfFile() : QString();
+    if (!pdfFile.isEmpty()) {
+        // One file holds the pages once, whatever the copies.
+        std::vector<int> chosen;
+        for (int n = 1; n <= pages.PageCount(); ++n)
+            if (includes(s, *pages.Page(n))) chosen.push_back(n);
+        if (chosen.empty()) return outcome;
+        status.Open();
+        status.SetPageName(pdfFile);
+        pump();
+        enableOwner(false);
+        try {
+            services.writePdf(pages, chosen, pdfFile);
+        } catch (...) {
+            enableOwner(true);
+            status.Close();
+            throw;
+        }
+        enableOwner(true);
+        status.Close();
+        outcome.Jobs = 1;
+        outcome.PagesPrinted = int(chosen.size());
+        return outcome;
+    }
+
     status.Open();
     pump();
     try {

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
 
 class IGauge;
 class IProgress;
@@ -35,12 +36,18 @@ void SetPrintCancelled(bool value);
 // What one run talks to. printer is required; the others may be null (no
 // dialog: the prepared settings are used; no status window; no message
 // pumping). enableOwner disables the calling window while the pages are sent.
+// writePdf, when given, writes the chosen pages (store page numbers,
+// ascending) to the PDF file that the printer names instead of a queue, in
+// place of playing them onto the printer: a PDF of the listing's own pages.
 struct TPrintServices {
     IPrinter* printer = nullptr;
     IPrintDialog* dialog = nullptr;
     IPrintStatus* status = nullptr;
     IProgress* progress = nullptr;
     std::function<void(bool)> enableOwner;
+    std::function<void(TPageStorage& pages, const std::vector<int>& pageNumbers,
+                       const QString& path)>
+        writePdf;
 };
 
 struct TPrintOutcome {

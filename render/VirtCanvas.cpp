@@ -8,6 +8,7 @@
 #include "render/IndicatorPictures.h"
 #include "settings/FontRegistry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -296,6 +297,17 @@ void TVirtCanvas::PrefixWidthsInFont(const QString& text, const QString& fontNam
     textMeasurer().prefixWidths(f ? *f : font_, text, widths);
 }
 
+TFont DrawnFont(const TFont& font) {
+    TFont drawn = font;
+    if (drawn.size() > 1) drawn.setSize(drawn.size() - 1);
+    return drawn;
+}
+
+int TVirtCanvas::DrawnTextWidthInFont(const QString& text, const QString& fontName) const {
+    const TFont* f = fontregistry::find(fontName);
+    return textMeasurer().textWidth(DrawnFont(f ? *f : font_), text);
+}
+
 int TVirtCanvas::TextHeightInFont(const QString& text, const QString& fontName) const {
     const TFont* f = fontregistry::find(fontName);
     return textMeasurer().textHeight(f ? *f : font_, text);
@@ -319,8 +331,9 @@ const TBrush* TVirtCanvas::CommandBrush(const TCanvasCommand& c) const {
 }
 
 // Playback maps the whole logical page onto the device rectangle (the
-// target's clip rectangle, or for the printer the stored PlayRect) with an
-// anisotropic mapping; fonts are logical too, so one recording serves every
+// target's clip rectangle, or for the printer the stored PlayRect): on
+// screen and in files filling it, on the printer in the page's own
+// proportions, centred; fonts are logical too, so one recording serves every
 // zoom and every printer resolution. The canvas's current font, pen and
 // brush are not reset first: a list that starts with its own selections
 // draws the same every time.
@@ -356,9 +369,24 @@ void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int mult
     bool mappingFailed = false;
     if (scale) {
         try {
+            int width = r.Right - r.Left, height = r.Bottom - r.Top;
+            int left = 0, top = 0;
+            if (printing && pageWidth_ > 0 && pageHeight_ > 0 && width > 0 && height > 0) {
+                // On the printer's printable area (of whatever paper the
+                // queue holds) the page keeps its proportions: scaled
+                // uniformly to fit, centred across the rest.
+                const double fit =
+                    std::min(double(width) / pageWidth_, double(height) / pageHeight_);
+                const int fitWidth = int(std::lround(pageWidth_ * fit));
+                const int fitHeight = int(std::lround(pageHeight_ * fit));
+                left = (width - fitWidth) / 2;
+                top = (height - fitHeight) / 2;
+                width = fitWidth;
+                height = fitHeight;
+            }
             target.SetWindowExt(pageWidth_, pageHeight_);
-            target.SetViewportExt(r.Right - r.Left, r.Bottom - r.Top);
-            target.SetViewportOrg(0, 0);
+            target.SetViewportExt(width, height);
+            target.SetViewportOrg(left, top);
             // A multiplier of 0 next to a positive one would collapse the
             // page to a line: it counts as 1.
             if (multX > 0 || multY > 0)
@@ -545,8 +573,7 @@ void TVirtCanvas::playText(IDrawSurface& target, const TCanvasCommand& c, double
         if (progress) progress->processPendingMessages();
     }
 
-    TFont drawFont = font_;
-    if (drawFont.size() > 1) drawFont.setSize(drawFont.size() - 1);
+    TFont drawFont = DrawnFont(font_);
     target.SetFont(drawFont);
 
     if (!printing) {

@@ -65,6 +65,11 @@ struct TCanvasCommand {
     QString Text;
 };
 
+// The font playback draws text recorded in font with (but on the printer):
+// one point smaller, as fonts drawn through the page mapping come out a
+// little larger than the layout measured them.
+TFont DrawnFont(const TFont& font);
+
 class TVirtCanvas {
 public:
     TVirtCanvas() = default;
@@ -123,6 +128,9 @@ public:
     // bears that name.
     int TextWidthInFont(const QString& text, const QString& fontName) const;
     int TextHeightInFont(const QString& text, const QString& fontName) const;
+    // As playback draws it on screen and into PDF and PNG files: in the
+    // registered font one point smaller (see DrawnFont).
+    int DrawnTextWidthInFont(const QString& text, const QString& fontName) const;
     int FontHeight() const { return font_.height(); }
     // widths[i] = width of the first i characters, in the current font or in
     // a registered one.

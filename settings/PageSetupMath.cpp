@@ -1,6 +1,7 @@
 #include "settings/PageSetupMath.h"
 
 #include "platform/Rounding.h"
+#include "render/PageStorage.h"
 #include "render/VirtCanvas.h"
 
 int convertMarginUnits(int value, int fromUnits, int toUnits) {
@@ -31,9 +32,15 @@ QString appendTemplateVariable(const QString& text, const QString& panelCaption)
     return text + panelCaption.left(2);
 }
 
-void drawPagePreview(TVirtCanvas& canvas, const RMargins& m, bool twoPages) {
-    const int width = twoPages ? 1100 : 850;
-    const int height = twoPages ? 850 : 1100;
+void drawPagePreview(TVirtCanvas& canvas, const RMargins& m, bool twoPages, int paper) {
+    // The paper's size in page units (1/96 inch) in hundredths of an inch.
+    const TPaperSize size = paperSize(paper == 1   ? TPaper::A4
+                                      : paper == 2 ? TPaper::Legal
+                                                   : TPaper::Letter);
+    const int across = RoundEven(size.Width * 100 / 96.0);
+    const int along = RoundEven(size.Height * 100 / 96.0);
+    const int width = twoPages ? along : across;
+    const int height = twoPages ? across : along;
     canvas.ClearCommands();
     canvas.InitPage(width, height);
     // Rectangles are filled with the brush: white keeps the page blank.

@@ -34,6 +34,7 @@ int heldMarginFromFormatter(int hundredths);
 // its caption, such as "%d") to the end of the template.
 QString appendTemplateVariable(const QString& text, const QString& panelCaption);
 
-// Records the miniature page in hundredths of an inch: the page outline,
-// the margin rectangle and sample text lines.
-void drawPagePreview(TVirtCanvas& canvas, const RMargins& margins, bool twoPages);
+// Records the miniature page in hundredths of an inch: the page outline
+// (of the paper with that stored index: letter, A4, legal), the margin
+// rectangle and sample text lines.
+void drawPagePreview(TVirtCanvas& canvas, const RMargins& margins, bool twoPages, int paper = 0);

@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <array>
+#include <iterator>
+
 namespace {
 
 const QColor kInk(40, 40, 48);
@@ -48,9 +51,17 @@ void printer(QPainter& p, QRectF r) {
     p.drawEllipse(QPointF(r.left() + w * 0.85, r.top() + h * 0.48), w * 0.05, w * 0.05);
 }
 
-QPixmap drawTool(TToolGlyph glyph, int size) {
-    QPixmap pm(size, size);
+// A transparent pixmap of size device-independent pixels drawn at scale
+// device pixels each.
+QPixmap scaledCanvas(QSize size, int scale) {
+    QPixmap pm(size * scale);
+    pm.setDevicePixelRatio(scale);
     pm.fill(Qt::transparent);
+    return pm;
+}
+
+QPixmap drawTool(TToolGlyph glyph, int size, int scale) {
+    QPixmap pm = scaledCanvas(QSize(size, size), scale);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 32.0, size / 32.0);
@@ -136,10 +147,9 @@ QPixmap drawTool(TToolGlyph glyph, int size) {
     return pm;
 }
 
-QPixmap drawNavigator(int index) {
+QPixmap drawNavigator(int index, int scale) {
     const int s = kNavigatorImageSize;
-    QPixmap pm(s, s);
-    pm.fill(Qt::transparent);
+    QPixmap pm = scaledCanvas(QSize(s, s), scale);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(kInk, 1));
@@ -194,15 +204,21 @@ QPixmap drawNavigator(int index) {
 } // namespace
 
 QIcon toolGlyph(TToolGlyph glyph, int size) {
-    return QIcon(drawTool(glyph, size));
+    QIcon icon;
+    for (int scale : kPictureScales)
+        icon.addPixmap(drawTool(glyph, size, scale));
+    return icon;
 }
 
-const QList<QPixmap>& navigatorImages() {
-    static const QList<QPixmap> images = [] {
-        QList<QPixmap> list;
-        for (int i = 0; i < kNavigatorImageCount; ++i)
-            list.append(drawNavigator(i));
-        return list;
+const QList<QPixmap>& navigatorImages(int scale) {
+    static const std::array<QList<QPixmap>, std::size(kPictureScales)> images = [] {
+        std::array<QList<QPixmap>, std::size(kPictureScales)> all;
+        for (std::size_t n = 0; n < all.size(); ++n)
+            for (int i = 0; i < kNavigatorImageCount; ++i)
+                all[n].append(drawNavigator(i, kPictureScales[n]));
+        return all;
     }();
-    return images;
+    for (std::size_t n = 0; n < images.size(); ++n)
+        if (kPictureScales[n] == scale) return images[n];
+    return images.front();
 }

@@ -7,5 +7,7 @@ TPictureButton::TPictureButton(TToolGlyph glyph, const QString& hint, QWidget* p
     setFixedSize(49, 52);
     setToolTip(hint);
     setToolButtonStyle(Qt::ToolButtonIconOnly);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab (and pressed by Space) like any other button; a click
+    // leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
 }

@@ -56,9 +56,14 @@ TfrmHelp::TfrmHelp(const QString& bookFolder, QWidget* parent)
     layout->addLayout(tools);
     layout->addWidget(Browser);
 
-    // Closed as other viewers are: Esc, or Ctrl+W.
-    for (const QKeySequence& keys :
-         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
+    // Closed as other viewers are: Esc, Ctrl+W, and the desktop's own close
+    // keys where they differ (one shortcut per key: two would be ambiguous
+    // and neither would fire).
+    QList<QKeySequence> closeKeys = {QKeySequence(Qt::Key_Escape),
+                                     QKeySequence(Qt::CTRL | Qt::Key_W)};
+    for (const QKeySequence& keys : QKeySequence::keyBindings(QKeySequence::Close))
+        if (!closeKeys.contains(keys)) closeKeys.append(keys);
+    for (const QKeySequence& keys : closeKeys)
         connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 }
 

@@ -31,6 +31,10 @@ void TQtPrinter::SetTitle(const QString& title) {
     printer_.setDocName(title);
 }
 
+QString TQtPrinter::PdfFile() const {
+    return printer_.outputFormat() == QPrinter::PdfFormat ? printer_.outputFileName() : QString();
+}
+
 void TQtPrinter::SetCopies(int copies) {
     printer_.setCopyCount(copies);
 }

@@ -22,6 +22,7 @@ public:
     void SetOrientation(bool landscape) override;
     void SetPaperSize(int width, int height) override;
     void SetTitle(const QString& title) override;
+    QString PdfFile() const override;
     void SetCopies(int copies) override;
     void BeginDoc() override;
     void NewPage() override;

@@ -6,15 +6,23 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QListView>
+#include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTreeView>
 
 QStringList qtNameFilters(const QString& filter) {
     QStringList result;
@@ -24,6 +32,45 @@ QStringList qtNameFilters(const QString& filter) {
         result.append(QStringLiteral("%1 (%2)").arg(entry.Description, patterns));
     }
     return result;
+}
+
+void fitFileDialogColumns(QFileDialog& dialog) {
+    // Qt's own dialog (no desktop portal here) opens too narrow for its
+    // detail columns: the modification date is cut short. The date column
+    // gets the width of a long date, and the dialog the width of all
+    // columns beside the places list, within the screen.
+    auto* view = dialog.findChild<QTreeView*>();
+    if (!view) return;
+    QHeaderView* header = view->header();
+    const QFontMetrics metrics = view->fontMetrics();
+    const int pad = metrics.averageCharWidth() * 3;
+    const QString longDate = QLocale::system().toString(
+        QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)), QLocale::ShortFormat);
+    constexpr int kDateColumn = 3;
+    if (header->count() > kDateColumn)
+        header->resizeSection(kDateColumn, qMax(header->sectionSize(kDateColumn),
+                                                metrics.horizontalAdvance(longDate) + pad));
+    // All columns, each at least as wide as a long file name, a size, a
+    // type and the date.
+    const QString samples[] = {QStringLiteral("A_Long_Project_Name.vbp"),
+                               QStringLiteral("999.9 KiB"), QStringLiteral("VBP File"), longDate};
+    int columns = view->verticalScrollBar()->sizeHint().width();
+    for (int i = 0; i < header->count(); ++i)
+        columns +=
+            qMax(header->sectionSize(i), i < 4 ? metrics.horizontalAdvance(samples[i]) + pad : 0);
+    // The places list as wide as its longest entry.
+    auto* places = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    const int placesWidth = places ? places->sizeHintForColumn(0) + pad +
+                                         places->verticalScrollBar()->sizeHint().width()
+                                   : 0;
+    QSize size(qMax(dialog.sizeHint().width(), placesWidth + columns + 4 * pad),
+               dialog.sizeHint().height());
+    if (const QScreen* screen = dialog.screen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    if (auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+        splitter && places && splitter->count() == 2)
+        splitter->setSizes({placesWidth, size.width() - placesWidth});
+    dialog.resize(size);
 }
 
 std::optional<TFileDialogResult> TWidgetFileDialogs::openFile(const TFileDialogRequest& request) {
@@ -54,7 +101,9 @@ std::optional<TFileDialogResult> TWidgetFileDialogs::run(const TFileDialogReques
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
     if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    fitFileDialogColumns(dialog);
+    if (execModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
     return TFileDialogResult{dialog.selectedFiles().constFirst(),
                              int(filters.indexOf(dialog.selectedNameFilter())) + 1};
 }

@@ -2,11 +2,16 @@
 // File dialogs, the clipboard and a help viewer for the desktop program.
 #include "platform/Dialogs.h"
 
+class QFileDialog;
 class QWidget;
 
 // Turns "Desc|*.A;*.B|..." into the name filters of a file dialog
 // ("Desc (*.A *.B)"); patterns match without regard to case.
 QStringList qtNameFilters(const QString& filter);
+
+// Widens Qt's own file dialog so that its detail columns (name, size,
+// type, date modified) show whole.
+void fitFileDialogColumns(QFileDialog& dialog);
 
 class TWidgetFileDialogs : public IFileDialogs {
 public:

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -525,7 +526,8 @@ void TfrmPreview::Print() {
     if (printHandler)
         printHandler(*store_, this);
     else
-        PrintOnPrinter(*store_, true, QStringLiteral("Listora"), this);
+        PrintOnPrinter(*store_, true, QStringLiteral("Listora"), this, nullptr, nullptr,
+                       DocumentTitle);
 }
 
 void TfrmPreview::OnePage() {
@@ -822,4 +824,5 @@ void TPrintPreview::Show() {
 
 void TPrintPreview::SetCaption(const QString& text) {
     form_->setWindowTitle(text + QStringLiteral(" (Preview)"));
+    form_->DocumentTitle = QFileInfo(text).fileName();
 }

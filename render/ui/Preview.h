@@ -54,6 +54,8 @@ public:
 
     void SetPageStorage(TPageStorage* store);
     TPageStorage* PageStorage() const { return store_; }
+    // The title a PDF printed from here carries (the job's name).
+    QString DocumentTitle;
     void ShowPages();
 
     // The Print button's action; by default the print dialog and the

@@ -1,6 +1,7 @@
 #include "render/ui/PrintRun.h"
 
 #include "platform/ui/QtPrinter.h"
+#include "render/PdfListing.h"
 #include "render/ui/PrintStatus.h"
 
 #include <QPointer>
@@ -10,8 +11,8 @@
 #include <memory>
 
 TPrintOutcome PrintOnPrinter(TPageStorage& pages, bool showDialog, const QString& title,
-                             QWidget* owner, QPrinter* printer,
-                             const TPrintDialogSettings* preset) {
+                             QWidget* owner, QPrinter* printer, const TPrintDialogSettings* preset,
+                             const QString& documentTitle) {
     std::unique_ptr<QPrinter> own;
     if (!printer) {
         own = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -30,6 +31,11 @@ TPrintOutcome PrintOnPrinter(TPageStorage& pages, bool showDialog, const QString
     services.progress = &pump;
     services.enableOwner = [guardedOwner](bool on) {
         if (guardedOwner) guardedOwner->setEnabled(on);
+    };
+    services.writePdf = [&documentTitle, &title](TPageStorage& store,
+                                                 const std::vector<int>& pageNumbers,
+                                                 const QString& path) {
+        WriteListingPdf(store, pageNumbers, path, documentTitle.isEmpty() ? title : documentTitle);
     };
     return PrintPages(pages, showDialog, title, services, preset);
 }

@@ -33,7 +33,7 @@ constexpr RFontRow kRowsInfo[TdlgFontSetup::kRows] = {
 
 QString sampleText(int row) {
     const QString fileName = QStringLiteral("FileName");
-    const QString procName = QStringLiteral(" Sub Name");
+    const QString procName = QStringLiteral("Sub Name");
     switch (row) {
     case 0:
         return ExpandHeaderText(QStringLiteral("%s - %d"), fileName, procName, 1, TodayShortDate());

@@ -4,6 +4,7 @@
 #include "platform/DrawSurface.h"
 #include "platform/HelpBook.h"
 #include "platform/IniFile.h"
+#include "platform/Rounding.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QDialog>
@@ -19,6 +20,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -214,6 +217,7 @@ QWidget* TDlgPageSetup::layoutPage() {
     cbPaper->INIKeyword = QStringLiteral("Paper");
     cbPaper->INISaveIndex = true;
     cbPaper->addItems({QStringLiteral("Letter"), QStringLiteral("A4"), QStringLiteral("Legal")});
+    connect(cbPaper, &QComboBox::currentIndexChanged, this, [this] { drawPreview(); });
 
     auto* unitsBox = new QGroupBox(QStringLiteral("Units"), page);
     rbInches = new QRadioButton(QStringLiteral("In"), unitsBox);
@@ -356,8 +360,14 @@ void TDlgPageSetup::setupMargins() {
 
 void TDlgPageSetup::drawPreview() {
     const bool two = rbTwoPage->isChecked();
-    drawPagePreview(canvas_, margins_, two);
-    preview_ = QImage(two ? QSize(185, 143) : QSize(143, 185), QImage::Format_RGB32);
+    const int paper = std::max(0, cbPaper->currentIndex());
+    drawPagePreview(canvas_, margins_, two, paper);
+    // The longer side 185 pixels, the other in the paper's proportion.
+    const int longer = 185;
+    const int shorter =
+        RoundEven(longer * double(std::min(canvas_.PageWidth(), canvas_.PageHeight())) /
+                  std::max(canvas_.PageWidth(), canvas_.PageHeight()));
+    preview_ = QImage(two ? QSize(longer, shorter) : QSize(shorter, longer), QImage::Format_RGB32);
     preview_.fill(Qt::white);
     {
         TDrawSurface surface(&preview_, &preview_);

@@ -44,8 +44,11 @@ void TINIEdit::setStoredFont(const TFont& font) {
     shown.setUnderline(font.underline());
     shown.setStrikeOut(font.strikeOut());
     setFont(shown);
+    // The sample shows the font as it prints: its colour on white paper,
+    // whatever the desktop's palette (black ink vanishes on a dark one).
     QPalette p = palette();
     p.setColor(QPalette::Text, toQColor(font.color()));
+    p.setColor(QPalette::Base, Qt::white);
     setPalette(p);
 }
 

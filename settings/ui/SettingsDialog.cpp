@@ -5,7 +5,25 @@
 #include "platform/Messages.h"
 
 #include <QDialogButtonBox>
+#include <QLayout>
 #include <QPushButton>
+#include <QShortcut>
+
+namespace {
+
+// The box's buttons from left to right as laid out.
+QList<QWidget*> shownButtonOrder(const QDialogButtonBox& box) {
+    QList<QWidget*> row;
+    if (QLayout* layout = box.layout())
+        for (int i = 0; i < layout->count(); ++i)
+            if (auto* b = qobject_cast<QAbstractButton*>(layout->itemAt(i)->widget())) row << b;
+    // Buttons the layout does not hold (none today) still get their stop.
+    for (QAbstractButton* b : box.buttons())
+        if (!row.contains(b)) row << b;
+    return row;
+}
+
+} // namespace
 
 TSettingsDialog::TSettingsDialog(const QString& caption, int helpContext, QWidget* owner)
     : QDialog(owner), buttons_(new QDialogButtonBox(this)), helpContext_(helpContext) {
@@ -20,6 +38,9 @@ TSettingsDialog::TSettingsDialog(const QString& caption, int helpContext, QWidge
         OK = false;
         reject();
     });
+    // F1 opens the dialog's topic, as the Help button does.
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, btnHelp,
+            &QPushButton::click);
     connect(btnHelp, &QPushButton::clicked, this, [this] {
         if (commandHooks().ShowHelp)
             commandHooks().ShowHelp(helpContext_);
@@ -32,12 +53,16 @@ void TSettingsDialog::showEvent(QShowEvent* event) {
     if (!focusOrdered_) {
         focusOrdered_ = true;
         // The buttons were made before the dialog's own controls: Tab
-        // reaches them last, and the first control has the focus.
+        // reaches them last, and the first control has the focus. The box
+        // would hand Tab to its first button only (its focus proxy) and go
+        // on after that button, skipping the others: each button is a Tab
+        // stop of its own, in the order the box shows them.
         QWidget* last = nullptr;
         for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
             if (!buttons_->isAncestorOf(w) && w->focusPolicy() & Qt::TabFocus) last = w;
         if (last) {
-            for (QAbstractButton* b : buttons_->buttons()) {
+            buttons_->setFocusProxy(nullptr);
+            for (QWidget* b : shownButtonOrder(*buttons_)) {
                 setTabOrder(last, b);
                 last = b;
             }

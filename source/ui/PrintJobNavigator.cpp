@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,14 +31,24 @@ const QString kHelpFile = QStringLiteral("Listora.hlp");
 // The state picture sits left of the node picture, as in the classic tree
 // view; an absent picture leaves its slot empty so captions stay aligned.
 QIcon composeIcon(int image, int stateImage) {
+    static QHash<QPair<int, int>, QIcon> made;
+    const QPair<int, int> key(image, stateImage);
+    if (const auto found = made.constFind(key); found != made.constEnd()) return *found;
     const int s = kNavigatorImageSize;
-    QPixmap pm(2 * s + 2, s);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    const QList<QPixmap>& images = navigatorImages();
-    if (stateImage >= 0 && stateImage < images.size()) p.drawPixmap(0, 0, images[stateImage]);
-    if (image >= 0 && image < images.size()) p.drawPixmap(s + 2, 0, images[image]);
-    return QIcon(pm);
+    QIcon icon;
+    for (int scale : kPictureScales) {
+        QPixmap pm(QSize(2 * s + 2, s) * scale);
+        pm.setDevicePixelRatio(scale);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        const QList<QPixmap>& images = navigatorImages(scale);
+        if (stateImage >= 0 && stateImage < images.size()) p.drawPixmap(0, 0, images[stateImage]);
+        if (image >= 0 && image < images.size()) p.drawPixmap(s + 2, 0, images[image]);
+        p.end();
+        icon.addPixmap(pm);
+    }
+    made.insert(key, icon);
+    return icon;
 }
 
 Qt::CheckState markState(int marked, int total) {

@@ -1,6 +1,7 @@
 // Every page of the example and of every corpus project passes the page
-// check, at the default settings and with everything switched on; every
-// procedure's page reference is the page its heading is printed on.
+// check, at the default settings and with everything switched on (with and
+// without line numbers, bold keywords and other paper); every procedure's
+// page reference is the page its heading is printed on.
 #include "common/TestSupport.h"
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
@@ -45,6 +46,14 @@ void switchEverythingOn(int variant, bool twoPage) {
     ini.writeInteger("GENERAL", "FunctionSep", variant % 4);
     ini.writeInteger("PAGELAYOUT", "PageNumType", variant % 3);
     ini.writeBool("pagelayout", "twopage", twoPage);
+}
+
+// Line numbers, bold keywords and A4 or legal paper on top of the settings.
+void addListingOptions(int variant) {
+    TIniFile ini;
+    ini.writeBool("GENERAL", "LineNumbers", true);
+    ini.writeInteger("GENERAL", "KeywordEmphasis", 1);
+    ini.writeInteger("PAGELAYOUT", "Paper", 1 + variant % 2);
 }
 
 QString withoutTypeCharacter(QString name) {
@@ -114,10 +123,12 @@ void checkReferences(const TSourceCodePrint& f, RFile* firstFile, const QString&
 }
 
 // variant -1: the defaults.
-void checkProject(const QString& path, int variant, bool twoPage, TTotals& totals) {
+void checkProject(const QString& path, int variant, bool twoPage, TTotals& totals,
+                  bool options = false) {
     QFile::remove(TIniFile().fileName());
     if (path.contains("/spgnews/")) TIniFile().writeInteger("general", "codepage", 932);
     if (variant >= 0) switchEverythingOn(variant, twoPage);
+    if (options) addListingOptions(variant < 0 ? 0 : variant);
     TSourceCodePrint f;
     f.LoadSettings();
     TSourceMgt sources(nullptr, f.Settings.CodePage);
@@ -135,6 +146,7 @@ void checkProject(const QString& path, int variant, bool twoPage, TTotals& total
     const std::vector<TPageFinding> findings = f.CheckPages(&totals.counts);
     for (std::size_t i = 0; i < findings.size() && i < 5; ++i)
         ADD_FAILURE() << path.toStdString() << " (variant " << variant
+                      << (options ? ", options" : "")
                       << "): " << FormatFinding(findings[i]).toStdString();
     totals.findings += int(findings.size());
     totals.sheets += f.Pages.PageCount();
@@ -177,7 +189,12 @@ TEST_F(PageGeometry, TheExampleInEveryVariant) {
     for (int variant = 0; variant < 12; ++variant) {
         checkProject(example, variant, true, totals);
         checkProject(example, variant, false, totals);
+        // The same with line numbers, bold keywords, A4 and legal paper.
+        checkProject(example, variant, true, totals, true);
+        checkProject(example, variant, false, totals, true);
     }
+    checkProject(example, -1, true, totals, true);
+    checkProject(example, -1, false, totals, true);
     EXPECT_EQ(totals.findings, 0);
     EXPECT_GT(totals.references, 12);
     report("example", totals);
@@ -186,15 +203,19 @@ TEST_F(PageGeometry, TheExampleInEveryVariant) {
 TEST_F(PageGeometry, EveryCorpusProjectAtDefaultsAndWithEverythingOn) {
     const QStringList projects = corpusProjects();
     if (projects.isEmpty()) GTEST_SKIP() << "../shared/corpus is not present";
-    TTotals defaults, everything;
+    TTotals defaults, everything, options;
     for (int i = 0; i < int(projects.size()); ++i) {
         checkProject(projects[i], -1, true, defaults);
         checkProject(projects[i], i, true, everything);
         checkProject(projects[i], i + 1, false, everything);
+        // One more run with line numbers, bold keywords and A4 or legal,
+        // in the layout and paper the project's place chooses.
+        checkProject(projects[i], i + 2, i % 2 == 0, options, true);
     }
-    EXPECT_EQ(defaults.findings + everything.findings, 0);
+    EXPECT_EQ(defaults.findings + everything.findings + options.findings, 0);
     report("defaults", defaults);
     report("everything on", everything);
+    report("with line numbers, bold keywords, A4/legal", options);
 }
 
 // The inputs on which the formatter fuzzers' page check once failed (wrap

@@ -151,13 +151,26 @@ TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
     const TExampleBuild b =
         buildProject(exampleProject(), {{"GENERAL/KeywordEmphasis", "1"}, {"margins/left", "150"}});
     const TSourceCodePrint& f = *b.formatter;
-    int bold = 0;
+    int bold = 0, followers = 0;
     QStringList boldWords;
     for (int n = 1; n <= f.Pages.PageCount(); ++n) {
+        const TCanvasCommand* before = nullptr;
         for (const TCanvasCommand& c : f.Pages.Page(n)->Canvas->Commands()) {
             if (c.Kind != ckTextOutInFont) continue;
             const QString font = c.Text.left(c.Text.indexOf(kFontTextSeparator));
             const QString text = pieceText(c);
+            // A run that follows another on its line starts where that one
+            // ends as drawn: the gap after a bold word is an ordinary blank.
+            const QString beforeFont =
+                before ? before->Text.left(before->Text.indexOf(kFontTextSeparator)) : QString();
+            if (before && before->Y1 == c.Y1 && font.startsWith("CODE") &&
+                beforeFont.startsWith("CODE") && font != beforeFont) {
+                const int drawn = textMeasurer().textWidth(
+                    DrawnFont(*fontregistry::find(beforeFont)), pieceText(*before));
+                EXPECT_EQ(c.X1, before->X1 + drawn) << "sheet " << n << ": " << text.toStdString();
+                ++followers;
+            }
+            before = &c;
             const int left = c.X1 >= f.RightColumnX ? f.RightColumnX : f.LeftColumnX;
             const int width = textMeasurer().textWidth(*fontregistry::find(font), text);
             EXPECT_LE(c.X1 + width, left + f.ColumnWidth)
@@ -169,6 +182,10 @@ TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
         }
     }
     EXPECT_GT(bold, 100);
+    EXPECT_GT(followers, 100);
+    // Nothing overlaps, nothing passes its column, as the page check sees it.
+    for (const TPageFinding& finding : f.CheckPages())
+        ADD_FAILURE() << FormatFinding(finding).toStdString();
     // Keywords only, never in strings ("Nothing to post.") or comments.
     for (const QString& word : boldWords)
         EXPECT_TRUE(QRegularExpression("^[A-Z][A-Za-z]*$").match(word).hasMatch())

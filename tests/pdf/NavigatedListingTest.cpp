@@ -60,7 +60,7 @@ TChecked checkListing(const QString& project, const TSettingKeys& keys, const QS
     TChecked r{{}, buildProject(project, keys)};
     TSourceCodePrint& f = *r.build.formatter;
     TPageStorage& pages = f.Pages;
-    WriteListingPdf(pages, pdfPath, f.JobTitle);
+    WriteListingPdf(pages, pdfPath, f.DocumentTitle());
     r.pdf = readPdf(pdfPath);
     const TReadPdf& pdf = r.pdf;
     EXPECT_EQ(int(pdf.labels.size()), pages.PageCount());
@@ -198,7 +198,7 @@ TEST_F(NavigatedListing, ExampleOpensEveryFileProcedureAndEntry) {
     const TChecked r = checkListing(exampleProject(), kReports, dir.filePath("demo.pdf"));
     const TReadPdf& pdf = r.pdf;
     EXPECT_EQ(pdf.pageMode, "/UseOutlines");
-    EXPECT_TRUE(pdf.title.endsWith("Demo.vbp"));
+    EXPECT_EQ(pdf.title, "Demo.vbp"); // the project's name, not its path
     EXPECT_EQ(pdf.subject, "Visual Basic source listing");
     EXPECT_TRUE(pdf.creator.startsWith("Listora "));
 
@@ -226,6 +226,34 @@ TEST_F(NavigatedListing, ExampleOpensEveryFileProcedureAndEntry) {
         }
     }
     EXPECT_TRUE(linked);
+}
+
+// Some pages only (as a print range chooses them): their labels, and no
+// bookmark or link of a page left out.
+TEST_F(NavigatedListing, SomePagesKeepTheirOwnNavigation) {
+    const TExampleBuild b = buildProject(exampleProject(), kReports);
+    TPageStorage& pages = b.formatter->Pages;
+    ASSERT_GT(pages.PageCount(), 4);
+    ASSERT_EQ(pages.Page(2)->Navigation.Label, "Contents");
+    // The title page and the listing without the contents page.
+    std::vector<int> chosen = {1};
+    for (int n = 3; n <= pages.PageCount(); ++n)
+        chosen.push_back(n);
+    const QString path = dir.filePath("some.pdf");
+    WriteListingPdf(pages, chosen, path, b.formatter->DocumentTitle());
+    const TReadPdf pdf = readPdf(path);
+    ASSERT_EQ(pdf.labels.size(), qsizetype(chosen.size()));
+    for (std::size_t i = 0; i < chosen.size(); ++i)
+        EXPECT_EQ(pdf.labels[qsizetype(i)], pages.Page(chosen[i])->Navigation.Label);
+    EXPECT_EQ(pdf.bookmarks.front().title, "Title Page");
+    EXPECT_FALSE(bookmark(pdf, "Table of Contents"));
+    EXPECT_TRUE(bookmark(pdf, "Deposit"));
+    int fromContents = 0;
+    for (const TLinkArea& link : pages.Page(2)->Navigation.Links)
+        fromContents += link.Key.isEmpty() ? 0 : 1;
+    const TReadPdf whole = checkListing(exampleProject(), kReports, dir.filePath("all.pdf")).pdf;
+    EXPECT_GT(fromContents, 0);
+    EXPECT_EQ(pdf.links.size() + std::size_t(fromContents), whole.links.size());
 }
 
 TEST_F(NavigatedListing, LargestCorpusProjectOpensEveryFileProcedureAndEntry) {
@@ -274,6 +302,7 @@ TEST_F(NavigatedListing, BatchCommandWritesNavigablePdfsAndTellsItsVersion) {
     EXPECT_GT(pdf.bookmarks.size(), 20u);
     EXPECT_GT(pdf.links.size(), 10u);
     EXPECT_EQ(pdf.creator, QStringLiteral("Listora ") + kListoraVersion);
+    EXPECT_EQ(pdf.title, "Demo.vbp");
     EXPECT_NEAR(pdf.widths.front(), 842, 0.5); // two A4 pages on a sheet on its side
 
     p.start(exe, {exampleProject(), "--no-navigation", "-o", dir.filePath("plain.pdf")});

@@ -39,6 +39,7 @@ class PdfAssembly : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString target() const { return dir.filePath("out.pdf"); }
+    void checkNavigation(const std::vector<QByteArray>& parts);
 };
 
 } // namespace
@@ -62,9 +63,20 @@ TEST_F(PdfAssembly, JoinKeepsEveryPartsPagesInOrder) {
     EXPECT_EQ(pdf.labels.join(""), "");
 }
 
+// Two parts are joined by a rewrite; a single part keeps its bytes and gets
+// an update appended: a reader must find the same in both.
 TEST_F(PdfAssembly, NavigationReachesTheReader) {
     const QByteArray a = makePart("A", 3, QPageSize::Letter, QPageLayout::Portrait);
     const QByteArray b = makePart("B", 3, QPageSize::Letter, QPageLayout::Portrait);
+    const QByteArray whole = makePart("W", 6, QPageSize::Letter, QPageLayout::Portrait);
+    for (const std::vector<QByteArray>& parts : {std::vector{a, b}, std::vector{whole}}) {
+        SCOPED_TRACE(parts.size());
+        checkNavigation(parts);
+    }
+    EXPECT_TRUE(testsupport::readFile(target()).startsWith(whole));
+}
+
+void PdfAssembly::checkNavigation(const std::vector<QByteArray>& parts) {
     TPdfNavigation nav;
     TPdfBookmark project{"Project", {2, 0, 0}, {}};
     project.Children.push_back({"Module1.bas", {2, 40, 96}, {{"Total", {3, 40, 192}, {}}}});
@@ -74,7 +86,7 @@ TEST_F(PdfAssembly, NavigationReachesTheReader) {
     nav.PageLabels = {"Title", "Contents", "1", "2", "5-6", "Index"};
     nav.Info = {"C:\\Projects\\Ledger.vbp", "Visual Basic source listing", "Listora 9.9",
                 QDateTime::currentDateTime()};
-    AssemblePdf({a, b}, nav, target());
+    AssemblePdf(parts, nav, target());
 
     const TReadPdf pdf = readPdf(target());
     ASSERT_TRUE(pdf.ok);

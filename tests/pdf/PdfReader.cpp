@@ -87,6 +87,7 @@ TReadPdf readPdf(const QString& path) {
     }
     QH mode = pdf.getRoot().getKey("/PageMode");
     if (mode.isName()) out.pageMode = QString::fromStdString(mode.getName());
-    out.ok = true;
+    // A document qpdf had to repair (a cross-reference that is off) is no good.
+    out.ok = !pdf.anyWarnings();
     return out;
 }

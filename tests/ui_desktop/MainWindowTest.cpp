@@ -6,6 +6,7 @@
 #include "app/CommandHooks.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "common/FocusWalk.h"
 #include "common/TestSupport.h"
 #include "format/SourceCodePrint.h"
 #include "platform/Errors.h"
@@ -23,10 +24,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTreeWidget>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -469,6 +477,70 @@ TEST_F(MainWindowTest, PreviewAndPrintPlayBackTheLastBuild) {
     EXPECT_EQ(w.Formatter()->Pages.PageCount(), pages);
 }
 
+// Print to File in the print dialog: the listing's own PDF with the
+// bookmarks of the batch command's -o, read back with qpdf.
+TEST_F(MainWindowTest, PrintToFileWritesTheNavigablePdf) {
+    const QString qpdf = QStandardPaths::findExecutable("qpdf");
+    if (qpdf.isEmpty()) GTEST_SKIP() << "qpdf is not installed";
+    const QString project = copyExampleProject(scratch);
+    TfrmMain w(scratch.path());
+    user.navigator = [&](TFrmVBPrintJ& nav) {
+        nav.MarkAll1Click();
+        return int(QDialog::Accepted);
+    };
+    user.willOpen(project);
+    w.cmdOpenClick();
+    ASSERT_TRUE(w.HasBuilt());
+    const int pages = w.Formatter()->Pages.PageCount();
+
+    const QString pdf = scratch.path("out.pdf");
+    scratch.write("out.pdf", "an older file");
+    int dialogs = 0;
+    user.otherDialog = [&](QDialog& dialog) {
+        auto* print = qobject_cast<QPrintDialog*>(&dialog);
+        if (!print) return int(QDialog::Rejected);
+        ++dialogs;
+        print->printer()->setOutputFormat(QPrinter::PdfFormat);
+        print->printer()->setOutputFileName(pdf);
+        return int(QDialog::Accepted);
+    };
+    w.cmdPrintClick();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_EQ(QDir(scratch.path()).entryList({"out*"}, QDir::Files | QDir::Hidden),
+              QStringList{"out.pdf"});
+
+    QProcess json;
+    json.start(qpdf, {"--json", "--json-key=outlines", "--json-key=pages", pdf});
+    ASSERT_TRUE(json.waitForFinished(30000));
+    ASSERT_EQ(json.exitCode(), 0) << json.readAllStandardError().toStdString();
+    const QJsonObject doc = QJsonDocument::fromJson(json.readAllStandardOutput()).object();
+    EXPECT_EQ(doc["pages"].toArray().size(), pages);
+    QStringList titles;
+    std::function<void(const QJsonArray&, int)> walk = [&](const QJsonArray& items, int depth) {
+        for (const QJsonValue& item : items) {
+            titles << QString(depth * 2, ' ') + item["title"].toString();
+            walk(item["kids"].toArray(), depth + 1);
+        }
+    };
+    walk(doc["outlines"].toArray(), 0);
+    ASSERT_FALSE(titles.isEmpty()) << "no outline: Qt's plain printer PDF";
+    EXPECT_EQ(titles.first(), "Demo.vbp");
+    EXPECT_TRUE(titles.contains("  clsAccount.cls")) << titles.join("|").toStdString();
+    EXPECT_TRUE(titles.contains("    Deposit")) << titles.join("|").toStdString();
+
+    // The document information names the project, not its folder.
+    QProcess objects;
+    objects.start(qpdf, {"--json", "--json-key=qpdf", pdf});
+    ASSERT_TRUE(objects.waitForFinished(30000));
+    const QJsonObject all =
+        QJsonDocument::fromJson(objects.readAllStandardOutput())["qpdf"][1].toObject();
+    const QString infoRef = all["trailer"]["value"]["/Info"].toString();
+    const QJsonObject info = all["obj:" + infoRef]["value"].toObject();
+    EXPECT_EQ(info["/Title"].toString(), "u:Demo.vbp");
+    EXPECT_EQ(info["/Subject"].toString(), "u:Visual Basic source listing");
+}
+
 TEST_F(MainWindowTest, ChangedSettingsRebuildWhateverIsLoaded) {
     TfrmMain w(scratch.path());
     int fontRuns = 0;
@@ -539,4 +611,47 @@ TEST_F(MainWindowTest, UnusableSettingsAreReportedOnceAndTheProgramStartsWithDef
     EXPECT_EQ(w.Formatter()->Settings.MarginLeft, 13);
     commandHooks() = TCommandHooks{};
     EXPECT_EQ(TIniFile().readString("margins", "left", ""), "-5000") << "the file is not rewritten";
+}
+
+// The toolbar is the window's content: Tab walks its buttons left to right
+// (the disabled ones skipped), and the screen-manager
+// button kept below the visible area is never reached. The window is of
+// fixed size, with nothing to maximise.
+TEST_F(MainWindowTest, TabReachesEveryToolbarButtonAndNeverTheHiddenScreenManager) {
+    using testsupport::describe;
+    const QString project = copyExampleProject(scratch);
+    TfrmMain w(scratch.path());
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    // The walk as it goes round from the Open button.
+    const auto walkFromOpen = [&] {
+        QList<QWidget*> walk = testsupport::tabWalk(&w);
+        const qsizetype open = walk.indexOf(w.cmdOpen);
+        if (open > 0) walk = walk.mid(open) + walk.first(open);
+        return walk;
+    };
+
+    QList<QWidget*> walk = walkFromOpen();
+    EXPECT_EQ(walk, QList<QWidget*>({w.cmdOpen, w.cmdSave, w.cmdPageSetup, w.cmdFonts,
+                                     w.cmdFormatting, w.cmdPreview}))
+        << describe(walk).toStdString();
+    EXPECT_EQ(testsupport::tabWalkFaults(walk, &w), "");
+
+    user.willOpen(project);
+    user.navigator = [](TFrmVBPrintJ& nav) {
+        nav.MarkAll1Click();
+        return int(QDialog::Accepted);
+    };
+    w.cmdOpenClick();
+    ASSERT_TRUE(w.HasBuilt());
+    ASSERT_TRUE(w.BtnScreenMgr->isEnabled());
+
+    walk = walkFromOpen();
+    EXPECT_EQ(walk, QList<QWidget*>({w.cmdOpen, w.cmdSave, w.cmdPageSetup, w.cmdFonts,
+                                     w.cmdFormatting, w.cmdVBProj, w.cmdPreview, w.cmdPrint}))
+        << describe(walk).toStdString();
+    EXPECT_EQ(testsupport::tabWalkFaults(walk, &w), "");
+    EXPECT_FALSE(walk.contains(w.BtnScreenMgr));
+    w.hide();
 }

@@ -2,10 +2,12 @@
 // Mark All and Unmark All, the counter and the root animation.
 #include "DesktopTestSupport.h"
 
+#include "common/FocusWalk.h"
 #include "common/TestSupport.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
 #include "source/ui/PrintJobNavigator.h"
+#include "widgets/Glyphs.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -176,4 +178,23 @@ TEST_F(NavigatorTest, ReopeningShowsEarlierMarksAndCount) {
     QTreeWidgetItem* reopened = findNode(again, "modLedger.bas");
     EXPECT_EQ(TFrmVBPrintJ::StateImageOf(reopened->child(1)), siMarked);
     EXPECT_EQ(TFrmVBPrintJ::StateImageOf(reopened->child(2)), siUnmarked);
+}
+
+// The outline and every button are reached by Tab; the pictures of the
+// outline and of the toolbar come in the pixel size of a high-density
+// screen (a 1x drawing would be handed out as it is, and enlarged).
+TEST_F(NavigatorTest, TabReachesEveryControlAndPicturesAreDrawnForTheScreen) {
+    const QList<QWidget*> walk = testsupport::tabWalk(&nav);
+    EXPECT_EQ(testsupport::tabWalkFaults(walk, &nav), "");
+    EXPECT_TRUE(walk.contains(nav.tvSource));
+    EXPECT_TRUE(walk.contains(nav.btnMarkAll));
+    nav.hide();
+
+    const QSize rowPicture = nav.tvSource->iconSize();
+    for (qreal ratio : {1.0, 2.0, 3.0}) {
+        const QPixmap drawn = module->icon(0).pixmap(rowPicture, ratio);
+        EXPECT_EQ(drawn.size(), rowPicture * ratio) << ratio;
+        const QPixmap tool = toolGlyph(TToolGlyph::Preview).pixmap(QSize(32, 32), ratio);
+        EXPECT_EQ(tool.size(), QSize(32, 32) * ratio) << ratio;
+    }
 }

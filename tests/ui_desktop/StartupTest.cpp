@@ -123,3 +123,49 @@ TEST(Startup, FullStartFindsArchiveInAnyCaseAndUnpacksClips) {
     player.play();
     EXPECT_FALSE(player.isPlaying());
 }
+
+// Where the window system shows translucency the disc is painted with a
+// smooth edge (partly covered pixels partly transparent); elsewhere, as
+// off screen, the window is cut round by a mask.
+TEST(Startup, SplashDiscHasASmoothEdgeWhereTranslucencyShowsAndAMaskElsewhere) {
+    TScratchDir scratch;
+    const QString archive = scratch.path("graphics.dat");
+    TfrmSplash plain(archive, scratch.path());
+    EXPECT_EQ(plain.Shape(), TfrmSplash::TShape::Masked);
+    EXPECT_FALSE(plain.mask().isEmpty());
+
+    TfrmSplash round(archive, scratch.path(), 750, TfrmSplash::TShape::Translucent);
+    EXPECT_TRUE(round.mask().isEmpty());
+    EXPECT_TRUE(round.testAttribute(Qt::WA_TranslucentBackground));
+    const QImage image = round.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(image.pixel(2, 2)), 0) << "corner";
+    EXPECT_EQ(qAlpha(image.pixel(image.width() / 2, 20)), 255) << "inside the disc";
+    int partly = 0;
+    for (int y = 0; y < image.height() / 2; ++y)
+        for (int x = 0; x < image.width() / 2; ++x)
+            if (const int alpha = qAlpha(image.pixel(x, y)); alpha > 0 && alpha < 255) ++partly;
+    // The quarter edge is about 330 px long: most of its pixels are blended.
+    EXPECT_GT(partly, 150);
+
+    // No compositor: the disc is painted over a picture of the screen below.
+    TfrmSplash backed(archive, scratch.path(), 750, TfrmSplash::TShape::Masked);
+    EXPECT_FALSE(backed.PaintOverBackdrop(QPixmap())) << "nothing grabbed: the mask stays";
+    EXPECT_FALSE(backed.mask().isEmpty());
+    const QColor desk(64, 96, 160);
+    QPixmap backdrop(backed.size() * 2);
+    backdrop.setDevicePixelRatio(2);
+    backdrop.fill(desk);
+    ASSERT_TRUE(backed.PaintOverBackdrop(backdrop));
+    EXPECT_EQ(backed.Shape(), TfrmSplash::TShape::OverBackdrop);
+    EXPECT_TRUE(backed.mask().isEmpty());
+    const QImage over = backed.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(QColor(over.pixel(2, 2)), desk) << "corner";
+    EXPECT_EQ(QColor(over.pixel(over.width() / 2, 20)), QColor(Qt::black)) << "inside the disc";
+    int blended = 0;
+    for (int y = 0; y < over.height() / 2; ++y)
+        for (int x = 0; x < over.width() / 2; ++x)
+            if (const QRgb c = over.pixel(x, y);
+                qBlue(c) > 0 && qBlue(c) < desk.blue() && qRed(c) < qBlue(c))
+                ++blended;
+    EXPECT_GT(blended, 150);
+}

@@ -2,6 +2,7 @@
 // without a change, or OK after Restore Defaults, leaves every recorded page
 // of a built listing exactly as it was.
 #include "DialogTestSupport.h"
+#include "common/FocusWalk.h"
 #include "common/TestSupport.h"
 #include "format/SourceCodePrint.h"
 #include "settings/FontRegistry.h"
@@ -14,6 +15,7 @@
 
 #include <QDataStream>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -148,3 +150,23 @@ TEST_F(DialogDefaultsTest, RestoreDefaultsUndoesStoredChoices) {
 }
 
 } // namespace
+
+TEST_F(DialogDefaultsTest, TabReachesEveryVisibleControlOnEveryPage) {
+    QTemporaryDir logos;
+    for (const RDialogRun& d : settingsDialogs(logos.path())) {
+        d.run([&](TSettingsDialog& dialog) {
+            const QList<QTabWidget*> tabs = dialog.findChildren<QTabWidget*>();
+            const int pages = tabs.isEmpty() ? 1 : tabs.first()->count();
+            for (int page = 0; page < pages; ++page) {
+                if (!tabs.isEmpty()) tabs.first()->setCurrentIndex(page);
+                const QList<QWidget*> walk = testsupport::tabWalk(&dialog);
+                EXPECT_EQ(testsupport::tabWalkFaults(walk, &dialog), "")
+                    << d.name << " page " << page;
+                for (QPushButton* b :
+                     {dialog.btnOK, dialog.btnCancel, dialog.btnHelp, dialog.btnDefaults})
+                    EXPECT_TRUE(walk.contains(b)) << d.name << " " << b->text().toStdString();
+            }
+            dialog.hide();
+        });
+    }
+}

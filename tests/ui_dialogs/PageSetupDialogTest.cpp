@@ -227,4 +227,20 @@ TEST_F(PageSetupDialogTest, TheMiniatureShowsTheMargins) {
     EXPECT_EQ(inkIn(dialog.previewImage(), 20, 40), 0);
 }
 
+TEST_F(PageSetupDialogTest, TheMiniatureHasTheChosenPapersProportions) {
+    TDlgPageSetup dialog;
+    dialog.rbOnePage->click();
+    EXPECT_EQ(dialog.previewImage().size(), QSize(143, 185)); // letter, 8.5 x 11
+    dialog.cbPaper->setCurrentIndex(1);
+    EXPECT_EQ(dialog.previewImage().size(), QSize(131, 185)); // A4, 210 x 297 mm
+    dialog.cbPaper->setCurrentIndex(2);
+    EXPECT_EQ(dialog.previewImage().size(), QSize(112, 185)); // legal, 8.5 x 14
+    dialog.rbTwoPage->click();
+    EXPECT_EQ(dialog.previewImage().size(), QSize(185, 112));
+    // The page outline is drawn along the image's edges, of that paper.
+    const QImage legal = dialog.previewImage();
+    EXPECT_NE(legal.pixel(0, legal.height() / 2), qRgb(255, 255, 255));
+    EXPECT_NE(legal.pixel(legal.width() / 2, legal.height() - 1), qRgb(255, 255, 255));
+}
+
 } // namespace

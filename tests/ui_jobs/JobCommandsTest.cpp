@@ -19,11 +19,13 @@
 #include "widgets/PictureButton.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
@@ -83,6 +85,8 @@ class JobWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QFile::remove(settingsPath());
+        // The backup an earlier job's restore leaves beside the settings.
+        QFile::remove(QFileInfo(settingsPath()).dir().filePath("LISTORA.OLD"));
         const QDir example(testsupport::sourceDir() + "/examples/Demo");
         for (const QString& name : example.entryList(QDir::Files))
             QFile::copy(example.filePath(name), scratch.filePath(name));
@@ -435,4 +439,35 @@ TEST_F(JobWindowTest, JobWithUnusableSettingsIsRefusedBeforeAnythingIsRestored) 
     const TSavedJob job(scratch.filePath("bad.lrp"));
     EXPECT_THROW(w.Formatter()->RestoreSettingsFrom(job.SettingsFile()), TListoraError);
     EXPECT_EQ(readFile(settingsPath()), before);
+}
+
+namespace {
+
+// A key pressed in the widget as the keyboard delivers it: shortcuts first.
+void pressKeys(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QApplication::setActiveWindow(target->window());
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, modifiers);
+        QApplication::sendEvent(target, &event);
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+TEST_F(JobWindowTest, F1OpensTheHelpAndEscOrCtrlWClosesIt) {
+    TfrmMain w(scratch.path());
+    const TJobCommands parts = installJobCommands(w, book());
+    w.show();
+    for (const QKeySequence& close :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        pressKeys(&w, Qt::Key_F1);
+        TfrmHelp* help = parts.Help->Window();
+        ASSERT_NE(help, nullptr);
+        EXPECT_TRUE(help->isVisible());
+        EXPECT_EQ(help->Browser->source().fileName(), "index.html");
+        pressKeys(help->Browser, close[0].key(), close[0].keyboardModifiers());
+        EXPECT_EQ(parts.Help->Window(), nullptr) << close.toString().toStdString();
+    }
+    w.hide();
 }

@@ -4,6 +4,8 @@
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/QtPrinter.h"
 #include "render/PageStorage.h"
+#include "render/PrintPages.h"
+#include "render/VirtCanvas.h"
 #include "render/ui/PrintRun.h"
 #include "render/ui/PrintStatus.h"
 #include "source/ProjectLoader.h"
@@ -15,7 +17,9 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
+#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -129,6 +133,51 @@ TEST(Printing, APdfPrinterGetsEveryPageOnItsOwnSheet) {
     const QString text = poppler("pdftotext", {file, "-"});
     EXPECT_TRUE(text.contains("Printed line 1")) << text.toStdString();
     EXPECT_TRUE(text.contains("Printed line 3"));
+}
+
+// A letter listing printed on A4: the page keeps its proportions, scaled to
+// the paper's width and centred down it, rather than stretched to fill it.
+TEST(Printing, OtherPaperScalesThePageUniformlyAndCentresIt) {
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    QTemporaryDir dir;
+    auto store = makeStore(1);
+    const int w = store->Page(1)->Width, h = store->Page(1)->Height;
+    ASSERT_EQ(w, 816);
+    store->Canvas().SetBrush(TBrush{clBlack, TBrushStyle::Solid});
+    store->Canvas().FillRect(0, 0, w, h);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("a4.pdf"));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setFullPage(true);
+    TQtPrinter qtPrinter(printer);
+    TPrintServices services;
+    services.printer = &qtPrinter;
+    ASSERT_EQ(PrintPages(*store, false, "Listora", services).PagesPrinted, 1);
+
+    poppler("pdftoppm",
+            {"-r", "50", "-png", "-singlefile", dir.filePath("a4.pdf"), dir.filePath("a4")});
+    const QImage image(dir.filePath("a4.png"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_NEAR(double(image.width()) / image.height(), 210.0 / 297, 0.01) << "A4 paper";
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(right, left);
+    const double drawnW = right - left + 1, drawnH = bottom - top + 1;
+    EXPECT_NEAR(drawnW / drawnH, double(w) / h, 0.01) << "not distorted";
+    EXPECT_LE(left, 1);
+    EXPECT_GE(right, image.width() - 2) << "as wide as the paper";
+    EXPECT_GT(top, 5) << "shorter than the paper";
+    EXPECT_NEAR(top, image.height() - 1 - bottom, 1.5) << "centred";
 }
 
 TEST(Printing, CancelInTheStatusWindowWorksWhileTheOwnerIsDisabled) {
