@@ -131,6 +131,17 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
                              FindWrapPosition(line, fontKey,
                                               reservedWidth > 0 ? ColumnWidth - reservedWidth : -1),
                              n);
+            // The wrap was measured in the line's font; a comment part is
+            // drawn in the comment font, which may be wider.
+            if (commentPos > 0 && commentPos < wrapPos) {
+                const int limit = reservedWidth > 0 ? ColumnWidth - reservedWidth : ColumnWidth;
+                const int codeW = codeTextWidth(line.left(commentPos), fontKey);
+                while (wrapPos > commentPos + 1 &&
+                       codeW + canvas.TextWidthInFont(line.mid(commentPos, wrapPos - commentPos),
+                                                      kCommentFont) >=
+                           limit)
+                    --wrapPos;
+            }
             const QString first = line.left(wrapPos);
             indent = FirstNonBlank(line);
             if (indent > wrapPos) indent = 0;
