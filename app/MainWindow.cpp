@@ -296,6 +296,12 @@ void TfrmMain::showProgress(const QString& text, int percent) {
 
 void TfrmMain::showStatus(const QString& text) {
     PnlStatus->setText(text);
+    // A long note may not fit the panel: the whole text on hovering.
+    PnlStatus->setToolTip(text);
+}
+
+QString TfrmMain::readyText() const {
+    return buildNote_.isEmpty() ? kReadyText : buildNote_;
 }
 
 void TfrmMain::processPendingMessages() {
@@ -389,6 +395,7 @@ void TfrmMain::replaceFormatterIfBuilt() {
     }
     formatter_.reset();
     PnlStatus->clear();
+    G1->show(); // a note of the last build may have taken its place
     newFormatter();
 }
 
@@ -402,6 +409,16 @@ void TfrmMain::finishBuild() {
     built_ = true;
     updateTitle();
     PnlPageCount->setText(pagesText(formatter_->Pages.PageCount()));
+    // What the build left out (brackets too deep to draw, say) goes to the
+    // status line, where it stays until the next build: no box to dismiss.
+    buildNote_.clear();
+    if (!formatter_->BuildNotes.isEmpty())
+        buildNote_ = QStringLiteral("Note: ") + formatter_->BuildNotes.join(QLatin1Char(' '));
+    // The idle gauge gives the note its room until the next build.
+    if (!buildNote_.isEmpty()) {
+        G1->hide();
+        showStatus(buildNote_);
+    }
     // The bracket records served the drawing only.
     formatter_->ReleaseBrackets();
 }
@@ -575,7 +592,7 @@ void TfrmMain::OpenSourceFile() {
         finishBuild();
     }
     G1->setPosition(0);
-    showStatus(kReadyText);
+    showStatus(readyText());
     SourceKind = skSingleFile;
     setProjectCommandsEnabled(false);
 }
@@ -642,7 +659,7 @@ void TfrmMain::cmdBuildPrintClick() {
         finishBuild();
         G1->setPosition(0);
         setPreviewEnabled(true);
-        showStatus(kReadyText);
+        showStatus(readyText());
     } else if (SourceKind == skSingleFile || ClipText) {
         setPreviewEnabled(true);
         setPageDefaults();
@@ -660,7 +677,7 @@ void TfrmMain::cmdBuildPrintClick() {
         }
         finishBuild();
         G1->setPosition(0);
-        showStatus(kReadyText);
+        showStatus(readyText());
     }
 }
 

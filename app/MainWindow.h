@@ -158,6 +158,8 @@ private:
     void replaceFormatterIfBuilt();
     void setPageDefaults();
     void finishBuild();
+    // The status after a build: its note, if it left one.
+    QString readyText() const;
     void buildClipText();
     std::optional<QStringList> GetClipboardLines();
     void runSettingsDialog(const std::function<bool(QWidget*, const QString&)>& dialog,
@@ -175,6 +177,7 @@ private:
     QString clipFolder_;
     QString openDialogDir_;
     bool built_ = false;
+    QString buildNote_;
     int busy_ = 0;
     bool placed_ = false;
     // The last settings report shown, so that reloading on every

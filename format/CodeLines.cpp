@@ -56,8 +56,11 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     }
     // The passes above may measure in another font than the line is drawn
     // in, or count characters: the part drawn must still fit the column.
+    // A count of characters can exceed the line itself (wide glyphs, a
+    // narrow "X"): the line is then cut from its end, never taken whole.
     if (remeasure) codePrefixWidths(line, fontName, prefix);
-    while (r > 1 && r <= n && prefix[std::size_t(r)] >= limit)
+    r = qMin(r, n);
+    while (r > 1 && prefix[std::size_t(r)] >= limit)
         --r;
     return r;
 }
@@ -131,6 +134,16 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
                              FindWrapPosition(line, fontKey,
                                               reservedWidth > 0 ? ColumnWidth - reservedWidth : -1),
                              n);
+            // The wrap was measured in the line's font; a comment part is
+            // drawn in the comment font, which may be wider.
+            if (commentPos > 0 && commentPos < wrapPos) {
+                const int limit = reservedWidth > 0 ? ColumnWidth - reservedWidth : ColumnWidth;
+                while (wrapPos > commentPos + 1 &&
+                       codeWidth + canvas.TextWidthInFont(
+                                       whole.mid(commentPos, wrapPos - commentPos), kCommentFont) >=
+                           limit)
+                    --wrapPos;
+            }
             const QStringView first = whole.first(wrapPos);
             indent = FirstNonBlank(line);
             if (indent > wrapPos) indent = 0;
@@ -169,7 +182,12 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
 
         TVirtCanvas* printedOn = &canvas;
         const bool printedInLeftColumn = CurrentX == LeftColumnX;
-        AdvanceLine(canvas.FontHeight());
+        // The next line starts below this one's ink, however small the
+        // line spacing or however tall the font's cell beyond its size.
+        int ink = canvas.TextHeightInFont(QStringLiteral("X"), fontKey);
+        if (commentPos > 0 && (!wrapped || commentPos < wrapPos))
+            ink = qMax(ink, canvas.TextHeightInFont(QStringLiteral("X"), kCommentFont));
+        AdvanceLine(canvas.FontHeight(), ink);
 
         if (continuation && !Settings.NLIPicture0 && !(Settings.SpecialDraw && SuppressIndicator))
             drawIndicatorPicture(*printedOn, printedInLeftColumn, CurrentY == TextTop);

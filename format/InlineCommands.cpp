@@ -122,6 +122,12 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
     auto roomCheck = [&](int needed) {
         if (CurrentY + needed > TextBottom) NextColumn();
     };
+    // The column's right end less inset: on a one-page sheet the column runs
+    // on past the right margin, which the narrowest margins put at the
+    // sheet's edge.
+    auto columnRight = [&](int inset) {
+        return qMin(CurrentX + ColumnWidth - inset, Canvas().PageWidth() - 1);
+    };
     auto drawCentred = [&](TVirtCanvas& canvas, const QString& text) {
         const int W = ColumnWidth;
         canvas.TextOut(CurrentX + int(W * 0.5) - int(canvas.TextWidth(text) * 0.5),
@@ -138,12 +144,28 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
             const int W = ColumnWidth;
             switch (c.command) {
             case TCommand::Section: {
-                roomCheck(H);
+                const bool titled = !arg.isEmpty() && Canvas().TextWidth(arg) < W;
+                // How far the title, centred on the rule, reaches below it:
+                // the next line starts under the title, not across it.
+                const int below = titled ? qMax(0, int(Canvas().RecordedFontHeight() * 0.625) +
+                                                       Canvas().TextHeight(arg))
+                                         : 0;
+                // The rule (a line lower with a title), the title and the
+                // next line stay above the foot of the column.
+                roomCheck(arg.isEmpty() ? H : qMax(H, H + G + below));
                 if (!arg.isEmpty()) CurrentY += H + G;
                 TVirtCanvas& canvas = Canvas();
                 canvas.MoveTo(CurrentX, CurrentY);
-                canvas.LineTo(CurrentX + W - 15, CurrentY);
-                if (!arg.isEmpty() && canvas.TextWidth(arg) < W) drawCentred(canvas, arg);
+                canvas.LineTo(columnRight(15), CurrentY);
+                if (titled) {
+                    // The title sits on the rule: its white box hides the
+                    // rule behind the letters.
+                    canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
+                    canvas.SetOpaque();
+                    drawCentred(canvas, arg);
+                    canvas.SetTransparent();
+                    CurrentY += below;
+                }
                 break;
             }
             case TCommand::Title:
@@ -155,10 +177,13 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                 break;
             case TCommand::CircleNotes:
             case TCommand::RectNotes: {
-                roomCheck(H);
-                if (!arg.isEmpty()) CurrentY += H + G;
+                // A line lower, note or not: centred on the line itself the
+                // shape would reach up into the line before. The shape and
+                // the line after it stay within the column.
+                roomCheck(H + G + H + 5);
+                CurrentY += H + G;
                 TVirtCanvas& canvas = Canvas();
-                const int x1 = CurrentX + 5, x2 = CurrentX + W - 5;
+                const int x1 = CurrentX + 5, x2 = columnRight(5);
                 const int y1 = CurrentY - h - 5, y2 = CurrentY + h + 5;
                 if (c.command == TCommand::CircleNotes) {
                     canvas.Ellipse(x1, y1, x2, y2);
@@ -172,7 +197,9 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                     }
                 } else {
                     canvas.Rectangle(x1, y1, x2, y2);
-                    if (!arg.isEmpty() && canvas.TextWidth(arg) < W) drawCentred(canvas, arg);
+                    // A note only where it fits inside the box's sides.
+                    if (!arg.isEmpty() && canvas.TextWidth(arg) < x2 - x1 - 2)
+                        drawCentred(canvas, arg);
                 }
                 CurrentY += H + 5;
                 break;
@@ -188,7 +215,7 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
             case TCommand::EyeNotes: {
                 // The eyes reach h + 1 below their middle line: keep them
                 // above the foot of the column.
-                roomCheck(2 * (H + 5) + h + 1);
+                roomCheck(qMax(2 * (H + 5) + h + 1, 3 * (H + 5)));
                 CurrentY += 2 * (H + 5);
                 TVirtCanvas& canvas = Canvas();
                 const int X = CurrentX, Y = CurrentY;
@@ -200,14 +227,18 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                 canvas.LineTo(X + 56, Y - h - 5);
                 canvas.Ellipse(X + 40, Y - h - 1, X + 60, Y + h + 1);
                 canvas.Ellipse(X + 51, Y - h, X + 57, Y + h);
-                canvas.TextOut(X + 65, Y - h, arg);
+                const bool beside = canvas.TextWidth(arg) < W - 65;
+                if (beside) canvas.TextOut(X + 65, Y - h, arg);
                 CurrentY += H + 5;
+                // A note too long to sit beside the eyes: below them, whole,
+                // wrapped as a comment line.
+                if (!beside) PrintCodeLine(arg, QStringLiteral("COMMENTS"), false, true, -1, -1, 0);
                 break;
             }
             case TCommand::Line: {
                 TVirtCanvas& canvas = Canvas();
                 canvas.MoveTo(CurrentX, CurrentY);
-                canvas.LineTo(CurrentX + W - 15, CurrentY);
+                canvas.LineTo(columnRight(15), CurrentY);
                 break;
             }
             }
@@ -224,11 +255,18 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
         if (words.isEmpty()) {
             canvas.MoveTo(CurrentX, CurrentY);
             canvas.LineTo(xEnd, CurrentY);
+        } else if (const int indent = FirstNonBlank(fullLine) - 1;
+                   canvas.TextWidthInFont(QString(indent, ' ') + words,
+                                          QStringLiteral("COMMENTS")) >= ColumnWidth - 15) {
+            // Words too long for one line: a comment line, wrapped as any
+            // other, without the rule.
+            PrintCodeLine(QString(indent, ' ') + words, QStringLiteral("COMMENTS"), false, true, -1,
+                          -1, 0);
+            return matched;
         } else {
             // The words stay: printed where the line's text begins, with the
             // rule running on beside them at mid-height.
             const QString font = QStringLiteral("COMMENTS");
-            const int indent = FirstNonBlank(fullLine) - 1;
             const int x = CurrentX + canvas.TextWidthInFont(QString(indent, ' '), "CODE");
             canvas.TextOutInFont(x, CurrentY, font, words);
             const int from = x + canvas.TextWidthInFont(words, font) + 6;
@@ -238,7 +276,10 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
                 canvas.LineTo(xEnd, y);
             }
         }
-        CurrentY += CodeLineHeight + Settings.LineGap;
+        // As a code line: a full column goes on in the next.
+        AdvanceLine(CodeLineHeight,
+                    words.isEmpty() ? 0
+                                    : canvas.TextHeightInFont(words, QStringLiteral("COMMENTS")));
     }
     return matched;
 }

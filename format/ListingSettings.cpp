@@ -21,16 +21,9 @@ int bracketAreaWidth(const TListingSettings& settings) {
 
 namespace {
 
-// Ranges the layout can honour. Wider values push text off the page, make
-// lines overlap or stop advancing, or overflow the layout arithmetic.
-// Hundredths of an inch per side. The page frame takes an eighth of an inch
-// off every margin, so a smaller one puts the frame off the sheet; the most
-// is half the paper's length, as far as the page setup dialog goes. Margins
-// that together leave no text area are refused when the page is laid out.
-constexpr int kMinMargin = 13;
-constexpr int kMaxMargin = 550;
-constexpr int kMinLineSpacing = 0;  // "sbl": a line gap of -1; less and lines overlap
-constexpr int kMaxLineSpacing = 96; // a gap of one inch
+// Ranges the layout can honour (the margins and line spacing are in the
+// header, for the dialogs). Wider values push text off the page, make lines
+// overlap or stop advancing, or overflow the layout arithmetic.
 constexpr int kMaxTabsToSpaces = 32;
 constexpr int kMaxNestedIndent = 32; // canvas units per nesting depth
 constexpr int kMaxInitIndent = 64;

@@ -15,6 +15,18 @@
 // its diagnostic dump files.
 bool& debugFlag();
 
+// What the loader accepts, and so what the dialogs offer.
+// Margins, hundredths of an inch per side: the page frame takes an eighth
+// of an inch off every margin, so a smaller one puts the frame off the
+// sheet; the most is half the paper's length. Margins that together leave
+// no text area are refused when the page is laid out.
+inline constexpr int kMinMargin = 13;
+inline constexpr int kMaxMargin = 550;
+// "sbl", the space between lines: 0 is a line gap of -1 (lines still
+// advance past their ink); 96, a gap of one inch.
+inline constexpr int kMinLineSpacing = 0;
+inline constexpr int kMaxLineSpacing = 96;
+
 struct TListingSettings {
     QString HeaderTemplate;
     bool DebugFlag = false;

@@ -66,12 +66,18 @@ QString TSourceCodePrint::expandHeader(const QString& templ, int pageNumber) con
     return ExpandHeaderText(templ, CurrentFileName, CurrentProcName, pageNumber, shownDate());
 }
 
-int TSourceCodePrint::fitFont(TFont& font, const QString& text) {
+int TSourceCodePrint::fitFont(TFont& font, const QString& text, int room) {
     TVirtCanvas& canvas = Canvas();
     canvas.SetFont(font);
     // The smaller size stays for the rest of the build; it never goes below
     // one point, where a font would stop being a font.
     if (canvas.TextWidth(text) > ColumnWidth && font.size() > 1) {
+        font.setSize(qMax(1, font.size() - 2));
+        canvas.SetFont(font);
+    }
+    // Smaller still where the text would not fit its room (off the sheet,
+    // or into the page-number box or across the divider).
+    while (room >= 0 && canvas.TextWidth(text) > room && font.size() > 1) {
         font.setSize(qMax(1, font.size() - 2));
         canvas.SetFont(font);
     }
@@ -129,21 +135,33 @@ void TSourceCodePrint::drawOnePageFrame() {
     ColumnWidth = W - (R + L) - 10 - LineNumberWidth;
 
     const QString footer = expandHeader(Settings.FooterTemplate, PageNumber);
-    const int ff = fitFont(Settings.FooterFont, footer);
+    const int ff = fitFont(Settings.FooterFont, footer, W - 2);
     canvas.MoveTo(L, H - B - ff);
     canvas.LineTo(W - R, H - B - ff);
     setKnockOut(canvas);
-    canvas.TextOut(W / 2 - canvas.TextWidth(footer) / 2, H - B - ff / 2, footer);
+    canvas.TextOut(W / 2 - canvas.TextWidth(footer) / 2, onSheetY(H - B - ff / 2, footer), footer);
 
     const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
+    // Centred, left of the page-number box (which takes the header font).
+    const auto headerRoom = [&] {
+        const int boxLeft = qMin(W - R, W - 3) - canvas.TextWidth("999") - 10;
+        return qMax(0, 2 * (boxLeft - 3 - W / 2));
+    };
     hh = fitFont(Settings.HeaderFont, header);
-    canvas.TextOut(W / 2 - canvas.TextWidth(header) / 2, T - hh / 2, header);
+    while (canvas.TextWidth(header) > headerRoom() && Settings.HeaderFont.size() > 1)
+        hh = fitFont(Settings.HeaderFont, header, headerRoom());
+    const int headerY = onSheetY(T - hh / 2, header);
+    canvas.TextOut(W / 2 - canvas.TextWidth(header) / 2, headerY, header);
+    // The rule below the header, below its ink even where the header had
+    // to move down to stay on the sheet.
+    const int ruleY = qMax(T + hh, headerY + canvas.TextHeight(header) + 1);
     canvas.SetTransparent();
 
     // Page-number box at the top right, in the header font.
     const int bw = canvas.TextWidth(QStringLiteral("999")) + 10;
     const int bh = canvas.TextHeight(QStringLiteral("999")) + 14;
-    const int boxL = W - R - bw, boxR = W - R;
+    // The box's shadow reaches two units right of it: kept on the sheet.
+    const int boxR = qMin(W - R, W - 3), boxL = boxR - bw;
     setFramePen(canvas);
     if (Settings.PageNumType == 1) {
         canvas.SetBrushColor(clWhite);
@@ -168,8 +186,10 @@ void TSourceCodePrint::drawOnePageFrame() {
     }
     if (Settings.PageNumType != 2) {
         const QString number = QString::number(PageNumber);
+        // Never down across the box's bottom line (tall header fonts).
         canvas.TextOut(boxR - RoundEven(bw * 0.5) - RoundEven(canvas.TextWidth(number) * 0.5),
-                       T + RoundEven(bh * 0.5) - 2, number);
+                       qMin(T + RoundEven(bh * 0.5) - 2, T + bh - canvas.TextHeight(number) - 1),
+                       number);
         canvas.SetPenColor(kShadowLight);
         canvas.SetBrushColor(kShadowDark);
         canvas.MoveTo(boxL + 8, T + bh + 1);
@@ -183,10 +203,13 @@ void TSourceCodePrint::drawOnePageFrame() {
 
     setFramePen(canvas);
     canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
-    canvas.MoveTo(L, T + hh);
-    canvas.LineTo(boxL - 2, T + hh);
+    canvas.MoveTo(L, ruleY);
+    canvas.LineTo(boxL - 2, ruleY);
 
     TextBottom = H - B - 2 * ff - 10;
+    // The last line's ink stays above the footer's rule, however tall the
+    // listing's fonts are beside the footer's.
+    TextBottom = qMin(TextBottom, H - B - ff - 1 - tallestLineInk());
     canvas.SetFont(Settings.CodeFont);
     drawShading();
     canvas.SetTransparent();
@@ -220,8 +243,10 @@ void TSourceCodePrint::drawTwoPageFrame() {
     const int quarter = (W - L - R) / 4 + L; // Trunc(... * 0.25) + L
     const int threeQuarters = int((W - L - R) * 0.75) + L;
     const QString leftFooter = expandHeader(Settings.FooterTemplate, PageNumber);
-    const int ff = fitFont(Settings.FooterFont, leftFooter);
-    const int footerY = H - B - ff / 2;
+    // Each half's texts stay within the half.
+    const int halfRoom = qMax(0, 2 * (mid - quarter) - 4);
+    const int ff = fitFont(Settings.FooterFont, leftFooter, halfRoom);
+    const int footerY = onSheetY(H - B - ff / 2, leftFooter);
     // The numbers sit across the border's bottom line and knock it out.
     setKnockOut(canvas);
     canvas.TextOut(quarter - canvas.TextWidth(leftFooter) / 2, footerY, leftFooter);
@@ -230,7 +255,7 @@ void TSourceCodePrint::drawTwoPageFrame() {
 
     // One header per sheet over both halves; its "%p" is the left half's.
     const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
-    const int hh = fitFont(Settings.HeaderFont, header);
+    const int hh = fitFont(Settings.HeaderFont, header, halfRoom);
     const int headerWidth = canvas.TextWidth(header);
     canvas.TextOut(RoundEven((W - L - R) * 0.25) + L - headerWidth / 2, T + hh / 2, header);
     canvas.TextOut(RoundEven((W - L - R) * 0.75) + L - headerWidth / 2, T + hh / 2, header);
@@ -239,6 +264,8 @@ void TSourceCodePrint::drawTwoPageFrame() {
     canvas.SetFont(Settings.CodeFont);
     TextTop = 2 * hh + T;
     TextBottom = H - B - ff - CodeLineHeight;
+    // ... and above the footer texts that sit on the border.
+    TextBottom = qMin(TextBottom, H - B - ff / 2 - 1 - tallestLineInk());
 
     drawShading();
     canvas.SetTransparent();
@@ -248,6 +275,21 @@ void TSourceCodePrint::drawTwoPageFrame() {
         canvas.LineTo(mid, H - B);
     }
     recordLayout();
+}
+
+int TSourceCodePrint::tallestLineInk() {
+    const TVirtCanvas& canvas = Canvas();
+    int tallest = 0;
+    for (const char* font : {"CODE", "COMMENTS", "FUNCTION"})
+        tallest = qMax(tallest, canvas.TextHeightInFont(QStringLiteral("X"), QLatin1String(font)));
+    return tallest;
+}
+
+int TSourceCodePrint::onSheetY(int y, const QString& text) {
+    // Only the narrowest margins need it: a text centred on the margin's
+    // line would reach off the sheet.
+    const TVirtCanvas& canvas = Canvas();
+    return qBound(0, y, qMax(0, canvas.PageHeight() - canvas.TextHeight(text)));
 }
 
 void TSourceCodePrint::recordLayout() {
@@ -327,9 +369,9 @@ void TSourceCodePrint::NextColumn() {
     CurrentY = TextTop;
 }
 
-void TSourceCodePrint::AdvanceLine(int lineHeight) {
+void TSourceCodePrint::AdvanceLine(int lineHeight, int inkHeight) {
     PrevLineY = CurrentY;
-    CurrentY += qAbs(lineHeight) + Settings.LineGap;
+    CurrentY += qMax(qAbs(lineHeight) + Settings.LineGap, inkHeight);
     if (CurrentY > TextBottom && CurrentX == RightColumnX) {
         NewPage();
         CurrentY = TextTop;

@@ -3,13 +3,13 @@
 // failure leaves the old file whole.
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -25,11 +25,13 @@ QByteArray readWhole(const QString& path) {
     return bytes;
 }
 
+// Through the one atomic write path: a symbolic link at the target (the
+// user's Listora.INI, say) is refused, never followed.
 void writeWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw TListoraError(QStringLiteral("Unable to write to %1: %2")
-                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    TAtomicFile file(path);
+    file.begin();
+    file.write(bytes);
+    file.commit();
 }
 
 QString settingsPath() {

@@ -62,7 +62,7 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
 
     // Line measure of the box: never less than the line advance, so that
     // the box holds every line it frames.
-    const int lh = qMax(canvas->TextHeightInFont(QStringLiteral("XXXX"), kCommentFont) - 1,
+    const int lh = qMax(canvas->TextHeightInFont(QStringLiteral("XXXX"), kCommentFont),
                         qAbs(canvas->FontHeight()) + Settings.LineGap);
     // In 64 bits: a long run of wrapped lines times a tall line would not
     // fit an int, and such a box never fits a column anyway.

@@ -65,9 +65,10 @@ public:
     void DrawFrame();
     void NewPage();
     void AddNamedPage();
-    // Advances CurrentY by one line of the given height (plus the line gap)
-    // and moves to the next column or page when the column is full.
-    void AdvanceLine(int lineHeight);
+    // Advances CurrentY by one line of the given height (plus the line gap,
+    // but never less than inkHeight, the drawn text's cell) and moves to the
+    // next column or page when the column is full.
+    void AdvanceLine(int lineHeight, int inkHeight = 0);
     // The right half of the sheet, or a new page (right half, one-page
     // layout); CurrentY restarts at TextTop.
     void NextColumn();
@@ -164,8 +165,9 @@ private:
     void drawTwoPageFrame();
     void drawShading();
     // Shrinks font by 2 points while text is wider than a column (once per
-    // call) and selects it; returns its height.
-    int fitFont(TFont& font, const QString& text);
+    // call), then on while it is wider than room (-1: no room given), and
+    // selects it; returns its height.
+    int fitFont(TFont& font, const QString& text, int room = -1);
     QString expandHeader(const QString& templ, int pageNumber) const;
 
     void walkLines(const QStringList& lines, TBuildKind kind, IGauge* gauge);
@@ -214,6 +216,10 @@ private:
     // area however deep the nesting.
     int bracketLineX(int columnX, int d) const;
     void recordLayout();
+    // The cell height of the tallest of the fonts code lines are drawn in.
+    int tallestLineInk();
+    // y, moved just enough for text (in the canvas font) to stay on the sheet.
+    int onSheetY(int y, const QString& text);
     // Returns the page it drew on last.
     int drawSegment(const std::vector<TVirtCanvas*>& sheets, const RBracket& c, const RBracket& p,
                     int d);

@@ -1,12 +1,12 @@
 #include "platform/IniFile.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -351,15 +351,17 @@ void TIniFile::cancelBatch() {
 
 void TIniFile::commitBytes(const QByteArray& bytes) const {
     // Written beside the old file and renamed over it, so a crash or a
-    // full disk leaves either the old file or the new one, never half.
-    QSaveFile file(path_);
-    bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    if (ok && failNextCommit) {
+    // full disk leaves either the old file or the new one, never half; a
+    // symbolic link in the file's place is refused, not written through.
+    TAtomicFile file(path_);
+    file.begin();
+    file.write(bytes);
+    if (failNextCommit) {
         failNextCommit = false;
-        file.cancelWriting();
+        file.discard();
+        throw TListoraError(QStringLiteral("Unable to write to %1").arg(path_));
     }
-    ok = ok && file.commit();
-    if (!ok) throw TListoraError(QStringLiteral("Unable to write to %1").arg(path_));
+    file.commit();
 }
 
 void TIniFile::writeInteger(const QString& section, const QString& key, int value) {

@@ -42,9 +42,13 @@ RMargins heldFromPrinted(const RMargins& hundredths) {
 
 // A margin the user left alone keeps its exact hundredths; the dialog only
 // holds tenths.
+// Either way within what the listing accepts, so that it never has to
+// raise a margin the dialog wrote.
 int printedMargin(int held, int printedBefore) {
-    return held == heldMarginFromFormatter(printedBefore) ? printedBefore
-                                                          : formatterMarginFromHeld(held);
+    return qBound(kMinMargin,
+                  held == heldMarginFromFormatter(printedBefore) ? printedBefore
+                                                                 : formatterMarginFromHeld(held),
+                  kMaxMargin);
 }
 
 } // namespace
@@ -88,7 +92,9 @@ bool TPageSetupDialog::Execute(QWidget* owner) {
         fields[i]->setDecimals(mm ? 1 : 2);
         fields[i]->setSuffix(mm ? QStringLiteral(" mm") : QStringLiteral(" in"));
         const int across = (i % 2 == 0 ? PaperWidth() : PaperLength()) / 2;
-        fields[i]->setRange(minimums ? mins[i] / scale : 0.0, across / scale);
+        // Never below what the listing accepts (in the field's unit).
+        const double lowest = kMinMargin / 100.0 * (mm ? 25.4 : 1.0);
+        fields[i]->setRange(qMax(minimums ? mins[i] / scale : 0.0, lowest), across / scale);
         fields[i]->setValue(*values[i] / scale);
         fields[i]->setEnabled(!(options_ & psoDisableMargins));
         form->addRow(names[i], fields[i]);

@@ -158,7 +158,7 @@ QWidget* TdlgPrintOptions::generalPage() {
     txtCommentDelimiter = edit(page, "GENERAL", "COMMENT DELIMITER", 1);
     txtCommentDelimiter->setMaximumWidth(40);
     seTabsToSpaces = spin(page, "GENERAL", "TabsToSpaces", 0, 9);
-    seSBL = spin(page, "GENERAL", "SBL", -2, 10);
+    seSBL = spin(page, "GENERAL", "SBL", kMinLineSpacing, kMaxLineSpacing);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Comment Delimiter Replacement"), txtCommentDelimiter);

@@ -141,4 +141,17 @@ TEST_F(ListingTest, SettingsAreCopiedOutAndRestoredWhole) {
     EXPECT_EQ(QDir(TIniFile::windowsDirectory()).entryList({"*.tmp", "*~"}, QDir::Files),
               QStringList());
     QFile::remove(backup);
+
+    // A symbolic link at the settings file or at a copy's name is refused,
+    // and the file it points to keeps its bytes.
+    const QString outside = dir.filePath("outside.ini");
+    testsupport::writeFile(outside, theirs);
+    ASSERT_TRUE(QFile::remove(settings) && QFile::link(outside, settings));
+    EXPECT_THROW(f->RestoreSettingsFrom(copy), TListoraError);
+    const QString linkedCopy = dir.filePath("linked.ini");
+    ASSERT_TRUE(QFile::link(outside, linkedCopy));
+    EXPECT_THROW(f->CopySettingsTo(linkedCopy), TListoraError);
+    EXPECT_EQ(testsupport::readFile(outside), theirs);
+    QFile::remove(settings);
+    QFile::remove(backup);
 }

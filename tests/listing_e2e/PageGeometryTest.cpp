@@ -11,6 +11,7 @@
 #include "source/SourceMgt.h"
 #include "source/TextDecoding.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -215,4 +216,47 @@ TEST_F(PageGeometry, EveryCorpusProjectAtDefaultsAndWithEverythingOn) {
     report("defaults", defaults);
     report("everything on", everything);
     report("with line numbers, bold keywords, A4/legal", options);
+}
+
+// The inputs on which the formatter fuzzers' page check once failed (wrap
+// pieces at 72 pt, a section rule, wide glyphs at the border, a line below
+// the text area, a comment box), laid out as those fuzzers lay them out.
+TEST_F(PageGeometry, TheFuzzersFindingsHoldUp) {
+    const QDir findings(testsupport::sourceDir() + "/tests/fuzz/findings");
+    const QStringList names = findings.entryList(QDir::Files, QDir::Name);
+    ASSERT_GE(names.size(), 5);
+    for (const QString& name : names) {
+        QFile file(findings.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QByteArray input = file.readAll();
+        QByteArray settings;
+        QStringList lines;
+        if (name.startsWith("fuzz_format_inline")) {
+            settings = "[reports]\ntoc=1\nfunctionindex=1\n";
+            lines << "Sub Fuzz()";
+            for (const QString& command : SplitSourceLines(DecodeSourceBytes(input, 1252)))
+                lines << "    x = 1 ' ///" + command << "    '///" + command;
+            lines << "End Sub";
+        } else {
+            const qsizetype nul = input.indexOf('\0');
+            settings = nul < 0 ? input : input.left(nul);
+            lines = SplitSourceLines(
+                DecodeSourceBytes(nul < 0 ? QByteArray() : input.mid(nul + 1), 1252));
+        }
+        QFile ini(TIniFile().fileName());
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(settings);
+        ini.close();
+        TSourceCodePrint f;
+        f.LoadSettings();
+        f.SetPageDefaults(TFont("Arial", 10), TPen{}, TBrush{clWhite, TBrushStyle::Solid});
+        f.CurrentFileName = "Fuzz.bas";
+        f.CurrentProcName = "Fuzz";
+        f.BuildFromLines(lines, nullptr);
+        const std::vector<TPageFinding> found = f.CheckPages();
+        for (std::size_t i = 0; i < found.size() && i < 5; ++i)
+            ADD_FAILURE() << name.toStdString() << ": " << FormatFinding(found[i]).toStdString();
+        EXPECT_EQ(found.size(), 0u) << name.toStdString();
+    }
 }

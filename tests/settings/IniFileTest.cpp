@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -139,6 +140,24 @@ TEST_F(IniFileTest, FailedWriteLeavesOldFileAndReports) {
     ini.writeString("s", "key", "new");
     EXPECT_EQ(ini.readString("s", "key", ""), "new") << "the seam fails one write only";
     EXPECT_THROW(TIniFile(path("missing/x.ini")).writeString("s", "k", "v"), TListoraError);
+}
+
+TEST_F(IniFileTest, ALinkInTheFilesPlaceIsRefusedNotWrittenThrough) {
+    const QByteArray theirs = "[s]\nkey=theirs\n";
+    writeFile(path("elsewhere.ini"), theirs);
+    ASSERT_TRUE(QFile::link(path("elsewhere.ini"), path()));
+    TIniFile ini(path());
+    EXPECT_EQ(ini.readString("s", "key", ""), "theirs") << "reading follows the link";
+    try {
+        ini.writeString("s", "key", "mine");
+        FAIL() << "wrote through a symbolic link";
+    } catch (const TListoraError& e) {
+        EXPECT_TRUE(e.message().contains("symbolic link")) << e.message().toStdString();
+    }
+    EXPECT_EQ(readFile(path("elsewhere.ini")), theirs);
+    EXPECT_FALSE(QFileInfo(path()).symLinkTarget().isEmpty()) << "the link stays a link";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2)
+        << "no temporary left";
 }
 
 TEST(IniFileNames, BareNameLivesInConfigFolder) {

@@ -179,6 +179,31 @@ TEST_F(MainWindowTest, SizeLimitAndTextTestRefuseWithTheExactMessage) {
     EXPECT_TRUE(w.HasBuilt());
 }
 
+TEST_F(MainWindowTest, ABuildsNoteIsShownInTheStatusLineWithoutABox) {
+    QByteArray deep = "Sub Deep()\r\n";
+    for (int i = 0; i < 40; ++i)
+        deep += "If x Then\r\n";
+    for (int i = 0; i < 40; ++i)
+        deep += "End If\r\n";
+    deep += "End Sub\r\n";
+    TfrmMain w(scratch.path());
+    w.CurFileName = scratch.write("Deep.bas", deep);
+    w.OpenSourceFile();
+    ASSERT_TRUE(w.HasBuilt());
+    EXPECT_EQ(w.PnlStatus->text(),
+              "Note: Control structures are nested more than 32 deep; the brackets of the "
+              "deeper ones are not drawn.");
+    EXPECT_EQ(w.PnlStatus->toolTip(), w.PnlStatus->text());
+    EXPECT_TRUE(w.G1->isHidden()) << "the idle gauge makes room for the note";
+    EXPECT_TRUE(user.messages.shown.isEmpty());
+
+    // The next build without a note shows the usual text again.
+    w.CurFileName = scratch.write("Flat.bas", basicModule(2));
+    w.OpenSourceFile();
+    EXPECT_EQ(w.PnlStatus->text(), "Preview or Print the Current File");
+    EXPECT_FALSE(w.G1->isHidden());
+}
+
 TEST_F(MainWindowTest, SingleFileReplacesClipboardTextForLaterBuilds) {
     TfrmMain w(scratch.path());
     user.clip.contents = QStringLiteral("Sub FromClipboard()\r\nEnd Sub\r\n");

@@ -129,14 +129,17 @@ TEST_F(PageSetupDialogTest, MarginsGoThroughTheEditorInTheChosenUnitsAndReachThe
     TListingSettings settings;
     LoadSettings(settings);
     EXPECT_EQ(settings.MarginLeft, 100);
-    EXPECT_EQ(settings.MarginTop, 13) << "raised to keep the frame on the sheet";
+    EXPECT_EQ(entries["MARGINS/top"], "13") << "written within what the listing accepts";
+    EXPECT_EQ(settings.MarginTop, 13);
+    EXPECT_TRUE(settings.Problems.isEmpty()) << settings.Problems.join('\n').toStdString();
     EXPECT_EQ(settings.MarginRight, 50);
     EXPECT_EQ(settings.MarginBottom, 200);
 
-    // The next opening starts from what was written, in the chosen units.
+    // The next opening starts from what was written, in the chosen units
+    // (the top as printed: 0.13" held as a tenth).
     TIniFile(settingsPath()).writeInteger("MARGINS", "Units", muMillimetres);
     TDlgPageSetup again;
-    EXPECT_EQ(again.margins(), (RMargins{10, 0, 5, 20}));
+    EXPECT_EQ(again.margins(), (RMargins{10, 1, 5, 20}));
     EXPECT_EQ(again.units(), muMillimetres);
 }
 

@@ -85,7 +85,10 @@ TEST_F(PrintOptionsDialogTest, StoredValuesAreShownAndLimitsHold) {
     ini.writeInteger("brackets", "color", rgbColor(0, 0, 255));
     TdlgPrintOptions dialog({});
     EXPECT_EQ(dialog.seNestedIndent->value(), 5) << "held to its limits";
-    EXPECT_EQ(dialog.seSBL->value(), -2);
+    // The spacing the listing accepts, no less: a stored -2 shows as 0.
+    EXPECT_EQ(dialog.seSBL->value(), 0);
+    EXPECT_EQ(dialog.seSBL->minimum(), 0);
+    EXPECT_EQ(dialog.seSBL->maximum(), 96);
     EXPECT_TRUE(dialog.rbIndicator[5]->isChecked());
     EXPECT_FALSE(dialog.rbIndicator[3]->isChecked());
     EXPECT_EQ(dialog.rgFunctionSep->itemIndex(), 3);
