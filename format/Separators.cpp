@@ -4,8 +4,10 @@
 #include "render/VirtCanvas.h"
 #include "source/SourceRecords.h"
 
-void TSourceCodePrint::KeepOffBottomQuarter() {
-    if (CurrentY > 0.75 * Canvas().PageHeight()) NextColumn();
+void TSourceCodePrint::KeepOffBottomQuarter(int height) {
+    // A separator that would push the next line below the text area (a
+    // short area, under large margins) starts the next column instead.
+    if (CurrentY > 0.75 * Canvas().PageHeight() || CurrentY + height > TextBottom) NextColumn();
 }
 
 void TSourceCodePrint::ProcHeading(const QString& line) {
@@ -26,7 +28,7 @@ void TSourceCodePrint::ProcHeading(const QString& line) {
         CurrentY = TextTop;
         break;
     case 2: { // divider line
-        KeepOffBottomQuarter();
+        KeepOffBottomQuarter(qAbs(Settings.FunctionFont.height()) + 5);
         TVirtCanvas& canvas = Canvas();
         canvas.SetFont(Settings.FunctionFont);
         const int xEnd =
@@ -43,7 +45,8 @@ void TSourceCodePrint::ProcHeading(const QString& line) {
 }
 
 void TSourceCodePrint::FileSeparator(const RFile& file) {
-    KeepOffBottomQuarter();
+    // Four rules and the name (double line and name).
+    KeepOffBottomQuarter(Settings.FileSep == 1 ? 4 * 5 + CodeLineHeight + 5 : 0);
     switch (Settings.FileSep) {
     case 0: { // new page
         if (!file.Functions || !file.Functions->Next) {

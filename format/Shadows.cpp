@@ -89,7 +89,9 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
         PrintCodeLine(line, kCommentFont, false, false, -1, -1, boxIndent);
     SuppressIndicator = false;
     if (CurrentY < boxBottom + 24) CurrentY = boxBottom + 24;
-    if (CurrentY > 0.75 * Canvas().PageHeight()) NextColumn();
+    // Below a box that ends near a short text area's bottom, the next line
+    // starts in the next column.
+    if (CurrentY > 0.75 * Canvas().PageHeight() || CurrentY > TextBottom) NextColumn();
     return n;
 }
 

@@ -76,7 +76,7 @@ public:
     // Procedure headings and separators.
     void ProcHeading(const QString& line);
     void FileSeparator(const RFile& file);
-    void KeepOffBottomQuarter();
+    void KeepOffBottomQuarter(int height = 0);
 
     // Control-structure brackets: recorded while the lines are laid out,
     // matched afterwards and drawn over the stored pages.
