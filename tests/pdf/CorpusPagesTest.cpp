@@ -4,6 +4,7 @@
 // not move a single command. LISTORA_WRITE_PAGE_DIGESTS=1 rewrites the file
 // from the code as it is (only ever from code known to draw right).
 #include "ExampleBuild.h"
+#include "common/PageSerial.h"
 #include "common/TestSupport.h"
 #include "render/VirtCanvas.h"
 #include "settings/FontRegistry.h"
@@ -48,29 +49,12 @@ const TVariant kVariants[] = {
       {"project info/watermark", "DRAFT"}}},
 };
 
-void writeFont(QDataStream& out, const TFont* font) {
-    if (!font) {
-        out << QStringLiteral("-");
-        return;
-    }
-    out << font->name() << font->height() << int(font->style()) << quint32(font->color())
-        << font->escapement();
-}
-
 QByteArray pageDigest(const TPageRec& page) {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     const TVirtCanvas& canvas = *page.Canvas;
     out << page.PageNumber << page.Landscape << page.Width << page.Height << page.PageName;
-    for (const TCanvasCommand& c : canvas.Commands()) {
-        out << c.Kind << c.X1 << c.X2 << c.X3 << c.X4 << c.Y1 << c.Y2 << c.Y3 << c.Y4 << c.Value
-            << c.Text;
-        writeFont(out, canvas.CommandFont(c));
-        if (const TPen* pen = canvas.CommandPen(c))
-            out << quint32(pen->color) << pen->width << int(pen->style);
-        if (const TBrush* brush = canvas.CommandBrush(c))
-            out << quint32(brush->color) << int(brush->style);
-    }
+    testsupport::writeCommands(out, canvas);
     const TPageNavigation& nav = page.Navigation;
     out << nav.Label;
     for (const TNavTarget& t : nav.Targets)
@@ -87,7 +71,7 @@ QString projectDigest(const QString& project, const TSettingKeys& keys) {
     QByteArray fonts;
     QDataStream out(&fonts, QIODevice::WriteOnly);
     for (const char* name : {"COMMENTS", "CODE", "FUNCTION", "CODEBOLD", "LINENUMBER"})
-        writeFont(out, fontregistry::find(QLatin1String(name)));
+        testsupport::writeFont(out, fontregistry::find(QLatin1String(name)));
     hash.addData(fonts);
     const TPageStorage& pages = b.formatter->Pages;
     for (int n = 1; n <= pages.PageCount(); ++n)

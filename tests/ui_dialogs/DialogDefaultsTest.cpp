@@ -3,6 +3,7 @@
 // of a built listing exactly as it was.
 #include "DialogTestSupport.h"
 #include "common/FocusWalk.h"
+#include "common/PageSerial.h"
 #include "common/TestSupport.h"
 #include "format/SourceCodePrint.h"
 #include "settings/FontRegistry.h"
@@ -21,15 +22,6 @@
 #include <functional>
 
 namespace {
-
-void writeFont(QDataStream& out, const TFont* font) {
-    if (!font) {
-        out << QStringLiteral("-");
-        return;
-    }
-    out << font->name() << font->height() << int(font->style()) << quint32(font->color())
-        << font->escapement();
-}
 
 // Every command of every page, with the fonts, pens and brushes they carry
 // and the named fonts they refer to, as one byte string.
@@ -51,22 +43,14 @@ QByteArray listingRecording() {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     for (const char* name : {"COMMENTS", "CODE", "FUNCTION"})
-        writeFont(out, fontregistry::find(QLatin1String(name)));
+        testsupport::writeFont(out, fontregistry::find(QLatin1String(name)));
     const TPageStorage& pages = formatter.Pages;
     out << pages.PageCount();
     for (int n = 1; n <= pages.PageCount(); ++n) {
         const TPageRec* page = pages.Page(n);
         const TVirtCanvas& canvas = *page->Canvas;
         out << page->Landscape << page->Width << page->Height << page->PageName;
-        for (const TCanvasCommand& c : canvas.Commands()) {
-            out << c.Kind << c.X1 << c.X2 << c.X3 << c.X4 << c.Y1 << c.Y2 << c.Y3 << c.Y4 << c.Value
-                << c.Text;
-            writeFont(out, canvas.CommandFont(c));
-            if (const TPen* pen = canvas.CommandPen(c))
-                out << quint32(pen->color) << pen->width << int(pen->style);
-            if (const TBrush* brush = canvas.CommandBrush(c))
-                out << quint32(brush->color) << int(brush->style);
-        }
+        testsupport::writeCommands(out, canvas);
     }
     return bytes;
 }
