@@ -257,7 +257,11 @@ bool TSourceCodePrint::InlineCommand(const QString& fullLine, const QString& ind
             canvas.LineTo(xEnd, CurrentY);
         } else if (const int indent = FirstNonBlank(fullLine) - 1;
                    canvas.TextWidthInFont(QString(indent, ' ') + words,
-                                          QStringLiteral("COMMENTS")) >= ColumnWidth - 15) {
+                                          QStringLiteral("COMMENTS")) >= ColumnWidth - 15 ||
+                   // The words are placed after the indent as code measures it.
+                   canvas.TextWidthInFont(QString(indent, ' '), "CODE") +
+                           canvas.TextWidthInFont(words, QStringLiteral("COMMENTS")) >=
+                       ColumnWidth - 15) {
             // Words too long for one line: a comment line, wrapped as any
             // other, without the rule.
             PrintCodeLine(QString(indent, ' ') + words, QStringLiteral("COMMENTS"), false, true, -1,
