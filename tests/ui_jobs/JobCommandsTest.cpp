@@ -112,6 +112,23 @@ protected:
         SaveProjectSettingsFile(lrp, projectPath, sources, formatter);
         return marks(sources);
     }
+
+    // Opens a job that must be refused in a fresh window: nothing is loaded
+    // and one error is shown, whose text is returned.
+    QString openRefusedJob(const QString& lrp) {
+        TfrmMain w(scratch.path());
+        installJobCommands(w, scratch.path());
+        w.CurFileName = lrp;
+        commandHooks().OpenProjectSettings(&w);
+        EXPECT_EQ(w.SourceKind, skNone);
+        EXPECT_EQ(w.Sources(), nullptr);
+        if (user.shown.size() != 1) {
+            ADD_FAILURE() << user.shown.size() << " messages shown";
+            return {};
+        }
+        EXPECT_EQ(user.shown[0].Kind, TMessageKind::Error);
+        return user.shown[0].Text;
+    }
     static QStringList marks(const TSourceMgt& sources) {
         QStringList out;
         for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
@@ -184,15 +201,7 @@ TEST_F(JobWindowTest, JobNamingANonProjectReportsErrorAndChangesNothing) {
     TIniFile().writeString("PAGELAYOUT", "Header", "Mine");
     saveJob(scratch.filePath("bad.lrp"), scratch.filePath("modLedger.bas"));
     const QByteArray before = readFile(settingsPath());
-    TfrmMain w(scratch.path());
-    installJobCommands(w, scratch.path());
-    w.CurFileName = scratch.filePath("bad.lrp");
-    commandHooks().OpenProjectSettings(&w);
-    ASSERT_EQ(user.shown.size(), 1);
-    EXPECT_EQ(user.shown[0].Kind, TMessageKind::Error);
-    EXPECT_EQ(user.shown[0].Text, "Error Loading Project File.");
-    EXPECT_EQ(w.SourceKind, skNone);
-    EXPECT_EQ(w.Sources(), nullptr);
+    EXPECT_EQ(openRefusedJob(scratch.filePath("bad.lrp")), "Error Loading Project File.");
     EXPECT_EQ(readFile(settingsPath()), before);
 }
 
@@ -422,21 +431,15 @@ TEST_F(JobWindowTest, JobWithUnusableSettingsIsRefusedBeforeAnythingIsRestored) 
     TIniFile().writeString("brackets", "nestedindent", "4");
     const QByteArray before = readFile(settingsPath());
 
-    TfrmMain w(scratch.path());
-    installJobCommands(w, scratch.path());
-    w.CurFileName = scratch.filePath("bad.lrp");
-    commandHooks().OpenProjectSettings(&w);
-    ASSERT_EQ(user.shown.size(), 1);
-    EXPECT_EQ(user.shown[0].Kind, TMessageKind::Error);
-    EXPECT_TRUE(user.shown[0].Text.startsWith(kBadJobSettings));
-    EXPECT_TRUE(user.shown[0].Text.contains("nestedindent = 999"));
+    const QString error = openRefusedJob(scratch.filePath("bad.lrp"));
+    EXPECT_TRUE(error.startsWith(kBadJobSettings));
+    EXPECT_TRUE(error.contains("nestedindent = 999"));
     EXPECT_EQ(readFile(settingsPath()), before);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(settingsPath()).dir().filePath("LISTORA.OLD")));
-    EXPECT_EQ(w.SourceKind, skNone);
-    EXPECT_EQ(w.Sources(), nullptr);
 
     // The formatter refuses such a copy itself, whoever asks.
     const TSavedJob job(scratch.filePath("bad.lrp"));
+    TfrmMain w(scratch.path());
     EXPECT_THROW(w.Formatter()->RestoreSettingsFrom(job.SettingsFile()), TListoraError);
     EXPECT_EQ(readFile(settingsPath()), before);
 }
