@@ -133,6 +133,9 @@ void TSourceCodePrint::drawOnePageFrame() {
     TextTop = 2 * hh + T + 10;
     CurrentY = TextTop;
     ColumnWidth = W - (R + L) - 10 - LineNumberWidth;
+    // The column reaches past the right margin by the bracket area's width
+    // less five; a margin narrower than that would put text off the sheet.
+    ColumnWidth = qMin(ColumnWidth, W - 2 - LeftColumnX);
 
     const QString footer = expandHeader(Settings.FooterTemplate, PageNumber);
     const int ff = fitFont(Settings.FooterFont, footer, W - 2);
