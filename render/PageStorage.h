@@ -3,6 +3,7 @@
 // cursor: drawing goes to the current page and navigation moves it. A store
 // is never emptied for reuse; each build creates a fresh one.
 #include "render/PageNavigation.h"
+#include "render/RecordingArena.h"
 #include "render/VirtCanvas.h"
 
 #include <QString>
@@ -109,6 +110,8 @@ private:
     TPageRec& current() { return *pages_[current_]; }
     const TPageRec& current() const { return *pages_[current_]; }
 
+    // Before the pages: their recordings live in it.
+    std::unique_ptr<TRecordingArena> arena_ = std::make_unique<TRecordingArena>();
     std::vector<std::unique_ptr<TPageRec>> pages_;
     std::size_t current_ = 0;
     TPaperSize paper_;

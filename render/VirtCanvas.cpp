@@ -57,6 +57,13 @@ void TVirtCanvas::ClearCommands() {
     brushes_.clear();
 }
 
+void TVirtCanvas::ReserveLike(const TVirtCanvas& other) {
+    // An eighth more, as the next page may hold a little more.
+    auto ahead = [](std::size_t n) { return n + n / 8 + 16; };
+    commands_.reserve(ahead(other.commands_.size()));
+    texts_.reserve(ahead(other.texts_.size()));
+}
+
 // A page of a listing holds some hundreds of commands and some thousands
 // of characters: room for them at once saves growing step by step.
 constexpr std::size_t kCommandsAhead = 512;

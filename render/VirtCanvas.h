@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <iterator>
+#include <memory_resource>
 #include <vector>
 
 class IDrawSurface;
@@ -134,6 +135,9 @@ TFont DrawnFont(const TFont& font);
 class TVirtCanvas {
 public:
     TVirtCanvas() = default;
+    // Recording into memory (the commands and their texts) that a page store
+    // hands out; it must outlive the canvas.
+    explicit TVirtCanvas(std::pmr::memory_resource* memory) : commands_(memory), texts_(memory) {}
     TVirtCanvas(const TVirtCanvas&) = delete;
     TVirtCanvas& operator=(const TVirtCanvas&) = delete;
 
@@ -143,6 +147,8 @@ public:
     void InitPage(int width, int height, const TFont* font = nullptr, const TPen* pen = nullptr,
                   const TBrush* brush = nullptr);
     void ClearCommands();
+    // Room for about as much as other recorded: pages of a listing are alike.
+    void ReserveLike(const TVirtCanvas& other);
     int CommandCount() const { return static_cast<int>(commands_.size()); }
     // The device rectangle for printer playback; (0, 0, 0, 0) unsets it.
     void SetPlayRect(const TPlayRect& rect) { playRect_ = rect; }
@@ -254,9 +260,9 @@ private:
                   int aspectX, int aspectY, IGauge* gauge, IProgress* progress);
     void playWatermark(IDrawSurface& target, const TStoredCommand& c, bool printing);
 
-    std::vector<TStoredCommand> commands_;
+    std::pmr::vector<TStoredCommand> commands_;
     // Every command's text, one after the other.
-    std::vector<char16_t> texts_;
+    std::pmr::vector<char16_t> texts_;
     // X3, X4, Y3 and Y4 of the kinds that have them.
     std::vector<std::array<std::int32_t, 4>> extras_;
     void setExtras(TStoredCommand& c, int x3, int x4, int y3, int y4);
