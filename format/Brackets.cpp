@@ -322,10 +322,22 @@ int TSourceCodePrint::drawSegment(const std::vector<TVirtCanvas*>& sheets, const
     // from looping.
     while (s >= p.Side && g >= 1 && g < int(sheets.size())) {
         TVirtCanvas& canvas = *sheets[std::size_t(g)];
+        // The sheet's own text area: a header font fitted to a longer name
+        // can leave later sheets with another one.
+        int top = TextTop, bottom = TextBottom;
+        int leftX = LeftColumnX, rightX = RightColumnX, gutter = LineNumberWidth;
+        if (g < int(layouts_.size()) && !layouts_[std::size_t(g)].ColumnX.empty()) {
+            const TPageLayout& l = layouts_[std::size_t(g)];
+            top = l.TextTop;
+            bottom = l.TextBottom;
+            leftX = l.ColumnX.front();
+            rightX = l.ColumnX.back();
+            gutter = l.GutterWidth;
+        }
         setBracketPen(canvas, d);
         if (s == p.Side && p.Side != c.Side) {
             // Back in the opener's column: from its foot up to the opener.
-            canvas.MoveTo(bracketLineX(p.X, d), TextBottom + 10);
+            canvas.MoveTo(bracketLineX(p.X, d), bottom + 10);
             canvas.LineTo(bracketLineX(p.X, d), p.MidY());
             return g;
         }
@@ -336,13 +348,12 @@ int TSourceCodePrint::drawSegment(const std::vector<TVirtCanvas*>& sheets, const
                 canvas.LineTo(bracketLineX(c.X, d), p.MidY());
                 return g;
             }
-            canvas.LineTo(bracketLineX(c.X, d), TextTop + 5);
+            canvas.LineTo(bracketLineX(c.X, d), top + 5);
         } else {
             // A column between the two, crossed from top to bottom.
-            const int x =
-                bracketLineX((s % 2 != 0 ? LeftColumnX : RightColumnX) - LineNumberWidth, d);
-            canvas.MoveTo(x, TextBottom + 10);
-            canvas.LineTo(x, TextTop + 5);
+            const int x = bracketLineX((s % 2 != 0 ? leftX : rightX) - gutter, d);
+            canvas.MoveTo(x, bottom + 10);
+            canvas.LineTo(x, top + 5);
         }
         if (Settings.TwoPage) {
             // An odd side is a left half: the one before it is the right
