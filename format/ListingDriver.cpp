@@ -38,6 +38,8 @@ QStringList TSourceCodePrint::collectFileLines(const RFile& file) {
         for (int i = 0; i < lines.size(); ++i)
             sourceLineNumbers_.push_back(i + 1);
     } else {
+        lines.reserve(file.Lines.size());
+        sourceLineNumbers_.reserve(std::size_t(file.Lines.size()));
         for (const RFunction* f = file.Functions; f->Next; f = f->Next) {
             if (!f->Marked) continue;
             const int end = qMin<int>(f->StartLine + f->SectionLines, file.Lines.size());
