@@ -135,10 +135,11 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
                                               reservedWidth > 0 ? ColumnWidth - reservedWidth : -1),
                              n);
             // The wrap was measured in the line's font; a comment part is
-            // drawn in the comment font, which may be wider.
+            // drawn in the comment font, which may be wider. Where not even
+            // its first character fits, the comment starts the next piece.
             if (commentPos > 0 && commentPos < wrapPos) {
                 const int limit = reservedWidth > 0 ? ColumnWidth - reservedWidth : ColumnWidth;
-                while (wrapPos > commentPos + 1 &&
+                while (wrapPos > commentPos &&
                        codeWidth + canvas.TextWidthInFont(
                                        whole.mid(commentPos, wrapPos - commentPos), kCommentFont) >=
                            limit)
