@@ -18,6 +18,7 @@
 
 namespace {
 Q_LOGGING_CATEGORY(lcDiagnostics, "listora.diagnostics")
+const QString kCode = QStringLiteral("CODE");
 } // namespace
 
 bool IsBracketOpener(int kind) {
@@ -179,7 +180,8 @@ bool TSourceCodePrint::RecordBracketLine(const QString& line, int lineIndex, int
     r.Side = side;
     r.Kind = kind;
     const int blanks = FirstNonBlank(line) - 3;
-    const int w = blanks > 0 ? canvas.TextWidthInFont(QString(blanks, ' '), "CODE") : 0;
+    // The line's own leading blanks: measured without a copy.
+    const int w = blanks > 0 ? canvas.TextWidthInFont(QStringView(line).first(blanks), kCode) : 0;
     r.IndentWidth = qMin(15, RoundEven(0.7 * w));
     r.Height = canvas.TextHeight(code);
     brackets_.push_back(r);

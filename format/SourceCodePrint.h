@@ -85,7 +85,7 @@ public:
     void DrawBrackets();
     int BracketCount() const { return int(brackets_.size()); }
     void ReleaseBrackets() { brackets_.clear(); }
-    const std::vector<RBracket>& Brackets() const { return brackets_; }
+    const std::pmr::vector<RBracket>& Brackets() const { return brackets_; }
 
     // Runs every command the line holds; true when it held one (the line
     // is then not printed).
@@ -242,7 +242,10 @@ private:
     // Today's date, asked for once per build (every page frame shows it).
     mutable QString todayText_;
     const QString& shownDate() const;
-    std::vector<RBracket> brackets_;
+    // A record for every structure line of the whole listing, kept to the
+    // end: grown in memory of its own, as the recorded pages are.
+    TRecordingArena bracketMemory_;
+    std::pmr::vector<RBracket> brackets_{&bracketMemory_};
     // Where the line drawn last began, for closing off a bracket block.
     RBracket lastLine_;
     bool anyLine_ = false;
