@@ -26,9 +26,8 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
     // On a one-page sheet the box ends short of the column by the column's
     // own start (see the rectangle below): its lines wrap that much sooner.
     const int boxIndent = kBoxIndent + (Settings.TwoPage ? 0 : CurrentX);
-    // The run, and the printed lines it needs once wrapped.
+    // The run first: most lines start none, or one too short for a box.
     QStringList run;
-    int m = 0;
     for (int i = index; i < lines.size(); ++i) {
         const QString line = ExpandTabs(lines[i], Settings.TabsToSpaces);
         // A command line ends the run: it is to be run, not shown.
@@ -36,6 +35,13 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
             IsInlineCommandLine(line, Settings.InlineIndicator, Settings.CommentDelimiter))
             break;
         run.append(line);
+    }
+    const int n = int(run.size());
+    if (n <= Settings.ShadowFrequency) return 0;
+
+    // The printed lines the run needs once wrapped.
+    int m = 0;
+    for (const QString& line : run) {
         // Wrapped as the code-line output will wrap it: each remainder
         // carries the smart indent (no indicator inside a box).
         int pieces = 1;
@@ -57,8 +63,6 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
         }
         m += pieces;
     }
-    const int n = int(run.size());
-    if (n <= Settings.ShadowFrequency) return 0;
 
     // Line measure of the box: never less than the line advance, so that
     // the box holds every line it frames.

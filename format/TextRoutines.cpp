@@ -20,11 +20,14 @@ QString ExpandTabs(const QString& line, int count) {
 
 int FindCommentStart(QStringView line) {
     bool inString = false;
+    const char16_t* const text = line.utf16();
     for (qsizetype i = 0; i + 2 < line.size(); ++i) {
-        const QChar c = line[i];
-        if (c == '"')
+        const char16_t c = text[i];
+        // Letters and most signs come after both marks: one test for them.
+        if (c > u'\'') continue;
+        if (c == u'"')
             inString = !inString;
-        else if (c == '\'' && !inString)
+        else if (c == u'\'' && !inString)
             return int(i);
     }
     return -1;

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -105,6 +106,10 @@ QStringList splitAsciiLines(const QByteArray& bytes) {
     const char* const data = bytes.constData();
     qsizetype start = 0;
     const qsizetype n = bytes.size();
+    // Room for every line at once (old Mac files end lines with CR alone).
+    lines.reserve(std::max(std::count(bytes.cbegin(), bytes.cend(), '\n'),
+                           std::count(bytes.cbegin(), bytes.cend(), '\r')) +
+                  1);
     for (qsizetype i = 0; i < n; ++i) {
         const char c = data[i];
         if (c != '\r' && c != '\n') continue;
