@@ -8,11 +8,11 @@
 
 namespace {
 
-std::unique_ptr<TPageRec> newPage(int number, std::pmr::memory_resource* memory) {
+std::unique_ptr<TPageRec> newPage(int number, TRecordingArena* commands, TRecordingArena* texts) {
     auto page = std::make_unique<TPageRec>();
     page->PageNumber = number;
     page->PageName = QStringLiteral("Page ") + QString::number(number);
-    page->Canvas = std::make_unique<TVirtCanvas>(memory);
+    page->Canvas = std::make_unique<TVirtCanvas>(commands, texts);
     return page;
 }
 
@@ -43,7 +43,7 @@ bool paperFromName(const QString& name, TPaper& paper) {
 }
 
 TPageStorage::TPageStorage() {
-    auto first = newPage(1, arena_.get());
+    auto first = newPage(1, commandArena_.get(), textArena_.get());
     first->Landscape = true;
     first->Width = kLetterHeight;
     first->Height = kLetterWidth;
@@ -73,8 +73,9 @@ void TPageStorage::ResetPageCanvas(const TFont* font, const TPen* pen, const TBr
 }
 
 int TPageStorage::AddPage() {
-    const TPageRec& prev = current();
-    auto page = newPage(PageCount() + 1, arena_.get());
+    TPageRec& prev = current();
+    prev.Canvas->FinishRecording();
+    auto page = newPage(PageCount() + 1, commandArena_.get(), textArena_.get());
     page->Canvas->ReserveLike(*prev.Canvas);
     const TFont font = prev.Canvas->CurrentFont();
     const TPen pen = prev.Canvas->CurrentPen();

@@ -111,7 +111,8 @@ private:
     const TPageRec& current() const { return *pages_[current_]; }
 
     // Before the pages: their recordings live in it.
-    std::unique_ptr<TRecordingArena> arena_ = std::make_unique<TRecordingArena>();
+    std::unique_ptr<TRecordingArena> commandArena_ = std::make_unique<TRecordingArena>();
+    std::unique_ptr<TRecordingArena> textArena_ = std::make_unique<TRecordingArena>();
     std::vector<std::unique_ptr<TPageRec>> pages_;
     std::size_t current_ = 0;
     TPaperSize paper_;

@@ -64,3 +64,16 @@ void TRecordingArena::do_deallocate(void* p, std::size_t bytes, std::size_t) {
         last_ = nullptr;
     }
 }
+
+bool TRecordingArena::Extend(void* p, std::size_t oldBytes, std::size_t newBytes) {
+    char* const at = static_cast<char*>(p);
+    if (at != last_ || at + oldBytes != next_ || newBytes > std::size_t(end_ - at)) return false;
+    next_ = at + newBytes;
+    return true;
+}
+
+void TRecordingArena::Trim(void* p, std::size_t oldBytes, std::size_t newBytes) {
+    char* const at = static_cast<char*>(p);
+    if (at != last_ || at + oldBytes != next_ || newBytes > oldBytes) return;
+    next_ = at + newBytes;
+}

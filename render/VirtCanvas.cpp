@@ -57,6 +57,13 @@ void TVirtCanvas::ClearCommands() {
     brushes_.clear();
 }
 
+void TVirtCanvas::FinishRecording() {
+    // Brackets are drawn onto the pages once the listing is laid out:
+    // room for some of them saves moving the page's commands then.
+    commands_.trim(commands_.size() / 4 + 16);
+    texts_.trim(0);
+}
+
 void TVirtCanvas::ReserveLike(const TVirtCanvas& other) {
     // An eighth more, as the next page may hold a little more.
     auto ahead = [](std::size_t n) { return n + n / 8 + 16; };
@@ -79,7 +86,7 @@ void TVirtCanvas::setText(TStoredCommand& c, std::initializer_list<QStringView> 
     c.TextAt = std::uint32_t(texts_.size());
     c.TextSize = std::uint32_t(size);
     for (QStringView p : pieces)
-        texts_.insert(texts_.end(), p.utf16(), p.utf16() + p.size());
+        texts_.append(p.utf16(), std::size_t(p.size()));
 }
 
 void TVirtCanvas::setExtras(TStoredCommand& c, int x3, int x4, int y3, int y4) {

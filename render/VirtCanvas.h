@@ -4,6 +4,7 @@
 // the page is played back, scaled onto a screen picture, a printer page or
 // a PDF page, as often as needed.
 #include "platform/Font.h"
+#include "render/RecordingArena.h"
 
 #include <QString>
 
@@ -14,7 +15,6 @@
 #include <cstddef>
 #include <initializer_list>
 #include <iterator>
-#include <memory_resource>
 #include <vector>
 
 class IDrawSurface;
@@ -135,9 +135,11 @@ TFont DrawnFont(const TFont& font);
 class TVirtCanvas {
 public:
     TVirtCanvas() = default;
-    // Recording into memory (the commands and their texts) that a page store
-    // hands out; it must outlive the canvas.
-    explicit TVirtCanvas(std::pmr::memory_resource* memory) : commands_(memory), texts_(memory) {}
+    // Recording into the arenas of a page store (one for the commands, one
+    // for their texts, so that the page being recorded grows in place in
+    // both); they must outlive the canvas.
+    TVirtCanvas(TRecordingArena* commands, TRecordingArena* texts)
+        : commands_(commands), texts_(texts) {}
     TVirtCanvas(const TVirtCanvas&) = delete;
     TVirtCanvas& operator=(const TVirtCanvas&) = delete;
 
@@ -149,6 +151,9 @@ public:
     void ClearCommands();
     // Room for about as much as other recorded: pages of a listing are alike.
     void ReserveLike(const TVirtCanvas& other);
+    // The page is recorded (later additions are few): its unused room goes
+    // back to the arenas.
+    void FinishRecording();
     int CommandCount() const { return static_cast<int>(commands_.size()); }
     // The device rectangle for printer playback; (0, 0, 0, 0) unsets it.
     void SetPlayRect(const TPlayRect& rect) { playRect_ = rect; }
@@ -260,9 +265,9 @@ private:
                   int aspectX, int aspectY, IGauge* gauge, IProgress* progress);
     void playWatermark(IDrawSurface& target, const TStoredCommand& c, bool printing);
 
-    std::pmr::vector<TStoredCommand> commands_;
+    TArenaArray<TStoredCommand> commands_;
     // Every command's text, one after the other.
-    std::pmr::vector<char16_t> texts_;
+    TArenaArray<char16_t> texts_;
     // X3, X4, Y3 and Y4 of the kinds that have them.
     std::vector<std::array<std::int32_t, 4>> extras_;
     void setExtras(TStoredCommand& c, int x3, int x4, int y3, int y4);

@@ -140,3 +140,56 @@ TEST(PageStorage, ReleasesOnlyTaggedPreviewPictures) {
     EXPECT_EQ(store.Page(2)->PreviewImage, kept.data());
     delete kept.data();
 }
+
+// Pages share their store's memory: a page written to again after later
+// pages (brackets, contents) must move without touching its neighbours.
+TEST(PageStorage, PagesWrittenAgainLaterKeepEveryCommand) {
+    TPageStorage store;
+    const int pages = 40;
+    for (int p = 1; p <= pages; ++p) {
+        if (p > 1) store.AddPage();
+        for (int i = 0; i < 50 + p * 7; ++i)
+            store.Canvas().TextOut(i, p, QStringLiteral("p%1 line %2").arg(p).arg(i));
+    }
+    // Far more than the room left at the end of each page.
+    for (int p = 1; p <= pages; ++p) {
+        store.GoToPage(p);
+        for (int i = 0; i < 300; ++i)
+            store.Canvas().LineTo(p, i);
+    }
+    for (int p = 1; p <= pages; ++p) {
+        const TVirtCanvas& c = *store.Page(p)->Canvas;
+        ASSERT_EQ(c.CommandCount(), 50 + p * 7 + 300);
+        for (int i = 0; i < 50 + p * 7; ++i) {
+            ASSERT_EQ(c.CommandText(c.StoredCommand(std::size_t(i))),
+                      QStringLiteral("p%1 line %2").arg(p).arg(i));
+            ASSERT_EQ(c.StoredCommand(std::size_t(i)).Y1, p);
+        }
+        for (int i = 0; i < 300; ++i)
+            ASSERT_EQ(c.StoredCommand(std::size_t(50 + p * 7 + i)).Y1, i);
+    }
+}
+
+TEST(RecordingArena, ArraysGrowInPlaceOnlyAtTheEnd) {
+    TRecordingArena arena;
+    TArenaArray<int> a(&arena), b(&arena);
+    a.push_back(1);
+    const int* first = a.data();
+    for (int i = 2; i <= 1000; ++i)
+        a.push_back(i);
+    EXPECT_EQ(a.data(), first); // the newest allocation: grown in place
+    a.trim(0);
+    b.push_back(7); // now b is the newest; a must move to grow
+    for (int i = 1001; i <= 1100; ++i)
+        a.push_back(i);
+    EXPECT_NE(a.data(), first);
+    for (int i = 0; i < 1100; ++i)
+        ASSERT_EQ(a[std::size_t(i)], i + 1);
+    EXPECT_EQ(b[0], 7);
+    // Larger than a block of its own.
+    TArenaArray<char> big(&arena);
+    std::vector<char> bytes(20u << 20, 'x');
+    big.append(bytes.data(), bytes.size());
+    EXPECT_EQ(big.size(), bytes.size());
+    EXPECT_EQ(big[bytes.size() - 1], 'x');
+}
