@@ -74,6 +74,8 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
     QString line = firstLine;
     QString fontName = firstFontName;
     for (;;) {
+        // No piece starts below the text area, whatever came before it.
+        if (CurrentY > TextBottom) NextColumn();
         TVirtCanvas& canvas = Canvas();
         // A piece starts at its first non-blank, placed by the blanks'
         // width in its font: drawn text comes out a little narrower than

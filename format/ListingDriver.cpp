@@ -178,6 +178,9 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         ProcHeading(CurrentLine);
         recordProcTarget(CurrentLine);
     }
+    // What came before (a note's shape, a separator) may have used up a
+    // short column: the line, its number and its bracket go to the next.
+    if (CurrentY > TextBottom) NextColumn();
     if (Settings.AnyBracket) {
         recordBracketLine(CurrentLine);
         if (IsProcedureEnd(CurrentLine)) endBracketBlock(true);
