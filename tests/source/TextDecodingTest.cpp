@@ -28,6 +28,16 @@ TEST(TextDecoding, LinesEndAtCrLfLfOrCr) {
     TScratch dir;
     EXPECT_EQ(ReadSourceLines(dir.write("x.bas", "' caf\xE9\r\nEnd"), 1252),
               QStringList({QString::fromUtf8("' café"), "End"}));
+    // Files read the same as decoded text split, whatever falls on the
+    // reader's 16-byte steps (breaks, a high byte late in a long line).
+    const QByteArray run(37, 'x');
+    for (const QByteArray& text :
+         {run + "\r\n" + run + "\r" + run + "\n\r\n", "\r\n" + run + run, run + "\r",
+          run + run + "\xC3\xA9\r\n" + run, QByteArray(15, 'y') + "\r\n" + run + "\n",
+          QByteArray(16, 'z') + "\r" + QByteArray(16, 'z') + "\x80"})
+        EXPECT_EQ(ReadSourceLines(dir.write("y.bas", text), 1252),
+                  SplitSourceLines(DecodeSourceBytes(text, 1252)))
+            << text.toStdString();
     EXPECT_THROW(ReadSourceLines(dir.path("missing.bas"), 1252), TListoraError);
     EXPECT_THROW(ReadSourceLines(dir.path(""), 1252), TListoraError);
 }
