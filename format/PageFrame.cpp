@@ -204,6 +204,13 @@ void TSourceCodePrint::drawOnePageFrame() {
         canvas.LineTo(boxR + 2, T + 9);
     }
 
+    // A header font much smaller than the box's digits would start the text
+    // across the box and its shadow (two units below it).
+    if (Settings.PageNumType != 2 && TextTop < T + bh + 3) {
+        TextTop = T + bh + 3;
+        CurrentY = TextTop;
+    }
+
     setFramePen(canvas);
     canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
     canvas.MoveTo(L, ruleY);
