@@ -2,6 +2,7 @@
 // Helpers shared by the test programs.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace testsupport {
 
@@ -10,6 +11,9 @@ namespace testsupport {
 QString sharedDir();
 QString corpusDir();
 QString vectorsDir();
+// Every project file (.VBP, .MAK) of the corpus the loader takes, sorted;
+// empty without the corpus.
+QStringList corpusProjects();
 
 // The repository's own folders.
 QString sourceDir();

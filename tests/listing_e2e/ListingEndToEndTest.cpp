@@ -10,7 +10,6 @@
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -146,16 +145,8 @@ TEST_F(ListingEndToEnd, EveryCorpusProjectLosesNothing) {
     const QString corpus = testsupport::corpusDir();
     if (corpus.isEmpty()) GTEST_SKIP() << "../shared/corpus is not present";
     // LISTORA_E2E_ONLY=part-of-a-path narrows the run while working on one.
-    QDirIterator it(corpus, QDir::Files, QDirIterator::Subdirectories);
-    QStringList projects;
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString ext = QFileInfo(path).suffix().toUpper();
-        if ((ext == "VBP" || ext == "MAK") && IsBelowSizeLimit(path) &&
-            path.contains(qEnvironmentVariable("LISTORA_E2E_ONLY")))
-            projects << path;
-    }
-    projects.sort();
+    QStringList projects =
+        testsupport::corpusProjects().filter(qEnvironmentVariable("LISTORA_E2E_ONLY"));
     ASSERT_FALSE(projects.isEmpty());
     int pages = 0, lines = 0;
     for (const QString& project : projects) {

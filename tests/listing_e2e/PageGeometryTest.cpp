@@ -12,7 +12,6 @@
 #include "source/TextDecoding.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -154,20 +153,6 @@ void checkProject(const QString& path, int variant, bool twoPage, TTotals& total
     if (variant >= 0) checkReferences(f, sources.FirstFile(), path, totals);
 }
 
-QStringList corpusProjects() {
-    QStringList projects;
-    const QString corpus = testsupport::corpusDir();
-    if (corpus.isEmpty()) return projects;
-    QDirIterator it(corpus, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString ext = QFileInfo(path).suffix().toUpper();
-        if ((ext == "VBP" || ext == "MAK") && IsBelowSizeLimit(path)) projects << path;
-    }
-    projects.sort();
-    return projects;
-}
-
 void report(const char* what, const TTotals& t) {
     std::printf("%s: %d runs, %d sheets, %lld texts, %lld strokes, %d references, %d findings\n",
                 what, t.projects, t.sheets, t.counts.Texts, t.counts.Strokes, t.references,
@@ -201,7 +186,7 @@ TEST_F(PageGeometry, TheExampleInEveryVariant) {
 }
 
 TEST_F(PageGeometry, EveryCorpusProjectAtDefaultsAndWithEverythingOn) {
-    const QStringList projects = corpusProjects();
+    const QStringList projects = testsupport::corpusProjects();
     if (projects.isEmpty()) GTEST_SKIP() << "../shared/corpus is not present";
     TTotals defaults, everything, options;
     for (int i = 0; i < int(projects.size()); ++i) {

@@ -13,7 +13,6 @@
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -81,17 +80,7 @@ QString projectDigest(const QString& project, const TSettingKeys& keys) {
 }
 
 QStringList projects() {
-    QStringList found;
-    const QString corpus = testsupport::corpusDir();
-    if (!corpus.isEmpty()) {
-        QDirIterator it(corpus, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            const QString ext = QFileInfo(path).suffix().toUpper();
-            if ((ext == "VBP" || ext == "MAK") && IsBelowSizeLimit(path)) found << path;
-        }
-        found.sort();
-    }
+    QStringList found = testsupport::corpusProjects();
     found.prepend(exampleProject());
     return found;
 }
