@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <limits>
 
 // Line kinds as stored in a record (and named in the diagnostic files).
 enum TBracketKind : int {
@@ -35,6 +36,9 @@ struct RBracket {
     int Y = 0;
     // Width of the line's indent (less three blanks), scaled and capped.
     int IndentWidth = 0;
+    // Where the line's own ink begins (its number, or its first non-blank):
+    // ticks stop short of it.
+    int InkX = std::numeric_limits<int>::max();
     double Height = 0;
     int Kind = bkNone;
     int LineIndex = 0;

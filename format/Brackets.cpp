@@ -183,6 +183,7 @@ bool TSourceCodePrint::RecordBracketLine(const QString& line, int lineIndex, int
     // The line's own leading blanks: measured without a copy.
     const int w = blanks > 0 ? canvas.TextWidthInFont(QStringView(line).first(blanks), kCode) : 0;
     r.IndentWidth = qMin(15, RoundEven(0.7 * w));
+    r.InkX = lineInkX(x, QStringView(line).first(FirstNonBlank(line) - 1), lineIndex);
     r.Height = canvas.TextHeight(code);
     brackets_.push_back(r);
     return true;
@@ -192,6 +193,16 @@ void TSourceCodePrint::recordBracketLine(const QString& line) {
     // Measured from the line-number gutter: the brackets stay left of it.
     RecordBracketLine(line, LineIndex, Pages.CurrentPageNumber(), CurrentY,
                       CurrentX - LineNumberWidth, PageNumber);
+}
+
+int TSourceCodePrint::lineInkX(int x, QStringView blanks, int lineIndex) {
+    TVirtCanvas& canvas = Canvas();
+    const int codeX = x + LineNumberWidth;
+    int ink = codeX + (blanks.isEmpty() ? 0 : canvas.TextWidthInFont(blanks, kCode));
+    if (Settings.LineNumbers)
+        ink = qMin(ink, codeX - lineNumberGap() -
+                            canvas.TextWidthInFont(lineNumberText(lineIndex), lineNumberFont()));
+    return ink;
 }
 
 namespace {
@@ -275,9 +286,13 @@ void TSourceCodePrint::endBracketBlock(bool atThisLine) {
         r.Page = Pages.CurrentPageNumber();
         r.Side = PageNumber;
         r.Height = Canvas().TextHeight(CurrentLine);
+        r.InkX = lineInkX(r.X, QStringView(CurrentLine).first(FirstNonBlank(CurrentLine) - 1),
+                          LineIndex);
     } else {
         if (!anyLine_) return;
         r = lastLine_;
+        // Measured only now: most lines never end a block this way.
+        r.InkX = lineInkX(r.X, QString(lastLineLead_, QLatin1Char(' ')), lastLine_.LineIndex);
     }
     r.IndentWidth = 0;
     r.LineIndex = LineIndex;
@@ -285,11 +300,17 @@ void TSourceCodePrint::endBracketBlock(bool atThisLine) {
     brackets_.push_back(r);
 }
 
+int TSourceCodePrint::tickStartX(const RBracket& r, int lineX) const {
+    // A wide first indent would carry the tick into the line's own text, a
+    // narrow bracket area start it left of its bracket line.
+    return qMax(lineX, qMin(r.X + r.IndentWidth - 4 + Settings.InitIndent, r.InkX - 2));
+}
+
 int TSourceCodePrint::bracketLineX(int columnX, int d) const {
     // Depth offsets past the area's room share its innermost place rather
     // than run into the text.
     const int x = columnX - BracketAreaWidth + d + Settings.InitIndent;
-    return qBound(columnX - BracketAreaWidth, x, columnX - 2);
+    return qMax(columnX - BracketAreaWidth, qMin(x, columnX - 2));
 }
 
 void TSourceCodePrint::setBracketPen(TVirtCanvas& canvas, int level) {
@@ -344,7 +365,7 @@ int TSourceCodePrint::drawSegment(const std::vector<TVirtCanvas*>& sheets, const
             return g;
         }
         if (s == c.Side) {
-            canvas.MoveTo(c.X + c.IndentWidth - 4 + Settings.InitIndent, c.MidY());
+            canvas.MoveTo(tickStartX(c, bracketLineX(c.X, d)), c.MidY());
             canvas.LineTo(bracketLineX(c.X, d), c.MidY());
             if (p.Side == c.Side) {
                 canvas.LineTo(bracketLineX(c.X, d), p.MidY());
@@ -387,7 +408,6 @@ void TSourceCodePrint::DrawBrackets() {
             layouts_[n].FirstBracketCommand = sheets[n]->CommandCount();
     int lastPage = Pages.CurrentPageNumber();
     const int nested = Settings.NestedIndent;
-    const int init = Settings.InitIndent;
     auto sheet = [&](int page) -> TVirtCanvas* {
         if (page < 1 || page >= int(sheets.size())) return nullptr;
         lastPage = page;
@@ -412,7 +432,7 @@ void TSourceCodePrint::DrawBrackets() {
         }
         if (TVirtCanvas* canvas = sheet(o.Page)) {
             setBracketPen(*canvas, 1);
-            canvas->MoveTo(o.X + o.IndentWidth - 4 + init, o.MidY());
+            canvas->MoveTo(tickStartX(o, bracketLineX(o.X, 1)), o.MidY());
             canvas->LineTo(bracketLineX(o.X, 1), o.MidY());
         }
         levels.assign(1, TLevel{i, 1, true});
@@ -431,7 +451,7 @@ void TSourceCodePrint::DrawBrackets() {
                 } else if (TVirtCanvas* canvas = sheet(r.Page)) {
                     setBracketPen(*canvas, nested + d);
                     // The tick ends at the nested structure's own line.
-                    canvas->MoveTo(r.X + r.IndentWidth - 4 + init, r.MidY());
+                    canvas->MoveTo(tickStartX(r, bracketLineX(r.X, nested + d)), r.MidY());
                     canvas->LineTo(bracketLineX(r.X, nested + d), r.MidY());
                 }
                 if (drawn) levels.push_back({i, nested + d, true});

@@ -25,13 +25,21 @@ int TSourceCodePrint::lineNumberWidth() const {
            kGutterLead + kGutterGap;
 }
 
+QString TSourceCodePrint::lineNumberText(int lineIndex) const {
+    const int number = std::size_t(lineIndex) < sourceLineNumbers_.size()
+                           ? sourceLineNumbers_[std::size_t(lineIndex)]
+                           : lineIndex + 1;
+    return QString::number(number);
+}
+
+int TSourceCodePrint::lineNumberGap() {
+    return kGutterGap;
+}
+
 void TSourceCodePrint::printLineNumber() {
     if (!Settings.LineNumbers) return;
-    const int number = std::size_t(LineIndex) < sourceLineNumbers_.size()
-                           ? sourceLineNumbers_[std::size_t(LineIndex)]
-                           : LineIndex + 1;
     TVirtCanvas& canvas = Canvas();
-    const QString text = QString::number(number);
+    const QString text = lineNumberText(LineIndex);
     // Right-aligned against the code, on the code's baseline.
     const int codeHeight = qAbs(canvas.TextHeightInFont(text, QStringLiteral("CODE")));
     const int ownHeight = qAbs(canvas.TextHeightInFont(text, kNumberFont));

@@ -189,6 +189,8 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         lastLine_.Page = Pages.CurrentPageNumber();
         lastLine_.Side = PageNumber;
         lastLine_.Height = Canvas().TextHeight(CurrentLine);
+        lastLine_.LineIndex = LineIndex;
+        lastLineLead_ = FirstNonBlank(CurrentLine) - 1;
         anyLine_ = true;
     }
     if (kind == TBuildKind::Project && Settings.ShadowEnabled) {

@@ -193,6 +193,11 @@ private:
     int lineNumberWidth() const;
     static QString lineNumberFont();
     void printLineNumber();
+    QString lineNumberText(int lineIndex) const;
+    static int lineNumberGap();
+    // Where a line drawn from gutter edge x begins to ink: its number, or
+    // the first non-blank after its leading blanks.
+    int lineInkX(int x, QStringView blanks, int lineIndex);
     void drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn, bool columnChanged);
 
     // Points where brackets, comment shadows, inline commands and reports
@@ -215,6 +220,9 @@ private:
     // The x of a bracket line at depth offset d, kept inside the bracket
     // area however deep the nesting.
     int bracketLineX(int columnX, int d) const;
+    // Where a record's tick starts: right of its bracket line, short of the
+    // line's ink.
+    int tickStartX(const RBracket& r, int lineX) const;
     void recordLayout();
     // The cell height of the tallest of the fonts code lines are drawn in.
     int tallestLineInk();
@@ -248,6 +256,7 @@ private:
     std::pmr::vector<RBracket> brackets_{&bracketMemory_};
     // Where the line drawn last began, for closing off a bracket block.
     RBracket lastLine_;
+    int lastLineLead_ = 0;
     bool anyLine_ = false;
     // Layout facts by store page number.
     std::vector<TPageLayout> layouts_;

@@ -303,6 +303,9 @@ private:
     }
 
     void checkBrackets() {
+        // A tick runs on into its line's own leading blanks, by up to 15
+        // units less 4 (the text rule keeps it off the ink).
+        constexpr int kTickReach = 11;
         if (layout_.ColumnX.empty() || layout_.FirstBracketCommand < 0) return;
         const int area = layout_.BracketAreaWidth;
         const int lowest = layout_.TextBottom + std::max(10, layout_.CodeLineHeight);
@@ -314,7 +317,8 @@ private:
                 // The brackets stay left of the line numbers.
                 const int x = column - layout_.GutterWidth;
                 if (left < x - area) continue;
-                if (s.x1 == s.x2 ? right < x : (s.y1 == s.y2 && right <= x + area)) inside = true;
+                if (s.x1 == s.x2 ? right < x : (s.y1 == s.y2 && right <= x + area + kTickReach))
+                    inside = true;
             }
             if (std::min(s.y1, s.y2) < layout_.TextTop || std::max(s.y1, s.y2) > lowest)
                 inside = false;

@@ -31,8 +31,9 @@
 //                    area: a vertical line must lie left of the column's
 //                    text start (less the gutter) and no further left than
 //                    BracketAreaWidth; a tick may reach from there up to
-//                    BracketAreaWidth on (the text rule keeps it off the
-//                    ink of code and line numbers).
+//                    BracketAreaWidth and 11 units on, into its line's
+//                    leading blanks (the text rule keeps it off the ink of
+//                    code and line numbers).
 //   "state-not-set"  something is drawn before the page itself set the
 //                    state it depends on (a pen for strokes and outlines,
 //                    a brush for fills and opaque text, the background mode

@@ -47,12 +47,15 @@ void switchEverythingOn(int variant, bool twoPage) {
     ini.writeBool("pagelayout", "twopage", twoPage);
 }
 
-// Line numbers, bold keywords and A4 or legal paper on top of the settings.
+// Line numbers, bold keywords, A4 or legal paper and the bracket indents
+// across the dialog's ranges on top of the settings.
 void addListingOptions(int variant) {
     TIniFile ini;
-    ini.writeBool("GENERAL", "LineNumbers", true);
+    ini.writeBool("GENERAL", "LineNumbers", variant % 3 != 2);
     ini.writeInteger("GENERAL", "KeywordEmphasis", 1);
     ini.writeInteger("PAGELAYOUT", "Paper", 1 + variant % 2);
+    ini.writeInteger("brackets", "nestedindent", variant % 6);
+    ini.writeInteger("brackets", "initindent", 1 + variant * 3 % 8);
 }
 
 QString withoutTypeCharacter(QString name) {
@@ -174,7 +177,8 @@ TEST_F(PageGeometry, TheExampleInEveryVariant) {
     for (int variant = 0; variant < 12; ++variant) {
         checkProject(example, variant, true, totals);
         checkProject(example, variant, false, totals);
-        // The same with line numbers, bold keywords, A4 and legal paper.
+        // The same with line numbers, bold keywords, A4 and legal paper and
+        // other bracket indents.
         checkProject(example, variant, true, totals, true);
         checkProject(example, variant, false, totals, true);
     }
