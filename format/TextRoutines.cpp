@@ -3,6 +3,11 @@
 #include <QDate>
 #include <QLocale>
 #include <array>
+#include <bit>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 QString ExpandTabs(const QString& line, int count) {
     if (!line.contains('\t')) return line;
@@ -21,7 +26,30 @@ QString ExpandTabs(const QString& line, int count) {
 int FindCommentStart(QStringView line) {
     bool inString = false;
     const char16_t* const text = line.utf16();
-    for (qsizetype i = 0; i + 2 < line.size(); ++i) {
+    // The last two characters never start a comment.
+    const qsizetype end = line.size() - 2;
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Every line is searched several times: eight characters a step up to
+    // the next quote or apostrophe.
+    const __m128i quote = _mm_set1_epi16(u'"'), apostrophe = _mm_set1_epi16(u'\'');
+    while (i + 8 <= end) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const unsigned mask = unsigned(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi16(v, quote), _mm_cmpeq_epi16(v, apostrophe))));
+        if (mask == 0) {
+            i += 8;
+            continue;
+        }
+        i += std::countr_zero(mask) / 2;
+        if (text[i] == u'"')
+            inString = !inString;
+        else if (!inString)
+            return int(i);
+        ++i;
+    }
+#endif
+    for (; i < end; ++i) {
         const char16_t c = text[i];
         // Letters and most signs come after both marks: one test for them.
         if (c > u'\'') continue;

@@ -22,6 +22,25 @@ TEST(TextRoutines, CommentStartIgnoresStringsAndTheLastTwoCharacters) {
     EXPECT_EQ(FindCommentStart(""), -1);
     EXPECT_EQ(StripComment("x = 1 ' note"), "x = 1 ");
     EXPECT_EQ(StripComment("x = 1"), "x = 1");
+    // Long lines are searched eight characters a step: every place of the
+    // marks around and across those steps, against the plain reading.
+    auto plain = [](const QString& line) {
+        bool inString = false;
+        for (qsizetype i = 0; i + 2 < line.size(); ++i) {
+            if (line[i] == u'"') inString = !inString;
+            if (line[i] == u'\'' && !inString) return int(i);
+        }
+        return -1;
+    };
+    for (int size = 0; size <= 34; ++size)
+        for (int q = -1; q < size; ++q)
+            for (int a = 0; a < size; ++a) {
+                QString line(size, u'x');
+                line[a] = u'\'';
+                if (q >= 0) line[q] = u'"';
+                if (q >= 0 && q + 7 < size) line[q + 7] = u'"';
+                ASSERT_EQ(FindCommentStart(line), plain(line)) << line.toStdString();
+            }
 }
 
 TEST(TextRoutines, FirstNonBlankAndWordCharacters) {
