@@ -1,5 +1,7 @@
 #include "source/SectionRules.h"
 
+#include "format/TextRoutines.h"
+
 namespace {
 
 // Leading blanks (spaces only).
@@ -65,16 +67,9 @@ QString typeOfCharacter(QChar c) {
 } // namespace
 
 QString CutComment(const QString& line) {
-    bool quoted = false;
-    const qsizetype last = line.size() - 2; // 1-based positions up to length - 2
-    for (qsizetype i = 0; i < last; ++i) {
-        const QChar c = line.at(i);
-        if (c == u'"')
-            quoted = !quoted;
-        else if (c == u'\'' && !quoted)
-            return line.left(i);
-    }
-    return line;
+    // The formatter's rule, searched the same fast way.
+    const int at = FindCommentStart(line);
+    return at < 0 ? line : line.left(at);
 }
 
 bool KeyStartsWithin(const QString& line, const QString& key, int maxPos) {
@@ -97,6 +92,12 @@ bool IsSubStart(const QString& line) {
     return procedureTest(line, QStringLiteral("Sub "), 14,
                          {"Private Sub", "Public Sub", "Friend Sub"}) ||
            KeyStartsWithin(line, QStringLiteral(" Sub  "), 10);
+}
+
+bool MayStartProcedure(QStringView line) {
+    for (const QChar c : line.first(qMin<qsizetype>(line.size(), 16)))
+        if (c == u'F' || c == u'P' || c == u'S') return true;
+    return false;
 }
 
 bool IsPrivateDeclaration(const QString& text) {

@@ -17,6 +17,9 @@ bool KeyStartsWithin(const QString& line, const QString& key, int maxPos);
 bool IsFunctionStart(const QString& line);
 bool IsPropertyStart(const QString& line);
 bool IsSubStart(const QString& line);
+// False when none of the three can hold: each needs its keyword's capital
+// within the first 16 characters. Most lines of code are passed over so.
+bool MayStartProcedure(QStringView line);
 
 // "Private " within the first 11 and "Static " within the first 18
 // characters of a declaration line.

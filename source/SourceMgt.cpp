@@ -121,6 +121,7 @@ void TSourceMgt::AnalyzeFile(RFile& file) {
         progress_->processPendingMessages();
         const QString text = CutComment(file.Lines.at(line));
         if (text.contains(QLatin1String("Begin Form "))) file.DisplayName = text.mid(11, 100);
+        if (!MayStartProcedure(text)) continue;
         const bool starts[] = {IsFunctionStart(text), IsPropertyStart(text), IsSubStart(text)};
         for (int test = 0; test < 3; ++test) {
             if (!starts[test]) continue;

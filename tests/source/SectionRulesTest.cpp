@@ -51,7 +51,12 @@ TEST(SectionRules, ProcedureTests) {
                            : IsSubStart(text)      ? 'S'
                                                    : '-';
         EXPECT_EQ(found, kind) << line;
+        if (found != '-') {
+            EXPECT_TRUE(MayStartProcedure(text)) << line;
+        }
     }
+    EXPECT_FALSE(MayStartProcedure(QStringLiteral("        Total = Total + i ")));
+    EXPECT_FALSE(MayStartProcedure(QStringLiteral("                Sub Late()")));
 }
 
 TEST(SectionRules, SectionNamesAndReturnTypes) {
