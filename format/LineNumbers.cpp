@@ -36,13 +36,15 @@ int TSourceCodePrint::lineNumberGap() {
     return kGutterGap;
 }
 
-void TSourceCodePrint::printLineNumber() {
-    if (!Settings.LineNumbers) return;
+int TSourceCodePrint::printLineNumber() {
+    if (!Settings.LineNumbers) return CurrentY;
     TVirtCanvas& canvas = Canvas();
     const QString text = lineNumberText(LineIndex);
     // Right-aligned against the code, on the code's baseline.
     const int codeHeight = qAbs(canvas.TextHeightInFont(text, QStringLiteral("CODE")));
     const int ownHeight = qAbs(canvas.TextHeightInFont(text, kNumberFont));
-    canvas.TextOutInFont(CurrentX - kGutterGap - canvas.TextWidthInFont(text, kNumberFont),
-                         CurrentY + (codeHeight - ownHeight) * 3 / 4, kNumberFont, text);
+    const int top = CurrentY + (codeHeight - ownHeight) * 3 / 4;
+    canvas.TextOutInFont(CurrentX - kGutterGap - canvas.TextWidthInFont(text, kNumberFont), top,
+                         kNumberFont, text);
+    return top + ownHeight;
 }

@@ -16,7 +16,9 @@ bool& debugFlag() {
 }
 
 int bracketAreaWidth(const TListingSettings& settings) {
-    return settings.NestedIndent * 6 + settings.InitIndent;
+    // At least a unit: both indents at 0 would put the bracket line on the
+    // text's left edge.
+    return qMax(1, settings.NestedIndent * 6 + settings.InitIndent);
 }
 
 namespace {

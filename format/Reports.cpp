@@ -30,6 +30,16 @@ void startReportPage(TVirtCanvas& canvas) {
     canvas.SetTransparent();
 }
 
+// Sets font on the canvas, smaller where text would be wider than room:
+// the title page's sizes follow the header font, up to 84 points.
+void setFittedFont(TVirtCanvas& canvas, TFont font, const QString& text, int room) {
+    canvas.SetFont(font);
+    while (canvas.TextWidth(text) > room && font.size() > 1) {
+        font.setSize(qMax(1, font.size() - 2));
+        canvas.SetFont(font);
+    }
+}
+
 TFont headerFontPlus(const TFont& header, int points) {
     TFont font = header;
     font.setSize(header.size() + points);
@@ -47,30 +57,43 @@ void TSourceCodePrint::PrintTitlePage() {
     startReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
 
+    const int room = W - 4;
     TFont font = headerFontPlus(Settings.HeaderFont, 12);
-    canvas.SetFont(font);
+    setFittedFont(canvas, font, Settings.ProjectName, room);
     int h = qAbs(canvas.FontHeight());
     int y = RoundEven(H * 0.25) - int(h * 0.5);
     textCentred(canvas, RoundEven(W * 0.5), y, Settings.ProjectName);
     y += RoundEven(h * 1.75);
 
     font.setSize(font.size() - 4);
-    canvas.SetFont(font);
+    setFittedFont(canvas, font, Settings.ClientName, room);
     h = qAbs(canvas.FontHeight());
     textCentred(canvas, RoundEven(W * 0.5), y, Settings.ClientName);
     y += RoundEven(h * 1.75);
 
     font.setSize(font.size() - 2);
-    canvas.SetFont(font);
-    textCentred(canvas, RoundEven(W * 0.5), y, "Produced by " + Settings.ProducedBy);
+    const QString producedBy = "Produced by " + Settings.ProducedBy;
+    setFittedFont(canvas, font, producedBy, room);
+    textCentred(canvas, RoundEven(W * 0.5), y, producedBy);
 
     font.setSize(font.size() - 2);
-    canvas.SetFont(font);
-    h = qAbs(canvas.FontHeight());
     const int x = RoundEven(W * 0.75);
     y = RoundEven(H / 6.0 * 5);
-    textCentred(canvas, x, y, QStringLiteral("Code Listing From"));
-    textCentred(canvas, x, y + h + 5, shownDate());
+    // Both lines within the right half and above the sheet's foot.
+    const QString from = QStringLiteral("Code Listing From");
+    const QString date = shownDate();
+    setFittedFont(canvas, font, from.size() >= date.size() ? from : date, 2 * (W - x) - 4);
+    font = canvas.CurrentFont();
+    h = qAbs(canvas.FontHeight());
+    while (qMax(canvas.TextWidth(from), canvas.TextWidth(date)) > 2 * (W - x) - 4 ||
+           (y + h + 5 + qAbs(canvas.TextHeight(date)) > H - 2 && font.size() > 1)) {
+        if (font.size() <= 1) break;
+        font.setSize(qMax(1, font.size() - 2));
+        canvas.SetFont(font);
+        h = qAbs(canvas.FontHeight());
+    }
+    textCentred(canvas, x, y, from);
+    textCentred(canvas, x, y + h + 5, date);
     AddNamedPage();
 }
 
@@ -136,10 +159,19 @@ void TSourceCodePrint::drawTocPageTitle(int& y, int contentsPage) {
     TVirtCanvas& canvas = Canvas();
     startReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
-    const TFont font = headerFontPlus(tocFont_, 12);
-    canvas.SetFont(font);
-    const int th = qAbs(canvas.FontHeight());
     const QString title = QStringLiteral("Table Of Contents");
+    TFont font = headerFontPlus(tocFont_, 12);
+    setFittedFont(canvas, font, title, W - 4);
+    font = canvas.CurrentFont();
+    int th = qAbs(canvas.FontHeight());
+    // The title and its rule stay above the first entry, at a fifth of the
+    // page, however large the header font.
+    while (RoundEven(H * 0.125) - int(th * 0.5) + RoundEven(th * 1.35) >= RoundEven(H * 0.2) - 1 &&
+           font.size() > 1) {
+        font.setSize(qMax(1, font.size() - 2));
+        canvas.SetFont(font);
+        th = qAbs(canvas.FontHeight());
+    }
     const int width = canvas.TextWidth(title);
     const int left = RoundEven(W * 0.5) - RoundEven(width * 0.5);
     y = RoundEven(H * 0.125) - int(th * 0.5);
@@ -303,9 +335,11 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
     const int hb = canvas->TextHeight(QStringLiteral("X"));
     canvas->SetFont(entryFont);
     const int he = canvas->TextHeight(QStringLiteral("X"));
-    const int y0 = hb + T;
-
     canvas->SetFont(titleFont);
+    // The narrowest top margin leaves no room above the rule for the title:
+    // the rule moves down rather than the title off the sheet.
+    const int y0 = qMax(hb + T, qMax(canvas->TextHeight(kIndexName) - 3, hb + 2));
+
     int widest = 0;
     for (const QString& e : entries)
         widest = qMax(widest, canvas->TextWidth(e.section(',', 0, 0)));

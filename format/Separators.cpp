@@ -45,8 +45,14 @@ void TSourceCodePrint::ProcHeading(const QString& line) {
 }
 
 void TSourceCodePrint::FileSeparator(const RFile& file) {
-    // Four rules and the name (double line and name).
-    KeepOffBottomQuarter(Settings.FileSep == 1 ? 4 * 5 + CodeLineHeight + 5 : 0);
+    // Four rules and the name (double line and name). The name's line is
+    // taller than the code font's size at the largest sizes, where its
+    // descenders would reach the rules below.
+    const int nameAdvance =
+        Settings.FileSep == 1
+            ? qMax(CodeLineHeight + 5, qAbs(Canvas().TextHeight(file.FileName)) + 1)
+            : 0;
+    KeepOffBottomQuarter(Settings.FileSep == 1 ? 4 * 5 + nameAdvance : 0);
     switch (Settings.FileSep) {
     case 0: { // new page
         if (!file.Functions || !file.Functions->Next) {
@@ -75,8 +81,17 @@ void TSourceCodePrint::FileSeparator(const RFile& file) {
         };
         rule();
         rule();
+        // A name wider than the rules (a large code font) is drawn smaller,
+        // this once, rather than across the column's edge.
+        const TFont font = canvas.CurrentFont();
+        TFont fitted = font;
+        while (canvas.TextWidth(file.FileName) > xEnd - CurrentX && fitted.size() > 1) {
+            fitted.setSize(qMax(1, fitted.size() - 2));
+            canvas.SetFont(fitted);
+        }
         canvas.TextOut(CurrentX, CurrentY, file.FileName);
-        CurrentY += CodeLineHeight + 5;
+        if (fitted.size() != font.size()) canvas.SetFont(font);
+        CurrentY += nameAdvance;
         rule();
         rule();
         break;

@@ -38,6 +38,12 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
     }
     const int n = int(run.size());
     if (n <= Settings.ShadowFrequency) return 0;
+    // A one-page box ends short of the column by the column's start: a wide
+    // bracket area beside a wide right margin leaves it no width at all.
+    // The run is then printed as it stands, without a box.
+    if (ColumnWidth - boxIndent - kRightRoom <
+        canvas->TextWidthInFont(QStringLiteral("XXXX"), kCommentFont))
+        return 0;
 
     // The printed lines the run needs once wrapped.
     int m = 0;

@@ -192,7 +192,8 @@ private:
     // Line numbers (LineNumbers.cpp).
     int lineNumberWidth() const;
     static QString lineNumberFont();
-    void printLineNumber();
+    // Draws the current line's number; returns where the number ends below.
+    int printLineNumber();
     QString lineNumberText(int lineIndex) const;
     static int lineNumberGap();
     // Where a line drawn from gutter edge x begins to ink: its number, or
