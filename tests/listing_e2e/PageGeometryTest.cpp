@@ -124,13 +124,18 @@ void checkReferences(const TSourceCodePrint& f, RFile* firstFile, const QString&
     }
 }
 
-// variant -1: the defaults.
+// variant -1: the defaults. extra: "section/key=value" settings on top.
 void checkProject(const QString& path, int variant, bool twoPage, TTotals& totals,
-                  bool options = false) {
+                  bool options = false, const QStringList& extra = {}) {
     QFile::remove(TIniFile().fileName());
     if (path.contains("/spgnews/")) TIniFile().writeInteger("general", "codepage", 932);
     if (variant >= 0) switchEverythingOn(variant, twoPage);
     if (options) addListingOptions(variant < 0 ? 0 : variant);
+    for (const QString& setting : extra) {
+        const qsizetype slash = setting.indexOf('/'), equals = setting.indexOf('=');
+        TIniFile().writeString(setting.left(slash), setting.mid(slash + 1, equals - slash - 1),
+                               setting.mid(equals + 1));
+    }
     TSourceCodePrint f;
     f.LoadSettings();
     TSourceMgt sources(nullptr, f.Settings.CodePage);
@@ -187,6 +192,28 @@ TEST_F(PageGeometry, TheExampleInEveryVariant) {
     EXPECT_EQ(totals.findings, 0);
     EXPECT_GT(totals.references, 12);
     report("example", totals);
+}
+
+// Pairs of settings at the ends of their ranges on which the page check
+// once failed, in both layouts.
+TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
+    TTotals totals;
+    const QString example = testsupport::sourceDir() + "/examples/Demo/Demo.vbp";
+    const QStringList cases[] = {
+        {"brackets/nestedindent=0", "brackets/initindent=0"},
+        {"brackets/nestedindent=0", "brackets/initindent=8", "general/LineNumbers=1"},
+        {"margins/top=13", "reports/functionindex=1"},
+        {"general/FileSep=1", "code/TSize=72"},
+        {"general/LineNumbers=1", "functions/TSize=4"},
+        {"reports/titlepage=1", "reports/toc=1", "header/TSize=72"},
+        // Two pages a sheet leave no room for text with these.
+        {"brackets/nestedindent=32", "margins/right=550", "pagelayout/twopage=0"}};
+    for (const QStringList& settings : cases)
+        for (const char* layout : {"pagelayout/twopage=1", "pagelayout/twopage=0"})
+            if (settings.filter("pagelayout/").isEmpty() || layout[20] == '0')
+                checkProject(example, -1, true, totals, false, settings + QStringList{layout});
+    EXPECT_EQ(totals.findings, 0);
+    report("settings extremes", totals);
 }
 
 TEST_F(PageGeometry, EveryCorpusProjectAtDefaultsAndWithEverythingOn) {
