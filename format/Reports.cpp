@@ -392,7 +392,9 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
                 x + RoundEven((cw - 30) * 0.5 - canvas->TextWidth(QStringLiteral("X")) * 0.5), y,
                 QStringLiteral("HEADER"), QString(letter));
             canvas->MoveTo(x, y + hb + 5);
-            canvas->LineTo(x + cw - 30, y + hb + 5);
+            // A single column wider than the room between wide margins ends
+            // its rule where the title's ends.
+            canvas->LineTo(qMin(x + cw - 30, qMax(x, W - R)), y + hb + 5);
             y += hb + 24;
             canvas->SetFont(entryFont);
         }

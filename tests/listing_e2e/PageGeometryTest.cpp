@@ -203,6 +203,7 @@ TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
         {"brackets/nestedindent=0", "brackets/initindent=0"},
         {"brackets/nestedindent=0", "brackets/initindent=8", "general/LineNumbers=1"},
         {"margins/top=13", "reports/functionindex=1"},
+        {"margins/left=550", "reports/functionindex=1"},
         {"general/FileSep=1", "code/TSize=72"},
         {"general/LineNumbers=1", "functions/TSize=4"},
         {"reports/titlepage=1", "reports/toc=1", "header/TSize=72"},
