@@ -4,6 +4,7 @@
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
 #include "platform/Rounding.h"
+#include "platform/TextMeasurer.h"
 #include "render/VirtCanvas.h"
 #include "source/SourceMgt.h"
 
@@ -130,10 +131,41 @@ int TSourceCodePrint::tocLayout(int fileCount, int lineHeight, bool& twoColumns,
     return qMax(1, (fileCount + 2 * perColumn - 1) / (2 * perColumn));
 }
 
+// The entries' font: the header's, four points up, smaller where the
+// widest name would run into a two-digit page number or off the sheet.
+TFont TSourceCodePrint::tocEntryFont(RFile* firstFile) {
+    // Measured aside: the page it is asked from records nothing for it.
+    ITextMeasurer& measure = textMeasurer();
+    const int W = Canvas().PageWidth();
+    const int n = printedFileCount(firstFile);
+    TFont font = headerFontPlus(tocFont_, 4);
+    for (;;) {
+        bool twoColumns = false;
+        int perColumn = 0;
+        tocLayout(n, qAbs(font.height()), twoColumns, perColumn);
+        // The widest name of each column, in the order the entries fill them.
+        int widest[2] = {0, 0};
+        int k = 0;
+        for (RFile* f = firstFile; f && f->Next; f = f->Next) {
+            if (!TSourceMgt::HasMarkedSections(*f)) continue;
+            const int column = twoColumns ? (k++ / perColumn) % 2 : 0;
+            widest[column] = qMax(widest[column], measure.textWidth(font, f->FileName));
+        }
+        // Where the numbers start, as PrintTableOfContents places them.
+        const int half = RoundEven(measure.textWidth(font, QStringLiteral("99")) * 0.5);
+        const int right = W - MarginR - 15 - half;
+        const bool fits = twoColumns ? MarginL + widest[0] <= RoundEven(W * 0.5) - 15 - half &&
+                                           RoundEven(W * 0.5) + 15 + widest[1] <= right
+                                     : MarginL + widest[0] <= right;
+        if ((fits && W - MarginR - 15 + half <= W - 2) || font.size() <= 1) return font;
+        font.setSize(qMax(1, font.size() - 2));
+    }
+}
+
 void TSourceCodePrint::ReserveTableOfContents(RFile* firstFile) {
     if (!MarginsConverted) ConvertMargins();
     tocFont_ = Settings.HeaderFont;
-    const int lh = qAbs(headerFontPlus(tocFont_, 4).height());
+    const int lh = qAbs(tocEntryFont(firstFile).height());
     bool twoColumns = false;
     int perColumn = 0;
     tocPageCount_ = tocLayout(printedFileCount(firstFile), lh, twoColumns, perColumn);
@@ -190,7 +222,7 @@ void TSourceCodePrint::PrintTableOfContents(RFile* firstFile) {
     TVirtCanvas* canvas = &Canvas();
     const int W = canvas->PageWidth(), H = canvas->PageHeight();
     const int L = MarginL, R = MarginR, B = MarginB;
-    TFont font = headerFontPlus(tocFont_, 4);
+    TFont font = tocEntryFont(firstFile);
     font.setColor(clBlack);
     canvas->SetFont(font);
     const int lh = qAbs(canvas->FontHeight());
@@ -393,8 +425,8 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
                 QStringLiteral("HEADER"), QString(letter));
             canvas->MoveTo(x, y + hb + 5);
             // A single column wider than the room between wide margins ends
-            // its rule where the title's ends.
-            canvas->LineTo(qMin(x + cw - 30, qMax(x, W - R)), y + hb + 5);
+            // its rule at the sheet's edge.
+            canvas->LineTo(qMin(x + cw - 30, qMax(x, W)), y + hb + 5);
             y += hb + 24;
             canvas->SetFont(entryFont);
         }

@@ -81,11 +81,11 @@ void TSourceCodePrint::FileSeparator(const RFile& file) {
         };
         rule();
         rule();
-        // A name wider than the rules (a large code font) is drawn smaller,
-        // this once, rather than across the column's edge.
+        // A name wider than the column (a large code font) is drawn
+        // smaller, this once, rather than across the column's edge.
         const TFont font = canvas.CurrentFont();
         TFont fitted = font;
-        while (canvas.TextWidth(file.FileName) > xEnd - CurrentX && fitted.size() > 1) {
+        while (canvas.TextWidth(file.FileName) > ColumnWidth && fitted.size() > 1) {
             fitted.setSize(qMax(1, fitted.size() - 2));
             canvas.SetFont(fitted);
         }

@@ -234,6 +234,7 @@ private:
                     int d);
     void drawTocPageTitle(int& y, int contentsPage);
     int tocLayout(int fileCount, int lineHeight, bool& twoColumns, int& perColumn) const;
+    TFont tocEntryFont(RFile* firstFile);
 
     // Navigation (Navigation.cpp).
     void addTarget(const QString& key, const QString& title, int level, int x, int y);

@@ -213,6 +213,12 @@ TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
         for (const char* layout : {"pagelayout/twopage=1", "pagelayout/twopage=0"})
             if (settings.filter("pagelayout/").isEmpty() || layout[20] == '0')
                 checkProject(example, -1, true, totals, false, settings + QStringList{layout});
+    // Contents entries in a large header font, too wide for two columns.
+    const QString wintape = testsupport::corpusDir() + "/wintape/WINTAPE.VBP";
+    if (QFile::exists(wintape))
+        for (const char* layout : {"pagelayout/twopage=1", "pagelayout/twopage=0"})
+            checkProject(wintape, -1, true, totals, false,
+                         {"reports/toc=1", "header/TSize=72", layout});
     EXPECT_EQ(totals.findings, 0);
     report("settings extremes", totals);
 }
