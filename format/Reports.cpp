@@ -132,7 +132,8 @@ int TSourceCodePrint::tocLayout(int fileCount, int lineHeight, bool& twoColumns,
 }
 
 // The entries' font: the header's, four points up, smaller where the
-// widest name would run into a two-digit page number or off the sheet.
+// widest name would run into a two-digit page number, or a four-digit one
+// off the sheet.
 TFont TSourceCodePrint::tocEntryFont(RFile* firstFile) {
     // Measured aside: the page it is asked from records nothing for it.
     ITextMeasurer& measure = textMeasurer();
@@ -157,7 +158,9 @@ TFont TSourceCodePrint::tocEntryFont(RFile* firstFile) {
         const bool fits = twoColumns ? MarginL + widest[0] <= RoundEven(W * 0.5) - 15 - half &&
                                            RoundEven(W * 0.5) + 15 + widest[1] <= right
                                      : MarginL + widest[0] <= right;
-        if ((fits && W - MarginR - 15 + half <= W - 2) || font.size() <= 1) return font;
+        const int widestNumber = measure.textWidth(font, QStringLiteral("9999"));
+        if ((fits && W - MarginR - 15 + RoundEven(widestNumber * 0.5) <= W - 2) || font.size() <= 1)
+            return font;
         font.setSize(qMax(1, font.size() - 2));
     }
 }
