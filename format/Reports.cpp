@@ -132,8 +132,7 @@ int TSourceCodePrint::tocLayout(int fileCount, int lineHeight, bool& twoColumns,
 }
 
 // The entries' font: the header's, four points up, smaller where the
-// widest name would run into a two-digit page number, or a four-digit one
-// off the sheet.
+// widest name would run into a two-digit page number.
 TFont TSourceCodePrint::tocEntryFont(RFile* firstFile) {
     // Measured aside: the page it is asked from records nothing for it.
     ITextMeasurer& measure = textMeasurer();
@@ -153,14 +152,13 @@ TFont TSourceCodePrint::tocEntryFont(RFile* firstFile) {
             widest[column] = qMax(widest[column], measure.textWidth(font, f->FileName));
         }
         // Where the numbers start, as PrintTableOfContents places them.
-        const int half = RoundEven(measure.textWidth(font, QStringLiteral("99")) * 0.5);
-        const int right = W - MarginR - 15 - half;
+        const int numberWidth = measure.textWidth(font, QStringLiteral("99"));
+        const int half = RoundEven(numberWidth * 0.5);
+        const int right = qMin(W - MarginR - 15 - half, W - 2 - numberWidth);
         const bool fits = twoColumns ? MarginL + widest[0] <= RoundEven(W * 0.5) - 15 - half &&
                                            RoundEven(W * 0.5) + 15 + widest[1] <= right
                                      : MarginL + widest[0] <= right;
-        const int widestNumber = measure.textWidth(font, QStringLiteral("9999"));
-        if ((fits && W - MarginR - 15 + RoundEven(widestNumber * 0.5) <= W - 2) || font.size() <= 1)
-            return font;
+        if (fits || font.size() <= 1) return font;
         font.setSize(qMax(1, font.size() - 2));
     }
 }
@@ -279,13 +277,15 @@ void TSourceCodePrint::PrintTableOfContents(RFile* firstFile) {
         const QString number = QString::number(f->FirstPage);
         const int numberWidth = canvas->TextWidth(number);
         int numberLeft = pc - RoundEven(numberWidth * 0.5);
-        // Kept clear of the divider between the columns.
+        // Kept clear of the divider between the columns, and on the sheet
+        // beside a narrow right margin.
         if (twoColumns && !rightColumn) numberLeft = qMin(numberLeft, pc + 12 - numberWidth);
+        numberLeft = qMin(numberLeft, W - 2 - numberWidth);
         canvas->TextOut(numberLeft, y, number);
         // The whole entry, name to number, opens the file.
         addLink(x, y, numberLeft + numberWidth, y + lh, fileTargetKey(f->FileName));
         const int leaderFrom = x + wmax + 5;
-        const int leaderTo = pc - RoundEven(numberWidth * 0.5) - 24;
+        const int leaderTo = qMin(pc - RoundEven(numberWidth * 0.5) - 24, numberLeft - 2);
         // A name too wide for its column gets no leader rather than one
         // drawn backwards over it.
         if (leaderTo > leaderFrom) {

@@ -213,15 +213,15 @@ TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
         for (const char* layout : {"pagelayout/twopage=1", "pagelayout/twopage=0"})
             if (settings.filter("pagelayout/").isEmpty() || layout[20] == '0')
                 checkProject(example, -1, true, totals, false, settings + QStringList{layout});
-    // Contents entries in a large header font: names too wide for two
-    // columns, page numbers reaching past the sheet's edge.
+    // Contents entries in a large header font (names too wide for two
+    // columns) and page numbers beside the narrowest right margin.
     for (const char* project :
          {"/wintape/WINTAPE.VBP", "/vbasyncsocket/test/BareboneTls/Project1.vbp"}) {
         const QString path = testsupport::corpusDir() + project;
         if (!QFile::exists(path)) continue;
         for (const char* layout : {"pagelayout/twopage=1", "pagelayout/twopage=0"})
-            checkProject(path, -1, true, totals, false,
-                         {"reports/toc=1", "header/TSize=72", layout});
+            for (const char* setting : {"header/TSize=72", "margins/right=13"})
+                checkProject(path, -1, true, totals, false, {"reports/toc=1", setting, layout});
     }
     EXPECT_EQ(totals.findings, 0);
     report("settings extremes", totals);
