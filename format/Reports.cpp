@@ -86,9 +86,9 @@ void TSourceCodePrint::PrintTitlePage() {
     setFittedFont(canvas, font, from.size() >= date.size() ? from : date, 2 * (W - x) - 4);
     font = canvas.CurrentFont();
     h = qAbs(canvas.FontHeight());
-    while (qMax(canvas.TextWidth(from), canvas.TextWidth(date)) > 2 * (W - x) - 4 ||
-           (y + h + 5 + qAbs(canvas.TextHeight(date)) > H - 2 && font.size() > 1)) {
-        if (font.size() <= 1) break;
+    while (font.size() > 1 &&
+           (qMax(canvas.TextWidth(from), canvas.TextWidth(date)) > 2 * (W - x) - 4 ||
+            y + h + 5 + qAbs(canvas.TextHeight(date)) > H - 2)) {
         font.setSize(qMax(1, font.size() - 2));
         canvas.SetFont(font);
         h = qAbs(canvas.FontHeight());
