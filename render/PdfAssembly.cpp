@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 
+#include <qpdf/Buffer.hh>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -166,6 +167,9 @@ public:
         pdf_.getTrailer().replaceKey("/Info", make(dict));
     }
 
+    // Objects changed or made outside the navigation: the joined pages.
+    void markChanged(const QH& object) { changed_.push_back(object); }
+
     // The objects made or changed since the document was read, each once,
     // in object number order.
     std::vector<QH> touched() const {
@@ -246,11 +250,32 @@ qint64 lastCrossReference(const QByteArray& bytes) {
     return ok && offset > 0 && offset < bytes.size() ? offset : -1;
 }
 
-// What the navigation adds to a single part, as an incremental update: the
-// bytes QPdfWriter wrote stay as they are, and the new and changed objects
-// follow with a cross-reference section of their own and a trailer that
-// points back to the original one. The page streams are neither parsed nor
-// copied, which a full rewrite would do for every page.
+// True when the pages of pdf sit directly under its page tree's root and
+// inherit nothing from it, as QPdfWriter writes them. Joining pages onto
+// such a document then changes nothing of it but the root; any other tree
+// qpdf reshapes, touching every page.
+bool hasFlatPageTree(QPDF& pdf) {
+    QH root = pdf.getRoot().getKey("/Pages");
+    if (!root.isDictionary() || !root.isIndirect()) return false;
+    for (const char* inherited : {"/Parent", "/Resources", "/MediaBox", "/CropBox", "/Rotate"})
+        if (root.hasKey(inherited)) return false;
+    QH kids = root.getKey("/Kids");
+    if (!kids.isArray() || root.getKey("/Count").getIntValue() != kids.getArrayNItems())
+        return false;
+    for (QH page : kids.aitems()) {
+        if (!page.isIndirect() || !page.isDictionaryOfType("/Page") ||
+            page.getKey("/Parent").getObjGen() != root.getObjGen())
+            return false;
+    }
+    return true;
+}
+
+// What the joining and navigation add to the first part, as an incremental
+// update: the bytes QPdfWriter wrote stay as they are, and the new and
+// changed objects follow with a cross-reference section of their own and a
+// trailer that points back to the original one. The first part's page
+// streams are neither parsed nor copied, which a full rewrite would do for
+// every page; those of the later parts go out as they were compressed.
 QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previousXref,
                              const std::vector<QH>& objects) {
     QByteArray out;
@@ -268,7 +293,18 @@ QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previ
         offsets.emplace_back(og, at + out.size());
         out.append(QByteArray::number(og.getObj()) + ' ' + QByteArray::number(og.getGen()) +
                    " obj\n");
-        out.append(QByteArray::fromStdString(h.unparseResolved()));
+        if (h.isStream()) {
+            const std::shared_ptr<Buffer> data = h.getRawStreamData();
+            QH dict = h.getDict().shallowCopy();
+            dict.replaceKey("/Length", QH::newInteger(qint64(data->getSize())));
+            out.append(QByteArray::fromStdString(dict.unparseResolved()));
+            out.append("\nstream\n");
+            out.append(reinterpret_cast<const char*>(data->getBuffer()),
+                       qsizetype(data->getSize()));
+            out.append("\nendstream");
+        } else {
+            out.append(QByteArray::fromStdString(h.unparseResolved()));
+        }
         out.append("\nendobj\n");
         size = std::max(size, og.getObj() + 1);
     }
@@ -304,6 +340,14 @@ std::unique_ptr<QPDF> openPart(const QByteArray& bytes, std::size_t index) {
     pdf->setSuppressWarnings(true);
     const std::string name = "part " + std::to_string(index + 1);
     pdf->processMemoryFile(name.c_str(), bytes.constData(), std::size_t(bytes.size()));
+    // qpdf reads an object when it is first used; reading here what the
+    // joining copies (all of a later part) and what the links look up (the
+    // pages) leaves the one-thread step that follows only copying. Stream
+    // data is still read when written.
+    if (index > 0)
+        for (QH object : pdf->getAllObjects())
+            object.getTypeCode();
+    pdf->getAllPages();
     return pdf;
 }
 
@@ -344,20 +388,29 @@ void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& nav
         // copied onto its end (they must live until it is written).
         documents = openParts(parts);
         QPDF& out = *documents.front();
+        // The first part, read without a repair, is updated in place.
+        const qint64 previousXref = lastCrossReference(parts.front());
+        const bool inPlace = previousXref > 0 && !out.anyWarnings() &&
+                             (documents.size() == 1 || hasFlatPageTree(out));
+        // qpdf numbers what it copies on from the highest number in use.
+        const int firstCopied = int(out.getObjectCount()) + 1;
         QPDFPageDocumentHelper outPages(out);
         for (std::size_t i = 1; i < documents.size(); ++i) {
             for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*documents[i]).getAllPages())
                 outPages.addPage(page, false);
         }
         TAssembly assembly(out);
+        if (inPlace && documents.size() > 1) {
+            assembly.markChanged(out.getRoot().getKey("/Pages"));
+            for (const QH& object : out.getAllObjects())
+                if (object.getObjectID() >= firstCopied) assembly.markChanged(object);
+        }
         for (const TPdfLink& link : navigation.Links)
             assembly.addLink(link);
         assembly.addBookmarks(navigation.Bookmarks);
         assembly.addPageLabels(navigation.PageLabels);
         assembly.setInfo(navigation.Info);
-        // A single part read without a repair is updated in place.
-        const qint64 previousXref = lastCrossReference(parts.front());
-        if (documents.size() == 1 && previousXref > 0 && !out.anyWarnings()) {
+        if (inPlace) {
             update = incrementalUpdate(out, parts.front(), previousXref, assembly.touched());
             updated = true;
         }
@@ -368,12 +421,19 @@ void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& nav
                                 .arg(target, QString::fromLocal8Bit(e.what())));
     }
 
+    // Freeing thousands of parsed objects takes as long as flushing the
+    // file to disk, so the two overlap; one thread frees them all, as qpdf
+    // wants each document touched by one thread at a time.
+    auto releaseInBackground = [&documents] {
+        return std::jthread([all = std::move(documents)]() mutable { all.clear(); });
+    };
     TAtomicFile file(target, TAtomicFile::TTarget::FileOrStream);
     file.begin();
     if (updated) {
         // A failed write is kept by the file and reported when committed.
         file.write(parts.front());
         file.write(update);
+        std::jthread release = releaseInBackground();
         file.commit();
         return;
     }
@@ -391,6 +451,7 @@ void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& nav
         throw TListoraError(QStringLiteral("Unable to write to %1: %2")
                                 .arg(target, QString::fromLocal8Bit(e.what())));
     }
+    std::jthread release = releaseInBackground();
     file.commit();
 }
 

@@ -35,6 +35,31 @@ QByteArray makePart(const QString& name, int pageCount, QPageSize::PageSizeId pa
     return buffer.data();
 }
 
+// A PDF of two pages that inherit their paper from a page tree two levels
+// deep, as other writers make them (objects numbered from 1, in order).
+QByteArray makeNestedPart() {
+    const QList<QByteArray> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 2 /MediaBox [0 0 300 400] >>",
+        "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 5 0 R] /Count 2 >>",
+        "<< /Type /Page /Parent 3 0 R >>",
+        "<< /Type /Page /Parent 3 0 R >>",
+    };
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        offsets << pdf.size();
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f\r\n";
+    for (qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n\r\n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
 class PdfAssembly : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -63,8 +88,27 @@ TEST_F(PdfAssembly, JoinKeepsEveryPartsPagesInOrder) {
     EXPECT_EQ(pdf.labels.join(""), "");
 }
 
-// Two parts are joined by a rewrite; a single part keeps its bytes and gets
-// an update appended: a reader must find the same in both.
+// Pages joined onto a first part whose tree is not flat keep what they
+// inherited from it, and links reach across the parts.
+TEST_F(PdfAssembly, JoinOntoANestedPageTreeKeepsInheritedPaper) {
+    const QByteArray b = makePart("B", 1, QPageSize::Letter, QPageLayout::Portrait);
+    TPdfNavigation nav;
+    nav.Links = {{0, 0, 0, 10, 10, {2, 0, 0}}, {2, 0, 0, 10, 10, {1, 0, 0}}};
+    AssemblePdf({makeNestedPart(), b}, nav, target());
+    const TReadPdf pdf = readPdf(target());
+    ASSERT_EQ(pdf.widths.size(), 3u);
+    EXPECT_EQ(pdf.widths, (std::vector<double>{300, 300, 612}));
+    EXPECT_EQ(pdf.heights, (std::vector<double>{400, 400, 792}));
+    ASSERT_EQ(pdf.links.size(), 2u);
+    EXPECT_EQ(pdf.links[0].targetPage, 2);
+    EXPECT_EQ(pdf.links[1].page, 2);
+    EXPECT_EQ(pdf.links[1].targetPage, 1);
+    EXPECT_NEAR(pdf.links[1].targetTop, 400, 0.01);
+}
+
+// A first part as QPdfWriter writes it keeps its bytes and gets the other
+// parts and the navigation appended as an update, whether alone or joined:
+// a reader must find the same either way.
 TEST_F(PdfAssembly, NavigationReachesTheReader) {
     const QByteArray a = makePart("A", 3, QPageSize::Letter, QPageLayout::Portrait);
     const QByteArray b = makePart("B", 3, QPageSize::Letter, QPageLayout::Portrait);
@@ -74,6 +118,8 @@ TEST_F(PdfAssembly, NavigationReachesTheReader) {
         checkNavigation(parts);
     }
     EXPECT_TRUE(testsupport::readFile(target()).startsWith(whole));
+    checkNavigation({a, b});
+    EXPECT_TRUE(testsupport::readFile(target()).startsWith(a));
 }
 
 void PdfAssembly::checkNavigation(const std::vector<QByteArray>& parts) {
