@@ -145,9 +145,15 @@ void TSourceCodePrint::drawOnePageFrame() {
     canvas.TextOut(W / 2 - canvas.TextWidth(footer) / 2, onSheetY(H - B - ff / 2, footer), footer);
 
     const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
+    const QString number = QString::number(PageNumber);
+    // The page-number box holds three digits, or the number of a page of
+    // a longer listing, in the font current when it is drawn.
+    const auto boxWidth = [&] {
+        return qMax(canvas.TextWidth(QStringLiteral("999")), canvas.TextWidth(number)) + 10;
+    };
     // Centred, left of the page-number box (which takes the header font).
     const auto headerRoom = [&] {
-        const int boxLeft = qMin(W - R, W - 3) - canvas.TextWidth("999") - 10;
+        const int boxLeft = qMin(W - R, W - 3) - boxWidth();
         return qMax(0, 2 * (boxLeft - 3 - W / 2));
     };
     hh = fitFont(Settings.HeaderFont, header);
@@ -161,7 +167,7 @@ void TSourceCodePrint::drawOnePageFrame() {
     canvas.SetTransparent();
 
     // Page-number box at the top right, in the header font.
-    const int bw = canvas.TextWidth(QStringLiteral("999")) + 10;
+    const int bw = boxWidth();
     const int bh = canvas.TextHeight(QStringLiteral("999")) + 14;
     // The box's shadow reaches two units right of it: kept on the sheet.
     const int boxR = qMin(W - R, W - 3), boxL = boxR - bw;
@@ -188,7 +194,6 @@ void TSourceCodePrint::drawOnePageFrame() {
         canvas.LineTo(boxR, T + 7);
     }
     if (Settings.PageNumType != 2) {
-        const QString number = QString::number(PageNumber);
         // Never down across the box's bottom line (tall header fonts).
         canvas.TextOut(boxR - RoundEven(bw * 0.5) - RoundEven(canvas.TextWidth(number) * 0.5),
                        qMin(T + RoundEven(bh * 0.5) - 2, T + bh - canvas.TextHeight(number) - 1),

@@ -47,6 +47,20 @@ TEST_F(LayoutTest, OnePageGeometryAndPageBox) {
     EXPECT_TRUE(number) << "page-number box";
 }
 
+// The box is sized for three digits; a long listing's numbers widen it
+// to the left rather than cross its sides.
+TEST_F(LayoutTest, PageBoxHoldsTheNumbersOfALongListing) {
+    setKey("pagelayout", "twopage", "0");
+    for (const char* style : {"0", "1"}) {
+        setKey("pagelayout", "PageNumType", style);
+        auto f = makeFormatter();
+        f->PageNumber = 99998;
+        f->DrawFrame();
+        for (const TPageFinding& finding : f->CheckPages())
+            ADD_FAILURE() << style << ": " << FormatFinding(finding).toStdString();
+    }
+}
+
 TEST_F(LayoutTest, ZeroMarginsKeepTheFrameOnTheSheetAndShadeBandsNeverHang) {
     for (const char* key : {"left", "top", "right", "bottom"})
         setKey("margins", key, "0");
