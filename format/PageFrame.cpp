@@ -77,10 +77,7 @@ int TSourceCodePrint::fitFont(TFont& font, const QString& text, int room) {
     }
     // Smaller still where the text would not fit its room (off the sheet,
     // or into the page-number box or across the divider).
-    while (room >= 0 && canvas.TextWidth(text) > room && font.size() > 1) {
-        font.setSize(qMax(1, font.size() - 2));
-        canvas.SetFont(font);
-    }
+    if (room >= 0) font = canvas.ShrinkFontWhile([&] { return canvas.TextWidth(text) > room; });
     return qAbs(canvas.FontHeight());
 }
 

@@ -33,12 +33,9 @@ void startReportPage(TVirtCanvas& canvas) {
 
 // Sets font on the canvas, smaller where text would be wider than room:
 // the title page's sizes follow the header font, up to 84 points.
-void setFittedFont(TVirtCanvas& canvas, TFont font, const QString& text, int room) {
+void setFittedFont(TVirtCanvas& canvas, const TFont& font, const QString& text, int room) {
     canvas.SetFont(font);
-    while (canvas.TextWidth(text) > room && font.size() > 1) {
-        font.setSize(qMax(1, font.size() - 2));
-        canvas.SetFont(font);
-    }
+    canvas.ShrinkFontWhile([&] { return canvas.TextWidth(text) > room; });
 }
 
 TFont headerFontPlus(const TFont& header, int points) {
@@ -84,15 +81,11 @@ void TSourceCodePrint::PrintTitlePage() {
     const QString from = QStringLiteral("Code Listing From");
     const QString date = shownDate();
     setFittedFont(canvas, font, from.size() >= date.size() ? from : date, 2 * (W - x) - 4);
-    font = canvas.CurrentFont();
+    canvas.ShrinkFontWhile([&] {
+        return qMax(canvas.TextWidth(from), canvas.TextWidth(date)) > 2 * (W - x) - 4 ||
+               y + qAbs(canvas.FontHeight()) + 5 + qAbs(canvas.TextHeight(date)) > H - 2;
+    });
     h = qAbs(canvas.FontHeight());
-    while (font.size() > 1 &&
-           (qMax(canvas.TextWidth(from), canvas.TextWidth(date)) > 2 * (W - x) - 4 ||
-            y + h + 5 + qAbs(canvas.TextHeight(date)) > H - 2)) {
-        font.setSize(qMax(1, font.size() - 2));
-        canvas.SetFont(font);
-        h = qAbs(canvas.FontHeight());
-    }
     textCentred(canvas, x, y, from);
     textCentred(canvas, x, y + h + 5, date);
     AddNamedPage();
@@ -193,18 +186,16 @@ void TSourceCodePrint::drawTocPageTitle(int& y, int contentsPage) {
     startReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
     const QString title = QStringLiteral("Table Of Contents");
-    TFont font = headerFontPlus(tocFont_, 12);
+    const TFont font = headerFontPlus(tocFont_, 12);
     setFittedFont(canvas, font, title, W - 4);
-    font = canvas.CurrentFont();
-    int th = qAbs(canvas.FontHeight());
     // The title and its rule stay above the first entry, at a fifth of the
     // page, however large the header font.
-    while (RoundEven(H * 0.125) - int(th * 0.5) + RoundEven(th * 1.35) >= RoundEven(H * 0.2) - 1 &&
-           font.size() > 1) {
-        font.setSize(qMax(1, font.size() - 2));
-        canvas.SetFont(font);
-        th = qAbs(canvas.FontHeight());
-    }
+    canvas.ShrinkFontWhile([&] {
+        const int th = qAbs(canvas.FontHeight());
+        return RoundEven(H * 0.125) - int(th * 0.5) + RoundEven(th * 1.35) >=
+               RoundEven(H * 0.2) - 1;
+    });
+    const int th = qAbs(canvas.FontHeight());
     const int width = canvas.TextWidth(title);
     const int left = RoundEven(W * 0.5) - RoundEven(width * 0.5);
     y = RoundEven(H * 0.125) - int(th * 0.5);

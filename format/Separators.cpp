@@ -84,13 +84,11 @@ void TSourceCodePrint::FileSeparator(const RFile& file) {
         // A name wider than the column (a large code font) is drawn
         // smaller, this once, rather than across the column's edge.
         const TFont font = canvas.CurrentFont();
-        TFont fitted = font;
-        while (canvas.TextWidth(file.FileName) > ColumnWidth && fitted.size() > 1) {
-            fitted.setSize(qMax(1, fitted.size() - 2));
-            canvas.SetFont(fitted);
-        }
+        const int fitted =
+            canvas.ShrinkFontWhile([&] { return canvas.TextWidth(file.FileName) > ColumnWidth; })
+                .size();
         canvas.TextOut(CurrentX, CurrentY, file.FileName);
-        if (fitted.size() != font.size()) canvas.SetFont(font);
+        if (fitted != font.size()) canvas.SetFont(font);
         CurrentY += nameAdvance;
         rule();
         rule();

@@ -224,6 +224,17 @@ public:
                             std::vector<int>& widths) const;
 
     const TFont& CurrentFont() const { return font_; }
+    // Makes the current font two points smaller at a time, never below one
+    // point, while tooLarge() holds (what must fit the room it is given);
+    // every size tried is recorded. Returns the font it ends with.
+    template <class TTooLarge> const TFont& ShrinkFontWhile(TTooLarge tooLarge) {
+        while (font_.size() > 1 && tooLarge()) {
+            TFont smaller = font_;
+            smaller.setSize(qMax(1, smaller.size() - 2));
+            SetFont(smaller);
+        }
+        return font_;
+    }
     const TPen& CurrentPen() const { return pen_; }
     const TBrush& CurrentBrush() const { return brush_; }
     int RecordedFontHeight() const { return recordedFontHeight_; }
