@@ -4,8 +4,8 @@
 # (two pages per landscape sheet, shade bands on), navigable and plain, with
 # one worker and with N; QPdfWriter drawing the same lines alone; the
 # closest peer's rate; peak memory; the start-up of --count on a ten-line
-# file against a bare Qt program; and how --count grows from 10,000 to
-# 1,000,000 lines (count_scaling.sh).
+# file against a bare Qt program and one that measures a line of text; and
+# how --count grows from 10,000 to 1,000,000 lines (count_scaling.sh).
 #
 # The machine may be shared: the steps run in RUNS rounds (3) and each
 # step's fastest run counts; its CPU time (user + system) is shown beside
@@ -97,20 +97,24 @@ awk -v p1="$wall_pdf1" -v pn="$wall_pdfn" -v q1="$wall_plain1" -v qn="$wall_plai
 # Start-up: the median CPU time of 21 runs each, interleaved.
 startup() {
   for _ in $(seq 21); do
-    for k in qt count; do
-      if [ $k = qt ]; then cmd=("$bin/bench_qt_startup"); else cmd=("$bin/listora-print" "$work/Ten.bas" --count); fi
+    for k in qt measure count; do
+      case $k in
+        qt) cmd=("$bin/bench_qt_startup") ;;
+        measure) cmd=("$bin/bench_qt_startup" --measure) ;;
+        count) cmd=("$bin/listora-print" "$work/Ten.bas" --count) ;;
+      esac
       perf stat -x, -e task-clock -o "$work/stat" "${cmd[@]}" > /dev/null 2>&1
       awk -F, -v k=$k '/task-clock/ { print k, $1 }' "$work/stat"
     done
   done > "$work/startup"
-  for k in qt count; do
+  for k in qt measure count; do
     awk -v k=$k '$1 == k { print $2 }' "$work/startup" | sort -n | awk '{ a[NR] = $1 } END { printf "%.1f", a[int((NR + 1) / 2)] }'
     echo
   done
 }
 if command -v perf > /dev/null; then
-  { read -r qt; read -r count; } < <(startup)
-  echo "start-up (median CPU of 21): bare Qt program $qt ms, listora-print --count on 10 lines $count ms"
+  { read -r qt; read -r measure; read -r count; } < <(startup)
+  echo "start-up (median CPU of 21): bare Qt program $qt ms, one that measures a line of text $measure ms, listora-print --count on 10 lines $count ms"
 else
   echo "start-up: perf is not installed"
 fi
