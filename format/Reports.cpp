@@ -343,7 +343,8 @@ void TSourceCodePrint::buildFunctionIndex() {
 
 void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
     const TFont titleFont(QStringLiteral("Arial"), 15);
-    const TFont entryFont(QStringLiteral("Arial"), 12);
+    const TFont letterFont(QStringLiteral("Arial"), 12);
+    TFont entryFont = letterFont;
     const TFont measureFont(QStringLiteral("Arial"), 12, fsBold | fsItalic);
 
     Pages.AddPage();
@@ -357,9 +358,21 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
     const int W = canvas->PageWidth(), H = canvas->PageHeight();
     const int L = MarginL, T = MarginT, R = MarginR, B = MarginB;
 
+    // "Name (File),  page" as an entry is printed.
+    auto entryText = [](const QString& entry) {
+        const qsizetype comma = entry.indexOf(',');
+        return comma >= 0 ? entry.left(comma) + ",  " + entry.mid(comma + 1, 12) : entry + ",  ";
+    };
     canvas->SetFont(measureFont);
     const int hb = canvas->TextHeight(QStringLiteral("X"));
     canvas->SetFont(entryFont);
+    // Beside a wide left margin even one column of entries may not fit
+    // between it and the sheet's edge: they are then printed smaller.
+    entryFont = canvas->ShrinkFontWhile([&] {
+        return std::any_of(entries.begin(), entries.end(), [&](const QString& e) {
+            return L + canvas->TextWidth(entryText(e)) > W - 2;
+        });
+    });
     const int he = canvas->TextHeight(QStringLiteral("X"));
     canvas->SetFont(titleFont);
     // The narrowest top margin leaves no room above the rule for the title:
@@ -406,17 +419,20 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
     };
 
     for (const QString& entry : entries) {
-        const qsizetype comma = entry.indexOf(',');
-        const QString name = comma >= 0 ? entry.left(comma) : entry;
-        const QString page = comma >= 0 ? entry.mid(comma + 1, 12) : QString();
-        const QChar letter = name.isEmpty() ? QChar(' ') : name[0].toUpper();
+        const QChar letter = entry.isEmpty() || entry[0] == ',' ? QChar(' ') : entry[0].toUpper();
         if (letter != previous) {
             previous = letter;
             y += 4;
             if (y > bottom - 50) nextColumn(false);
-            canvas->TextOutInFont(
-                x + RoundEven((cw - 30) * 0.5 - canvas->TextWidth(QStringLiteral("X")) * 0.5), y,
-                QStringLiteral("HEADER"), QString(letter));
+            // A letter keeps its size where the entries had to shrink.
+            if (canvas->CurrentFont() == entryFont && entryFont != letterFont)
+                canvas->SetFont(letterFont);
+            // Centred over the column, but on the sheet where one column is
+            // wider than the room beside a wide left margin.
+            const int letterX =
+                x + RoundEven((cw - 30) * 0.5 - canvas->TextWidth(QStringLiteral("X")) * 0.5);
+            canvas->TextOutInFont(qMin(letterX, W - 2 - canvas->TextWidth(QString(letter))), y,
+                                  QStringLiteral("HEADER"), QString(letter));
             canvas->MoveTo(x, y + hb + 5);
             // A single column wider than the room between wide margins ends
             // its rule at the sheet's edge.
@@ -424,7 +440,7 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
             y += hb + 24;
             canvas->SetFont(entryFont);
         }
-        const QString text = name + ",  " + page;
+        const QString text = entryText(entry);
         canvas->TextOut(x, y, text);
         recordIndexLink(x, y, canvas->TextWidth(text), he, entry);
         y += he + 8;

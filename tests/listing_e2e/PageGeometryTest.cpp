@@ -214,14 +214,18 @@ TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
             if (settings.filter("pagelayout/").isEmpty() || layout[20] == '0')
                 checkProject(example, -1, true, totals, false, settings + QStringList{layout});
     // Contents entries in a large header font (names too wide for two
-    // columns) and page numbers beside the narrowest right margin.
+    // columns), page numbers beside the narrowest right margin, and index
+    // entries with long names beside the widest left margin.
+    const QStringList corpusCases[] = {{"reports/toc=1", "header/TSize=72"},
+                                       {"reports/toc=1", "margins/right=13"},
+                                       {"reports/functionindex=1", "margins/left=550"}};
     for (const char* project :
          {"/wintape/WINTAPE.VBP", "/vbasyncsocket/test/BareboneTls/Project1.vbp"}) {
         const QString path = testsupport::corpusDir() + project;
         if (!QFile::exists(path)) continue;
         for (const char* layout : {"pagelayout/twopage=1", "pagelayout/twopage=0"})
-            for (const char* setting : {"header/TSize=72", "margins/right=13"})
-                checkProject(path, -1, true, totals, false, {"reports/toc=1", setting, layout});
+            for (const QStringList& settings : corpusCases)
+                checkProject(path, -1, true, totals, false, settings + QStringList{layout});
     }
     EXPECT_EQ(totals.findings, 0);
     report("settings extremes", totals);
