@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "platform/Progress.h"
 #include "platform/Rounding.h"
+#include "platform/TextMeasurer.h"
 #include "render/VirtCanvas.h"
 
 namespace {
@@ -148,16 +149,23 @@ void TSourceCodePrint::drawOnePageFrame() {
     const auto boxWidth = [&] {
         return qMax(canvas.TextWidth(QStringLiteral("999")), canvas.TextWidth(number)) + 10;
     };
-    // Centred, left of the page-number box (which takes the header font).
-    const auto headerRoom = [&] {
-        const int boxLeft = qMin(W - R, W - 3) - boxWidth();
-        return qMax(0, 2 * (boxLeft - 3 - W / 2));
-    };
+    // Centred on the sheet, left of the page-number box (which takes the
+    // header font); where a wide right margin brings the box so near the
+    // middle that not even a one-point header would fit there, centred in
+    // the room left of the box instead.
+    const auto boxLeft = [&] { return qMin(W - R, W - 3) - boxWidth(); };
     hh = fitFont(Settings.HeaderFont, header);
+    TFont smallest = Settings.HeaderFont;
+    smallest.setSize(1);
+    const bool besideBox = 2 * (boxLeft() - 3 - W / 2) < textMeasurer().textWidth(smallest, header);
+    const auto headerRoom = [&] {
+        return qMax(0, besideBox ? boxLeft() - 3 - L : 2 * (boxLeft() - 3 - W / 2));
+    };
     while (canvas.TextWidth(header) > headerRoom() && Settings.HeaderFont.size() > 1)
         hh = fitFont(Settings.HeaderFont, header, headerRoom());
     const int headerY = onSheetY(T - hh / 2, header);
-    canvas.TextOut(W / 2 - canvas.TextWidth(header) / 2, headerY, header);
+    const int headerCentre = besideBox ? L + headerRoom() / 2 : W / 2;
+    canvas.TextOut(headerCentre - canvas.TextWidth(header) / 2, headerY, header);
     // The rule below the header, below its ink even where the header had
     // to move down to stay on the sheet.
     const int ruleY = qMax(T + hh, headerY + canvas.TextHeight(header) + 1);
@@ -275,9 +283,12 @@ void TSourceCodePrint::drawTwoPageFrame() {
 
     canvas.SetFont(Settings.CodeFont);
     TextTop = 2 * hh + T;
-    TextBottom = H - B - ff - CodeLineHeight;
+    // Footers that had to move up to stay on the sheet take the room
+    // above them up with them.
+    const int raised = qMax(0, H - B - ff / 2 - footerY);
+    TextBottom = H - B - ff - CodeLineHeight - raised;
     // ... and above the footer texts that sit on the border.
-    TextBottom = qMin(TextBottom, H - B - ff / 2 - 1 - tallestLineInk());
+    TextBottom = qMin(TextBottom, footerY - 1 - tallestLineInk());
 
     drawShading();
     canvas.SetTransparent();
