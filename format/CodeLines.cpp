@@ -93,29 +93,15 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
                          text.mid(lead));
         };
         const QStringView whole = line;
-        const int commentPos = FindCommentStart(line);
-        if (IsProcDeclaration(line)) fontName = kFunctionFont;
-        QString fontKey = kCodeFont;
-        if (fontName == kFunctionFont)
-            fontKey = kFunctionFont;
-        else if (fontName == kCommentFont || inComment || commentPos == 0)
-            fontKey = kCommentFont;
-
-        int width;
-        int codeWidth = 0;
-        if (commentPos <= 0) {
-            width = codeTextWidth(line, fontKey);
-        } else {
-            codeWidth = codeTextWidth(whole.first(commentPos), fontKey);
-            width = codeWidth + canvas.TextWidthInFont(whole.mid(commentPos), kCommentFont);
-        }
-
-        bool wrapped = false;
-        QString continuationText;
-        int indent = 0;
-        int wrapPos = 0;
-        bool continuesInComment = inComment;
-        if (ColumnWidth - reservedWidth - kRightRoom > width) {
+        const QString indicator =
+            Settings.NLIPicture0 && !SuppressIndicator ? Settings.NextLineInd : QString();
+        const TPiecePlan plan =
+            planPiece(line, fontName, inComment, prevIndent, prevWrap, reservedWidth, indicator);
+        const QString& fontKey = plan.FontKey;
+        const int commentPos = plan.CommentPos;
+        const bool wrapped = plan.Wrapped;
+        const int wrapPos = plan.WrapPos;
+        if (!wrapped) {
             if (commentPos <= 0) {
                 draw(CurrentX, fontKey, line);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, line, fontKey);
@@ -123,53 +109,11 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
                 const QStringView code = whole.first(commentPos);
                 if (!code.trimmed().isEmpty()) draw(CurrentX, fontKey, code);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
-                canvas.TextOutInFont(CurrentX + codeWidth, CurrentY, kCommentFont,
+                canvas.TextOutInFont(CurrentX + plan.CodeWidth, CurrentY, kCommentFont,
                                      whole.mid(commentPos));
             }
         } else {
-            wrapped = true;
-            const int n = int(line.size());
-            // Every piece takes at least one character and never more than
-            // the line holds, so the remainder always gets shorter.
-            // A line in a comment box wraps short of the box's edge.
-            wrapPos = qBound(1,
-                             FindWrapPosition(line, fontKey,
-                                              reservedWidth > 0 ? ColumnWidth - reservedWidth : -1),
-                             n);
-            // The wrap was measured in the line's font; a comment part is
-            // drawn in the comment font, which may be wider. Where not even
-            // its first character fits, the comment starts the next piece.
-            if (commentPos > 0 && commentPos < wrapPos) {
-                const int limit = reservedWidth > 0 ? ColumnWidth - reservedWidth : ColumnWidth;
-                while (wrapPos > commentPos &&
-                       codeWidth + canvas.TextWidthInFont(
-                                       whole.mid(commentPos, wrapPos - commentPos), kCommentFont) >=
-                           limit)
-                    --wrapPos;
-            }
             const QStringView first = whole.first(wrapPos);
-            indent = FirstNonBlank(line);
-            if (indent > wrapPos) indent = 0;
-            if (prevIndent > 0) {
-                if (qAbs(prevWrap - indent) < 10 &&
-                    line.indexOf(Settings.NextLineInd) + 1 == indent)
-                    indent = 0;
-                else
-                    indent = indent - 1;
-            }
-            const QStringView rest = whole.mid(wrapPos);
-            if (!Settings.IndentContinuedLines) indent = 0;
-            QString indicator =
-                Settings.NLIPicture0 && !SuppressIndicator ? Settings.NextLineInd : QString();
-            // Drop the smart indent, then the indicator, where keeping them
-            // would make the continuation as long as the line it came from.
-            if (indent + indicator.size() >= wrapPos) indent = 0;
-            if (indicator.size() >= wrapPos) indicator.clear();
-            if (!rest.isEmpty()) {
-                continuationText.reserve(qMax(0, indent) + indicator.size() + rest.size());
-                continuationText.append(QString(indent, ' ')).append(indicator).append(rest);
-            }
-
             if (commentPos < 0 || commentPos >= wrapPos) {
                 draw(CurrentX, fontKey, first);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, first, fontKey);
@@ -179,7 +123,6 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
                 canvas.TextOutInFont(CurrentX + codeTextWidth(code, fontKey), CurrentY,
                                      kCommentFont, first.mid(commentPos));
-                continuesInComment = true;
             }
         }
 
@@ -195,13 +138,108 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         if (continuation && !Settings.NLIPicture0 && !(Settings.SpecialDraw && SuppressIndicator))
             drawIndicatorPicture(*printedOn, printedInLeftColumn, CurrentY == TextTop);
 
-        if (!wrapped || continuationText.isEmpty()) return;
-        line = continuationText;
+        if (!wrapped || plan.Continuation.isEmpty()) return;
+        line = plan.Continuation;
         fontName = fontKey;
         continuation = true;
-        inComment = continuesInComment;
-        prevIndent = indent;
+        inComment = plan.ContinuesInComment;
+        prevIndent = plan.Indent;
         prevWrap = wrapPos + 4;
+    }
+}
+
+TSourceCodePrint::TPiecePlan TSourceCodePrint::planPiece(const QString& line,
+                                                         const QString& fontName, bool inComment,
+                                                         int prevIndent, int prevWrap,
+                                                         int reservedWidth,
+                                                         const QString& lineIndicator) {
+    TVirtCanvas& canvas = Canvas();
+    TPiecePlan p;
+    const QStringView whole = line;
+    p.CommentPos = FindCommentStart(line);
+    const int commentPos = p.CommentPos;
+    p.FontKey = kCodeFont;
+    if (fontName == kFunctionFont || IsProcDeclaration(line))
+        p.FontKey = kFunctionFont;
+    else if (fontName == kCommentFont || inComment || commentPos == 0)
+        p.FontKey = kCommentFont;
+    const QString& fontKey = p.FontKey;
+
+    int width;
+    if (commentPos <= 0) {
+        width = codeTextWidth(line, fontKey);
+    } else {
+        p.CodeWidth = codeTextWidth(whole.first(commentPos), fontKey);
+        width = p.CodeWidth + canvas.TextWidthInFont(whole.mid(commentPos), kCommentFont);
+    }
+    p.ContinuesInComment = inComment;
+    if (ColumnWidth - reservedWidth - kRightRoom > width) return p;
+
+    p.Wrapped = true;
+    const int n = int(line.size());
+    // Every piece takes at least one character and never more than the
+    // line holds, so the remainder always gets shorter. A line in a
+    // comment box wraps short of the box's edge.
+    int wrapPos = qBound(
+        1, FindWrapPosition(line, fontKey, reservedWidth > 0 ? ColumnWidth - reservedWidth : -1),
+        n);
+    // The wrap was measured in the line's font; a comment part is drawn in
+    // the comment font, which may be wider. Where not even its first
+    // character fits, the comment starts the next piece.
+    if (commentPos > 0 && commentPos < wrapPos) {
+        const int limit = reservedWidth > 0 ? ColumnWidth - reservedWidth : ColumnWidth;
+        while (wrapPos > commentPos &&
+               p.CodeWidth + canvas.TextWidthInFont(whole.mid(commentPos, wrapPos - commentPos),
+                                                    kCommentFont) >=
+                   limit)
+            --wrapPos;
+    }
+    p.WrapPos = wrapPos;
+    int indent = FirstNonBlank(line);
+    if (indent > wrapPos) indent = 0;
+    if (prevIndent > 0) {
+        if (qAbs(prevWrap - indent) < 10 && line.indexOf(Settings.NextLineInd) + 1 == indent)
+            indent = 0;
+        else
+            indent = indent - 1;
+    }
+    const QStringView rest = whole.mid(wrapPos);
+    if (!Settings.IndentContinuedLines) indent = 0;
+    QString indicator = lineIndicator;
+    // Drop the smart indent, then the indicator, where keeping them would
+    // make the continuation as long as the line it came from.
+    if (indent + indicator.size() >= wrapPos) indent = 0;
+    if (indicator.size() >= wrapPos) indicator.clear();
+    p.Indent = indent;
+    if (!rest.isEmpty()) {
+        p.Continuation.reserve(qMax(0, indent) + indicator.size() + rest.size());
+        p.Continuation.append(QString(indent, ' ')).append(indicator).append(rest);
+    }
+    if (commentPos >= 0 && commentPos < wrapPos) p.ContinuesInComment = true;
+    return p;
+}
+
+qint64 TSourceCodePrint::heightInBox(const QString& line, int reservedWidth, int lineHeight) {
+    TVirtCanvas& canvas = Canvas();
+    qint64 height = 0;
+    QString rest = line;
+    QString fontName = kCommentFont;
+    bool inComment = false;
+    int prevIndent = -1, prevWrap = -1;
+    for (;;) {
+        // Inside a box no indicator is drawn.
+        const TPiecePlan plan =
+            planPiece(rest, fontName, inComment, prevIndent, prevWrap, reservedWidth, QString());
+        int ink = canvas.TextHeightInFont(QStringLiteral("X"), plan.FontKey);
+        if (plan.CommentPos > 0 && (!plan.Wrapped || plan.CommentPos < plan.WrapPos))
+            ink = qMax(ink, canvas.TextHeightInFont(QStringLiteral("X"), kCommentFont));
+        height += qMax(lineHeight, ink);
+        if (!plan.Wrapped || plan.Continuation.isEmpty()) return height;
+        rest = plan.Continuation;
+        fontName = plan.FontKey;
+        inComment = plan.ContinuesInComment;
+        prevIndent = plan.Indent;
+        prevWrap = plan.WrapPos + 4;
     }
 }
 

@@ -45,38 +45,16 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
         canvas->TextWidthInFont(QStringLiteral("XXXX"), kCommentFont))
         return 0;
 
-    // The printed lines the run needs once wrapped.
-    int m = 0;
-    for (const QString& line : run) {
-        // Wrapped as the code-line output will wrap it: each remainder
-        // carries the smart indent (no indicator inside a box).
-        int pieces = 1;
-        QString rest = line;
-        int prevIndent = -1;
-        while (canvas->TextWidthInFont(rest, kCommentFont) >=
-               ColumnWidth - boxIndent - kRightRoom) {
-            const int r = qBound(1, FindWrapPosition(rest, kCommentFont, ColumnWidth - boxIndent),
-                                 int(rest.size()));
-            const QString tail = rest.mid(r);
-            if (tail.isEmpty()) break;
-            int indent = FirstNonBlank(rest);
-            if (indent > r) indent = 0;
-            if (prevIndent > 0) indent -= 1;
-            if (!Settings.IndentContinuedLines || indent >= r) indent = 0;
-            prevIndent = indent;
-            rest = QString(qMax(0, indent), ' ') + tail;
-            ++pieces;
-        }
-        m += pieces;
-    }
-
     // Line measure of the box: never less than the line advance, so that
     // the box holds every line it frames.
     const int lh = qMax(canvas->TextHeightInFont(QStringLiteral("XXXX"), kCommentFont),
                         qAbs(canvas->FontHeight()) + Settings.LineGap);
-    // In 64 bits: a long run of wrapped lines times a tall line would not
-    // fit an int, and such a box never fits a column anyway.
-    const qint64 boxHeight = qint64(m) * lh;
+    // The height the run needs once wrapped, as the line output will wrap
+    // it; in 64 bits, as a long run of tall lines would not fit an int (and
+    // never fits a column anyway).
+    qint64 boxHeight = 0;
+    for (const QString& line : run)
+        boxHeight += heightInBox(line, boxIndent, lh);
     if (boxHeight + CurrentY + 10 >= TextBottom) {
         if (boxHeight + 10 >= TextBottom - TextTop) return 0;
         NextColumn();

@@ -187,6 +187,23 @@ private:
     bool emphasised(const QString& fontKey) const;
     std::vector<int> codeRunOffsets(QStringView text, const std::vector<TCodeRun>& runs);
     int codeTextWidth(QStringView text, const QString& fontKey);
+    // How the line output prints one piece of a line: its font, whether it
+    // wraps and where, and the remainder that continues on the next line.
+    struct TPiecePlan {
+        QString FontKey;
+        int CommentPos = -1;
+        int CodeWidth = 0; // of the code before CommentPos
+        bool Wrapped = false;
+        int WrapPos = 0;
+        int Indent = 0;
+        QString Continuation;
+        bool ContinuesInComment = false;
+    };
+    TPiecePlan planPiece(const QString& line, const QString& fontName, bool inComment,
+                         int prevIndent, int prevWrap, int reservedWidth, const QString& indicator);
+    // The height a comment box's line takes once wrapped: each piece
+    // advances lineHeight, or more where its font's ink is taller.
+    qint64 heightInBox(const QString& line, int reservedWidth, int lineHeight);
     void codePrefixWidths(QStringView text, const QString& fontKey, std::vector<int>& widths);
     void drawCodeText(int x, int y, const QString& fontKey, QStringView text);
     // Line numbers (LineNumbers.cpp).

@@ -82,6 +82,34 @@ TEST_F(ListingTest, ARunTooLongForAColumnIsTriedAgainLineByLine) {
     EXPECT_EQ(overlappingTexts(*f), "");
 }
 
+// A box is as tall as its lines come out, at any column width: pieces
+// wrap as the line output wraps them, a continuation that reads like a
+// declaration in the larger function font included.
+TEST_F(ListingTest, ABoxHoldsEveryPieceOfItsWrappedLines) {
+    const QStringList source{
+        "x = 1",
+        "'DISABLEINPLACE overrides the control's default behavior of allowing",
+        "'    callers: Sub Main then Function Parse then Sub Load then Function Save",
+        "'           are having problems => activating an object's place, you can",
+        "'    see Sub Quit and Function Load and Sub Save and Function Quit first",
+        "'           bit",
+        "y = 2"};
+    setKey("pagelayout", "twopage", "0");
+    setKey("functions", "TSize", "20");
+    int boxed = 0;
+    for (int right = 13; right <= 550; right += 9) {
+        setKey("margins", "right", QString::number(right));
+        auto f = makeFormatter();
+        TSourceMgt& p = makeProject({{"m.bas", module(source)}});
+        f->BuildProject(p.FirstFile(), p);
+        boxed += int(boxes(drawn(*f)).size());
+        for (const TPageFinding& finding : f->CheckPages())
+            ADD_FAILURE() << "right margin " << right << ": "
+                          << FormatFinding(finding).toStdString();
+    }
+    EXPECT_GT(boxed, 40);
+}
+
 TEST_F(ListingTest, GlossaryTakesDescriptionsFromHeaderComments) {
     TSourceMgt& p = makeProject(
         {{"m.bas", module({"Function Sum(a, b)", "' Description: Sums values", "' of two numbers",
