@@ -108,12 +108,24 @@ int printedFileCount(RFile* firstFile) {
 
 // Entries per contents page: one column spread over the page height when
 // they fit, else two columns of lines; returns the number of pages.
+namespace {
+
+// Entries spread evenly from top down, the last starting no lower than
+// bottom (a spacing rounded up would carry a long list off the sheet).
+int tocSpacing(int count, int top, int bottom) {
+    if (count <= 0) return 0;
+    const int spacing = RoundEven(double(bottom - top) / count);
+    return count > 1 ? qMin(spacing, (bottom - top) / (count - 1)) : spacing;
+}
+
+} // namespace
+
 int TSourceCodePrint::tocLayout(int fileCount, int lineHeight, bool& twoColumns,
                                 int& perColumn) const {
     const int H = Pages.CurrentPage().Height;
     const int top = RoundEven(H * 0.2);
     const int bottom = H - MarginB - 2 * lineHeight;
-    const int spacing = fileCount > 0 ? RoundEven(double(bottom - top) / fileCount) : 0;
+    const int spacing = tocSpacing(fileCount, top, bottom);
     twoColumns = spacing < lineHeight + 5;
     if (!twoColumns) {
         perColumn = qMax(1, fileCount);
@@ -228,7 +240,7 @@ void TSourceCodePrint::PrintTableOfContents(RFile* firstFile) {
     bool twoColumns = false;
     int perColumn = 0;
     tocLayout(n, lh, twoColumns, perColumn);
-    int spacing = n > 0 ? RoundEven(double(bottom - top) / n) : 0;
+    int spacing = tocSpacing(n, top, bottom);
     int pc = W - R - 15;
     if (twoColumns) {
         spacing = lh + 5;
