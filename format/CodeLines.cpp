@@ -121,8 +121,8 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
                 const QStringView code = first.first(commentPos);
                 if (!code.trimmed().isEmpty()) draw(CurrentX, fontKey, code);
                 if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
-                canvas.TextOutInFont(CurrentX + codeTextWidth(code, fontKey), CurrentY,
-                                     kCommentFont, first.mid(commentPos));
+                canvas.TextOutInFont(CurrentX + plan.CodeWidth, CurrentY, kCommentFont,
+                                     first.mid(commentPos));
             }
         }
 
@@ -130,10 +130,7 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         const bool printedInLeftColumn = CurrentX == LeftColumnX;
         // The next line starts below this one's ink, however small the
         // line spacing or however tall the font's cell beyond its size.
-        int ink = canvas.TextHeightInFont(QStringLiteral("X"), fontKey);
-        if (commentPos > 0 && (!wrapped || commentPos < wrapPos))
-            ink = qMax(ink, canvas.TextHeightInFont(QStringLiteral("X"), kCommentFont));
-        AdvanceLine(canvas.FontHeight(), ink);
+        AdvanceLine(canvas.FontHeight(), pieceInk(plan));
 
         if (continuation && !Settings.NLIPicture0 && !(Settings.SpecialDraw && SuppressIndicator))
             drawIndicatorPicture(*printedOn, printedInLeftColumn, CurrentY == TextTop);
@@ -219,8 +216,15 @@ TSourceCodePrint::TPiecePlan TSourceCodePrint::planPiece(const QString& line,
     return p;
 }
 
+int TSourceCodePrint::pieceInk(const TPiecePlan& plan) {
+    const TVirtCanvas& canvas = Canvas();
+    int ink = canvas.TextHeightInFont(QStringLiteral("X"), plan.FontKey);
+    if (plan.CommentPos > 0 && (!plan.Wrapped || plan.CommentPos < plan.WrapPos))
+        ink = qMax(ink, canvas.TextHeightInFont(QStringLiteral("X"), kCommentFont));
+    return ink;
+}
+
 qint64 TSourceCodePrint::heightInBox(const QString& line, int reservedWidth, int lineHeight) {
-    TVirtCanvas& canvas = Canvas();
     qint64 height = 0;
     QString rest = line;
     QString fontName = kCommentFont;
@@ -230,10 +234,7 @@ qint64 TSourceCodePrint::heightInBox(const QString& line, int reservedWidth, int
         // Inside a box no indicator is drawn.
         const TPiecePlan plan =
             planPiece(rest, fontName, inComment, prevIndent, prevWrap, reservedWidth, QString());
-        int ink = canvas.TextHeightInFont(QStringLiteral("X"), plan.FontKey);
-        if (plan.CommentPos > 0 && (!plan.Wrapped || plan.CommentPos < plan.WrapPos))
-            ink = qMax(ink, canvas.TextHeightInFont(QStringLiteral("X"), kCommentFont));
-        height += qMax(lineHeight, ink);
+        height += qMax(lineHeight, pieceInk(plan));
         if (!plan.Wrapped || plan.Continuation.isEmpty()) return height;
         rest = plan.Continuation;
         fontName = plan.FontKey;

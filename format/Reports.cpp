@@ -106,8 +106,6 @@ int printedFileCount(RFile* firstFile) {
 
 } // namespace
 
-// Entries per contents page: one column spread over the page height when
-// they fit, else two columns of lines; returns the number of pages.
 namespace {
 
 // Entries spread evenly from top down, the last starting no lower than
@@ -120,6 +118,8 @@ int tocSpacing(int count, int top, int bottom) {
 
 } // namespace
 
+// Entries per contents page: one column spread over the page height when
+// they fit, else two columns of lines; returns the number of pages.
 int TSourceCodePrint::tocLayout(int fileCount, int lineHeight, bool& twoColumns,
                                 int& perColumn) const {
     const int H = Pages.CurrentPage().Height;

@@ -201,6 +201,9 @@ private:
     };
     TPiecePlan planPiece(const QString& line, const QString& fontName, bool inComment,
                          int prevIndent, int prevWrap, int reservedWidth, const QString& indicator);
+    // How far below a piece the next line starts at the least: the ink of
+    // its font, and of the comment font where a comment is drawn in it.
+    int pieceInk(const TPiecePlan& plan);
     // The height a comment box's line takes once wrapped: each piece
     // advances lineHeight, or more where its font's ink is taller.
     qint64 heightInBox(const QString& line, int reservedWidth, int lineHeight);
