@@ -1,6 +1,7 @@
 #include "app/Splash.h"
 
 #include "app/Startup.h"
+#include "platform/Version.h"
 #include "platform/ui/WindowPlacement.h"
 #include "platform/ui/WindowShape.h"
 
@@ -129,6 +130,6 @@ void TfrmSplash::drawPicture(QPainter& p, const QRect& box) {
     sub.setPixelSize(13);
     p.setFont(sub);
     p.drawText(QRect(box.left(), box.bottom() - 26, box.width(), 20), Qt::AlignCenter,
-               QStringLiteral("Version 3.0"));
+               QStringLiteral("Version ") + QLatin1String(kListoraVersion));
     p.restore();
 }

@@ -401,7 +401,7 @@ TEST_F(MainWindowTest, FilesNamedOnTheCommandLineOrDroppedAreOpened) {
               QDir::current().absoluteFilePath("Demo.vbp"));
 
     TfrmMain w(scratch.path());
-    EXPECT_EQ(w.windowTitle(), "The Listora 3.0");
+    EXPECT_EQ(w.windowTitle(), "Listora");
     user.navigator = [](TFrmVBPrintJ& nav) {
         nav.MarkAll1Click();
         return int(QDialog::Accepted);
@@ -409,7 +409,7 @@ TEST_F(MainWindowTest, FilesNamedOnTheCommandLineOrDroppedAreOpened) {
     w.OpenPath(commandLineFile({"listora", project}));
     EXPECT_EQ(w.SourceKind, skProject);
     EXPECT_TRUE(w.HasBuilt());
-    EXPECT_EQ(w.windowTitle(), "Demo.vbp - The Listora 3.0");
+    EXPECT_EQ(w.windowTitle(), "Demo.vbp - Listora");
 
     w.OpenPath(scratch.path("Missing.vbp"));
     ASSERT_EQ(user.messages.shown.size(), 1);
@@ -437,7 +437,7 @@ TEST_F(MainWindowTest, FilesNamedOnTheCommandLineOrDroppedAreOpened) {
     QCoreApplication::sendEvent(&w, &drop);
     EXPECT_EQ(w.SourceKind, skSingleFile);
     EXPECT_EQ(w.CurFileName, scratch.path("modLedger.bas"));
-    EXPECT_EQ(w.windowTitle(), "modLedger.bas - The Listora 3.0");
+    EXPECT_EQ(w.windowTitle(), "modLedger.bas - Listora");
 }
 
 TEST_F(MainWindowTest, PreviewAndPrintPlayBackTheLastBuild) {
