@@ -67,7 +67,8 @@ TPrintDialogSettings PreparePrintSettings(TPageStorage& pages) {
     s.AllowPageNums = true;
     s.WarnNoPrinter = true;
     s.AllowSelection = pages.AnyPageMarked();
-    s.Range = TPrintRange::All;
+    // Pages marked in the preview are what the user means to print.
+    s.Range = s.AllowSelection ? TPrintRange::Selection : TPrintRange::All;
     return s;
 }
 
@@ -128,6 +129,7 @@ TPrintOutcome PrintPages(TPageStorage& pages, bool showDialog, const QString& ti
         status.Close();
         outcome.Jobs = 1;
         outcome.PagesPrinted = int(chosen.size());
+        outcome.PdfFile = pdfFile;
         return outcome;
     }
 

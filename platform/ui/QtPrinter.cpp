@@ -6,6 +6,7 @@
 #include "platform/ui/ModalRunner.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -137,6 +138,11 @@ bool TQtPrintDialog::Execute(TPrintDialogSettings& s) {
     dialog.setOptions(options);
     dialog.setMinMax(s.MinPage, s.MaxPage);
     dialog.setFromTo(s.FromPage, s.ToPage);
+    // The dialog keeps its file field to itself; it is the one line edit
+    // named so in Qt's print widget.
+    if (!proposedFile_.isEmpty() && printer_.outputFileName().isEmpty())
+        if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
+            file->setText(proposedFile_);
     dialog.setPrintRange(s.Range == TPrintRange::Selection  ? QAbstractPrintDialog::Selection
                          : s.Range == TPrintRange::PageNums ? QAbstractPrintDialog::PageRange
                                                             : QAbstractPrintDialog::AllPages);
