@@ -6,11 +6,13 @@
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/WindowPlacement.h"
 #include "render/PageStorage.h"
+#include "render/SheetCount.h"
 #include "render/ui/PrintRun.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -261,22 +263,22 @@ TfrmPreview::TfrmPreview(QWidget* parent)
     sbPages->viewport()->installEventFilter(this);
 
     pnlStatus = new QWidget(frame_);
-    pnlStatus->setFixedHeight(22);
-    pnlHint = new QLabel(QStringLiteral("Click a page to mark it for printing a selection; "
-                                        "Ctrl+wheel zooms"),
+    // As tall as the interface font needs: a fixed height cut the text of
+    // a large font.
+    pnlStatus->setFixedHeight(std::max(22, fontMetrics().height() + 8));
+    pnlHint = new QLabel(QStringLiteral("Click a sheet to mark it for printing; Ctrl+wheel zooms"),
                          pnlStatus);
     pnlHint->setObjectName(QStringLiteral("pnlHint"));
+    pnlHint->setToolTip(pnlHint->text());
     pnlCurrentPage = new QLabel(pnlStatus);
     pnlCurrentPage->setObjectName(QStringLiteral("pnlCurrentPage"));
     pnlCurrentPage->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlCurrentPage->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    pnlCurrentPage->setFixedWidth(60);
     pnlCurrentPage->installEventFilter(this);
     pnlTotalPages = new QLabel(pnlStatus);
     pnlTotalPages->setObjectName(QStringLiteral("pnlTotalPages"));
     pnlTotalPages->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlTotalPages->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    pnlTotalPages->setFixedWidth(60);
     seGotoPage = new QSpinBox(pnlStatus);
     seGotoPage->setObjectName(QStringLiteral("seGotoPage"));
     seGotoPage->hide();
@@ -306,7 +308,17 @@ void TfrmPreview::SetPageStorage(TPageStorage* store) {
     if (store_) store_->ReleasePreviewImages();
     store_ = store;
     const int count = store ? store->PageCount() : 0;
-    pnlTotalPages->setText(QString::number(count));
+    // The counter names what it counts: sheets, and the pages they carry.
+    pnlTotalPages->setText(store ? sheetCountText(countSheets(*store, false)) : QString());
+    int captionWidth = 60;
+    for (int n = 1; n <= count; ++n)
+        captionWidth =
+            std::max(captionWidth,
+                     pnlCurrentPage->fontMetrics().horizontalAdvance(sheetCaption(*store, n)) + 12);
+    pnlCurrentPage->setFixedWidth(captionWidth);
+    pnlTotalPages->setFixedWidth(
+        std::max(60, pnlTotalPages->fontMetrics().horizontalAdvance(pnlTotalPages->text()) + 12));
+    layoutStatusPanels();
     actFourPages->setEnabled(count >= 3);
     actRedraw->setEnabled(count >= 3);
 }
@@ -455,7 +467,7 @@ void TfrmPreview::ShowPages() {
     box->resize(extent);
     updateNavigation();
     store_->GoToPage(firstShown_);
-    pnlCurrentPage->setText(QString::number(firstShown_));
+    pnlCurrentPage->setText(sheetCaption(*store_, firstShown_));
 }
 
 void TfrmPreview::paintPicture(TPagePicture& picture, bool marked, int shadow) {
@@ -526,8 +538,12 @@ void TfrmPreview::Print() {
     if (printHandler)
         printHandler(*store_, this);
     else
-        PrintOnPrinter(*store_, true, QStringLiteral("Listora"), this, nullptr, nullptr,
-                       DocumentTitle);
+        lastOutcome_ = PrintOnPrinter(*store_, true, QStringLiteral("Listora"), this, nullptr,
+                                      nullptr, DocumentTitle, SourcePath);
+    if (!lastOutcome_.PdfFile.isEmpty())
+        pnlHint->setText(
+            QStringLiteral("Written to %1")
+                .arg(QDir::toNativeSeparators(QFileInfo(lastOutcome_.PdfFile).absoluteFilePath())));
 }
 
 void TfrmPreview::OnePage() {
@@ -673,6 +689,8 @@ bool TfrmPreview::previewKey(QKeyEvent* event) {
         if (!editing_) close();
         return true;
     case Qt::Key_Home:
+        // Typed into the zoom box, the key moves its cursor.
+        if (focusWidget() == cbZoom || cbZoom->isAncestorOf(focusWidget())) return false;
         close();
         return true;
     default:
@@ -728,7 +746,17 @@ void TfrmPreview::restoreView() {
     const TIniFile ini;
     const int width = ini.readInteger(kPreviewSection, QStringLiteral("Width"), -1);
     const int height = ini.readInteger(kPreviewSection, QStringLiteral("Height"), -1);
-    if (width > 0 && height > 0) {
+    if (width <= 0 || height <= 0) {
+        // The first time: a document viewer's size, most of the screen, so
+        // that a page can be read without zooming.
+        if (QScreen* screen = this->screen()) {
+            const QRect available = screen->availableGeometry();
+            QRect client(QPoint(), QSize(available.width() * 4 / 5, available.height() * 9 / 10)
+                                       .expandedTo(minimumSize()));
+            client.moveCenter(available.center());
+            setGeometry(client);
+        }
+    } else {
         QRect client(ini.readInteger(kPreviewSection, QStringLiteral("X"), x()),
                      ini.readInteger(kPreviewSection, QStringLiteral("Y"), y()),
                      std::max(width, minimumWidth()), std::max(height, minimumHeight()));
