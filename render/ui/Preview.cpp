@@ -266,10 +266,11 @@ TfrmPreview::TfrmPreview(QWidget* parent)
     // As tall as the interface font needs: a fixed height cut the text of
     // a large font.
     pnlStatus->setFixedHeight(std::max(22, fontMetrics().height() + 8));
-    pnlHint = new QLabel(QStringLiteral("Click a sheet to mark it for printing; Ctrl+wheel zooms"),
-                         pnlStatus);
+    pnlHint = new QLabel(pnlStatus);
     pnlHint->setObjectName(QStringLiteral("pnlHint"));
-    pnlHint->setToolTip(pnlHint->text());
+    hint_ = QStringLiteral("Click a sheet to mark it for printing; Ctrl+wheel zooms");
+    pnlHint->setText(hint_);
+    pnlHint->setToolTip(hint_);
     pnlCurrentPage = new QLabel(pnlStatus);
     pnlCurrentPage->setObjectName(QStringLiteral("pnlCurrentPage"));
     pnlCurrentPage->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -541,7 +542,7 @@ void TfrmPreview::Print() {
         lastOutcome_ = PrintOnPrinter(*store_, true, QStringLiteral("Listora"), this, nullptr,
                                       nullptr, DocumentTitle, SourcePath);
     if (!lastOutcome_.PdfFile.isEmpty())
-        pnlHint->setText(
+        SetHint(
             QStringLiteral("Written to %1")
                 .arg(QDir::toNativeSeparators(QFileInfo(lastOutcome_.PdfFile).absoluteFilePath())));
 }
@@ -732,6 +733,12 @@ void TfrmPreview::resizeEvent(QResizeEvent* event) {
     if (isVisible()) ShowPages();
 }
 
+void TfrmPreview::SetHint(const QString& text) {
+    hint_ = text;
+    pnlHint->setToolTip(text);
+    layoutStatusPanels();
+}
+
 void TfrmPreview::layoutStatusPanels() {
     const int right = pnlStatus->width();
     pnlTotalPages->move(right - 3 - pnlTotalPages->width(), 0);
@@ -739,6 +746,8 @@ void TfrmPreview::layoutStatusPanels() {
     pnlTotalPages->setFixedHeight(pnlStatus->height());
     pnlCurrentPage->setFixedHeight(pnlStatus->height());
     pnlHint->setGeometry(4, 0, std::max(0, pnlCurrentPage->x() - 8), pnlStatus->height());
+    // A narrow window shows as much of the hint as fits, and says it is cut.
+    pnlHint->setText(pnlHint->fontMetrics().elidedText(hint_, Qt::ElideRight, pnlHint->width()));
     if (editing_) seGotoPage->setGeometry(pnlCurrentPage->geometry());
 }
 

@@ -95,7 +95,11 @@ public:
     QAction* actExit;
     QScrollArea* sbPages;
     QWidget* pnlStatus;
+    // The hint on the left of the status line (cut short, with its whole
+    // text as the tooltip, where the window is too narrow).
     QLabel* pnlHint;
+    void SetHint(const QString& text);
+    const QString& Hint() const { return hint_; }
     QLabel* pnlCurrentPage;
     QLabel* pnlTotalPages;
     QSpinBox* seGotoPage;
@@ -140,6 +144,7 @@ private:
 
     TPageStorage* store_ = nullptr;
     TPrintOutcome lastOutcome_;
+    QString hint_;
     QMainWindow* frame_;
     QColor markColour_{128, 0, 0};
     QCursor selectCursor_;
