@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 #include "platform/Progress.h"
 #include "render/PageStorage.h"
+#include "render/SheetCount.h"
 
 #include <algorithm>
 #include <vector>
@@ -67,6 +68,8 @@ TPrintDialogSettings PreparePrintSettings(TPageStorage& pages) {
     s.AllowPageNums = true;
     s.WarnNoPrinter = true;
     s.AllowSelection = pages.AnyPageMarked();
+    const TSheetCount count = countSheets(pages, false);
+    s.RangeInSheets = count.Sheets != count.Pages;
     // Pages marked in the preview are what the user means to print.
     s.Range = s.AllowSelection ? TPrintRange::Selection : TPrintRange::All;
     return s;

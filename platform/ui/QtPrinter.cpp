@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "platform/ui/ModalRunner.h"
 
+#include <QAbstractButton>
 #include <QFile>
 #include <QLineEdit>
 #include <QPageLayout>
@@ -143,6 +144,13 @@ bool TQtPrintDialog::Execute(TPrintDialogSettings& s) {
     if (!proposedFile_.isEmpty() && printer_.outputFileName().isEmpty())
         if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
             file->setText(proposedFile_);
+    // Qt's range buttons say "pages"; they count store pages, sheets here.
+    if (s.RangeInSheets) {
+        if (auto* from = dialog.findChild<QAbstractButton*>(QStringLiteral("printRange")))
+            from->setText(QStringLiteral("Sheets from"));
+        if (auto* list = dialog.findChild<QAbstractButton*>(QStringLiteral("pageRange")))
+            list->setText(QStringLiteral("Sheets"));
+    }
     dialog.setPrintRange(s.Range == TPrintRange::Selection  ? QAbstractPrintDialog::Selection
                          : s.Range == TPrintRange::PageNums ? QAbstractPrintDialog::PageRange
                                                             : QAbstractPrintDialog::AllPages);

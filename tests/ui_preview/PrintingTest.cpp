@@ -11,6 +11,7 @@
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
@@ -324,11 +325,13 @@ TEST(Printing, ThePrintDialogOffersTheSelectionOnlyWhenAPageIsMarked) {
     bool offered = true;
     QAbstractPrintDialog::PrintRange preset = QAbstractPrintDialog::PageRange;
     QString proposed;
+    QString rangeText;
     setModalRunner([&](QDialog& d) {
         auto& pd = static_cast<QPrintDialog&>(d);
         offered = pd.testOption(QAbstractPrintDialog::PrintSelection);
         preset = pd.printRange();
         if (auto* file = pd.findChild<QLineEdit*>("filename")) proposed = file->text();
+        if (auto* range = pd.findChild<QAbstractButton*>("printRange")) rangeText = range->text();
         EXPECT_EQ(pd.maxPage(), 4);
         pd.setPrintRange(offered ? QAbstractPrintDialog::Selection
                                  : QAbstractPrintDialog::PageRange);
@@ -352,6 +355,14 @@ TEST(Printing, ThePrintDialogOffersTheSelectionOnlyWhenAPageIsMarked) {
     EXPECT_TRUE(offered);
     EXPECT_EQ(preset, QAbstractPrintDialog::Selection) << "the marked pages are chosen";
     EXPECT_EQ(s.Range, TPrintRange::Selection);
+    EXPECT_NE(rangeText, "Sheets from");
+
+    // Two pages a sheet: the range counts sheets and says so.
+    for (int n = 1; n <= 4; ++n)
+        store->Page(n)->Navigation.Label = QString("%1-%2").arg(2 * n - 1).arg(2 * n);
+    s = PreparePrintSettings(*store);
+    ASSERT_TRUE(dialog.Execute(s));
+    EXPECT_EQ(rangeText, "Sheets from");
 
     setModalRunner([](QDialog&) { return int(QDialog::Rejected); });
     EXPECT_FALSE(dialog.Execute(s));
