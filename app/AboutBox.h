@@ -9,7 +9,7 @@ class TAboutBox : public QDialog {
 public:
     explicit TAboutBox(QWidget* owner = nullptr);
 
-    static inline const QString kProductName = QStringLiteral("The Listora - 32 Bit");
+    static inline const QString kProductName = QStringLiteral("Listora");
     static inline const QString kVersion =
         QStringLiteral("Version ") + QLatin1String(kListoraVersion);
 };

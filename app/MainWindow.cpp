@@ -10,6 +10,7 @@
 #include "platform/Messages.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/WindowPlacement.h"
+#include "render/SheetCount.h"
 #include "render/ui/Preview.h"
 #include "render/ui/PrintRun.h"
 #include "settings/FontRegistry.h"
@@ -38,11 +39,6 @@ namespace {
 
 const QString kReadyText = QStringLiteral("Preview or Print the Current File");
 const QString kClipJobTitle = QStringLiteral("Listora - Clipboard Print");
-
-QString pagesText(int count) {
-    return QString::number(count) +
-           (count == 1 ? QStringLiteral(" Page") : QStringLiteral(" Pages"));
-}
 
 // The hourglass for as long as the object lives, also when a step throws.
 class TWaitCursor {
@@ -178,9 +174,9 @@ void TfrmMain::buildControls() {
     PnlPageCount = new QLabel(status);
     PnlPageCount->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     // Wide enough for the largest listings ("1632 Pages") in the font in use.
-    PnlPageCount->setFixedSize(
-        qMax(61, PnlPageCount->fontMetrics().horizontalAdvance(QStringLiteral("88888 Pages")) + 10),
-        17);
+    pageCountWidth_ =
+        qMax(61, PnlPageCount->fontMetrics().horizontalAdvance(QStringLiteral("88888 Pages")) + 10);
+    PnlPageCount->setFixedSize(pageCountWidth_, 17);
     PnlPageCount->setAlignment(Qt::AlignCenter);
     PnlPageCount->setToolTip(QStringLiteral("Look Ahead Page Count"));
     row->addWidget(PnlStatus, 1);
@@ -308,8 +304,18 @@ void TfrmMain::processPendingMessages() {
     QCoreApplication::processEvents();
 }
 
-void TfrmMain::showPageCount(int pages) {
-    PnlPageCount->setText(pagesText(pages));
+void TfrmMain::showPageCount(int sheets) {
+    // While laying out only the sheets are known: each may carry two pages.
+    const bool twoPage = formatter_ && formatter_->Settings.TwoPage;
+    setPageCountText(twoPage ? QStringLiteral("%1 Sheets").arg(sheets)
+                             : sheetCountText({sheets, sheets}));
+}
+
+void TfrmMain::setPageCountText(const QString& text) {
+    PnlPageCount->setText(text);
+    // "1458 Sheets, 2916 Pages" takes more room than a page count: the
+    // status text gives it up.
+    PnlPageCount->setFixedWidth(std::max(pageCountWidth_, PnlPageCount->sizeHint().width()));
 }
 
 // --- window events ----------------------------------------------------------
@@ -408,7 +414,7 @@ void TfrmMain::setPageDefaults() {
 void TfrmMain::finishBuild() {
     built_ = true;
     updateTitle();
-    PnlPageCount->setText(pagesText(formatter_->Pages.PageCount()));
+    setPageCountText(sheetCountText(countSheets(formatter_->Pages, formatter_->Settings.TwoPage)));
     // What the build left out (brackets too deep to draw, say) goes to the
     // status line, where it stays until the next build: no box to dismiss.
     buildNote_.clear();
@@ -500,11 +506,23 @@ void TfrmMain::updateTitle() {
                                  : job + QStringLiteral(" - ") + kApplicationTitle);
 }
 
-void TfrmMain::tellNothingLoaded(const QString& what) {
+bool TfrmMain::ensureBuilt(const QString& what) {
+    if (built_ && formatter_) return true;
+    if (SourceKind == skProject && sources_) {
+        // A project is open, only nothing of it is marked (the navigator
+        // was cancelled or everything unmarked): the navigator is the way on.
+        if (messages().askYesNo(QString(), QStringLiteral("Nothing is marked to %1. Open the "
+                                                          "Project Navigator to mark files or "
+                                                          "procedures?")
+                                               .arg(what)))
+            cmdVBProjClick();
+        return built_ && formatter_;
+    }
     messages().show(TMessageKind::Information, QString(),
                     QStringLiteral("There is nothing to %1 yet: open a VB project or source file "
                                    "first (File / Open...).")
                         .arg(what));
+    return false;
 }
 
 void TfrmMain::playClip(const QString& clipName) {
@@ -619,10 +637,16 @@ void TfrmMain::cmdVBProjClick() {
     }
     PnlStatus->clear();
     navigator.tmrAnim.start();
-    // However the navigator closes (OK, close box, Escape) the build runs.
-    execModal(navigator);
+    // OK builds; Cancel (Escape, the close box) leaves the listing as it was.
+    const int result = execModal(navigator);
     processPendingMessages();
     navigator.tmrAnim.stop();
+    if (result != QDialog::Accepted) {
+        showStatus(built_ ? readyText()
+                          : QStringLiteral("Nothing is marked for printing: mark files or "
+                                           "procedures in the Project Navigator"));
+        return;
+    }
     if (navigator.SelectedCount() == 0) {
         // Nothing to lay out: no blank page, and no pages left from before.
         if (built_) replaceFormatterIfBuilt();
@@ -739,10 +763,7 @@ void TfrmMain::AddOnClipboardText1Click() {
 // --- preview and print ------------------------------------------------------
 
 void TfrmMain::cmdPreviewClick() {
-    if (!built_ || !formatter_) {
-        tellNothingLoaded(QStringLiteral("preview"));
-        return;
-    }
+    if (!ensureBuilt(QStringLiteral("preview"))) return;
     if (commandHooks().Preview) {
         commandHooks().Preview(this, formatter_->Pages, JobTitle);
         return;
@@ -750,26 +771,37 @@ void TfrmMain::cmdPreviewClick() {
     TPrintPreview preview(this);
     preview.SetPageStorage(&formatter_->Pages);
     preview.SetCaption(JobTitle);
+    preview.Form()->SourcePath = printSourcePath();
     formatter_->Pages.FirstPage();
     execModal(*preview.Form());
+    // A file printed from the preview is confirmed here too.
+    confirmWritten(preview.Form()->LastOutcome());
 }
 
 void TfrmMain::cmdPrintClick() {
-    if (!built_ || !formatter_) {
-        tellNothingLoaded(QStringLiteral("print"));
-        return;
-    }
+    if (!ensureBuilt(QStringLiteral("print"))) return;
     TPageStorage& pages = formatter_->Pages;
     const QString documentName = QStringLiteral("Listora");
     try {
         if (commandHooks().Print)
             commandHooks().Print(this, pages, 1, pages.PageCount(), documentName);
         else
-            PrintOnPrinter(pages, true, documentName, this, nullptr, nullptr,
-                           formatter_->DocumentTitle());
+            confirmWritten(PrintOnPrinter(pages, true, documentName, this, nullptr, nullptr,
+                                          formatter_->DocumentTitle(), printSourcePath()));
     } catch (...) {
         // A failed or aborted print ends quietly; the pages stay.
     }
+}
+
+QString TfrmMain::printSourcePath() const {
+    return SourceKind == skClipboard || (ClipText && SourceKind != skProject) ? QString()
+                                                                              : CurFileName;
+}
+
+void TfrmMain::confirmWritten(const TPrintOutcome& outcome) {
+    if (outcome.PdfFile.isEmpty()) return;
+    showStatus(QStringLiteral("Written to %1")
+                   .arg(QDir::toNativeSeparators(QFileInfo(outcome.PdfFile).absoluteFilePath())));
 }
 
 void TfrmMain::cmdSaveClick() {
@@ -837,5 +869,6 @@ void TfrmMain::BtnScreenMgrClick() {
 
 void TfrmMain::PageCountTestClick() {
     if (!formatter_) return;
-    messages().show(TMessageKind::Information, QString(), pagesText(formatter_->Pages.PageCount()));
+    messages().show(TMessageKind::Information, QString(),
+                    sheetCountText(countSheets(formatter_->Pages, formatter_->Settings.TwoPage)));
 }

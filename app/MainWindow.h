@@ -3,6 +3,7 @@
 // is loaded, and the commands that open, build, show and print it. It owns
 // the formatter and, while a project is loaded, the source analyzer.
 #include "platform/Progress.h"
+#include "render/PrintPages.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -94,7 +95,7 @@ public:
     void showProgress(const QString& text, int percent) override;
     void showStatus(const QString& text) override;
     void processPendingMessages() override;
-    void showPageCount(int pages) override;
+    void showPageCount(int sheets) override;
 
     // Controls.
     TPictureButton* cmdOpen;
@@ -158,6 +159,11 @@ private:
     void replaceFormatterIfBuilt();
     void setPageDefaults();
     void finishBuild();
+    void setPageCountText(const QString& text);
+    // The project or file printed; empty for clipboard text.
+    QString printSourcePath() const;
+    // Says in the status line where a listing printed to a file went.
+    void confirmWritten(const TPrintOutcome& outcome);
     // The status after a build: its note, if it left one.
     QString readyText() const;
     void buildClipText();
@@ -169,8 +175,9 @@ private:
     void addRecentFile(const QString& fileName);
     void openCurrentFile();
     void updateTitle();
-    // Says why a command has nothing to work on.
-    void tellNothingLoaded(const QString& what);
+    // True when a listing is built for the command; otherwise says why
+    // and, for a project with nothing marked, offers the navigator.
+    bool ensureBuilt(const QString& what);
 
     std::unique_ptr<TSourceCodePrint> formatter_;
     std::unique_ptr<TSourceMgt> sources_;
@@ -178,6 +185,7 @@ private:
     QString openDialogDir_;
     bool built_ = false;
     QString buildNote_;
+    int pageCountWidth_ = 61;
     int busy_ = 0;
     bool placed_ = false;
     // The last settings report shown, so that reloading on every

@@ -1,12 +1,14 @@
 #include "app/Splash.h"
 
 #include "app/Startup.h"
+#include "platform/Version.h"
 #include "platform/ui/WindowPlacement.h"
 #include "platform/ui/WindowShape.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
+#include <QScreen>
 
 namespace {
 constexpr int kDisc = 424;
@@ -21,7 +23,9 @@ TfrmSplash::TfrmSplash(const QString& archivePath, const QString& clipFolder, in
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), shape_(shape),
       archivePath_(archivePath), clipFolder_(clipFolder) {
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setFixedSize(kDisc, 467);
+    // The disc and nothing below it: a taller window did not fit a scaled
+    // screen, and the window system moved it after its backdrop was taken.
+    setFixedSize(kDisc + 1, kDisc + 1);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(pal);
@@ -39,6 +43,10 @@ TfrmSplash::TfrmSplash(const QString& archivePath, const QString& clipFolder, in
 void TfrmSplash::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     centreOnScreen(*this);
+    // Where the window system will keep it, so the backdrop matches.
+    if (canPlaceWindows())
+        if (const QScreen* screen = this->screen())
+            move(placeOnScreen(geometry(), QMargins(), screen->availableGeometry()));
     // Still unmapped here: the screen shows what lies below the window.
     if (shape_ == TShape::Masked) PaintOverBackdrop(grabScreenArea(geometry()));
     if (busy_) timer_.start();
@@ -129,6 +137,6 @@ void TfrmSplash::drawPicture(QPainter& p, const QRect& box) {
     sub.setPixelSize(13);
     p.setFont(sub);
     p.drawText(QRect(box.left(), box.bottom() - 26, box.width(), 20), Qt::AlignCenter,
-               QStringLiteral("Version 3.0"));
+               QStringLiteral("Version ") + QLatin1String(kListoraVersion));
     p.restore();
 }

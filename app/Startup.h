@@ -7,13 +7,15 @@
 
 class TfrmMain;
 
-inline const QString kApplicationTitle = QStringLiteral("The Listora 3.0");
+// Window titles name the program only; the version is in the about box,
+// the splash and --version, all from the build's one version.
+inline const QString kApplicationTitle = QStringLiteral("Listora");
 inline const QString kHelpFileName = QStringLiteral("Listora.hlp");
 inline const QString kGraphicsArchiveName = QStringLiteral("graphics.dat");
 inline const QString kGraphicsMissingMessage = QStringLiteral(
     "The Listora Package Requires the file GRAPHICS.DAT.\r\nWe are unable to find this file in "
     "the current directory.\r\nPlease locate this file and move it into this directory or\r\n"
-    "Reinstall Listora V3.0");
+    "Reinstall Listora");
 
 // The four clips, in the order the splash replaces them.
 QStringList clipNames();

@@ -13,6 +13,7 @@
 #include "render/PageOutput.h"
 #include "render/PdfListing.h"
 #include "render/PrintPages.h"
+#include "render/SheetCount.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
 #include "source/TextDecoding.h"
@@ -535,7 +536,7 @@ int run(const QCommandLineParser& args) {
             WritePlainPdf(pages, args.value("o"), jobs);
     }
     if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), dpi, jobs);
-    const QString count = QStringLiteral("%1 Pages").arg(pages.PageCount());
+    const QString count = sheetCountText(countSheets(pages, formatter.Settings.TwoPage));
     // With the PDF on standard output, the count must not end up inside it.
     const bool pdfOnStdout = args.isSet("o") && IsStandardOutput(args.value("o"));
     if (pdfOnStdout)

@@ -36,7 +36,9 @@ void TSourceCodePrint::addLink(int x1, int y1, int x2, int y2, const QString& ke
 }
 
 void TSourceCodePrint::setPageLabel(const QString& label) {
-    if (RecordNavigation) Pages.CurrentPage().Navigation.Label = label;
+    // Kept without navigation too: the counts read how many pages a sheet
+    // carries from it.
+    Pages.CurrentPage().Navigation.Label = label;
 }
 
 void TSourceCodePrint::collectProcTargets(RFile* firstFile) {

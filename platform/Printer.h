@@ -19,6 +19,9 @@ struct TPrintDialogSettings {
     bool WarnNoPrinter = true;
     bool AllowSelection = false;
     TPrintRange Range = TPrintRange::All;
+    // The range counts sheets that carry more than one page each: the
+    // dialog says "sheets", not "pages".
+    bool RangeInSheets = false;
 };
 
 class IPrintDialog {

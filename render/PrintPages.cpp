@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 #include "platform/Progress.h"
 #include "render/PageStorage.h"
+#include "render/SheetCount.h"
 
 #include <algorithm>
 #include <vector>
@@ -67,7 +68,10 @@ TPrintDialogSettings PreparePrintSettings(TPageStorage& pages) {
     s.AllowPageNums = true;
     s.WarnNoPrinter = true;
     s.AllowSelection = pages.AnyPageMarked();
-    s.Range = TPrintRange::All;
+    const TSheetCount count = countSheets(pages, false);
+    s.RangeInSheets = count.Sheets != count.Pages;
+    // Pages marked in the preview are what the user means to print.
+    s.Range = s.AllowSelection ? TPrintRange::Selection : TPrintRange::All;
     return s;
 }
 
@@ -128,6 +132,7 @@ TPrintOutcome PrintPages(TPageStorage& pages, bool showDialog, const QString& ti
         status.Close();
         outcome.Jobs = 1;
         outcome.PagesPrinted = int(chosen.size());
+        outcome.PdfFile = pdfFile;
         return outcome;
     }
 

@@ -55,10 +55,11 @@ struct TPrintOutcome {
     bool Cancelled = false; // Cancel ended the run
     int PagesPrinted = 0;   // over all copies
     int Jobs = 0;           // print jobs begun
+    QString PdfFile;        // the file written, when printed to a file
 };
 
-// The dialog settings for a store: all pages, one copy, the selection
-// choice only when a page is marked.
+// The dialog settings for a store: all pages, one copy; when a page is
+// marked, the selection is offered and chosen.
 TPrintDialogSettings PreparePrintSettings(TPageStorage& pages);
 
 // Prints with settings prepared by PreparePrintSettings, shown in the dialog

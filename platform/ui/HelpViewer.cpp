@@ -18,7 +18,7 @@
 
 TfrmHelp::TfrmHelp(const QString& bookFolder, QWidget* parent)
     : QWidget(parent, Qt::Window), bookFolder_(bookFolder) {
-    setWindowTitle(QStringLiteral("Listora Help"));
+    setWindowTitle(QStringLiteral("Help"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(640, 560);
 
@@ -47,9 +47,12 @@ TfrmHelp::TfrmHelp(const QString& bookFolder, QWidget* parent)
     connect(Browser, &QTextBrowser::backwardAvailable, btnBack, &QToolButton::setEnabled);
     connect(Browser, &QTextBrowser::forwardAvailable, btnForward, &QToolButton::setEnabled);
     connect(Browser, &QTextBrowser::sourceChanged, this, [this] {
+        // The page's title first, as browsers show it; the window system
+        // adds the program's name after it.
         const QString title = Browser->documentTitle();
-        setWindowTitle(title.isEmpty() ? QStringLiteral("Listora Help")
-                                       : QStringLiteral("Listora Help - ") + title);
+        setWindowTitle(title.isEmpty() || title == QLatin1String("Listora Help")
+                           ? QStringLiteral("Help")
+                           : title + QStringLiteral(" - Help"));
     });
 
     auto* layout = new QVBoxLayout(this);
@@ -103,7 +106,13 @@ void THelpBookViewer::showContext(const QString&, int context) {
             QRect frame(QPoint(0, 0), window_->size().boundedTo(available.size() * 9 / 10));
             frame.moveCenter(near ? near->frameGeometry().center() : available.center());
             window_->resize(frame.size());
-            window_->move(placeOnScreen(frame, QMargins(0, 30, 0, 0), available));
+            // move() places the window system's frame, whose title bar and
+            // borders come on top of the client area placed here: moving by
+            // the client's corner let a scaled screen's window run off the
+            // bottom by the title bar's height.
+            const QMargins decoration(4, 30, 4, 4);
+            window_->move(placeOnScreen(frame, decoration, available) -
+                          QPoint(decoration.left(), decoration.top()));
         }
     }
     window_->show();

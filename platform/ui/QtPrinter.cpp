@@ -5,7 +5,9 @@
 #include "platform/Errors.h"
 #include "platform/ui/ModalRunner.h"
 
+#include <QAbstractButton>
 #include <QFile>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -137,6 +139,18 @@ bool TQtPrintDialog::Execute(TPrintDialogSettings& s) {
     dialog.setOptions(options);
     dialog.setMinMax(s.MinPage, s.MaxPage);
     dialog.setFromTo(s.FromPage, s.ToPage);
+    // The dialog keeps its file field to itself; it is the one line edit
+    // named so in Qt's print widget.
+    if (!proposedFile_.isEmpty() && printer_.outputFileName().isEmpty())
+        if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
+            file->setText(proposedFile_);
+    // Qt's range buttons say "pages"; they count store pages, sheets here.
+    if (s.RangeInSheets) {
+        if (auto* from = dialog.findChild<QAbstractButton*>(QStringLiteral("printRange")))
+            from->setText(QStringLiteral("Sheets from"));
+        if (auto* list = dialog.findChild<QAbstractButton*>(QStringLiteral("pageRange")))
+            list->setText(QStringLiteral("Sheets"));
+    }
     dialog.setPrintRange(s.Range == TPrintRange::Selection  ? QAbstractPrintDialog::Selection
                          : s.Range == TPrintRange::PageNums ? QAbstractPrintDialog::PageRange
                                                             : QAbstractPrintDialog::AllPages);

@@ -52,8 +52,12 @@ class TQtPrintDialog : public IPrintDialog {
 public:
     TQtPrintDialog(QPrinter& printer, QWidget* parent);
     bool Execute(TPrintDialogSettings& settings) override;
+    // The file the dialog offers for printing to a file (instead of Qt's
+    // "print.pdf" in the current folder).
+    void ProposeFile(const QString& path) { proposedFile_ = path; }
 
 private:
     QPrinter& printer_;
     QWidget* parent_;
+    QString proposedFile_;
 };

@@ -46,14 +46,22 @@ void fitFileDialogColumns(QFileDialog& dialog) {
     const int pad = metrics.averageCharWidth() * 3;
     const QString longDate = QLocale::system().toString(
         QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)), QLocale::ShortFormat);
-    constexpr int kDateColumn = 3;
-    if (header->count() > kDateColumn)
-        header->resizeSection(kDateColumn, qMax(header->sectionSize(kDateColumn),
-                                                metrics.horizontalAdvance(longDate) + pad));
     // All columns, each at least as wide as a long file name, a size, a
     // type and the date.
     const QString samples[] = {QStringLiteral("A_Long_Project_Name.vbp"),
-                               QStringLiteral("999.9 KiB"), QStringLiteral("VBP File"), longDate};
+                               QStringLiteral("999.9 KiB"), QStringLiteral("plain text document"),
+                               longDate};
+    // Size, type and date keep their width; where the screen is too narrow
+    // for all columns (a scaled one) the name gives up room and is elided.
+    for (int i = 1; i < qMin(4, header->count()); ++i) {
+        header->setSectionResizeMode(i, QHeaderView::Interactive);
+        header->resizeSection(
+            i, qMax(header->sectionSize(i), metrics.horizontalAdvance(samples[i]) + pad));
+    }
+    if (header->count() > 0) {
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     int columns = view->verticalScrollBar()->sizeHint().width();
     for (int i = 0; i < header->count(); ++i)
         columns +=

@@ -6,11 +6,13 @@
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/WindowPlacement.h"
 #include "render/PageStorage.h"
+#include "render/SheetCount.h"
 #include "render/ui/PrintRun.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -261,22 +263,23 @@ TfrmPreview::TfrmPreview(QWidget* parent)
     sbPages->viewport()->installEventFilter(this);
 
     pnlStatus = new QWidget(frame_);
-    pnlStatus->setFixedHeight(22);
-    pnlHint = new QLabel(QStringLiteral("Click a page to mark it for printing a selection; "
-                                        "Ctrl+wheel zooms"),
-                         pnlStatus);
+    // As tall as the interface font needs: a fixed height cut the text of
+    // a large font.
+    pnlStatus->setFixedHeight(std::max(22, fontMetrics().height() + 8));
+    pnlHint = new QLabel(pnlStatus);
     pnlHint->setObjectName(QStringLiteral("pnlHint"));
+    hint_ = QStringLiteral("Click a sheet to mark it for printing; Ctrl+wheel zooms");
+    pnlHint->setText(hint_);
+    pnlHint->setToolTip(hint_);
     pnlCurrentPage = new QLabel(pnlStatus);
     pnlCurrentPage->setObjectName(QStringLiteral("pnlCurrentPage"));
     pnlCurrentPage->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlCurrentPage->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    pnlCurrentPage->setFixedWidth(60);
     pnlCurrentPage->installEventFilter(this);
     pnlTotalPages = new QLabel(pnlStatus);
     pnlTotalPages->setObjectName(QStringLiteral("pnlTotalPages"));
     pnlTotalPages->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlTotalPages->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    pnlTotalPages->setFixedWidth(60);
     seGotoPage = new QSpinBox(pnlStatus);
     seGotoPage->setObjectName(QStringLiteral("seGotoPage"));
     seGotoPage->hide();
@@ -306,7 +309,17 @@ void TfrmPreview::SetPageStorage(TPageStorage* store) {
     if (store_) store_->ReleasePreviewImages();
     store_ = store;
     const int count = store ? store->PageCount() : 0;
-    pnlTotalPages->setText(QString::number(count));
+    // The counter names what it counts: sheets, and the pages they carry.
+    pnlTotalPages->setText(store ? sheetCountText(countSheets(*store, false)) : QString());
+    int captionWidth = 60;
+    for (int n = 1; n <= count; ++n)
+        captionWidth =
+            std::max(captionWidth,
+                     pnlCurrentPage->fontMetrics().horizontalAdvance(sheetCaption(*store, n)) + 12);
+    pnlCurrentPage->setFixedWidth(captionWidth);
+    pnlTotalPages->setFixedWidth(
+        std::max(60, pnlTotalPages->fontMetrics().horizontalAdvance(pnlTotalPages->text()) + 12));
+    layoutStatusPanels();
     actFourPages->setEnabled(count >= 3);
     actRedraw->setEnabled(count >= 3);
 }
@@ -455,7 +468,7 @@ void TfrmPreview::ShowPages() {
     box->resize(extent);
     updateNavigation();
     store_->GoToPage(firstShown_);
-    pnlCurrentPage->setText(QString::number(firstShown_));
+    pnlCurrentPage->setText(sheetCaption(*store_, firstShown_));
 }
 
 void TfrmPreview::paintPicture(TPagePicture& picture, bool marked, int shadow) {
@@ -526,8 +539,12 @@ void TfrmPreview::Print() {
     if (printHandler)
         printHandler(*store_, this);
     else
-        PrintOnPrinter(*store_, true, QStringLiteral("Listora"), this, nullptr, nullptr,
-                       DocumentTitle);
+        lastOutcome_ = PrintOnPrinter(*store_, true, QStringLiteral("Listora"), this, nullptr,
+                                      nullptr, DocumentTitle, SourcePath);
+    if (!lastOutcome_.PdfFile.isEmpty())
+        SetHint(
+            QStringLiteral("Written to %1")
+                .arg(QDir::toNativeSeparators(QFileInfo(lastOutcome_.PdfFile).absoluteFilePath())));
 }
 
 void TfrmPreview::OnePage() {
@@ -673,6 +690,8 @@ bool TfrmPreview::previewKey(QKeyEvent* event) {
         if (!editing_) close();
         return true;
     case Qt::Key_Home:
+        // Typed into the zoom box, the key moves its cursor.
+        if (focusWidget() == cbZoom || cbZoom->isAncestorOf(focusWidget())) return false;
         close();
         return true;
     default:
@@ -714,6 +733,12 @@ void TfrmPreview::resizeEvent(QResizeEvent* event) {
     if (isVisible()) ShowPages();
 }
 
+void TfrmPreview::SetHint(const QString& text) {
+    hint_ = text;
+    pnlHint->setToolTip(text);
+    layoutStatusPanels();
+}
+
 void TfrmPreview::layoutStatusPanels() {
     const int right = pnlStatus->width();
     pnlTotalPages->move(right - 3 - pnlTotalPages->width(), 0);
@@ -721,6 +746,8 @@ void TfrmPreview::layoutStatusPanels() {
     pnlTotalPages->setFixedHeight(pnlStatus->height());
     pnlCurrentPage->setFixedHeight(pnlStatus->height());
     pnlHint->setGeometry(4, 0, std::max(0, pnlCurrentPage->x() - 8), pnlStatus->height());
+    // A narrow window shows as much of the hint as fits, and says it is cut.
+    pnlHint->setText(pnlHint->fontMetrics().elidedText(hint_, Qt::ElideRight, pnlHint->width()));
     if (editing_) seGotoPage->setGeometry(pnlCurrentPage->geometry());
 }
 
@@ -728,7 +755,17 @@ void TfrmPreview::restoreView() {
     const TIniFile ini;
     const int width = ini.readInteger(kPreviewSection, QStringLiteral("Width"), -1);
     const int height = ini.readInteger(kPreviewSection, QStringLiteral("Height"), -1);
-    if (width > 0 && height > 0) {
+    if (width <= 0 || height <= 0) {
+        // The first time: a document viewer's size, most of the screen, so
+        // that a page can be read without zooming.
+        if (QScreen* screen = this->screen()) {
+            const QRect available = screen->availableGeometry();
+            QRect client(QPoint(), QSize(available.width() * 4 / 5, available.height() * 9 / 10)
+                                       .expandedTo(minimumSize()));
+            client.moveCenter(available.center());
+            setGeometry(client);
+        }
+    } else {
         QRect client(ini.readInteger(kPreviewSection, QStringLiteral("X"), x()),
                      ini.readInteger(kPreviewSection, QStringLiteral("Y"), y()),
                      std::max(width, minimumWidth()), std::max(height, minimumHeight()));

@@ -4,6 +4,8 @@
 // factor at a time; a dockable tool bar for navigation, zoom and printing;
 // pages marked by a click for printing a selection; a status panel with the
 // current page (double-click to type a page number) and the page count.
+#include "render/PrintPages.h"
+
 #include <QColor>
 #include <QCursor>
 #include <QDialog>
@@ -54,8 +56,12 @@ public:
 
     void SetPageStorage(TPageStorage* store);
     TPageStorage* PageStorage() const { return store_; }
-    // The title a PDF printed from here carries (the job's name).
+    // The title a PDF printed from here carries (the job's name), and the
+    // source it was built from (names the PDF file proposed).
     QString DocumentTitle;
+    QString SourcePath;
+    // What the last Print from here did (a file written, say).
+    const TPrintOutcome& LastOutcome() const { return lastOutcome_; }
     void ShowPages();
 
     // The Print button's action; by default the print dialog and the
@@ -89,7 +95,11 @@ public:
     QAction* actExit;
     QScrollArea* sbPages;
     QWidget* pnlStatus;
+    // The hint on the left of the status line (cut short, with its whole
+    // text as the tooltip, where the window is too narrow).
     QLabel* pnlHint;
+    void SetHint(const QString& text);
+    const QString& Hint() const { return hint_; }
     QLabel* pnlCurrentPage;
     QLabel* pnlTotalPages;
     QSpinBox* seGotoPage;
@@ -133,6 +143,8 @@ private:
     void storeView();
 
     TPageStorage* store_ = nullptr;
+    TPrintOutcome lastOutcome_;
+    QString hint_;
     QMainWindow* frame_;
     QColor markColour_{128, 0, 0};
     QCursor selectCursor_;

@@ -77,6 +77,8 @@ int TPageSetupDialog::PaperLength() const {
 bool TPageSetupDialog::Execute(QWidget* owner) {
     QDialog dialog(owner);
     dialog.setWindowTitle(QStringLiteral("Margins"));
+    // Wide enough for the window system to show the whole title.
+    dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22);
     const bool mm = millimetres();
     // The fields show inches or millimetres; the properties keep integers.
     const double scale = mm ? 100.0 : 1000.0;
@@ -102,6 +104,14 @@ bool TPageSetupDialog::Execute(QWidget* owner) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    const int defaults[] = {DefaultLeft, DefaultTop, DefaultRight, DefaultBottom};
+    if (std::all_of(std::begin(defaults), std::end(defaults), [](int v) { return v >= 0; })) {
+        QPushButton* restore = buttons->addButton(QDialogButtonBox::RestoreDefaults);
+        connect(restore, &QPushButton::clicked, &dialog, [fields, defaults, scale] {
+            for (int i = 0; i < 4; ++i)
+                fields[i]->setValue(defaults[i] / scale);
+        });
+    }
     auto* layout = new QVBoxLayout(&dialog);
     auto* group = new QGroupBox(QStringLiteral("Margins"), &dialog);
     group->setLayout(form);
@@ -350,6 +360,13 @@ void TDlgPageSetup::setupMargins() {
     if (units() == muMillimetres)
         editor.MinMarginLeft = editor.MinMarginTop = editor.MinMarginRight =
             editor.MinMarginBottom = 1016;
+    auto fallback = [](const char* key) {
+        return heldMarginFromFormatter(formatterDefault(kFormatterMargins, key).toInt());
+    };
+    editor.DefaultLeft = marginToEditor(fallback("left"), units());
+    editor.DefaultTop = marginToEditor(fallback("top"), units());
+    editor.DefaultRight = marginToEditor(fallback("right"), units());
+    editor.DefaultBottom = marginToEditor(fallback("bottom"), units());
     if (!runMarginsEditor(editor, this)) return;
     margins_ = {marginFromEditor(editor.MarginLeft, units()),
                 marginFromEditor(editor.MarginTop, units()),

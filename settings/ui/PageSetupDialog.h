@@ -43,6 +43,8 @@ public:
 
     int MarginLeft = 500, MarginTop = 500, MarginRight = 500, MarginBottom = 500;
     int MinMarginLeft = 400, MinMarginTop = 400, MinMarginRight = 400, MinMarginBottom = 400;
+    // What Restore Defaults puts into the fields; negative: no such button.
+    int DefaultLeft = -1, DefaultTop = -1, DefaultRight = -1, DefaultBottom = -1;
     // Letter paper in the current unit.
     int PaperWidth() const;
     int PaperLength() const;

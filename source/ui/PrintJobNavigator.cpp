@@ -1,6 +1,7 @@
 #include "source/ui/PrintJobNavigator.h"
 
 #include "platform/Dialogs.h"
+#include "platform/IniFile.h"
 #include "platform/Messages.h"
 #include "platform/ui/WindowPlacement.h"
 #include "source/SourceRecords.h"
@@ -27,6 +28,7 @@ constexpr int kIdRole = Qt::UserRole + 2;
 constexpr int kNoImage = -1;
 
 const QString kHelpFile = QStringLiteral("Listora.hlp");
+const QString kNavigatorSection = QStringLiteral("NAVIGATOR");
 
 // The state picture sits left of the node picture, as in the classic tree
 // view; an absent picture leaves its slot empty so captions stay aligned.
@@ -67,11 +69,12 @@ QLabel* panelLabel(const QString& text, QWidget* parent) {
 } // namespace
 
 TFrmVBPrintJ::TFrmVBPrintJ(QWidget* owner) : QDialog(owner) {
-    setWindowTitle(QStringLiteral("VB Print Job Navigator"));
+    // Short enough for the window system to show whole beside its buttons.
+    setWindowTitle(QStringLiteral("Project Navigator"));
     QFont bold(QStringLiteral("Arial"));
     bold.setBold(true);
     setFont(bold);
-    resize(359, 469);
+    resize(400, 469);
 
     auto* top = new QFrame(this);
     top->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -132,10 +135,12 @@ TFrmVBPrintJ::TFrmVBPrintJ(QWidget* owner) : QDialog(owner) {
     btnHelp = new QPushButton(QStringLiteral("Help"), bottom);
     btnMarkAll = new QPushButton(QStringLiteral("Mark All"), bottom);
     btnUnmarkAll = new QPushButton(QStringLiteral("Unmark All"), bottom);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), bottom);
     connect(cmdOK, &QPushButton::clicked, this, &TFrmVBPrintJ::cmdOKClick);
     connect(btnHelp, &QPushButton::clicked, this, &TFrmVBPrintJ::btnHelpClick);
     connect(btnMarkAll, &QPushButton::clicked, this, &TFrmVBPrintJ::MarkAll1Click);
     connect(btnUnmarkAll, &QPushButton::clicked, this, &TFrmVBPrintJ::UnmarkAll1Click);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* counter = new QHBoxLayout;
     counter->addWidget(caption);
     counter->addWidget(pnlSelected);
@@ -145,7 +150,14 @@ TFrmVBPrintJ::TFrmVBPrintJ(QWidget* owner) : QDialog(owner) {
     buttons->addWidget(btnUnmarkAll);
     buttons->addStretch();
     buttons->addWidget(cmdOK);
+    buttons->addWidget(btnCancel);
     buttons->addWidget(btnHelp);
+    // Tab follows the screen: the outline, then the buttons left to right.
+    setTabOrder(tvSource, btnMarkAll);
+    setTabOrder(btnMarkAll, btnUnmarkAll);
+    setTabOrder(btnUnmarkAll, cmdOK);
+    setTabOrder(cmdOK, btnCancel);
+    setTabOrder(btnCancel, btnHelp);
     auto* rows = new QVBoxLayout;
     rows->setContentsMargins(0, 0, 0, 0);
     rows->addLayout(counter);
@@ -174,6 +186,8 @@ void TFrmVBPrintJ::beginUpdate() {
 }
 
 void TFrmVBPrintJ::endUpdate() {
+    // What Cancel goes back to.
+    rememberMarks();
     refreshChecks();
     tvSource->setUpdatesEnabled(true);
     if (QTreeWidgetItem* root = RootNode()) {
@@ -382,12 +396,48 @@ void TFrmVBPrintJ::tmrAnimTimer() {
 }
 
 void TFrmVBPrintJ::showEvent(QShowEvent* event) {
-    // 469 pixels high does not fit every screen at every scale.
     if (!placed_) {
         placed_ = true;
+        // The size the user gave it last time.
+        const TIniFile ini;
+        const int width = ini.readInteger(kNavigatorSection, QStringLiteral("Width"), -1);
+        const int height = ini.readInteger(kNavigatorSection, QStringLiteral("Height"), -1);
+        if (width > 0 && height > 0) resize(QSize(width, height).expandedTo(minimumSizeHint()));
+        // 469 pixels high does not fit every screen at every scale.
         fitOnScreen(*this);
     }
     QDialog::showEvent(event);
+}
+
+void TFrmVBPrintJ::done(int result) {
+    if (result == QDialog::Rejected) restoreMarks();
+    try {
+        TIniFile ini;
+        ini.beginBatch();
+        ini.writeInteger(kNavigatorSection, QStringLiteral("Width"), width());
+        ini.writeInteger(kNavigatorSection, QStringLiteral("Height"), height());
+        ini.commitBatch();
+    } catch (const std::exception&) {
+        // Only the size of the next opening is lost.
+    }
+    QDialog::done(result);
+}
+
+void TFrmVBPrintJ::rememberMarks() {
+    openingMarks_.clear();
+    for (const TSourceNodeData& data : data_)
+        openingMarks_.push_back({data, data.Section ? data.Section->Marked
+                                       : data.File  ? data.File->Marked
+                                                    : 0});
+}
+
+void TFrmVBPrintJ::restoreMarks() {
+    for (const auto& [data, marked] : openingMarks_) {
+        if (data.Section)
+            data.Section->Marked = quint8(marked);
+        else if (data.File)
+            data.File->Marked = quint8(marked);
+    }
 }
 
 bool TFrmVBPrintJ::eventFilter(QObject* watched, QEvent* event) {

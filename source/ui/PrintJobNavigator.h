@@ -55,6 +55,9 @@ public:
     QPushButton* btnHelp;
     QPushButton* btnMarkAll;
     QPushButton* btnUnmarkAll;
+    // Closes without building, the marks back as they were when it opened;
+    // Escape and the close box do the same.
+    QPushButton* btnCancel;
     QMenu* PopupMenu;
     QAction* MarkAll1;
     QAction* UnmarkAll1;
@@ -66,6 +69,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Every way of closing: a cancelled navigator restores the marks; the
+    // size is kept for the next opening.
+    void done(int result) override;
 
 private:
     void setImages(QTreeWidgetItem* item, int image, int stateImage);
@@ -77,9 +83,12 @@ private:
     bool isFileNode(const QTreeWidgetItem* item) const;
     // Every node's check shows how much of it is marked: none, some, all.
     void refreshChecks();
+    void rememberMarks();
+    void restoreMarks();
 
     std::vector<QTreeWidgetItem*> nodes_;
     std::vector<TSourceNodeData> data_;
+    std::vector<std::pair<TSourceNodeData, int>> openingMarks_;
     quint8 animCounter_ = 7;
     bool placed_ = false;
 };

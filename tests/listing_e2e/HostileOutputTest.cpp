@@ -152,7 +152,7 @@ TEST_F(HostileOutput, StandardOutputPipesSelectionsAndAQuietStandardError) {
         EXPECT_EQ(r.code, 0) << target << r.err.toStdString();
         EXPECT_TRUE(r.out.startsWith("%PDF-")) << target;
         EXPECT_TRUE(r.out.trimmed().endsWith("%%EOF")) << target;
-        EXPECT_EQ(r.err, "2 Pages\n") << target;
+        EXPECT_EQ(r.err, "2 Sheets, 4 Pages\n") << target;
     }
     EXPECT_FALSE(QFileInfo::exists(path("-")));
 
@@ -171,7 +171,7 @@ TEST_F(HostileOutput, DiagnosticDumpsNeverFollowALinkNorFailTheListing) {
     QDir().mkpath(path("Before.dbg")); // a dump that cannot be written at all
     const TRun r = run({"modLedger.bas", "--settings", "debug.ini", "-o", "out.pdf"});
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, "2 Pages\n");
+    EXPECT_EQ(r.out, "2 Sheets, 4 Pages\n");
     EXPECT_EQ(readFile(path("victim.txt")), "victim");
     EXPECT_TRUE(QFileInfo(path("brackets.log")).isSymLink());
     EXPECT_TRUE(r.err.contains("Refused to write brackets.log: it is a symbolic link"));

@@ -167,7 +167,9 @@ TEST_F(ListingEndToEnd, BatchCommandPrintsTheExample) {
     ASSERT_TRUE(p.waitForFinished(120000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    EXPECT_TRUE(QRegularExpression("^[1-9][0-9]* Pages\\n$").match(out).hasMatch())
+    // Two pages a sheet (the default): the sheets and the pages they carry.
+    EXPECT_TRUE(
+        QRegularExpression("^[1-9][0-9]* Sheets, [1-9][0-9]* Pages\\n$").match(out).hasMatch())
         << out.toStdString();
     EXPECT_GT(QFileInfo(dir.filePath("demo.pdf")).size(), 1000);
 

@@ -26,8 +26,13 @@ public:
     void show(TMessageKind kind, const QString& title, const QString& text) override {
         shown.append({kind, title, text});
     }
-    bool askYesNo(const QString&, const QString&) override { return false; }
+    bool askYesNo(const QString&, const QString& text) override {
+        asked.append(text);
+        return answer;
+    }
     QList<TRecordedMessage> shown;
+    QStringList asked;
+    bool answer = false;
 };
 
 class TScriptedDialogs : public IFileDialogs {

@@ -28,6 +28,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -59,6 +60,14 @@ QString enabled(TfrmMain& w) {
     for (auto [control, name] : controls)
         if (control->isEnabled()) on << name;
     return on.join(' ');
+}
+
+// The status line's count of a listing laid out two pages a sheet.
+QString twoPageCount(int sheets) {
+    return QStringLiteral("%1 %2, %3 Pages")
+        .arg(sheets)
+        .arg(sheets == 1 ? "Sheet" : "Sheets")
+        .arg(2 * sheets);
 }
 
 void clearSettings() {
@@ -107,37 +116,47 @@ TEST_F(MainWindowTest, ProjectMarkedInNavigatorIsBuiltOnClose) {
     EXPECT_EQ(enabled(w), "open save fonts page fmt proj screen preview print");
     const int pages = referencePageCount(w);
     EXPECT_GT(pages, 1);
-    EXPECT_EQ(w.PnlPageCount->text(), QString::number(pages) + " Pages");
+    EXPECT_EQ(w.PnlPageCount->text(), twoPageCount(pages));
     EXPECT_EQ(w.PnlStatus->text(), "Preview or Print the Current File");
     EXPECT_EQ(w.Formatter()->BracketCount(), 0);
     EXPECT_FALSE(w.asBuild->isVisible());
     EXPECT_TRUE(w.isEnabled());
     EXPECT_TRUE(user.messages.shown.isEmpty());
 
-    // The navigator again: closed with the close box, Mark All first; the
-    // build still runs and covers every section.
+    // The navigator again, Mark All and then the close box, Cancel or
+    // Escape: nothing is built and the marks are back as they were.
+    const std::function<void(TFrmVBPrintJ&)> cancels[] = {
+        [](TFrmVBPrintJ& nav) { nav.close(); },
+        [](TFrmVBPrintJ& nav) { nav.btnCancel->click(); },
+        [](TFrmVBPrintJ& nav) {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(nav.tvSource, &escape);
+        },
+    };
+    QList<int> selected;
+    for (const auto& cancel : cancels) {
+        user.navigator = [&](TFrmVBPrintJ& nav) {
+            selected << nav.SelectedCount();
+            nav.MarkAll1Click();
+            cancel(nav);
+            return nav.result();
+        };
+        w.cmdVBProjClick();
+        EXPECT_EQ(selected.last(), selected.first()) << "the marks went back";
+        EXPECT_EQ(referencePageCount(w), pages);
+        EXPECT_EQ(w.PnlPageCount->text(), twoPageCount(pages));
+        EXPECT_EQ(w.PnlStatus->text(), "Preview or Print the Current File");
+    }
+
+    // OK with everything marked builds it all.
     user.navigator = [&](TFrmVBPrintJ& nav) {
-        EXPECT_EQ(nav.SelectedCount(), 3 + findNode(nav, "frmLedger.frm")->childCount());
         nav.MarkAll1Click();
-        nav.close();
-        return nav.result();
+        return int(QDialog::Accepted);
     };
     w.cmdVBProjClick();
-    EXPECT_EQ(user.navigatorRuns, 2);
     const int allPages = referencePageCount(w);
     EXPECT_GT(allPages, pages);
-    EXPECT_EQ(w.PnlPageCount->text(), QString::number(allPages) + " Pages");
-
-    // Everything unmarked and closed: no blank listing, no stale pages.
-    user.navigator = [&](TFrmVBPrintJ& nav) {
-        nav.UnmarkAll1Click();
-        nav.close();
-        return nav.result();
-    };
-    w.cmdVBProjClick();
-    EXPECT_FALSE(w.HasBuilt());
-    EXPECT_TRUE(w.PnlPageCount->text().isEmpty());
-    EXPECT_TRUE(w.PnlStatus->text().startsWith("Nothing is marked for printing"));
+    EXPECT_EQ(w.PnlPageCount->text(), twoPageCount(allPages));
 }
 
 TEST_F(MainWindowTest, RejectedProjectDisablesProjectAndOutputCommands) {
@@ -391,6 +410,38 @@ TEST_F(MainWindowTest, CommandsWithNothingToWorkOnSaySo) {
     EXPECT_EQ(user.messages.shown[1].Text, "The clipboard holds no text to print.");
     EXPECT_EQ(w.SourceKind, skNone);
     EXPECT_FALSE(w.HasBuilt());
+
+    // A project open with nothing marked (its navigator cancelled): Print
+    // and Preview say that and offer the navigator.
+    user.messages.shown.clear();
+    user.willOpen(copyExampleProject(scratch));
+    w.cmdOpenClick();
+    ASSERT_EQ(w.SourceKind, skProject);
+    EXPECT_FALSE(w.HasBuilt());
+    EXPECT_TRUE(w.PnlStatus->text().startsWith("Nothing is marked for printing"));
+    w.cmdPrintClick();
+    w.cmdPreviewClick();
+    EXPECT_EQ(user.navigatorRuns, 1) << "the offer was declined";
+    EXPECT_EQ(user.messages.asked,
+              (QStringList{"Nothing is marked to print. Open the Project Navigator to mark "
+                           "files or procedures?",
+                           "Nothing is marked to preview. Open the Project Navigator to mark "
+                           "files or procedures?"}));
+    EXPECT_TRUE(user.messages.shown.isEmpty());
+
+    // Accepted: the navigator opens, and the print goes on with its marks.
+    user.messages.answer = true;
+    user.navigator = [](TFrmVBPrintJ& nav) {
+        nav.MarkAll1Click();
+        return int(QDialog::Accepted);
+    };
+    int printed = 0;
+    commandHooks().Print = [&](QWidget*, TPageStorage&, int, int, const QString&) { ++printed; };
+    w.cmdPrintClick();
+    commandHooks().Print = {};
+    EXPECT_EQ(user.navigatorRuns, 2);
+    EXPECT_TRUE(w.HasBuilt());
+    EXPECT_EQ(printed, 1);
 }
 
 TEST_F(MainWindowTest, FilesNamedOnTheCommandLineOrDroppedAreOpened) {
@@ -401,7 +452,7 @@ TEST_F(MainWindowTest, FilesNamedOnTheCommandLineOrDroppedAreOpened) {
               QDir::current().absoluteFilePath("Demo.vbp"));
 
     TfrmMain w(scratch.path());
-    EXPECT_EQ(w.windowTitle(), "The Listora 3.0");
+    EXPECT_EQ(w.windowTitle(), "Listora");
     user.navigator = [](TFrmVBPrintJ& nav) {
         nav.MarkAll1Click();
         return int(QDialog::Accepted);
@@ -409,7 +460,7 @@ TEST_F(MainWindowTest, FilesNamedOnTheCommandLineOrDroppedAreOpened) {
     w.OpenPath(commandLineFile({"listora", project}));
     EXPECT_EQ(w.SourceKind, skProject);
     EXPECT_TRUE(w.HasBuilt());
-    EXPECT_EQ(w.windowTitle(), "Demo.vbp - The Listora 3.0");
+    EXPECT_EQ(w.windowTitle(), "Demo.vbp - Listora");
 
     w.OpenPath(scratch.path("Missing.vbp"));
     ASSERT_EQ(user.messages.shown.size(), 1);
@@ -437,7 +488,7 @@ TEST_F(MainWindowTest, FilesNamedOnTheCommandLineOrDroppedAreOpened) {
     QCoreApplication::sendEvent(&w, &drop);
     EXPECT_EQ(w.SourceKind, skSingleFile);
     EXPECT_EQ(w.CurFileName, scratch.path("modLedger.bas"));
-    EXPECT_EQ(w.windowTitle(), "modLedger.bas - The Listora 3.0");
+    EXPECT_EQ(w.windowTitle(), "modLedger.bas - Listora");
 }
 
 TEST_F(MainWindowTest, PreviewAndPrintPlayBackTheLastBuild) {
@@ -495,20 +546,30 @@ TEST_F(MainWindowTest, PrintToFileWritesTheNavigablePdf) {
 
     const QString pdf = scratch.path("out.pdf");
     scratch.write("out.pdf", "an older file");
-    int dialogs = 0;
+    QStringList proposed;
     user.otherDialog = [&](QDialog& dialog) {
         auto* print = qobject_cast<QPrintDialog*>(&dialog);
         if (!print) return int(QDialog::Rejected);
-        ++dialogs;
+        proposed << print->findChild<QLineEdit*>("filename")->text();
         print->printer()->setOutputFormat(QPrinter::PdfFormat);
         print->printer()->setOutputFileName(pdf);
         return int(QDialog::Accepted);
     };
     w.cmdPrintClick();
-    EXPECT_EQ(dialogs, 1);
+    // First the project's name beside it; the file written is confirmed.
+    EXPECT_EQ(proposed, QStringList{scratch.path("Demo.pdf")});
+    EXPECT_EQ(w.PnlStatus->text(), "Written to " + QDir::toNativeSeparators(pdf));
     EXPECT_TRUE(w.isEnabled());
     EXPECT_EQ(QDir(scratch.path()).entryList({"out*"}, QDir::Files | QDir::Hidden),
               QStringList{"out.pdf"});
+    // Printed again, the file written last is proposed.
+    user.otherDialog = [&](QDialog& dialog) {
+        if (auto* print = qobject_cast<QPrintDialog*>(&dialog))
+            proposed << print->findChild<QLineEdit*>("filename")->text();
+        return int(QDialog::Rejected);
+    };
+    w.cmdPrintClick();
+    EXPECT_EQ(proposed.value(1), pdf);
 
     QProcess json;
     json.start(qpdf, {"--json", "--json-key=outlines", "--json-key=pages", pdf});
@@ -564,7 +625,7 @@ TEST_F(MainWindowTest, ChangedSettingsRebuildWhateverIsLoaded) {
     const QString projectPages = w.PnlPageCount->text();
     user.clip.contents = QStringLiteral("x = 1");
     w.mnuClipBoardClick();
-    EXPECT_EQ(w.PnlPageCount->text(), "1 Page");
+    EXPECT_EQ(w.PnlPageCount->text(), "1 Sheet, 2 Pages");
     EXPECT_EQ(enabled(w), "open save fonts page fmt preview print");
     const QString clipPages = w.PnlPageCount->text();
     EXPECT_NE(clipPages, projectPages);
@@ -584,6 +645,11 @@ TEST_F(MainWindowTest, ChangedSettingsRebuildWhateverIsLoaded) {
     w.PageSetup1Click();
     EXPECT_EQ(user.messages.shown.size(), 2);
     EXPECT_EQ(w.Formatter(), before);
+
+    // One page a sheet: the sheets are the pages, counted once.
+    TIniFile().writeBool("PAGELAYOUT", "twopage", false);
+    w.cmdBuildPrintClick();
+    EXPECT_EQ(w.PnlPageCount->text(), "1 Page");
 }
 
 TEST_F(MainWindowTest, UnusableSettingsAreReportedOnceAndTheProgramStartsWithDefaults) {

@@ -4,11 +4,13 @@
 
 #include "common/FocusWalk.h"
 #include "common/TestSupport.h"
+#include "platform/IniFile.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
 #include "source/ui/PrintJobNavigator.h"
 #include "widgets/Glyphs.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -56,7 +58,7 @@ TEST_F(NavigatorTest, TreeShowsFilesAndSectionsWithTheirPictures) {
     EXPECT_EQ(TFrmVBPrintJ::StateImageOf(module), siUnmarked);
     EXPECT_EQ(TFrmVBPrintJ::ImageOf(module->child(0)), siSection);
     EXPECT_EQ(nav.pnlSelected->text(), "0");
-    EXPECT_EQ(nav.windowTitle(), "VB Print Job Navigator");
+    EXPECT_EQ(nav.windowTitle(), "Project Navigator");
 }
 
 TEST_F(NavigatorTest, SectionClicksToggleMarkAndCounter) {
@@ -197,4 +199,25 @@ TEST_F(NavigatorTest, TabReachesEveryControlAndPicturesAreDrawnForTheScreen) {
         const QPixmap tool = toolGlyph(TToolGlyph::Preview).pixmap(QSize(32, 32), ratio);
         EXPECT_EQ(tool.size(), QSize(32, 32) * ratio) << ratio;
     }
+}
+
+// Tab runs as the controls sit on screen: the outline, then the buttons
+// left to right. The size the user gave the window is kept.
+TEST_F(NavigatorTest, TabFollowsTheScreenAndTheSizeIsKept) {
+    QList<QWidget*> walk = testsupport::tabWalk(&nav);
+    const qsizetype tree = walk.indexOf(nav.tvSource);
+    ASSERT_GE(tree, 0);
+    walk = walk.mid(tree) + walk.mid(0, tree);
+    EXPECT_EQ(walk, (QList<QWidget*>{nav.tvSource, nav.btnMarkAll, nav.btnUnmarkAll, nav.cmdOK,
+                                     nav.btnCancel, nav.btnHelp}))
+        << testsupport::describe(walk).toStdString();
+
+    QFile::remove(TIniFile().fileName());
+    nav.resize(nav.size() + QSize(60, 40));
+    const QSize resized = nav.size();
+    nav.btnCancel->click();
+    TFrmVBPrintJ again;
+    again.show();
+    EXPECT_EQ(again.size(), resized);
+    QFile::remove(TIniFile().fileName());
 }

@@ -59,7 +59,7 @@ TEST(Startup, MissingArchiveWarnsAndCreatesNoWindow) {
     EXPECT_EQ(user.messages.shown[0].Text,
               "The Listora Package Requires the file GRAPHICS.DAT.\r\nWe are unable to find this "
               "file in the current directory.\r\nPlease locate this file and move it into this "
-              "directory or\r\nReinstall Listora V3.0");
+              "directory or\r\nReinstall Listora");
     EXPECT_FALSE(anyMainWindow());
 }
 
@@ -108,7 +108,7 @@ TEST(Startup, FullStartFindsArchiveInAnyCaseAndUnpacksClips) {
     std::unique_ptr<TfrmMain> w = startListora(options);
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(user.messages.shown.isEmpty());
-    EXPECT_EQ(w->windowTitle(), "The Listora 3.0");
+    EXPECT_EQ(w->windowTitle(), "Listora");
     EXPECT_EQ(QDir(options.ClipFolder).entryList({"*.lrg"}, QDir::Files).size(), 4);
 
     // The animation control plays what was unpacked; a missing clip leaves

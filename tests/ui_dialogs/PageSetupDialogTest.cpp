@@ -6,7 +6,11 @@
 #include "format/ListingSettings.h"
 #include "settings/PageSetupMath.h"
 
+#include "platform/ui/ModalRunner.h"
+
 #include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPushButton>
@@ -225,6 +229,48 @@ TEST_F(PageSetupDialogTest, TheMiniatureShowsTheMargins) {
     dialog.btnSetupMargins->click();
     // Four-inch side margins leave a strip near the edge blank.
     EXPECT_EQ(inkIn(dialog.previewImage(), 20, 40), 0);
+}
+
+// Restore Defaults puts the margins the page setup hands over back into the
+// fields; an editor given none has no such button.
+TEST_F(PageSetupDialogTest, TheMarginsEditorRestoresTheDefaultMargins) {
+    TDlgPageSetup dialog;
+    std::vector<int> defaults;
+    dialog.runMarginsEditor = [&](TPageSetupDialog& editor, QWidget* owner) {
+        defaults = {editor.DefaultLeft, editor.DefaultTop, editor.DefaultRight,
+                    editor.DefaultBottom};
+        editor.MarginLeft = editor.MarginTop = editor.MarginRight = editor.MarginBottom = 2000;
+        bool offered = false;
+        setModalRunner([&](QDialog& margins) {
+            auto* buttons = margins.findChild<QDialogButtonBox*>();
+            QPushButton* restore = buttons->button(QDialogButtonBox::RestoreDefaults);
+            offered = restore != nullptr;
+            if (restore) restore->click();
+            return int(QDialog::Accepted);
+        });
+        const bool accepted = editor.Execute(owner);
+        setModalRunner(nullptr);
+        EXPECT_TRUE(offered);
+        EXPECT_EQ((std::vector<int>{editor.MarginLeft, editor.MarginTop, editor.MarginRight,
+                                    editor.MarginBottom}),
+                  defaults);
+        return accepted;
+    };
+    dialog.btnSetupMargins->click();
+    ASSERT_EQ(defaults.size(), 4u);
+    for (int d : defaults)
+        EXPECT_GT(d, 0);
+
+    TPageSetupDialog plain;
+    bool offered = true;
+    setModalRunner([&](QDialog& margins) {
+        offered = margins.findChild<QDialogButtonBox*>()->button(
+                      QDialogButtonBox::RestoreDefaults) != nullptr;
+        return int(QDialog::Rejected);
+    });
+    EXPECT_FALSE(plain.Execute(nullptr));
+    setModalRunner(nullptr);
+    EXPECT_FALSE(offered);
 }
 
 TEST_F(PageSetupDialogTest, TheMiniatureHasTheChosenPapersProportions) {

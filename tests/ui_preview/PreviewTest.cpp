@@ -1,6 +1,7 @@
 #include "render/ui/Preview.h"
 #include "platform/IniFile.h"
 #include "render/PageStorage.h"
+#include "render/SheetCount.h"
 
 #include <QFile>
 #include <QScrollArea>
@@ -11,7 +12,9 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSpinBox>
 #include <QToolBar>
 
@@ -166,7 +169,7 @@ TEST_F(PreviewTest, FourPageViewNearTheEndLeavesTheSecondRowEmpty) {
     EXPECT_LT(frm->PictureOf(3)->x(), frm->PictureOf(4)->x());
     EXPECT_EQ(frm->FirstShownPage(), 3);
     EXPECT_EQ(store->CurrentPageNumber(), 3);
-    EXPECT_EQ(frm->pnlCurrentPage->text(), "3");
+    EXPECT_EQ(frm->pnlCurrentPage->text(), "Page 3");
     // Square grids centre each page in its cell without the extra move.
     const int cellW = qRound((600 - 30 - 30) / 2.0);
     EXPECT_EQ(frm->PictureOf(4)->x() - frm->PictureOf(3)->x(), cellW);
@@ -257,4 +260,84 @@ TEST_F(PreviewTest, ThePageNumberEditorGoesToAPageOrClosesAlone) {
     key(frm.get(), Qt::Key_Escape);
     EXPECT_FALSE(frm->isVisible());
     EXPECT_TRUE(shownPages().isEmpty());
+}
+
+// A sheet is not always a page: with two pages a sheet the counters say
+// which pages a sheet carries, and the total counts both.
+TEST_F(PreviewTest, TheCountersSayWhetherTheyCountSheetsOrPages) {
+    struct TCase {
+        QStringList labels;
+        QString total;
+        QStringList captions;
+    };
+    const TCase cases[] = {
+        {{"Title", "1-2", "3-4"}, "3 Sheets, 5 Pages", {"Sheet 1: Title", "Sheet 2: pages 1-2"}},
+        {{"1", "2"}, "2 Pages", {"Page 1", "Page 2"}},
+        {{"Contents", "1"}, "2 Pages", {"Sheet 1: Contents", "Sheet 2: page 1"}},
+        {{"1-2"}, "1 Sheet, 2 Pages", {"Sheet 1: pages 1-2"}},
+        {{""}, "1 Page", {"Page 1"}},
+    };
+    for (const TCase& c : cases) {
+        open(int(c.labels.size()), QSize(600, 400), true);
+        for (int n = 1; n <= store->PageCount(); ++n)
+            store->Page(n)->Navigation.Label = c.labels[n - 1];
+        frm->SetPageStorage(store.get());
+        frm->First();
+        EXPECT_EQ(frm->pnlTotalPages->text(), c.total);
+        for (int n = 1; n <= int(c.captions.size()); ++n) {
+            store->GoToPage(n);
+            frm->ShowPages();
+            const QString shown = frm->pnlCurrentPage->text();
+            EXPECT_EQ(shown, c.captions[n - 1]);
+            EXPECT_GE(frm->pnlCurrentPage->contentsRect().width(),
+                      frm->pnlCurrentPage->fontMetrics().horizontalAdvance(shown))
+                << shown.toStdString() << " is cut";
+        }
+    }
+    // Unlabelled sheets (a listing laid out two pages a sheet without its
+    // labels) count as the layout says.
+    EXPECT_EQ(sheetCountText(countSheets(*store, true)), "1 Sheet, 2 Pages");
+}
+
+// Home closes the preview, except while the zoom box has the focus: there
+// it moves the cursor to the start of the typed percentage.
+TEST_F(PreviewTest, HomeTypedIntoTheZoomBoxStaysThere) {
+    open(3, QSize(600, 500));
+    frm->cbZoom->lineEdit()->setFocus();
+    frm->cbZoom->setEditText("150%");
+    frm->cbZoom->lineEdit()->setCursorPosition(3);
+    key(frm->cbZoom->lineEdit(), Qt::Key_Home);
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_EQ(frm->cbZoom->lineEdit()->cursorPosition(), 0);
+    frm->sbPages->setFocus();
+    key(frm->sbPages, Qt::Key_Home);
+    EXPECT_FALSE(frm->isVisible());
+}
+
+// The first opening fills most of the screen, as document viewers do; a
+// large interface font still fits the status line.
+TEST_F(PreviewTest, FirstOpeningTakesMostOfTheScreenAndTheStatusFitsALargeFont) {
+    const QFont before = QApplication::font();
+    QFont large = before;
+    large.setPointSize(12);
+    QApplication::setFont(large);
+    store = std::make_unique<TPageStorage>();
+    store->ResetPageCanvas(nullptr, nullptr, nullptr);
+    frm = std::make_unique<TfrmPreview>();
+    frm->SetPageStorage(store.get());
+    frm->show();
+    QApplication::processEvents();
+    const QRect available = frm->screen()->availableGeometry();
+    EXPECT_GE(frm->width(), available.width() * 3 / 4);
+    EXPECT_GE(frm->height(), available.height() * 3 / 4);
+    for (QLabel* panel : {frm->pnlHint, frm->pnlCurrentPage, frm->pnlTotalPages})
+        EXPECT_GE(panel->height(), panel->sizeHint().height()) << panel->text().toStdString();
+    EXPECT_EQ(frm->pnlHint->text(), frm->Hint()) << "the hint is cut";
+    // Narrower, it is shortened with an ellipsis; hovering shows it whole.
+    frm->resize(400, frm->height());
+    QApplication::processEvents();
+    EXPECT_TRUE(frm->pnlHint->text().endsWith(QChar(0x2026))) << frm->pnlHint->text().toStdString();
+    EXPECT_EQ(frm->pnlHint->toolTip(), frm->Hint());
+    frm.reset();
+    QApplication::setFont(before);
 }

@@ -11,6 +11,7 @@
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -319,10 +321,17 @@ TEST(Printing, ThePrintDialogOffersTheSelectionOnlyWhenAPageIsMarked) {
     auto store = makeStore(4);
     QPrinter printer(QPrinter::HighResolution);
     TQtPrintDialog dialog(printer, nullptr);
+    dialog.ProposeFile("/projects/Demo.pdf");
     bool offered = true;
+    QAbstractPrintDialog::PrintRange preset = QAbstractPrintDialog::PageRange;
+    QString proposed;
+    QString rangeText;
     setModalRunner([&](QDialog& d) {
         auto& pd = static_cast<QPrintDialog&>(d);
         offered = pd.testOption(QAbstractPrintDialog::PrintSelection);
+        preset = pd.printRange();
+        if (auto* file = pd.findChild<QLineEdit*>("filename")) proposed = file->text();
+        if (auto* range = pd.findChild<QAbstractButton*>("printRange")) rangeText = range->text();
         EXPECT_EQ(pd.maxPage(), 4);
         pd.setPrintRange(offered ? QAbstractPrintDialog::Selection
                                  : QAbstractPrintDialog::PageRange);
@@ -333,6 +342,8 @@ TEST(Printing, ThePrintDialogOffersTheSelectionOnlyWhenAPageIsMarked) {
     TPrintDialogSettings s = PreparePrintSettings(*store);
     ASSERT_TRUE(dialog.Execute(s));
     EXPECT_FALSE(offered);
+    EXPECT_EQ(preset, QAbstractPrintDialog::AllPages);
+    EXPECT_EQ(proposed, "/projects/Demo.pdf") << "not Qt's print.pdf in the current folder";
     EXPECT_EQ(s.Range, TPrintRange::PageNums);
     EXPECT_EQ(s.FromPage, 2);
     EXPECT_EQ(s.ToPage, 3);
@@ -342,9 +353,36 @@ TEST(Printing, ThePrintDialogOffersTheSelectionOnlyWhenAPageIsMarked) {
     s = PreparePrintSettings(*store);
     ASSERT_TRUE(dialog.Execute(s));
     EXPECT_TRUE(offered);
+    EXPECT_EQ(preset, QAbstractPrintDialog::Selection) << "the marked pages are chosen";
     EXPECT_EQ(s.Range, TPrintRange::Selection);
+    EXPECT_NE(rangeText, "Sheets from");
+
+    // Two pages a sheet: the range counts sheets and says so.
+    for (int n = 1; n <= 4; ++n)
+        store->Page(n)->Navigation.Label = QString("%1-%2").arg(2 * n - 1).arg(2 * n);
+    s = PreparePrintSettings(*store);
+    ASSERT_TRUE(dialog.Execute(s));
+    EXPECT_EQ(rangeText, "Sheets from");
 
     setModalRunner([](QDialog&) { return int(QDialog::Rejected); });
     EXPECT_FALSE(dialog.Execute(s));
     setModalRunner(nullptr);
+}
+
+TEST(Printing, ThePdfProposedIsTheLastOneForTheSameSourceElseBesideIt) {
+    struct TCase {
+        QString source, lastSource, lastPdf, expected;
+    };
+    const TCase cases[] = {
+        {"/p/Demo.vbp", "", "", "/p/Demo.pdf"},
+        {"/p/Demo.vbp", "/p/Demo.vbp", "/out/Ledger listing.pdf", "/out/Ledger listing.pdf"},
+        {"/p/Demo.vbp", "/q/Other.vbp", "/out/Other.pdf", "/p/Demo.pdf"},
+        {"/p/my.file.bas", "", "", "/p/my.file.pdf"},
+        {"", "", "", "/home/u/Clipboard.pdf"},
+        {"", "/q/Other.vbp", "/out/Other.pdf", "/out/Clipboard.pdf"},
+        {"", "", "/out/Clipboard.pdf", "/out/Clipboard.pdf"},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(proposedPdfFile(c.source, c.lastSource, c.lastPdf, "/home/u"), c.expected)
+            << c.source.toStdString() << " after " << c.lastPdf.toStdString();
 }
