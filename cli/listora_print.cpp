@@ -7,6 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
+#include "platform/Messages.h"
 #include "platform/Printer.h"
 #include "platform/Progress.h"
 #include "platform/Version.h"
@@ -54,12 +55,15 @@ Examples:
   cat notes.txt | listora-print - -o notes.pdf
   listora-print Project1.vbp -P Office_Laser --copies 2 --pages 3-5)";
 
+// Names from the files read (members, sections, entries) may hold escape
+// sequences: shown escaped, they cannot take over the terminal.
 void err(const QString& text) {
-    std::fprintf(stderr, "listora-print: %s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "listora-print: %s\n",
+                 ShownOnTerminal(text, true).toLocal8Bit().constData());
 }
 
 void out(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputs(ShownOnTerminal(text, true).toLocal8Bit().constData(), stdout);
     std::fputc('\n', stdout);
 }
 
@@ -275,7 +279,7 @@ int printOnQueue(TPageStorage& pages, const TQueueJob& job) {
 int checkPages(const TSourceCodePrint& formatter, bool toStderr) {
     auto say = [&](const QString& text) {
         if (toStderr)
-            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            std::fprintf(stderr, "%s\n", ShownOnTerminal(text).toLocal8Bit().constData());
         else
             out(text);
     };
