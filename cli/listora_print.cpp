@@ -635,7 +635,12 @@ int main(int argc, char** argv) {
                     "procedure with the description its header comment gives. KIND is basic "
                     "(files on halves of their own, with a note) or deluxe.",
                     "KIND"});
-    args.process(app);
+    // Names as the bytes given: an output name that is no UTF-8 is written
+    // under exactly those bytes (QApplication's arguments lose them).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << DecodeFileName(QByteArray(argv[i]));
+    args.process(arguments);
 
     try {
         return run(args);

@@ -28,10 +28,16 @@ IMessageService* current = nullptr;
 QString ShownOnTerminal(const QString& text, bool keepLayout) {
     QString shown;
     shown.reserve(text.size());
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
         const QChar::Category kind = c.category();
-        if ((kind != QChar::Other_Control && kind != QChar::Other_Format) ||
-            (keepLayout && (c == u'\n' || c == u'\t'))) {
+        // A byte of a file name that is no UTF-8 (see DecodeFileName).
+        const bool rawByte = c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF &&
+                             !(i > 0 && text[i - 1].isHighSurrogate());
+        if (rawByte) {
+            shown += QStringLiteral("\\x%1").arg(c.unicode() - 0xDC00, 2, 16, QLatin1Char('0'));
+        } else if ((kind != QChar::Other_Control && kind != QChar::Other_Format) ||
+                   (keepLayout && (c == u'\n' || c == u'\t'))) {
             shown += c;
         } else if (c == u'\n') {
             shown += QStringLiteral("\\n");

@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using testsupport::readFile;
@@ -207,6 +208,20 @@ TEST_F(HostileOutput, RefusalsSayWhy) {
         EXPECT_EQ(r.err, c.err);
     }
     EXPECT_EQ(readFile(path("afile")), "mine");
+}
+
+TEST_F(HostileOutput, AnOutputNameThatIsNoUtf8KeepsItsBytes) {
+    // Only a shell can hand the command bytes that are no text.
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start("/bin/sh", {"-c", "exec \"$0\" modLedger.bas -o \"$(printf '\\377\\376.pdf')\"", exe});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const QByteArray written = QFile::encodeName(dir.path()) + "/\xff\xfe.pdf";
+    struct stat st {};
+    EXPECT_EQ(::stat(written.constData(), &st), 0);
+    EXPECT_GT(st.st_size, 1000);
+    ::unlink(written.constData()); // which the temporary folder could not remove
 }
 
 TEST_F(HostileOutput, StandardOutputPipesSelectionsAndAQuietStandardError) {
