@@ -3,6 +3,7 @@
 #include "archive/Rle.h"
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
+#include "platform/Messages.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -216,7 +217,8 @@ void TCompress::setTargetPath(const QString& path) {
 // the target folder: an archive may come from anywhere.
 QString TCompress::checkedEntryPath(const QString& name) const {
     const auto refuse = [&](const QString& why) {
-        return TListoraError(QStringLiteral("Refused to expand \"%1\": %2").arg(name, why));
+        return TListoraError(
+            QStringLiteral("Refused to expand \"%1\": %2").arg(ShownOnTerminal(name), why));
     };
     QString path = name;
     path.replace('\\', '/');
@@ -286,12 +288,13 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
             throw TListoraError(
                 damaged(archiveName, QStringLiteral("an entry name runs past the end")));
         case TEntryRead::badSize:
-            throw TListoraError(damaged(
-                archiveName, QStringLiteral("entry \"%1\" has a negative size").arg(entry.Name)));
+            throw TListoraError(
+                damaged(archiveName, QStringLiteral("entry \"%1\" has a negative size")
+                                         .arg(ShownOnTerminal(entry.Name))));
         case TEntryRead::pastEnd:
             throw TListoraError(
-                damaged(archiveName,
-                        QStringLiteral("the data of \"%1\" run past the end").arg(entry.Name)));
+                damaged(archiveName, QStringLiteral("the data of \"%1\" run past the end")
+                                         .arg(ShownOnTerminal(entry.Name))));
         }
         pos = entry.DataPosition + entry.CompressedSize;
         if (nameList && !wanted.contains(entry.Name.toCaseFolded())) continue;
@@ -384,14 +387,15 @@ void TCompress::expandEntry(QFile& archive, const RArchiveEntry& entry, const QS
         }
         out.flush();
     } catch (const TCorruptDataError& e) {
-        throw fail(QStringLiteral("Damaged entry \"%1\": %2").arg(entry.Name, e.message()));
+        throw fail(QStringLiteral("Damaged entry \"%1\": %2")
+                       .arg(ShownOnTerminal(entry.Name), e.message()));
     } catch (...) {
         output.discard();
         throw;
     }
     if (out.count() != entry.Size)
         throw fail(QStringLiteral("Damaged entry \"%1\": its data do not make up its stated size")
-                       .arg(entry.Name));
+                       .arg(ShownOnTerminal(entry.Name)));
     if (entry.Method != cmNone && out.sum() != entry.Checksum) {
         if (!entry.Keyed) throw fail(kBadChecksum);
         if (out.sum() + quint32(Key) != entry.Checksum) throw fail(kLocked);

@@ -7,6 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
+#include "platform/Messages.h"
 #include "platform/Printer.h"
 #include "platform/Progress.h"
 #include "platform/Version.h"
@@ -55,12 +56,15 @@ Examples:
   cat notes.txt | listora-print - -o notes.pdf
   listora-print Project1.vbp -P Office_Laser --copies 2 --pages 3-5)";
 
+// Names from the files read (members, sections, entries) may hold escape
+// sequences: shown escaped, they cannot take over the terminal.
 void err(const QString& text) {
-    std::fprintf(stderr, "listora-print: %s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "listora-print: %s\n",
+                 ShownOnTerminal(text, true).toLocal8Bit().constData());
 }
 
 void out(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputs(ShownOnTerminal(text, true).toLocal8Bit().constData(), stdout);
     std::fputc('\n', stdout);
 }
 
@@ -208,6 +212,10 @@ struct TQueueJob {
 
 bool parseQueueJob(const QCommandLineParser& args, TQueueJob& job) {
     job.queue = args.value("P");
+    if (args.isSet("P") && job.queue.trimmed().isEmpty()) {
+        err(QStringLiteral("-P takes the name of a printer queue (as lpstat -p lists them)"));
+        return false;
+    }
     bool ok = true;
     if (args.isSet("copies")) {
         job.copies = args.value("copies").toInt(&ok);
@@ -272,7 +280,7 @@ int printOnQueue(TPageStorage& pages, const TQueueJob& job) {
 int checkPages(const TSourceCodePrint& formatter, bool toStderr) {
     auto say = [&](const QString& text) {
         if (toStderr)
-            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            std::fprintf(stderr, "%s\n", ShownOnTerminal(text).toLocal8Bit().constData());
         else
             out(text);
     };
@@ -309,8 +317,8 @@ QStringList readStandardInput(int codePage) {
     if (in.error() != QFileDevice::NoError)
         throw TListoraError(QStringLiteral("cannot read standard input: %1").arg(in.errorString()));
     if (bytes.size() > kMaxStandardInput)
-        throw TListoraError(QStringLiteral("standard input is larger than %1 MB; give the text "
-                                           "as a file instead")
+        throw TListoraError(QStringLiteral("standard input is larger than %1 MB; split the "
+                                           "text and print each part on its own")
                                 .arg(kMaxStandardInput >> 20));
     return SplitSourceLines(DecodeSourceBytes(bytes, codePage));
 }
@@ -324,18 +332,21 @@ int parseDpi(const QString& text) {
     return 0;
 }
 
-// More workers than this only share the same cores.
-constexpr int kMaxJobs = 64;
+// More workers than this per core only share the same cores (and each
+// holds its pages in memory).
+constexpr int kJobsPerCore = 4;
 
 // The --jobs value (default: the cores available), or 0 (after a message)
 // when it is no usable count.
 int parseJobs(const QCommandLineParser& args) {
-    if (!args.isSet("jobs")) return std::min(AvailableCores(), kMaxJobs);
+    if (!args.isSet("jobs")) return AvailableCores();
+    const int most = kJobsPerCore * AvailableCores();
     bool ok = false;
     const int jobs = args.value("jobs").trimmed().toInt(&ok);
-    if (ok && jobs >= 1 && jobs <= kMaxJobs) return jobs;
-    err(QStringLiteral("--jobs takes a number from 1 to %1, not \"%2\"")
-            .arg(kMaxJobs)
+    if (ok && jobs >= 1 && jobs <= most) return jobs;
+    err(QStringLiteral("--jobs takes a number from 1 to %1 (%2 per core), not \"%3\"")
+            .arg(most)
+            .arg(kJobsPerCore)
             .arg(args.value("jobs")));
     return 0;
 }
@@ -535,7 +546,9 @@ int run(const QCommandLineParser& args) {
         else
             WritePlainPdf(pages, args.value("o"), jobs);
     }
-    if (args.isSet("png")) WritePagesToPng(pages, args.value("png"), dpi, jobs);
+    if (args.isSet("png"))
+        WritePagesToPng(pages, args.value("png"), dpi, jobs,
+                        [&](const QString& path) { return !inputs.readFileAt(path).isEmpty(); });
     const QString count = sheetCountText(countSheets(pages, formatter.Settings.TwoPage));
     // With the PDF on standard output, the count must not end up inside it.
     const bool pdfOnStdout = args.isSet("o") && IsStandardOutput(args.value("o"));
@@ -575,8 +588,9 @@ int main(int argc, char** argv) {
                     "replaced.",
                     "OUT.pdf"});
     args.addOption({"png",
-                    "Write one PNG per sheet into DIR (page-001.png, ...); pages of that name "
-                    "beyond this listing's last are removed.",
+                    "Write one PNG per sheet into DIR (page-001.png, ...); page images of that "
+                    "name that Listora wrote beyond this listing's last are removed. One run at "
+                    "a time per DIR: a second is refused while the first writes.",
                     "DIR"});
     args.addOption({"no-navigation",
                     "Write the PDF without bookmarks, links, page labels and document "
@@ -590,8 +604,9 @@ int main(int argc, char** argv) {
     args.addOption({"dpi", "Resolution of --png pages (default 96).", "N", "96"});
     args.addOption({"jobs",
                     "Draw the pages of -o and --png with N workers side by side, each a run of "
-                    "consecutive sheets (default: one per core available; 1: one at a time). "
-                    "Printing with -P always uses one.",
+                    "consecutive sheets (default: one per core available; 1: one at a time; "
+                    "at most 4 per core). --png uses fewer when the page images would take "
+                    "more than 300 MB together. Printing with -P always uses one.",
                     "N"});
     args.addOption({"select",
                     "Print only this section: FILE is a member's file name (any letter case), "
@@ -621,7 +636,12 @@ int main(int argc, char** argv) {
                     "procedure with the description its header comment gives. KIND is basic "
                     "(files on halves of their own, with a note) or deluxe.",
                     "KIND"});
-    args.process(app);
+    // Names as the bytes given: an output name that is no UTF-8 is written
+    // under exactly those bytes (QApplication's arguments lose them).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << DecodeFileName(QByteArray(argv[i]));
+    args.process(arguments);
 
     try {
         return run(args);

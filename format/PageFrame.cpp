@@ -82,6 +82,13 @@ int TSourceCodePrint::fitFont(TFont& font, const QString& text, int room) {
     return qAbs(canvas.FontHeight());
 }
 
+QString TSourceCodePrint::fitText(const QString& text, int room) {
+    // What does not fit even at the smallest size is cut: a header of a
+    // thousand characters would otherwise reach off the sheet.
+    const TVirtCanvas& canvas = Canvas();
+    return ElideToWidth(text, room, [&](const QString& s) { return canvas.TextWidth(s); });
+}
+
 void TSourceCodePrint::DrawFrame() {
     if (Settings.TwoPage)
         drawTwoPageFrame();
@@ -135,8 +142,9 @@ void TSourceCodePrint::drawOnePageFrame() {
     // less five; a margin narrower than that would put text off the sheet.
     ColumnWidth = qMin(ColumnWidth, W - 2 - LeftColumnX);
 
-    const QString footer = expandHeader(Settings.FooterTemplate, PageNumber);
-    const int ff = fitFont(Settings.FooterFont, footer, W - 2);
+    const QString footerText = expandHeader(Settings.FooterTemplate, PageNumber);
+    const int ff = fitFont(Settings.FooterFont, footerText, W - 2);
+    const QString footer = fitText(footerText, W - 2);
     canvas.MoveTo(L, H - B - ff);
     canvas.LineTo(W - R, H - B - ff);
     setKnockOut(canvas);
@@ -163,12 +171,13 @@ void TSourceCodePrint::drawOnePageFrame() {
     };
     while (canvas.TextWidth(header) > headerRoom() && Settings.HeaderFont.size() > 1)
         hh = fitFont(Settings.HeaderFont, header, headerRoom());
-    const int headerY = onSheetY(T - hh / 2, header);
+    const QString shownHeader = fitText(header, headerRoom());
+    const int headerY = onSheetY(T - hh / 2, shownHeader);
     const int headerCentre = besideBox ? L + headerRoom() / 2 : W / 2;
-    canvas.TextOut(headerCentre - canvas.TextWidth(header) / 2, headerY, header);
+    canvas.TextOut(headerCentre - canvas.TextWidth(shownHeader) / 2, headerY, shownHeader);
     // The rule below the header, below its ink even where the header had
     // to move down to stay on the sheet.
-    const int ruleY = qMax(T + hh, headerY + canvas.TextHeight(header) + 1);
+    const int ruleY = qMax(T + hh, headerY + canvas.TextHeight(shownHeader) + 1);
     canvas.SetTransparent();
 
     // Page-number box at the top right, in the header font.
@@ -262,20 +271,23 @@ void TSourceCodePrint::drawTwoPageFrame() {
 
     const int quarter = (W - L - R) / 4 + L; // Trunc(... * 0.25) + L
     const int threeQuarters = int((W - L - R) * 0.75) + L;
-    const QString leftFooter = expandHeader(Settings.FooterTemplate, PageNumber);
+    const QString leftFooterText = expandHeader(Settings.FooterTemplate, PageNumber);
     // Each half's texts stay within the half.
     const int halfRoom = qMax(0, 2 * (mid - quarter) - 4);
-    const int ff = fitFont(Settings.FooterFont, leftFooter, halfRoom);
+    const int ff = fitFont(Settings.FooterFont, leftFooterText, halfRoom);
+    const QString leftFooter = fitText(leftFooterText, halfRoom);
     const int footerY = onSheetY(H - B - ff / 2, leftFooter);
     // The numbers sit across the border's bottom line and knock it out.
     setKnockOut(canvas);
     canvas.TextOut(quarter - canvas.TextWidth(leftFooter) / 2, footerY, leftFooter);
-    const QString rightFooter = expandHeader(Settings.FooterTemplate, PageNumber + 1);
+    const QString rightFooter =
+        fitText(expandHeader(Settings.FooterTemplate, PageNumber + 1), halfRoom);
     canvas.TextOut(threeQuarters - canvas.TextWidth(rightFooter) / 2, footerY, rightFooter);
 
     // One header per sheet over both halves; its "%p" is the left half's.
-    const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
-    const int hh = fitFont(Settings.HeaderFont, header, halfRoom);
+    const QString headerText = expandHeader(Settings.HeaderTemplate, PageNumber);
+    const int hh = fitFont(Settings.HeaderFont, headerText, halfRoom);
+    const QString header = fitText(headerText, halfRoom);
     const int headerWidth = canvas.TextWidth(header);
     canvas.TextOut(RoundEven((W - L - R) * 0.25) + L - headerWidth / 2, T + hh / 2, header);
     canvas.TextOut(RoundEven((W - L - R) * 0.75) + L - headerWidth / 2, T + hh / 2, header);

@@ -168,6 +168,7 @@ private:
     // call), then on while it is wider than room (-1: no room given), and
     // selects it; returns its height.
     int fitFont(TFont& font, const QString& text, int room = -1);
+    QString fitText(const QString& text, int room);
     QString expandHeader(const QString& templ, int pageNumber) const;
 
     void walkLines(const QStringList& lines, TBuildKind kind, IGauge* gauge);

@@ -155,6 +155,28 @@ QString ExpandHeaderText(const QString& templ, const QString& fileName, const QS
     return text;
 }
 
+QString ElideToWidth(const QString& text, int room,
+                     const std::function<int(const QString&)>& width) {
+    if (width(text) <= room) return text;
+    const QString dots = QStringLiteral("...");
+    const auto cut = [&](qsizetype n) {
+        // Never half of a surrogate pair.
+        if (n > 0 && text[n - 1].isHighSurrogate()) --n;
+        return text.left(n).trimmed() + dots;
+    };
+    // Widths grow with the length: the longest start that fits, halving.
+    qsizetype low = 0, high = text.size() - 1;
+    while (low < high) {
+        const qsizetype mid = (low + high + 1) / 2;
+        if (width(cut(mid)) <= room)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    if (width(cut(low)) <= room) return cut(low);
+    return QString();
+}
+
 QString TodayShortDate() {
     return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 }

@@ -4,6 +4,8 @@
 // callers use: FindCommentStart counts from 0, FirstNonBlank from 1.
 #include <QString>
 
+#include <functional>
+
 // Every tab becomes the same number of blanks (at most 20), whatever its
 // column; a count of 0 deletes tabs.
 QString ExpandTabs(const QString& line, int count);
@@ -44,6 +46,12 @@ QString WithoutTypeCharacter(const QString& name);
 // follows a replaced variable are kept.
 QString ExpandHeaderText(const QString& templ, const QString& fileName, const QString& procName,
                          int pageNumber, const QString& dateText);
+
+// The text as it is where width(text) <= room, else its longest start that
+// fits with "..." after it (only "..." where not even one character does,
+// nothing where "..." does not fit either).
+QString ElideToWidth(const QString& text, int room,
+                     const std::function<int(const QString&)>& width);
 
 // Today's date in the user's locale short format (the value of %d).
 QString TodayShortDate();

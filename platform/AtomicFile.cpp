@@ -3,7 +3,6 @@
 #include "platform/Errors.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -30,7 +29,27 @@ QString reason(int error) {
 }
 
 QByteArray encoded(const QString& name) {
-    return QFile::encodeName(name);
+    return EncodeFileName(name);
+}
+
+// The length of the valid UTF-8 sequence at bytes[i], or 0.
+qsizetype utf8SequenceAt(const QByteArray& bytes, qsizetype i) {
+    const auto at = [&](qsizetype k) { return quint8(bytes[k]); };
+    const quint8 lead = at(i);
+    if (lead < 0x80) return 1;
+    const qsizetype length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
+    if (length == 0 || i + length > bytes.size()) return 0;
+    for (qsizetype k = 1; k < length; ++k)
+        if ((at(i + k) & 0xC0) != 0x80) return 0;
+    const quint8 second = at(i + 1);
+    // No overlong forms, no surrogates, nothing past U+10FFFF.
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
+        return 0;
+    return length;
 }
 
 // Descriptors that a name stands for: "-" and the /dev/fd family.
@@ -72,9 +91,13 @@ bool writeAll(int fd, const char* data, qint64 size, qint64 at, int& error) {
 } // namespace
 
 TAtomicFile::TAtomicFile(const QString& target, TTarget kind) : shown_(target), kind_(kind) {
-    const QFileInfo info(target);
-    folder_ = info.absolutePath();
-    name_ = info.fileName();
+    // Split by hand: QFileInfo would lose the bytes of a name that is no
+    // UTF-8 (see DecodeFileName).
+    const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+    folder_ = slash < 0    ? QStringLiteral(".")
+              : slash == 0 ? QStringLiteral("/")
+                           : target.left(slash);
+    name_ = target.mid(slash + 1);
 }
 
 TAtomicFile::TAtomicFile(const TFolder& folder, const QString& name, const QString& shownPath)
@@ -311,6 +334,38 @@ void TAtomicFile::removeTemporary() {
         ::unlinkat(folderFd_, encoded(temporary_).constData(), 0);
     temporary_.clear();
     closeFd(fd_);
+}
+
+QString DecodeFileName(const QByteArray& name) {
+    QString text;
+    text.reserve(name.size());
+    for (qsizetype i = 0; i < name.size();) {
+        const qsizetype length = utf8SequenceAt(name, i);
+        if (length == 0) {
+            text += QChar(char16_t(0xDC00 + quint8(name[i])));
+            ++i;
+        } else {
+            text += QString::fromUtf8(name.constData() + i, length);
+            i += length;
+        }
+    }
+    return text;
+}
+
+QByteArray EncodeFileName(const QString& name) {
+    QByteArray bytes;
+    bytes.reserve(name.size());
+    qsizetype start = 0; // of the text not yet encoded
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        const bool pairEnd = i > 0 && name[i - 1].isHighSurrogate();
+        if (c < 0xDC80 || c > 0xDCFF || pairEnd) continue;
+        bytes += QStringView(name).mid(start, i - start).toUtf8();
+        bytes += char(c - 0xDC00);
+        start = i + 1;
+    }
+    bytes += QStringView(name).mid(start).toUtf8();
+    return bytes;
 }
 
 std::optional<RFileId> FileIdOf(const QString& path) {

@@ -103,6 +103,13 @@ private:
     int writeErrno_ = 0;
 };
 
+// File names byte for byte, as the system stores them: a byte that is no
+// part of valid UTF-8 is held as the lone surrogate U+DC00 + byte, so that
+// a name given on the command line comes back as exactly the bytes given.
+// Valid UTF-8 reads as QFile::decodeName reads it.
+QString DecodeFileName(const QByteArray& name);
+QByteArray EncodeFileName(const QString& name);
+
 // A file's identity (device and inode, after links), to tell whether two
 // names lead to the same file.
 struct RFileId {

@@ -17,6 +17,12 @@ public:
     virtual bool askYesNo(const QString& title, const QString& text) = 0;
 };
 
+// Text as a terminal should show it: control and formatting characters
+// (escape sequences, bidirectional overrides) become escapes such as \x1b,
+// so that a name read from a file cannot recolour or rewrite the user's
+// terminal. keepLayout keeps line breaks and tabs as they are.
+QString ShownOnTerminal(const QString& text, bool keepLayout = false);
+
 // The process-wide service. The default one writes to standard error and
 // answers "no"; the desktop program installs its message boxes, tests
 // install a recorder.

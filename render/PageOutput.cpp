@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
@@ -16,8 +17,12 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <functional>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -155,42 +160,124 @@ QString PngPageName(int page) {
 
 namespace {
 
+// The text chunk that marks a page image as one Listora wrote: only such
+// files are taken for stale pages of an earlier run.
+const char* const kPngMarkKey = "Software";
+const char* const kPngMarkValue = "Listora";
+
+// Together the page images in memory stay below this, whatever the
+// resolution: at 600 dpi a letter page alone takes 134 MB.
+constexpr qint64 kPngImageBudget = 300ll << 20;
+
+qint64 imageBytes(const TPageRec& page, int dpi) {
+    return qint64(page.Width) * dpi / 96 * (qint64(page.Height) * dpi / 96) * 4;
+}
+
 void writePng(TPageRec& page, const QString& path, int dpi) {
     QImage image(page.Width * dpi / 96, page.Height * dpi / 96, QImage::Format_RGB32);
+    if (image.isNull())
+        throw TListoraError(
+            QStringLiteral("Unable to write to %1: not enough memory for the page image")
+                .arg(path));
     image.fill(Qt::white);
     {
         TDrawSurface surface(&image, &image);
         page.Canvas->PlayBack(surface, true, 0, 0, false, 0, 0, nullptr, nullptr);
     }
+    image.setText(QString::fromLatin1(kPngMarkKey), QString::fromLatin1(kPngMarkValue));
+    // Encoded in memory, where a write cannot fail: libpng would print its
+    // own error lines for a full disk; the atomic file gives the reason.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!image.save(&encoded, "PNG"))
+        throw TListoraError(QStringLiteral("Unable to write to %1").arg(path));
+    image = QImage();
     TAtomicFile file(path);
     // Swept once for the whole folder: the other workers' files are alive.
     file.SweepLeftovers = false;
     file.begin();
-    if (!image.save(&file, "PNG"))
-        throw TListoraError(QStringLiteral("Unable to write to %1").arg(file.path()));
+    file.write(encoded.data());
     file.commit();
+}
+
+// Whether the file is a page image that a Listora run wrote.
+bool isOurPng(const QString& path) {
+    QFile file(path);
+    QString error;
+    if (!OpenRegularFileForReading(path, file, error)) return false;
+    // The mark comes before the image data, right after the header.
+    const QByteArray head = file.read(4096);
+    static const QByteArray signature("\x89PNG\r\n\x1a\n", 8);
+    const QByteArray mark = QByteArray("tEXt") + kPngMarkKey + QByteArray(1, '\0') + kPngMarkValue;
+    return head.startsWith(signature) && head.contains(mark);
+}
+
+// Two runs writing into one folder at once would leave the pages of both.
+// The lock is on the folder itself, so nothing is left behind.
+class TPngFolderLock {
+public:
+    explicit TPngFolderLock(const QString& dir) : folder_(OpenFolder(dir)) {
+        if (::flock(folder_.fd(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+            throw TListoraError(QStringLiteral("another run is writing pages into %1; try again "
+                                               "when it has finished")
+                                    .arg(dir));
+    }
+
+private:
+    TFolder folder_; // closing it releases the lock
+};
+
+// Why the folder for the pages cannot be made.
+QString folderProblem(const QString& dir) {
+    QString path;
+    for (const QString& part : QDir::cleanPath(QDir(dir).absolutePath()).split(QLatin1Char('/'))) {
+        if (part.isEmpty()) continue;
+        path += QLatin1Char('/') + part;
+        const QFileInfo info(path);
+        if (info.exists() && !info.isDir()) return QString::fromLocal8Bit(std::strerror(ENOTDIR));
+        if (!info.exists() && ::mkdir(QFile::encodeName(path).constData(), 0777) != 0 &&
+            errno != EEXIST)
+            return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    return QStringLiteral("it cannot be made");
 }
 
 } // namespace
 
-int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi, int jobs) {
-    if (!QDir().mkpath(dir)) throw TListoraError(QStringLiteral("Unable to write to %1").arg(dir));
+int PngWorkers(const TPageStorage& pages, int dpi, int jobs) {
+    qint64 largest = 1;
+    for (int n = 1; n <= pages.PageCount(); ++n)
+        largest = std::max(largest, imageBytes(*pages.Page(n), dpi));
+    return int(std::clamp<qint64>(kPngImageBudget / largest, 1, std::max(jobs, 1)));
+}
+
+int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi, int jobs,
+                    const std::function<bool(const QString&)>& readByRun) {
+    if (!QDir().mkpath(dir))
+        throw TListoraError(
+            QStringLiteral("Unable to write pages into %1: %2").arg(dir, folderProblem(dir)));
+    const TPngFolderLock lock(dir);
     TAtomicFile::RemoveLeftoversIn(dir);
-    const std::vector<TPageRange> ranges = PlaybackRanges(pages, jobs);
+    const std::vector<TPageRange> ranges = PlaybackRanges(pages, PngWorkers(pages, dpi, jobs));
     runSideBySide(int(ranges.size()), [&](int i) {
         for (int n = ranges[std::size_t(i)].First; n <= ranges[std::size_t(i)].Last; ++n)
             writePng(*pages.Page(n), QDir(dir).filePath(PngPageName(n)), dpi);
     });
     const int written = pages.PageCount();
     // Pages of an earlier, longer listing would pass for pages of this one.
+    // Only images a run of ours wrote go: never a file this run reads, nor
+    // anything else that happens to bear a page's name.
     static const QRegularExpression ourPage(QStringLiteral("^page-([0-9]{3,})\\.png$"));
     QDir folder(dir);
     for (const QFileInfo& info :
          folder.entryInfoList({QStringLiteral("page-*.png")}, QDir::Files)) {
         const QRegularExpressionMatch match = ourPage.match(info.fileName());
         const int number = match.captured(1).toInt();
-        if (match.hasMatch() && !info.isSymLink() && number > written &&
-            PngPageName(number) == info.fileName() && !folder.remove(info.fileName()))
+        if (!match.hasMatch() || info.isSymLink() || number <= written ||
+            PngPageName(number) != info.fileName())
+            continue;
+        if ((readByRun && readByRun(info.filePath())) || !isOurPng(info.filePath())) continue;
+        if (!folder.remove(info.fileName()))
             throw TListoraError(
                 QStringLiteral("Unable to remove the earlier page %1").arg(info.filePath()));
     }

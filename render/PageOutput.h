@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class QIODevice;
@@ -38,9 +39,15 @@ std::vector<TPageRange> PlaybackRanges(const TPageStorage& pages, int jobs);
 // PagesToPdfBytes(pages). Throws TListoraError when a part fails.
 std::vector<QByteArray> PagesToPdfParts(TPageStorage& pages, int jobs);
 // Writes DIR/page-001.png ... at dpi dots per inch and removes the pages
-// (by that name pattern only) that an earlier, longer run left, so the
-// folder holds this listing's pages alone; returns the file count. jobs
-// workers draw and write the pages side by side.
-int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi = 96, int jobs = 1);
+// that an earlier, longer run left (images of that name that a Listora run
+// wrote, other than those readByRun names), so the folder holds this
+// listing's pages alone; returns the file count. Up to jobs workers draw
+// and write the pages side by side, as many as the memory budget for page
+// images allows. Throws TListoraError when another run is writing into DIR.
+int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi = 96, int jobs = 1,
+                    const std::function<bool(const QString&)>& readByRun = {});
+// How many of jobs workers draw page images at dpi at once: at least one,
+// and no more than the budget for images in memory holds.
+int PngWorkers(const TPageStorage& pages, int dpi, int jobs);
 // The file name of a page image ("page-001.png").
 QString PngPageName(int page);

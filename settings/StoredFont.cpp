@@ -33,7 +33,10 @@ TRWFont::TRWFont(const TIniSnapshot& ini, const QString& section, const QString&
 
 void TRWFont::load(const TIniSnapshot& ini, const QString& section, const QString& defaultName,
                    int defaultSize, TFontStyles defaultStyle) {
-    setName(ini.readString(section, QStringLiteral("TName"), defaultName));
+    // An empty face name would leave the face to each device's own choice,
+    // so that text measured on one would be drawn wider on another.
+    const QString face = ini.readString(section, QStringLiteral("TName"), defaultName).trimmed();
+    setName(face.isEmpty() ? defaultName : face);
     setSize(ini.readInteger(section, QStringLiteral("TSize"), defaultSize));
     TFontStyles style = 0;
     for (const RStyleKey& entry : kStyleKeys)

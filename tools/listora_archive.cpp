@@ -4,6 +4,7 @@
 //   listora-archive create ARCHIVE --method none|rle|lzh FILE...
 #include "archive/Compress.h"
 #include "platform/Errors.h"
+#include "platform/Messages.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,7 +62,7 @@ int list(const QString& archive) {
                   .arg(e.Checksum, 8, 16, QChar('0'))
                   .arg(e.Keyed ? "yes" : "no", -3)
                   .arg(date.isValid() ? date.toString("yyyy-MM-dd hh:mm:ss") : "-", -19)
-                  .arg(e.Name));
+                  .arg(ShownOnTerminal(e.Name)));
         total += e.Size;
         packed += e.CompressedSize;
     }
@@ -94,7 +95,7 @@ int expand(const QString& archive, const QString& folder, const QStringList& nam
     }
     compress.ExpandFiles(archive, &expanded);
     for (const QString& name : expanded)
-        print(name + '\n');
+        print(ShownOnTerminal(name) + '\n');
     if (!names.isEmpty() && expanded.isEmpty()) {
         std::fprintf(stderr, "listora-archive: no entry of %s matches the names given\n",
                      qPrintable(archive));
@@ -133,7 +134,8 @@ int main(int argc, char** argv) {
         if (args.size() >= 5 && args[0] == "create" && args[2] == "--method")
             return create(args[1], args[3], args.mid(4));
     } catch (const TListoraError& e) {
-        std::fprintf(stderr, "listora-archive: %s\n", qPrintable(e.message()));
+        std::fprintf(stderr, "listora-archive: %s\n",
+                     ShownOnTerminal(e.message(), true).toLocal8Bit().constData());
         return 1;
     }
     std::fputs(kUsage, stderr);

@@ -573,6 +573,40 @@ TEST_F(ArchiveTest, TheArchiveCommandFailsLoudlyAndNeverWaitsOnAPipe) {
     EXPECT_FALSE(QFileInfo::exists(path("f.dat")));
 }
 
+TEST_F(ArchiveTest, TheArchiveCommandShowsControlCharactersInNamesEscaped) {
+    const QString tool = testsupport::binaryDir() + "/bin/listora-archive";
+    if (!QFileInfo(tool).isExecutable()) GTEST_SKIP() << "listora-archive is not built";
+    // A name that would set the terminal's title and turn its text red.
+    put("esc.dat", archive({stored("\x1b]0;owned\x07red\x1b[31m.txt", "abc")}));
+    put("climb.dat", archive({stored("../\x1b[2J\n.txt", "abc")}));
+    const QByteArray shown = "\\x1b]0;owned\\x07red\\x1b[31m.txt\n";
+    const struct {
+        QStringList args;
+        int code;
+        QByteArray out, err;
+    } cases[] = {
+        {{"list", path("esc.dat")}, 0, shown, ""},
+        {{"expand", path("esc.dat"), path("out")}, 0, shown, ""},
+        {{"expand", path("climb.dat"), path("out")},
+         1,
+         "",
+         "listora-archive: Refused to expand \"../\\x1b[2J\\n.txt\": the name climbs out of its "
+         "folder\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        QProcess p;
+        p.start(tool, c.args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), c.code);
+        const QByteArray out = p.readAllStandardOutput();
+        EXPECT_FALSE(out.contains('\x1b'));
+        EXPECT_TRUE(c.out.isEmpty() || out.contains(c.out)) << out.toStdString();
+        EXPECT_EQ(p.readAllStandardError().toStdString(), c.err.toStdString());
+    }
+    // The file itself keeps its name.
+    EXPECT_TRUE(QFile::exists(path("out/\x1b]0;owned\x07red\x1b[31m.txt")));
+}
+
 TEST(DosDates, PackAndUnpack) {
     const QDateTime t(QDate(2026, 12, 31), QTime(23, 59, 58));
     const quint32 packed = archiveformat::toDosDateTime(t);

@@ -87,3 +87,19 @@ TEST(TextRoutines, HeaderVariablesExpandOnceEachInOrder) {
     EXPECT_EQ(ExpandHeaderText("%p" + tail, "f", "s", 2, "d"), "2" + QString(100, 'x'));
     EXPECT_EQ(ExpandHeaderText("plain", "f", "s", 2, "d"), "plain");
 }
+
+TEST(TextRoutines, TextTooWideForItsRoomEndsInAnEllipsis) {
+    // Each character one unit wide, a dot half of one (rounded up).
+    const auto width = [](const QString& s) { return int(s.size() - s.count('.') / 2); };
+    const QString pair = QString::fromUtf16(u"ab😀cd");
+    const struct {
+        QString text;
+        int room;
+        QString shown;
+    } cases[] = {{"Header", 6, "Header"}, {"Header", 5, "Hea..."}, {"Header text", 8, "Header..."},
+                 {"Header", 2, "..."},    {"Header", 1, ""},       {pair, 5, "ab..."}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ElideToWidth(c.text, c.room, width), c.shown) << c.text.toStdString() << c.room;
+        EXPECT_LE(width(ElideToWidth(c.text, c.room, width)), c.room);
+    }
+}

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -124,11 +125,13 @@ TEST_F(HostileInput, ResolutionWorkersAndStandardInputHaveClearLimits) {
                              .arg(dpi));
         EXPECT_FALSE(QFileInfo::exists(dir.filePath("png/page-001.png")));
     }
-    for (const QString jobs : {"0", "-1", "two", "65"}) {
+    const int most = 4 * QThread::idealThreadCount();
+    for (const QString& jobs : QStringList{"0", "-1", "two", QString::number(most + 1)}) {
         const TRun r = runPrint({source, "-o", dir.filePath("out.pdf"), "--jobs", jobs});
         EXPECT_EQ(r.status, 2) << jobs.toStdString();
-        EXPECT_EQ(r.err, QStringLiteral("listora-print: --jobs takes a number from 1 to 64, not "
-                                        "\"%1\"\n")
+        EXPECT_EQ(r.err, QStringLiteral("listora-print: --jobs takes a number from 1 to %1 (4 per "
+                                        "core), not \"%2\"\n")
+                             .arg(most)
                              .arg(jobs));
         EXPECT_FALSE(QFileInfo::exists(dir.filePath("out.pdf")));
     }
@@ -139,6 +142,6 @@ TEST_F(HostileInput, ResolutionWorkersAndStandardInputHaveClearLimits) {
     text.append(QByteArray((64 << 20) - text.size() + 1, 'x'));
     const TRun big = runPrint({"-", "--count"}, text);
     EXPECT_EQ(big.status, 1);
-    EXPECT_EQ(big.err, "listora-print: standard input is larger than 64 MB; give the text as a "
-                       "file instead\n");
+    EXPECT_EQ(big.err, "listora-print: standard input is larger than 64 MB; split the text and "
+                       "print each part on its own\n");
 }

@@ -7,13 +7,18 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::readFile;
 using testsupport::writeFile;
@@ -92,6 +97,8 @@ TEST_F(HostileOutput, AFullDiskOrAKillLeavesThePreviousFileAndNoHalfPages) {
     EXPECT_EQ(readFile(path("out.pdf")), "previous");
     r = run({"Demo.vbp", "--png", "png", "--dpi", "150"}, &limited);
     EXPECT_EQ(r.code, 1);
+    // The reason, and no lines of the image library's own.
+    EXPECT_EQ(r.err, "listora-print: Unable to write to png/page-001.png: File too large\n");
     EXPECT_TRUE(QDir(path("png")).isEmpty()) << "no truncated or empty page";
     EXPECT_EQ(hidden(), QStringList());
 
@@ -140,6 +147,81 @@ TEST_F(HostileOutput, APngRunLeavesOnlyItsOwnPages) {
         expected << QString("page-%1.png").arg(n, 3, 10, QChar('0'));
     EXPECT_EQ(QDir(path("png")).entryList(QDir::Files), expected);
     EXPECT_EQ(readFile(path("png/notes.txt")), "mine");
+
+    // Files that only bear a page's name stay: the input itself, text, and
+    // an image that no Listora run wrote.
+    QFile::copy(path("clsAccount.cls"), path("page-007.png"));
+    writeFile(path("page-008.png"), "not an image");
+    QImage foreign(4, 4, QImage::Format_RGB32);
+    foreign.fill(Qt::red);
+    ASSERT_TRUE(foreign.save(path("page-009.png")));
+    const QByteArray image = readFile(path("page-009.png"));
+    r = run({"page-007.png", "--png", ".", "--dpi", "20"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "2 Pages\n");
+    EXPECT_EQ(readFile(path("page-007.png")), readFile(path("clsAccount.cls")));
+    EXPECT_EQ(readFile(path("page-008.png")), "not an image");
+    EXPECT_EQ(readFile(path("page-009.png")), image);
+}
+
+TEST_F(HostileOutput, OnePngRunAtATimePerFolder) {
+    QDir().mkpath(path("png"));
+    const int folder = ::open(QFile::encodeName(path("png")).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folder, 0);
+    ASSERT_EQ(::flock(folder, LOCK_EX), 0); // as a run writing there holds it
+    TRun r = run({"modLedger.bas", "--png", "png", "--dpi", "20"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "listora-print: another run is writing pages into png; try again when it "
+                     "has finished\n");
+    EXPECT_TRUE(QDir(path("png")).isEmpty());
+    ::close(folder);
+    r = run({"modLedger.bas", "--png", "png", "--dpi", "20"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(QDir(path("png")).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(HostileOutput, RefusalsSayWhy) {
+    writeFile(path("afile"), "mine");
+    QDir().mkpath(path("d/page-001.png"));
+    const struct {
+        QStringList args;
+        int code;
+        const char* err;
+    } cases[] = {
+        {{"Demo.vbp", "--png", "afile"},
+         1,
+         "listora-print: Unable to write pages into afile: Not a directory\n"},
+        {{"Demo.vbp", "--png", "afile/pages"},
+         1,
+         "listora-print: Unable to write pages into afile/pages: Not a directory\n"},
+        {{"Demo.vbp", "--png", "d"},
+         1,
+         "listora-print: Unable to write to d/page-001.png: it is a folder\n"},
+        {{"Demo.vbp", "-P", ""},
+         2,
+         "listora-print: -P takes the name of a printer queue (as lpstat -p lists them)\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const TRun r = run(c.args);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_EQ(r.err, c.err);
+    }
+    EXPECT_EQ(readFile(path("afile")), "mine");
+}
+
+TEST_F(HostileOutput, AnOutputNameThatIsNoUtf8KeepsItsBytes) {
+    // Only a shell can hand the command bytes that are no text.
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start("/bin/sh", {"-c", "exec \"$0\" modLedger.bas -o \"$(printf '\\377\\376.pdf')\"", exe});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const QByteArray written = QFile::encodeName(dir.path()) + "/\xff\xfe.pdf";
+    struct stat st {};
+    EXPECT_EQ(::stat(written.constData(), &st), 0);
+    EXPECT_GT(st.st_size, 1000);
+    ::unlink(written.constData()); // which the temporary folder could not remove
 }
 
 TEST_F(HostileOutput, StandardOutputPipesSelectionsAndAQuietStandardError) {

@@ -207,6 +207,10 @@ TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
         {"general/FileSep=1", "code/TSize=72"},
         {"general/LineNumbers=1", "functions/TSize=4"},
         {"reports/titlepage=1", "reports/toc=1", "header/TSize=72"},
+        // The longest header and footer the settings take; fonts without a
+        // face name, measured and drawn in the default face.
+        {"pagelayout/header=" + QString(1023, 'W'), "pagelayout/footer=%p" + QString(1021, 'W')},
+        {"code/TName=", "general/KeywordEmphasis=1", "header/TName="},
         // Two pages a sheet leave no room for text with these.
         {"brackets/nestedindent=32", "margins/right=550", "pagelayout/twopage=0"}};
     for (const QStringList& settings : cases)

@@ -9,9 +9,12 @@
 #include "render/PdfListing.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace {
 
@@ -126,11 +129,22 @@ TEST(ParallelPlayback, PngWithThreeWorkersAsWithOne) {
     ASSERT_EQ(WritePagesToPng(pages, dir.filePath("one"), 40, 1), count);
     // A longer earlier run's page goes, as with one worker.
     QDir(dir.path()).mkdir("many");
-    testsupport::writeFile(dir.filePath("many/" + PngPageName(count + 1)), "old");
+    QFile::copy(dir.filePath("one/" + PngPageName(1)),
+                dir.filePath("many/" + PngPageName(count + 1)));
     ASSERT_EQ(WritePagesToPng(pages, dir.filePath("many"), 40, 3), count);
     EXPECT_EQ(QDir(dir.filePath("many")).entryList(QDir::Files).size(), count);
     for (int n = 1; n <= count; ++n)
         EXPECT_EQ(testsupport::readFile(dir.filePath("one/" + PngPageName(n))),
                   testsupport::readFile(dir.filePath("many/" + PngPageName(n))))
             << "page " << n;
+}
+
+TEST(ParallelPlayback, PngWorkersStayWithinTheImageMemoryBudget) {
+    TExampleBuild build = buildProject(exampleProject(), kReports);
+    const TPageStorage& pages = build.formatter->Pages;
+    // Letter pages: 134 MB an image at 600 dpi, 3.4 MB at 96.
+    for (const auto& [dpi, jobs, workers] : {std::tuple{600, 8, 2}, std::tuple{600, 1, 1},
+                                             std::tuple{300, 64, 9}, std::tuple{96, 8, 8}}) {
+        EXPECT_EQ(PngWorkers(pages, dpi, jobs), workers) << dpi << " dpi, " << jobs << " jobs";
+    }
 }

@@ -164,6 +164,28 @@ TEST_F(AtomicFileTest, StreamsGoStraightThroughAndOthersAreNotOpened) {
     EXPECT_FALSE(IsStandardOutput(path("fifo")));
 }
 
+TEST_F(AtomicFileTest, NamesThatAreNoUtf8KeepTheirBytes) {
+    // Valid UTF-8 (the last a four-byte sequence), then bytes that are no
+    // UTF-8: stray, an encoded surrogate, overlong, cut short, too large.
+    const QByteArray valid[] = {"plain.pdf", "\xc3\xa9.pdf", "\xf0\x9f\x98\x80"};
+    const QByteArray invalid[] = {"\xff\xfe.pdf", "\xed\xa0\x80", "\xc0\xaf", "a\xe2\x82",
+                                  "\xf4\x90\x80\x80"};
+    for (const QByteArray& name : valid)
+        EXPECT_EQ(DecodeFileName(name), QString::fromUtf8(name)) << name.toHex().constData();
+    for (const QByteArray& name : invalid)
+        EXPECT_NE(DecodeFileName(name), QString::fromUtf8(name)) << name.toHex().constData();
+    for (const QByteArray& name :
+         {valid[0], valid[1], valid[2], invalid[0], invalid[1], invalid[2], invalid[3], invalid[4]})
+        EXPECT_EQ(EncodeFileName(DecodeFileName(name)), name) << name.toHex().constData();
+
+    writeWhole(path(DecodeFileName("\xff\xfe.pdf")), "bytes");
+    const QByteArray written = QFile::encodeName(dir.path()) + "/\xff\xfe.pdf";
+    struct stat st {};
+    EXPECT_EQ(::stat(written.constData(), &st), 0);
+    EXPECT_EQ(st.st_size, 5);
+    ::unlink(written.constData()); // which the temporary folder could not remove
+}
+
 TEST(PrivateFolder, GoesAwayWithItsOwnerOrWithTheNextOneAfterAKill) {
     QTemporaryDir temp;
     const QByteArray savedTmp = qgetenv("TMPDIR");
