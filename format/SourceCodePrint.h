@@ -4,6 +4,7 @@
 // Its layout state lives here, in one place, read and written by the page
 // frame, the line output and the separators.
 #include "format/BracketRecords.h"
+#include "format/ChangeBars.h"
 #include "format/ListingSettings.h"
 #include "render/PageCheck.h"
 #include "render/PageStorage.h"
@@ -157,6 +158,9 @@ public:
     // Bookmark targets, links and page labels recorded beside the drawing
     // for a PDF reader; off, nothing of them is recorded.
     bool RecordNavigation = true;
+    // The lines a change listing marks with bars and wedges; none: no
+    // marks.
+    const TChangeBars* ChangeBars = nullptr;
 
 private:
     enum class TBuildKind { Project, Lines, Plain };
@@ -220,6 +224,15 @@ private:
     // the first non-blank after its leading blanks.
     int lineInkX(int x, QStringView blanks, int lineIndex);
     void drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn, bool columnChanged);
+
+    // Change bars (ChangeMarks.cpp), around the output of one line.
+    void beginChangeMarks();
+    void endChangeMarks();
+    void drawChangeBar(int height);
+    void drawDeletionWedge(int y);
+    int changeMarkX() const;
+    int sourceLineNumber(int index) const;
+    const TLineMarks* changedLine_ = nullptr;
 
     // Points where brackets, comment shadows, inline commands and reports
     // join the build.

@@ -1,0 +1,70 @@
+// Change bars: a solid bar in the margin beside each piece of an added or
+// changed line, and a small wedge where lines were deleted. They sit in the
+// few units between the frame and the line numbers or brackets, where
+// nothing else is drawn.
+#include "format/SourceCodePrint.h"
+#include "render/VirtCanvas.h"
+#include "source/SourceRecords.h"
+
+namespace {
+
+constexpr int kBarLeft = 1; // from the column's gutter edge
+constexpr int kBarRight = 4;
+constexpr int kWedgeHalf = 3;
+
+} // namespace
+
+int TSourceCodePrint::changeMarkX() const {
+    const int columnX = Settings.TwoPage && CurrentX == RightColumnX ? RightColumnX : LeftColumnX;
+    return columnX - LineNumberWidth - BracketAreaWidth - 5;
+}
+
+int TSourceCodePrint::sourceLineNumber(int index) const {
+    if (sourceLineNumbers_.empty()) return index + 1;
+    return index < int(sourceLineNumbers_.size()) ? sourceLineNumbers_[std::size_t(index)] : -1;
+}
+
+void TSourceCodePrint::beginChangeMarks() {
+    changedLine_ = nullptr;
+    if (!ChangeBars || !currentFile_) return;
+    const auto marks = ChangeBars->constFind(currentFile_->Path);
+    if (marks == ChangeBars->constEnd()) return;
+    const int number = sourceLineNumber(LineIndex);
+    if (marks->Changed.contains(number)) changedLine_ = &*marks;
+    if (marks->GapsBefore.contains(number)) drawDeletionWedge(CurrentY);
+}
+
+void TSourceCodePrint::endChangeMarks() {
+    changedLine_ = nullptr;
+    if (!ChangeBars || !currentFile_) return;
+    const auto marks = ChangeBars->constFind(currentFile_->Path);
+    if (marks == ChangeBars->constEnd()) return;
+    // Lines deleted after this one, where the line that followed them is
+    // not printed next: the wedge goes below this line.
+    const int number = sourceLineNumber(LineIndex);
+    if (marks->GapsBefore.contains(number + 1) && sourceLineNumber(LineIndex + 1) != number + 1)
+        drawDeletionWedge(CurrentY);
+}
+
+void TSourceCodePrint::drawChangeBar(int height) {
+    if (!changedLine_) return;
+    TVirtCanvas& canvas = Canvas();
+    const TBrush brush = canvas.CurrentBrush();
+    const int x = changeMarkX();
+    canvas.SetBrushColor(kChangeBarColor);
+    canvas.FillRect(x + kBarLeft, CurrentY, x + kBarRight, CurrentY + height);
+    canvas.SetBrush(brush);
+}
+
+void TSourceCodePrint::drawDeletionWedge(int y) {
+    TVirtCanvas& canvas = Canvas();
+    const TPen pen = canvas.CurrentPen();
+    const int x = changeMarkX();
+    canvas.SetPenColor(kChangeBarColor);
+    // A small triangle pointing at the gap between the lines.
+    canvas.MoveTo(x + kBarLeft, y - kWedgeHalf);
+    canvas.LineTo(x + kBarRight, y);
+    canvas.LineTo(x + kBarLeft, y + kWedgeHalf);
+    canvas.LineTo(x + kBarLeft, y - kWedgeHalf);
+    canvas.SetPen(pen);
+}
