@@ -561,7 +561,7 @@ int run(const QCommandLineParser& args) {
         }
         if (changes) {
             changes->Mark(sources, !args.isSet("change-bars"));
-            formatter.ChangeBars = &changes->Bars();
+            changes->Apply(formatter);
         }
         if (outline) {
             printOutline(sources, changes.get());

@@ -68,3 +68,46 @@ void TSourceCodePrint::drawDeletionWedge(int y) {
     canvas.LineTo(x + kBarLeft, y - kWedgeHalf);
     canvas.SetPen(pen);
 }
+
+// What a change listing no longer holds: a page of its own (more where the
+// list is long), after the contents, in the header font.
+void TSourceCodePrint::printRemovedPage() {
+    if (!MarginsConverted) ConvertMargins();
+    const QString name = QStringLiteral("Removed");
+    Pages.SetCurrentPageName(name);
+    setPageLabel(name);
+    addTarget(QStringLiteral("removed"), name, 0, 0, 0);
+    TFont font = Settings.HeaderFont;
+    int y = 0;
+    // Each page sets its own drawing state and starts with the heading.
+    auto startPage = [&] {
+        TVirtCanvas& canvas = Canvas();
+        canvas.SetPen(TPen{clBlack, TPenStyle::Solid, 1});
+        canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
+        canvas.SetTransparent();
+        TFont heading = Settings.HeaderFont;
+        heading.setSize(heading.size() + 8);
+        canvas.SetFont(heading);
+        y = MarginT + 20;
+        canvas.TextOut((canvas.PageWidth() - canvas.TextWidth(name)) / 2, y, name);
+        y += 2 * qAbs(canvas.FontHeight());
+    };
+    startPage();
+    const int x = MarginL + 20;
+    for (const QString& entry : RemovedEntries) {
+        TVirtCanvas& canvas = Canvas();
+        canvas.SetFont(font);
+        font = canvas.ShrinkFontWhile(
+            [&] { return canvas.TextWidth(entry) > canvas.PageWidth() - MarginR - x; });
+        const int h = qAbs(canvas.FontHeight());
+        if (y + h > canvas.PageHeight() - MarginB) {
+            AddNamedPage();
+            Pages.SetCurrentPageName(name);
+            startPage();
+            Canvas().SetFont(font);
+        }
+        Canvas().TextOut(x, y, entry);
+        y += h + h / 2;
+    }
+    AddNamedPage();
+}

@@ -67,6 +67,7 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     }
     if (Settings.TitlePage) printTitlePage();
     if (Settings.TableOfContents) reserveTableOfContents();
+    if (!RemovedEntries.isEmpty()) printRemovedPage();
 
     CurrentFileName = QStringLiteral("None");
     CurrentProcName.clear();

@@ -161,6 +161,13 @@ public:
     // The lines a change listing marks with bars and wedges; none: no
     // marks.
     const TChangeBars* ChangeBars = nullptr;
+    // A change listing's title-page line ("Changes since ..."), the revision
+    // "%r" shows in headers and footers, and what no longer exists, one
+    // entry a line on the "Removed" page after the contents. All empty
+    // outside change listings.
+    QString ChangeTitle;
+    QString Revision;
+    QStringList RemovedEntries;
 
 private:
     enum class TBuildKind { Project, Lines, Plain };
@@ -232,6 +239,7 @@ private:
     void drawDeletionWedge(int y);
     int changeMarkX() const;
     int sourceLineNumber(int index) const;
+    void printRemovedPage();
     const TLineMarks* changedLine_ = nullptr;
 
     // Points where brackets, comment shadows, inline commands and reports

@@ -1,5 +1,6 @@
 #include "history/ChangeHistory.h"
 
+#include "format/SourceCodePrint.h"
 #include "history/LineChanges.h"
 #include "platform/Errors.h"
 #include "source/MemberPath.h"
@@ -110,6 +111,17 @@ QString TChangeHistory::Title() const {
 
 QString TChangeHistory::RevisionText() const {
     return to_ ? from_.ShortId + ".." + to_->ShortId : from_.ShortId;
+}
+
+void TChangeHistory::Apply(TSourceCodePrint& formatter) const {
+    formatter.ChangeBars = &bars_;
+    formatter.ChangeTitle = Title();
+    formatter.Revision = RevisionText();
+    for (const TRemovedItem& r : removed_)
+        formatter.RemovedEntries
+            << (r.Section.isEmpty()
+                    ? QStringLiteral("%1 (whole file, %2 lines)").arg(r.File).arg(r.Lines)
+                    : QStringLiteral("%1: %2 (%3 lines)").arg(r.File, r.Section).arg(r.Lines));
 }
 
 // The members the project file named at the old revision, as paths

@@ -13,6 +13,7 @@
 
 #include <memory>
 
+class TSourceCodePrint;
 class TSourceMgt;
 struct RFile;
 struct RFunction;
@@ -50,6 +51,10 @@ public:
     // with markSections, sets the marks of what changed (and clears all
     // others). Throws TListoraError when the history cannot be read.
     void Mark(TSourceMgt& sources, bool markSections);
+
+    // Gives the formatter the bars, the title-page line, the revision for
+    // headers and the entries of the "Removed" page.
+    void Apply(TSourceCodePrint& formatter) const;
 
     // Why a section or a file (without sections) is marked; empty: it is
     // not changed.

@@ -216,18 +216,24 @@ TMarkedLines marksInRecording(const TSourceCodePrint& formatter) {
     return m;
 }
 
-// The whole project laid out with the bars of the comparison: every line
-// that carries one is in the recording.
-TMarkedLines barsOfFullListing(const QString& projectPath, const TChangeRequest& request) {
+// The project laid out as a change listing (fullListing: every section,
+// with the bars) on one-page sheets.
+std::unique_ptr<TSourceCodePrint> buildChanges(const QString& projectPath,
+                                               const TChangeRequest& request, bool fullListing,
+                                               const QString& header = {}) {
     QFile::remove(TIniFile().fileName());
     fontregistry::clear();
     TIniFile().writeString("pagelayout", "twopage", "0");
-    TSourceCodePrint formatter;
-    formatter.LoadSettings();
-    formatter.SetPageDefaults(TFont("Arial", 10), TPen{}, TBrush{clWhite, TBrushStyle::Solid});
-    formatter.SetDateText("1/2/2026");
+    if (!header.isEmpty()) {
+        TIniFile().writeString("pagelayout", "Header", header);
+        TIniFile().writeString("reports", "titlepage", "1");
+    }
+    auto formatter = std::make_unique<TSourceCodePrint>();
+    formatter->LoadSettings();
+    formatter->SetPageDefaults(TFont("Arial", 10), TPen{}, TBrush{clWhite, TBrushStyle::Solid});
+    formatter->SetDateText("1/2/2026");
     TChangeHistory history(projectPath, request);
-    TSourceMgt sources(nullptr, formatter.Settings.CodePage);
+    TSourceMgt sources(nullptr, formatter->Settings.CodePage);
     QString title;
     EXPECT_TRUE(LoadProjectFile(sources, history.ProjectToLoad(), title));
     sources.AnalyzeProject();
@@ -236,10 +242,27 @@ TMarkedLines barsOfFullListing(const QString& projectPath, const TChangeRequest&
         for (RFunction* f = file->Functions; f->Next; f = f->Next)
             f->Marked = 1;
     }
-    history.Mark(sources, false);
-    formatter.ChangeBars = &history.Bars();
-    formatter.BuildProject(sources.FirstFile(), sources);
-    return marksInRecording(formatter);
+    history.Mark(sources, !fullListing);
+    history.Apply(*formatter);
+    formatter->BuildProject(sources.FirstFile(), sources);
+    // The bars belong to the history, which ends here.
+    formatter->ChangeBars = nullptr;
+    return formatter;
+}
+
+TMarkedLines barsOfFullListing(const QString& projectPath, const TChangeRequest& request) {
+    return marksInRecording(*buildChanges(projectPath, request, true));
+}
+
+// Every text of store page n.
+QStringList pageTexts(const TSourceCodePrint& formatter, int n) {
+    QStringList texts;
+    for (const TCanvasCommand& c : formatter.Pages.Page(n)->Canvas->Commands())
+        if (c.Kind == ckTextOut || c.Kind == ckTextOutInFont) {
+            const qsizetype sep = c.Text.indexOf(kFontTextSeparator);
+            texts << (sep < 0 ? c.Text : c.Text.mid(sep + kFontTextSeparator.size()));
+        }
+    return texts;
 }
 
 class ChangeListing : public ::testing::Test {
@@ -413,6 +436,32 @@ TEST_F(ChangeListing, TakesStagedAndUnstagedEditsAndRangesOfRevisions) {
     const TChangeHistory history(repo.path("Changes.vbp"), range);
     EXPECT_TRUE(history.Title().startsWith("Changes from v1 (")) << history.Title().toStdString();
     EXPECT_TRUE(history.Title().contains(", Beta counts on)"));
+}
+
+TEST_F(ChangeListing, TitlePageRemovedPageAndHeadersNameTheRevision) {
+    repo.write("Module1.bas", replaced(kModule1, "Public Sub Beta()\n    counter = 2\nEnd Sub\n\n",
+                                       "Public Sub Beta()\n    counter = 3\nEnd Sub\n\n"));
+    repo.commit("Beta counts on", "v2");
+    repo.write("Module1.bas",
+               replaced(replaced(kModule1, "Public Sub Beta()\n    counter = 2\nEnd Sub\n\n", ""),
+                        "counter = 1", "counter = 0"));
+    repo.write("Changes.vbp", project({"Module1"}));
+    TChangeRequest request;
+    request.From = "v2";
+    const auto f = buildChanges(repo.path("Changes.vbp"), request, false, "%f at %r");
+    // The title page, the removed page, then Alpha's listing.
+    ASSERT_GE(f->Pages.PageCount(), 3);
+    const QStringList title = pageTexts(*f, 1);
+    EXPECT_TRUE(std::any_of(title.begin(), title.end(), [](const QString& t) {
+        return t.startsWith("Changes since v2 (") && t.endsWith(", Beta counts on)");
+    })) << title.join(" | ").toStdString();
+    EXPECT_EQ(pageTexts(*f, 2), QStringList({"Removed", "Module1.bas: Beta (4 lines)",
+                                             "Module2.bas (whole file, 8 lines)"}));
+    const QString revision = TChangeHistory(repo.path("Changes.vbp"), request).RevisionText();
+    EXPECT_EQ(revision.size(), 7);
+    for (int n = 3; n <= f->Pages.PageCount(); ++n)
+        EXPECT_TRUE(pageTexts(*f, n).contains("Module1.bas at " + revision))
+            << pageTexts(*f, n).join(" | ").toStdString();
 }
 
 TEST_F(ChangeListing, RefusesWhatItCannotCompare) {
