@@ -24,25 +24,25 @@ int TSourceCodePrint::sourceLineNumber(int index) const {
     return index < int(sourceLineNumbers_.size()) ? sourceLineNumbers_[std::size_t(index)] : -1;
 }
 
-void TSourceCodePrint::beginChangeMarks() {
+void TSourceCodePrint::beginChangeMarks(int index) {
     changedLine_ = nullptr;
     if (!ChangeBars || !currentFile_) return;
     const auto marks = ChangeBars->constFind(currentFile_->Path);
     if (marks == ChangeBars->constEnd()) return;
-    const int number = sourceLineNumber(LineIndex);
+    const int number = sourceLineNumber(index);
     if (marks->Changed.contains(number)) changedLine_ = &*marks;
     if (marks->GapsBefore.contains(number)) drawDeletionWedge(CurrentY);
 }
 
-void TSourceCodePrint::endChangeMarks() {
+void TSourceCodePrint::endChangeMarks(int index) {
     changedLine_ = nullptr;
     if (!ChangeBars || !currentFile_) return;
     const auto marks = ChangeBars->constFind(currentFile_->Path);
     if (marks == ChangeBars->constEnd()) return;
     // Lines deleted after this one, where the line that followed them is
     // not printed next: the wedge goes below this line.
-    const int number = sourceLineNumber(LineIndex);
-    if (marks->GapsBefore.contains(number + 1) && sourceLineNumber(LineIndex + 1) != number + 1)
+    const int number = sourceLineNumber(index);
+    if (marks->GapsBefore.contains(number + 1) && sourceLineNumber(index + 1) != number + 1)
         drawDeletionWedge(CurrentY);
 }
 

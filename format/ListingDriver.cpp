@@ -210,9 +210,9 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) NextColumn();
     } else {
         const int numberBottom = printLineNumber();
-        beginChangeMarks();
+        beginChangeMarks(LineIndex);
         PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);
-        endChangeMarks();
+        endChangeMarks(LineIndex);
         // A heading in a font smaller than the numbers: the next number
         // starts below this one.
         if (PageNumber == linePage && CurrentY < numberBottom) CurrentY = numberBottom;

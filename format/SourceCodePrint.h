@@ -232,9 +232,10 @@ private:
     int lineInkX(int x, QStringView blanks, int lineIndex);
     void drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn, bool columnChanged);
 
-    // Change bars (ChangeMarks.cpp), around the output of one line.
-    void beginChangeMarks();
-    void endChangeMarks();
+    // Change bars (ChangeMarks.cpp), around the output of the line at
+    // index.
+    void beginChangeMarks(int index);
+    void endChangeMarks(int index);
     void drawChangeBar(int height);
     void drawDeletionWedge(int y);
     int changeMarkX() const;

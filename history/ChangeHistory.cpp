@@ -133,6 +133,10 @@ QStringList TChangeHistory::oldMembers(int codePage) const {
     const std::optional<QByteArray> bytes = repo_->FileAt(from_, projectRel_);
     if (!bytes) return {};
     const QString dir = QFileInfo(projectRel_).path();
+    // Projects written on Windows spell their members in any case.
+    QHash<QString, QString> spelled;
+    for (const QString& path : repo_->Paths(from_))
+        spelled.insert(path.toLower(), path);
     QStringList members;
     for (const QString& line : SplitSourceLines(DecodeSourceBytes(*bytes, codePage))) {
         // The loader's choice: members that are missing are no members.
@@ -144,7 +148,8 @@ QStringList TChangeHistory::oldMembers(int codePage) const {
         QString name = member.Name.trimmed();
         name.replace(u'\\', u'/');
         const QString path = QDir::cleanPath(dir == QLatin1String(".") ? name : dir + "/" + name);
-        if (repo_->FileAt(from_, path)) members << path;
+        if (const auto found = spelled.constFind(path.toLower()); found != spelled.constEnd())
+            members << *found;
     }
     return members;
 }

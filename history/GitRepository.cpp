@@ -203,6 +203,25 @@ int extractEntry(const char* root, const git_tree_entry* entry, void* payload) {
 
 } // namespace
 
+namespace {
+
+int collectPath(const char* root, const git_tree_entry* entry, void* payload) {
+    if (git_tree_entry_type(entry) == GIT_OBJECT_BLOB)
+        static_cast<QStringList*>(payload)->append(QString::fromUtf8(root) +
+                                                   QString::fromUtf8(git_tree_entry_name(entry)));
+    return 0;
+}
+
+} // namespace
+
+QStringList TGitRepository::Paths(const TGitCommit& commit) const {
+    TTreePtr tree;
+    treeOf(repo_, commit, tree);
+    QStringList paths;
+    git_tree_walk(tree.p, GIT_TREEWALK_PRE, collectPath, &paths);
+    return paths;
+}
+
 void TGitRepository::Extract(const TGitCommit& commit, const QString& folder) const {
     TTreePtr tree;
     treeOf(repo_, commit, tree);

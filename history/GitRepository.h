@@ -38,6 +38,8 @@ public:
     TGitCommit Resolve(const QString& revision) const;
     // The bytes of relPath at commit; none when the commit lacks it.
     std::optional<QByteArray> FileAt(const TGitCommit& commit, const QString& relPath) const;
+    // The path of every file of commit.
+    QStringList Paths(const TGitCommit& commit) const;
     // New path -> old path of the files renamed since from: in the work
     // tree (index and unstaged edits included) or, given, at to.
     QHash<QString, QString> Renames(const TGitCommit& from, const TGitCommit* to) const;

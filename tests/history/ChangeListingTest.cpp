@@ -10,9 +10,12 @@
 #include "settings/FontRegistry.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
+#include "source/TextDecoding.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QPoint>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -38,11 +41,28 @@ public:
         git_libgit2_init();
         EXPECT_EQ(git_repository_init(&repo_, QFile::encodeName(dir_.path()), 0), 0);
     }
+    explicit TTestRepo(git_repository* repo) : repo_(repo) { git_libgit2_init(); }
     ~TTestRepo() {
         git_repository_free(repo_);
         git_libgit2_shutdown();
     }
     QString path(const QString& rel) const { return dir_.filePath(rel); }
+    // A repository of everything in folder, committed once.
+    static void commitFolder(const QString& folder) {
+        git_repository* repo = nullptr;
+        ASSERT_EQ(git_repository_init(&repo, QFile::encodeName(folder), 0), 0);
+        TTestRepo r(repo);
+        r.commit("Corpus");
+    }
+    // The work tree as committed.
+    static void restoreFolder(const QString& folder) {
+        git_repository* repo = nullptr;
+        ASSERT_EQ(git_repository_open(&repo, QFile::encodeName(folder)), 0);
+        git_checkout_options options = GIT_CHECKOUT_OPTIONS_INIT;
+        options.checkout_strategy = GIT_CHECKOUT_FORCE;
+        EXPECT_EQ(git_checkout_head(repo, &options), 0);
+        git_repository_free(repo);
+    }
     void write(const QString& rel, const QString& text, const char* eol = "\r\n") {
         writeFile(path(rel), text.toUtf8().replace("\n", eol));
     }
@@ -185,17 +205,24 @@ struct TMarkedLines {
 };
 
 TMarkedLines marksInRecording(const TSourceCodePrint& formatter) {
+    // Two columns a sheet: a bar and a text share a column when both lie
+    // on the same side of the divider.
+    const int divider =
+        formatter.RightColumnX - formatter.LineNumberWidth - formatter.BracketAreaWidth - 5;
+    auto side = [&](int x) { return formatter.Settings.TwoPage && x >= divider; };
     TMarkedLines m;
     for (int n = 1; n <= formatter.Pages.PageCount(); ++n) {
-        std::vector<std::pair<int, int>> bars;
-        std::vector<int> wedges;
-        std::vector<std::pair<int, QString>> texts;
+        struct TMark {
+            int x, top, bottom;
+        };
+        std::vector<TMark> bars, wedges;
+        std::vector<std::pair<QPoint, QString>> texts;
         bool barBrush = false, wedgePen = false;
         for (const TCanvasCommand& c : formatter.Pages.Page(n)->Canvas->Commands()) {
             if (c.Kind == ckBrushColor) barBrush = c.Value == kChangeBarColor;
             if (c.Kind == ckPenColor) wedgePen = c.Value == kChangeBarColor;
-            if (c.Kind == ckFillRect && barBrush) bars.push_back({c.Y1, c.Y2});
-            if (c.Kind == ckMoveTo && wedgePen) wedges.push_back(c.Y1 + 3);
+            if (c.Kind == ckFillRect && barBrush) bars.push_back({c.X1, c.Y1, c.Y2});
+            if (c.Kind == ckMoveTo && wedgePen) wedges.push_back({c.X1, c.Y1 + 3, c.Y1 + 4});
             if (c.Kind == ckSetBrush) barBrush = false;
             if (c.Kind == ckSetPen) wedgePen = false;
             if (c.Kind == ckTextOutInFont) {
@@ -203,14 +230,15 @@ TMarkedLines marksInRecording(const TSourceCodePrint& formatter) {
                 if (!c.Text.startsWith("CODE") && !c.Text.startsWith("FUNCTION") &&
                     !c.Text.startsWith("COMMENTS"))
                     continue;
-                if (!text.trimmed().isEmpty()) texts.push_back({c.Y1, text.trimmed()});
+                if (!text.trimmed().isEmpty()) texts.push_back({{c.X1, c.Y1}, text.trimmed()});
             }
         }
-        for (const auto& [y, text] : texts) {
-            for (const auto& [top, bottom] : bars)
-                if (y >= top && y < bottom) m.barred.insert(text);
-            for (const int w : wedges)
-                if (y == w) m.belowWedge.insert(text);
+        for (const auto& [at, text] : texts) {
+            for (const TMark& b : bars)
+                if (side(at.x()) == side(b.x) && at.y() >= b.top && at.y() < b.bottom)
+                    m.barred.insert(text);
+            for (const TMark& w : wedges)
+                if (side(at.x()) == side(w.x) && at.y() == w.top) m.belowWedge.insert(text);
         }
     }
     return m;
@@ -492,5 +520,163 @@ TEST_F(ChangeListing, RefusesWhatItCannotCompare) {
         EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+}
+
+namespace {
+
+void copyTree(const QString& from, const QString& to) {
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + path.mid(from.size());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::copy(path, target);
+    }
+}
+
+// One line of raw bytes: its number in the file stays what the listing reads.
+QList<QByteArray> rawLines(const QString& path) {
+    return testsupport::readFile(path).split('\n');
+}
+
+struct TCorpusEdits {
+    QSet<QString> marked; // "path|name|occurrence"
+    QString removed;      // "file: name"
+    QStringList barredLines;
+};
+
+// The scripted edits on one loaded project: a comment appended to a line
+// of every fifth procedure, one other procedure deleted, one added at the
+// end of a module. Writes the files; returns what a change listing must show.
+TCorpusEdits editProject(TSourceMgt& sources) {
+    TCorpusEdits e;
+    QHash<QString, QList<QByteArray>> files;
+    QHash<QString, std::pair<int, int>> deletion; // path -> lines
+    int k = 0;
+    bool deleted = false, added = false;
+    for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
+        if (files.contains(file->Path)) continue;
+        QList<QByteArray> lines = rawLines(file->Path);
+        QHash<QString, int> seen, count;
+        for (RFunction* f = file->Functions->Next; f && f->Next; f = f->Next)
+            ++count[f->Name.trimmed()];
+        for (RFunction* f = file->Functions->Next; f && f->Next; f = f->Next) {
+            const QString name = f->Name.trimmed();
+            const QString key = QStringLiteral("%1|%2|%3").arg(file->Path, name).arg(seen[name]++);
+            const int end = qMin<int>(f->StartLine + f->SectionLines, int(lines.size()));
+            if (k++ % 5 == 0) {
+                for (int i = f->StartLine + 1; i < end; ++i) {
+                    const QByteArray text = lines[i].trimmed();
+                    if (text.isEmpty() || text.endsWith('_') ||
+                        lines[i - 1].trimmed().endsWith('_'))
+                        continue;
+                    const bool cr = lines[i].endsWith('\r');
+                    if (cr) lines[i].chop(1);
+                    lines[i] += " ' edited";
+                    e.barredLines << DecodeSourceBytes(lines[i], kDefaultCodePage).trimmed();
+                    if (cr) lines[i] += '\r';
+                    e.marked.insert(key);
+                    break;
+                }
+            } else if (!deleted && k % 5 == 3 && count[name] == 1 && f->Next->Next) {
+                deletion[file->Path] = {f->StartLine, end};
+                e.removed = file->FileName + ": " + name;
+                deleted = true;
+            }
+        }
+        files.insert(file->Path, lines);
+        if (!added && file->Ext == ".BAS" && !deletion.contains(file->Path)) {
+            const char* added1 = "Public Sub ListoraAdded()";
+            if (!lines.last().isEmpty()) lines.append(QByteArray());
+            lines.last() = QByteArray(added1) + "\r";
+            lines << "    Dim listoraN As Long\r"
+                  << "End Sub\r" << QByteArray();
+            e.barredLines << added1 << "Dim listoraN As Long"
+                          << "End Sub";
+            e.marked.insert(file->Path + "|ListoraAdded|0");
+            files.insert(file->Path, lines);
+            added = true;
+        }
+    }
+    for (auto it = deletion.begin(); it != deletion.end(); ++it) {
+        QList<QByteArray>& lines = files[it.key()];
+        lines.remove(it->first, it->second - it->first);
+    }
+    for (auto it = files.begin(); it != files.end(); ++it)
+        testsupport::writeFile(it.key(), it->join('\n'));
+    return e;
+}
+
+} // namespace
+
+TEST_F(ChangeListing, ScriptedEditsOfEveryCorpusProjectAreExactlyWhatIsMarked) {
+    const QString corpus = testsupport::corpusDir();
+    if (corpus.isEmpty()) GTEST_SKIP() << "no corpus";
+    QTemporaryDir work;
+    const QStringList projects = testsupport::corpusProjects();
+    for (const QString& folder : QDir(corpus).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (folder.startsWith('_')) continue;
+        const QString copy = work.filePath(folder);
+        copyTree(corpus + "/" + folder, copy);
+        TTestRepo::commitFolder(copy);
+        for (const QString& original : projects) {
+            if (!original.startsWith(corpus + "/" + folder + "/")) continue;
+            SCOPED_TRACE(original.toStdString());
+            const QString project = copy + original.mid(corpus.size() + folder.size() + 1);
+            TSourceMgt sources;
+            QString title;
+            if (!LoadProjectFile(sources, project, title)) continue;
+            sources.AnalyzeProject();
+            const TCorpusEdits e = editProject(sources);
+
+            TChangeRequest request;
+            request.From = "HEAD";
+            TSourceMgt now;
+            ASSERT_TRUE(LoadProjectFile(now, project, title));
+            now.AnalyzeProject();
+            TChangeHistory history(project, request);
+            history.Mark(now, true);
+            QSet<QString> marked;
+            for (RFile* file = now.FirstFile(); file->Next; file = file->Next) {
+                QHash<QString, int> seen;
+                for (RFunction* f = file->Functions; f->Next; f = f->Next) {
+                    const QString name = f->Name.trimmed();
+                    const int n = seen[name]++;
+                    if (f->Marked)
+                        marked.insert(QStringLiteral("%1|%2|%3").arg(file->Path, name).arg(n));
+                }
+            }
+            EXPECT_EQ(marked, e.marked);
+            QStringList removed;
+            for (const TRemovedItem& r : history.Removed())
+                removed << r.File + ": " + r.Section;
+            EXPECT_EQ(removed, e.removed.isEmpty() ? QStringList() : QStringList{e.removed});
+
+            // Every edited line has a bar, and nothing else.
+            TSourceCodePrint formatter;
+            formatter.LoadSettings();
+            formatter.SetPageDefaults(TFont("Arial", 10), TPen{},
+                                      TBrush{clWhite, TBrushStyle::Solid});
+            history.Apply(formatter);
+            formatter.BuildProject(now.FirstFile(), now);
+            // Pieces of wrapped lines, tabs expanded: compared without blanks.
+            auto bare = [](QString s) { return s.remove(QRegularExpression("\\s")); };
+            QStringList expected;
+            for (const QString& line : e.barredLines)
+                expected << bare(line);
+            const TMarkedLines lines = marksInRecording(formatter);
+            const QString indicator = bare(formatter.Settings.NextLineInd);
+            for (const QString& barred : lines.barred)
+                EXPECT_TRUE(std::any_of(expected.begin(), expected.end(), [&](const QString& l) {
+                    return l.contains(bare(barred).remove(indicator));
+                })) << barred.toStdString();
+            for (const QString& line : expected)
+                EXPECT_TRUE(std::any_of(
+                    lines.barred.begin(), lines.barred.end(),
+                    [&](const QString& b) { return line.startsWith(bare(b).left(12)); }))
+                    << line.toStdString();
+            TTestRepo::restoreFolder(copy);
+        }
     }
 }
