@@ -562,6 +562,11 @@ int run(const QCommandLineParser& args) {
         if (changes) {
             changes->Mark(sources, !args.isSet("change-bars"));
             changes->Apply(formatter);
+            bool any = !changes->Removed().isEmpty();
+            for (RFile* file = sources.FirstFile(); file && file->Next; file = file->Next)
+                any |= TSourceMgt::HasMarkedSections(*file);
+            if (!any && !args.isSet("change-bars"))
+                err(QStringLiteral("note: no changes to print (%1)").arg(changes->Title()));
         }
         if (outline) {
             printOutline(sources, changes.get());

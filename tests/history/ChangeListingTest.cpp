@@ -54,15 +54,6 @@ public:
         TTestRepo r(repo);
         r.commit("Corpus");
     }
-    // The work tree as committed.
-    static void restoreFolder(const QString& folder) {
-        git_repository* repo = nullptr;
-        ASSERT_EQ(git_repository_open(&repo, QFile::encodeName(folder)), 0);
-        git_checkout_options options = GIT_CHECKOUT_OPTIONS_INIT;
-        options.checkout_strategy = GIT_CHECKOUT_FORCE;
-        EXPECT_EQ(git_checkout_head(repo, &options), 0);
-        git_repository_free(repo);
-    }
     void write(const QString& rel, const QString& text, const char* eol = "\r\n") {
         writeFile(path(rel), text.toUtf8().replace("\n", eol));
     }
@@ -541,8 +532,9 @@ QList<QByteArray> rawLines(const QString& path) {
 }
 
 struct TCorpusEdits {
-    QSet<QString> marked; // "path|name|occurrence"
-    QString removed;      // "file: name"
+    QHash<QString, QByteArray> originals; // to put back afterwards
+    QSet<QString> marked;                 // "path|name|occurrence"
+    QString removed;                      // "file: name"
     QStringList barredLines;
 };
 
@@ -557,6 +549,7 @@ TCorpusEdits editProject(TSourceMgt& sources) {
     bool deleted = false, added = false;
     for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
         if (files.contains(file->Path)) continue;
+        e.originals.insert(file->Path, testsupport::readFile(file->Path));
         QList<QByteArray> lines = rawLines(file->Path);
         QHash<QString, int> seen, count;
         for (RFunction* f = file->Functions->Next; f && f->Next; f = f->Next)
@@ -676,7 +669,8 @@ TEST_F(ChangeListing, ScriptedEditsOfEveryCorpusProjectAreExactlyWhatIsMarked) {
                     lines.barred.begin(), lines.barred.end(),
                     [&](const QString& b) { return line.startsWith(bare(b).left(12)); }))
                     << line.toStdString();
-            TTestRepo::restoreFolder(copy);
+            for (auto it = e.originals.begin(); it != e.originals.end(); ++it)
+                writeFile(it.key(), *it);
         }
     }
 }
