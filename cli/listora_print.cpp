@@ -4,6 +4,7 @@
 #include "cli/OutputModule.h"
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
+#include "history/ChangeHistory.h"
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
@@ -54,7 +55,9 @@ Examples:
   listora-print Ledger.lrp -o ledger.pdf
   listora-print Module1.bas --png pages/
   cat notes.txt | listora-print - -o notes.pdf
-  listora-print Project1.vbp -P Office_Laser --copies 2 --pages 3-5)";
+  listora-print Project1.vbp -P Office_Laser --copies 2 --pages 3-5
+  listora-print Project1.vbp --changed-since v1.2 -o changes.pdf
+  listora-print Project1.vbp --changed v1.2..v1.3 --outline)";
 
 // Names from the files read (members, sections, entries) may hold escape
 // sequences: shown escaped, they cannot take over the terminal.
@@ -184,11 +187,19 @@ QList<TSelection> applySelections(TSourceMgt& sources, const QList<TSelection>& 
     return unmatched;
 }
 
-void printOutline(TSourceMgt& sources) {
+// In a change listing each mark says why, and what is gone follows.
+void printOutline(TSourceMgt& sources, const TChangeHistory* changes) {
+    auto markText = [&](bool marked, const QString& why) {
+        const QString mark = marked ? QStringLiteral("marked") : QStringLiteral("unmarked");
+        return why.isEmpty() ? mark : mark + "\t" + why;
+    };
     for (RFile* file = sources.FirstFile(); file && file->Next; file = file->Next) {
-        out(QStringLiteral("%1\t%2\t%3\t%4 lines")
-                .arg(file->DisplayName, file->Path, file->Ext)
-                .arg(file->LineCount));
+        const bool sections = file->Functions && file->Functions->Next;
+        QString line = QStringLiteral("%1\t%2\t%3\t%4 lines")
+                           .arg(file->DisplayName, file->Path, file->Ext)
+                           .arg(file->LineCount);
+        if (changes && !sections) line += "\t" + markText(file->Marked, changes->Reason(file));
+        out(line);
         for (RFunction* f = file->Functions; f && f->Next; f = f->Next) {
             out(QStringLiteral("  %1\tline %2\t%3 lines\t%4\t%5")
                     .arg(f->Name)
@@ -197,9 +208,27 @@ void printOutline(TSourceMgt& sources) {
                     .arg(f == file->Functions ? QStringLiteral("-")
                          : f->IsSub           ? QStringLiteral("Sub")
                                               : f->ReturnType)
-                    .arg(f->Marked ? QStringLiteral("marked") : QStringLiteral("unmarked")));
+                    .arg(markText(f->Marked, changes ? changes->Reason(f) : QString())));
         }
     }
+    if (!changes) return;
+    for (const TRemovedItem& r : changes->Removed())
+        out(QStringLiteral("removed\t%1\t%2\t%3 lines")
+                .arg(r.File, r.Section.isEmpty() ? QStringLiteral("(whole file)") : r.Section)
+                .arg(r.Lines));
+}
+
+// The comparison a change listing asks for; none without one.
+std::unique_ptr<TChangeHistory> openHistory(const QCommandLineParser& args, const QString& input) {
+    TChangeRequest request;
+    if (args.isSet("changed-since")) {
+        request.From = args.value("changed-since");
+    } else if (!request.parseRange(args.value("changed"))) {
+        throw TListoraError(
+            QStringLiteral("--changed takes REV1..REV2, not \"%1\"").arg(args.value("changed")));
+    }
+    request.IgnoreSpace = args.isSet("ignore-space-change");
+    return std::make_unique<TChangeHistory>(input, request);
 }
 
 // What -P prints: a copy count and a page range ("N" or "FROM-TO").
@@ -424,6 +453,29 @@ int run(const QCommandLineParser& args) {
     inputs.add(TIniFile::resolve(kSettingsFileName));
     if (args.isSet("settings")) inputs.add(args.value("settings"));
     if (!outline && !outputsAreSafe(args, inputs, 0)) return 1;
+    const bool changeListing = args.isSet("changed-since") || args.isSet("changed");
+    if (!changeListing && (args.isSet("change-bars") || args.isSet("ignore-space-change"))) {
+        err(QStringLiteral("--change-bars and --ignore-space-change go with --changed-since REV "
+                           "or --changed REV1..REV2"));
+        return 2;
+    }
+    if (changeListing && (input == "-" || glossary)) {
+        err(QStringLiteral("a change listing needs a project or a source file in a git work "
+                           "tree"));
+        return 2;
+    }
+    if (args.isSet("changed-since") && args.isSet("changed")) {
+        err(QStringLiteral("--changed-since and --changed: choose one"));
+        return 2;
+    }
+    if (changeListing && !args.isSet("change-bars") && !args.values("select").isEmpty()) {
+        err(QStringLiteral("--select chooses what a change listing marks itself; with "
+                           "--change-bars it chooses what is printed"));
+        return 2;
+    }
+    const std::unique_ptr<TChangeHistory> changes =
+        changeListing ? openHistory(args, input) : nullptr;
+    if (changes) input = changes->ProjectToLoad();
     QList<TSelection> selections;
     for (const QString& s : args.values("select")) {
         const qsizetype colon = s.indexOf(':');
@@ -493,7 +545,7 @@ int run(const QCommandLineParser& args) {
             if (!outline && !outputsAreSafe(args, inputs, 0)) return 1;
             sources.AnalyzeProject();
         } else {
-            if (!selections.isEmpty()) {
+            if (!selections.isEmpty() && !changes) {
                 err(QStringLiteral("--select needs a project (.VBP or .MAK)"));
                 return 2;
             }
@@ -503,7 +555,8 @@ int run(const QCommandLineParser& args) {
             file->DisplayName = file->FileName;
             file->Ext = "." + QFileInfo(input).suffix().toUpper();
             formatter.JobTitle = file->Path;
-            if (outline) {
+            // A change listing prints the file's changed sections.
+            if (outline || changes) {
                 sources.LoadFileText(*file);
                 sources.AnalyzeFile(*file);
             }
@@ -518,8 +571,17 @@ int run(const QCommandLineParser& args) {
                         .arg(s.file, s.section));
             return 1;
         }
+        if (changes) {
+            changes->Mark(sources, !args.isSet("change-bars"));
+            changes->Apply(formatter);
+            bool any = !changes->Removed().isEmpty();
+            for (RFile* file = sources.FirstFile(); file && file->Next; file = file->Next)
+                any |= TSourceMgt::HasMarkedSections(*file);
+            if (!any && !args.isSet("change-bars"))
+                err(QStringLiteral("note: no changes to print (%1)").arg(changes->Title()));
+        }
         if (outline) {
-            printOutline(sources);
+            printOutline(sources, changes.get());
             return 0;
         }
         if (glossary) {
@@ -529,7 +591,7 @@ int run(const QCommandLineParser& args) {
             formatter.CurrentFileName = QFileInfo(input).fileName();
             formatter.CurrentProcName = QStringLiteral("Function Glossary");
             formatter.BuildPlain(lines, nullptr);
-        } else if (isProjectFile(input)) {
+        } else if (isProjectFile(input) || changes) {
             formatter.BuildProject(sources.FirstFile(), sources);
         } else {
             formatter.BuildFromFile(input, nullptr);
@@ -624,7 +686,24 @@ int main(int argc, char** argv) {
                     "Setup choice, letter when there is none).",
                     "PAPER"});
     args.addOption({"settings", "Read the settings from FILE instead of Listora.INI.", "FILE"});
-    args.addOption({"outline", "Print the files and sections of INPUT instead of pages."});
+    args.addOption({"outline",
+                    "Print the files and sections of INPUT instead of pages (in a change "
+                    "listing with why each is marked, and what was removed)."});
+    args.addOption({"changed-since",
+                    "Print only what changed since git revision REV (HEAD, HEAD~3, a tag, a "
+                    "branch, a hash): the work tree as it is, with staged and unstaged edits, "
+                    "against the files at REV. Sections with added, changed or deleted lines "
+                    "are marked, new files whole; bars mark the changed lines.",
+                    "REV"});
+    args.addOption({"changed",
+                    "As --changed-since, between two revisions: REV2's files as stored, "
+                    "against REV1's.",
+                    "REV1..REV2"});
+    args.addOption({"ignore-space-change",
+                    "In a change listing, lines that differ only in white space are the same."});
+    args.addOption({"change-bars",
+                    "With --changed-since or --changed: print every section (or those "
+                    "--select names), with the bars beside the changed lines."});
     args.addOption({"count", "Lay out the listing and print only the page count."});
     args.addOption({"check",
                     "Check the geometry of every page (nothing off the sheet, no line through "

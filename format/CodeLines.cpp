@@ -126,6 +126,7 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
             }
         }
 
+        drawChangeBar(qMax(qAbs(canvas.FontHeight()) + Settings.LineGap, pieceInk(plan)));
         TVirtCanvas* printedOn = &canvas;
         const bool printedInLeftColumn = CurrentX == LeftColumnX;
         // The next line starts below this one's ink, however small the

@@ -67,6 +67,7 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     }
     if (Settings.TitlePage) printTitlePage();
     if (Settings.TableOfContents) reserveTableOfContents();
+    if (!RemovedEntries.isEmpty()) printRemovedPage();
 
     CurrentFileName = QStringLiteral("None");
     CurrentProcName.clear();
@@ -209,7 +210,9 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) NextColumn();
     } else {
         const int numberBottom = printLineNumber();
+        beginChangeMarks(LineIndex);
         PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);
+        endChangeMarks(LineIndex);
         // A heading in a font smaller than the numbers: the next number
         // starts below this one.
         if (PageNumber == linePage && CurrentY < numberBottom) CurrentY = numberBottom;

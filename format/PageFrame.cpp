@@ -64,7 +64,13 @@ const QString& TSourceCodePrint::shownDate() const {
 }
 
 QString TSourceCodePrint::expandHeader(const QString& templ, int pageNumber) const {
-    return ExpandHeaderText(templ, CurrentFileName, CurrentProcName, pageNumber, shownDate());
+    QString text =
+        ExpandHeaderText(templ, CurrentFileName, CurrentProcName, pageNumber, shownDate());
+    // The revision of a change listing; elsewhere "%r" is plain text.
+    if (!Revision.isEmpty())
+        if (const qsizetype at = text.indexOf(QLatin1String("%r"), 0, Qt::CaseInsensitive); at >= 0)
+            text.replace(at, 2, Revision);
+    return text;
 }
 
 int TSourceCodePrint::fitFont(TFont& font, const QString& text, int room) {

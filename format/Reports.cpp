@@ -73,6 +73,11 @@ void TSourceCodePrint::PrintTitlePage() {
     const QString producedBy = "Produced by " + Settings.ProducedBy;
     setFittedFont(canvas, font, producedBy, room);
     textCentred(canvas, RoundEven(W * 0.5), y, producedBy);
+    if (!ChangeTitle.isEmpty()) {
+        y += RoundEven(qAbs(canvas.FontHeight()) * 1.75);
+        setFittedFont(canvas, font, ChangeTitle, room);
+        textCentred(canvas, RoundEven(W * 0.5), y, ChangeTitle);
+    }
 
     font.setSize(font.size() - 2);
     const int x = RoundEven(W * 0.75);

@@ -4,6 +4,7 @@
 // Its layout state lives here, in one place, read and written by the page
 // frame, the line output and the separators.
 #include "format/BracketRecords.h"
+#include "format/ChangeBars.h"
 #include "format/ListingSettings.h"
 #include "render/PageCheck.h"
 #include "render/PageStorage.h"
@@ -157,6 +158,16 @@ public:
     // Bookmark targets, links and page labels recorded beside the drawing
     // for a PDF reader; off, nothing of them is recorded.
     bool RecordNavigation = true;
+    // The lines a change listing marks with bars and wedges; none: no
+    // marks.
+    const TChangeBars* ChangeBars = nullptr;
+    // A change listing's title-page line ("Changes since ..."), the revision
+    // "%r" shows in headers and footers, and what no longer exists, one
+    // entry a line on the "Removed" page after the contents. All empty
+    // outside change listings.
+    QString ChangeTitle;
+    QString Revision;
+    QStringList RemovedEntries;
 
 private:
     enum class TBuildKind { Project, Lines, Plain };
@@ -221,6 +232,17 @@ private:
     // the first non-blank after its leading blanks.
     int lineInkX(int x, QStringView blanks, int lineIndex);
     void drawIndicatorPicture(TVirtCanvas& canvas, bool printedInLeftColumn, bool columnChanged);
+
+    // Change bars (ChangeMarks.cpp), around the output of the line at
+    // index.
+    void beginChangeMarks(int index);
+    void endChangeMarks(int index);
+    void drawChangeBar(int height);
+    void drawDeletionWedge(int y);
+    int changeMarkX() const;
+    int sourceLineNumber(int index) const;
+    void printRemovedPage();
+    const TLineMarks* changedLine_ = nullptr;
 
     // Points where brackets, comment shadows, inline commands and reports
     // join the build.
