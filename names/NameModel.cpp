@@ -1,5 +1,7 @@
 #include "names/NameModel.h"
 
+#include "source/SourceMgt.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -162,7 +164,7 @@ public:
         if (block_ == TBlock::Type) return;
         if (block_ == TBlock::Enum) {
             if (r.isName(0))
-                addMember(r.text(0).toString(), TMemberKind::EnumMember, enumScope_, s.line);
+                addMember(r.text(0).toString(), TNameKind::EnumMember, enumScope_, s.line);
             return;
         }
         bool declares = false;
@@ -187,24 +189,24 @@ public:
             std::size_t k = i + 1;
             if (r.is(k, "ptrsafe")) ++k;
             if (r.isName(k + 1))
-                addMember(r.text(k + 1).toString(), TMemberKind::Declare, scope, s.line);
+                addMember(r.text(k + 1).toString(), TNameKind::Declare, scope, s.line);
         } else if (r.is(i, "const")) {
             for (const TNameDecl& d : r.declarations(i + 1, r.size(), s.line)) {
                 if (proc_ >= 0)
                     f_.Procedures[std::size_t(proc_)].Locals.push_back(d);
                 else
-                    addMember(d.Name, TMemberKind::Constant, scoped ? scope : TNameScope::Private,
+                    addMember(d.Name, TNameKind::Constant, scoped ? scope : TNameScope::Private,
                               s.line, d.TypeName);
             }
         } else if (r.is(i, "type") && proc_ < 0 && r.isName(i + 1)) {
-            addMember(r.text(i + 1).toString(), TMemberKind::Type, scope, s.line);
+            addMember(r.text(i + 1).toString(), TNameKind::Type, scope, s.line);
             block_ = TBlock::Type;
         } else if (r.is(i, "enum") && proc_ < 0 && r.isName(i + 1)) {
-            addMember(r.text(i + 1).toString(), TMemberKind::Enum, scope, s.line);
+            addMember(r.text(i + 1).toString(), TNameKind::Enum, scope, s.line);
             block_ = TBlock::Enum;
             enumScope_ = scope;
         } else if (r.is(i, "event") && r.isName(i + 1)) {
-            addMember(r.text(i + 1).toString(), TMemberKind::Event, scope, s.line);
+            addMember(r.text(i + 1).toString(), TNameKind::Event, scope, s.line);
         } else if (r.is(i, "with") && proc_ >= 0) {
             TNameProcedure& p = f_.Procedures[std::size_t(proc_)];
             p.Withs.push_back({s.line, p.EndLine, r.span(i + 1, r.size())});
@@ -214,7 +216,7 @@ public:
                 if (proc_ >= 0)
                     f_.Procedures[std::size_t(proc_)].Locals.push_back(d);
                 else
-                    addMember(d.Name, TMemberKind::Variable, scope, s.line, d.TypeName);
+                    addMember(d.Name, TNameKind::Variable, scope, s.line, d.TypeName);
             }
         }
     }
@@ -253,7 +255,7 @@ private:
         }
         f_.Procedures.push_back(std::move(p));
         proc_ = int(f_.Procedures.size()) - 1;
-        addMember(f_.Procedures.back().Name, TMemberKind::Procedure, scope, line, QString(), proc_);
+        addMember(f_.Procedures.back().Name, TNameKind::Procedure, scope, line, QString(), proc_);
         // Until its End line says otherwise, it runs to the file's end.
         f_.Procedures.back().EndLine = std::numeric_limits<int>::max();
     }
@@ -268,7 +270,7 @@ private:
         proc_ = -1;
     }
 
-    void addMember(const QString& name, TMemberKind kind, TNameScope scope, int line,
+    void addMember(const QString& name, TNameKind kind, TNameScope scope, int line,
                    const QString& typeName = QString(), int procedure = -1) {
         f_.Members.push_back({name, kind, scope, line, typeName, procedure});
         f_.MemberIndex.insert(name.toLower(), int(f_.Members.size()) - 1);
@@ -303,14 +305,14 @@ int TNameModel::AddFile(const QString& fileName, const QString& ext, const QStri
     const int index = int(files_.size());
     for (int m = 0; m < int(f.Members.size()); ++m) {
         const TNameMember& member = f.Members[std::size_t(m)];
-        if (member.Kind == TMemberKind::Procedure)
+        if (member.Kind == TNameKind::Procedure)
             procedureHashes_.insert(FoldedNameHash(member.Name));
         // Public members of standard modules, and the members of Public
         // enums anywhere, are seen from every file.
         const bool global =
             member.Scope != TNameScope::Private &&
             (f.Kind == TNameFileKind::Module ||
-             (member.Kind == TMemberKind::EnumMember && f.Kind != TNameFileKind::Other));
+             (member.Kind == TNameKind::EnumMember && f.Kind != TNameFileKind::Other));
         const QString lower = member.Name.toLower();
         if (global && !publicNames_.contains(lower)) publicNames_.insert(lower, {index, m, -1});
     }
@@ -334,7 +336,7 @@ int TNameModel::ProcedureAt(int file, int line) const {
 const TNameMember* TNameModel::ProcedureOf(const TNameRef& ref) const {
     if (ref.File < 0 || ref.Member < 0) return nullptr;
     const TNameMember& m = files_[std::size_t(ref.File)].Members[std::size_t(ref.Member)];
-    return m.Kind == TMemberKind::Procedure ? &m : nullptr;
+    return m.Kind == TNameKind::Procedure ? &m : nullptr;
 }
 
 TNameRef TNameModel::resolveBare(int file, int procedure, const QString& lower) const {
@@ -385,7 +387,7 @@ int TNameModel::fileOfExpression(int file, int procedure, int line, QStringView 
     }
     if (ref.Found()) {
         const TNameMember& m = files_[std::size_t(ref.File)].Members[std::size_t(ref.Member)];
-        return m.Kind == TMemberKind::Variable ? fileOfType(m.TypeName) : -1;
+        return m.Kind == TNameKind::Variable ? fileOfType(m.TypeName) : -1;
     }
     Q_UNUSED(line);
     return byCodeName_.value(lower, -1);
@@ -454,4 +456,13 @@ std::vector<TNameModel::TSpan> TNameModel::ProcedureNames(int file, int line,
         if (ProcedureOf(ref)) spans.push_back({t.Start, t.End(), ref});
     }
     return spans;
+}
+
+void AddProjectFiles(TNameModel& model, RFile* first, TSourceMgt& analyzer) {
+    for (RFile* f = first; f && f->Next; f = f->Next) {
+        const bool loaded = f->Loaded;
+        if (!loaded) analyzer.LoadFileText(*f);
+        model.AddFile(f->FileName, f->Ext, f->Lines);
+        if (!loaded) analyzer.UnloadFileText(f->FileName);
+    }
 }

@@ -14,9 +14,12 @@
 #include <unordered_set>
 #include <vector>
 
+class TSourceMgt;
+struct RFile;
+
 enum class TNameFileKind { Module, Form, Class, UserControl, Other };
 enum class TNameScope { Private, Public, Friend };
-enum class TMemberKind { Procedure, Variable, Constant, Type, Enum, EnumMember, Declare, Event };
+enum class TNameKind { Procedure, Variable, Constant, Type, Enum, EnumMember, Declare, Event };
 enum class TProcKind { Sub, Function, PropertyGet, PropertyLet, PropertySet };
 
 // A variable, parameter or constant; TypeName is what follows "As" (without
@@ -47,7 +50,7 @@ struct TNameProcedure {
 
 struct TNameMember {
     QString Name;
-    TMemberKind Kind = TMemberKind::Variable;
+    TNameKind Kind = TNameKind::Variable;
     TNameScope Scope = TNameScope::Private;
     int Line = 0;
     QString TypeName;
@@ -122,3 +125,8 @@ private:
     // Lower-case name -> the first Public member of a standard module.
     QHash<QString, TNameRef> publicNames_;
 };
+
+// The model of the files from first on (every file, printed or not: their
+// names hide or qualify others), each file's text loaded for the while.
+// Throws TListoraError when a file cannot be read.
+void AddProjectFiles(TNameModel& model, RFile* first, TSourceMgt& analyzer);
