@@ -121,3 +121,64 @@ void TSourceCodePrint::recordIndexLink(int x, int y, int width, int height, cons
         }
     addLink(x, y, x + width, y + height, key);
 }
+
+std::vector<TPageFinding> TSourceCodePrint::CheckLinks(long long* codeLinks) const {
+    std::vector<TPageFinding> findings;
+    // As names are read: letters of any script, digits and underscores.
+    auto nameChar = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); };
+    QHash<QString, QString> headings; // procedure target key -> its title
+    for (int n = 1; n <= Pages.PageCount(); ++n)
+        for (const TNavTarget& t : Pages.Page(n)->Navigation.Targets)
+            if (t.Level == 2 && !headings.contains(t.Key)) headings.insert(t.Key, t.Title);
+    long long checked = 0;
+    std::vector<int> widths;
+    for (int n = 1; n <= Pages.PageCount(); ++n) {
+        // Links on pages without listing columns come from the reports.
+        if (PageLayout(n).ColumnX.empty()) continue;
+        const TPageRec& page = *Pages.Page(n);
+        for (const TLinkArea& link : page.Navigation.Links) {
+            ++checked;
+            auto finding = [&](const QString& rule, const QString& detail) {
+                findings.push_back({n, link.X1, link.Y1, rule, detail});
+            };
+            // The name is what follows "proc:file:" (and a property's kind).
+            const QString name = callName(link.Key.section(QLatin1Char(':'), 2));
+            const QString title = headings.value(link.Key);
+            if (title.isEmpty() || callName(title).compare(name, Qt::CaseInsensitive) != 0)
+                finding(QStringLiteral("link-wrong-target"),
+                        QStringLiteral("%1 leads to \"%2\"").arg(link.Key, title));
+            // The code text drawn on the link's line whose glyphs begin and
+            // end at the rectangle's edges (within a unit) around the name.
+            bool onName = false;
+            for (const TCanvasCommand& c : page.Canvas->Commands()) {
+                if (c.Kind != ckTextOutInFont || c.Y1 != link.Y1 || c.X1 > link.X1) continue;
+                const qsizetype bar = c.Text.indexOf(kFontTextSeparator);
+                const QString font = c.Text.left(bar);
+                const QStringView text = QStringView(c.Text).mid(bar + kFontTextSeparator.size());
+                page.Canvas->DrawnPrefixWidthsInFont(text, font, widths);
+                const int size = int(text.size());
+                for (int a = 0; a < size && !onName; ++a) {
+                    if (qAbs(c.X1 + widths[std::size_t(a)] - link.X1) > 1) continue;
+                    int b = a;
+                    while (b < size && nameChar(text[b]))
+                        ++b;
+                    const QStringView word = text.mid(a, b - a);
+                    // A wrapped name shows a part at the end of a piece
+                    // and the rest at the start of the next ones (after
+                    // their indent and indicator).
+                    const bool whole = word.compare(name, Qt::CaseInsensitive) == 0 ||
+                                       (b == size && name.contains(word, Qt::CaseInsensitive)) ||
+                                       name.endsWith(word, Qt::CaseInsensitive);
+                    onName = whole && !word.isEmpty() && (a == 0 || !nameChar(text[a - 1])) &&
+                             qAbs(c.X1 + widths[std::size_t(b)] - link.X2) <= 1;
+                }
+                if (onName) break;
+            }
+            if (!onName)
+                finding(QStringLiteral("link-off-name"),
+                        QStringLiteral("%1 at x %2..%3").arg(name).arg(link.X1).arg(link.X2));
+        }
+    }
+    if (codeLinks) *codeLinks = checked;
+    return findings;
+}

@@ -119,6 +119,11 @@ public:
     // without a frame), and the geometry check over every stored page.
     TPageLayout PageLayout(int n) const;
     std::vector<TPageFinding> CheckPages(TPageCheckCounts* counts = nullptr) const;
+    // The links of code over every stored page: each rectangle must lie on
+    // the drawn glyphs of one whole name ("link-off-name"), and lead to the
+    // heading of a procedure of that name ("link-wrong-target").
+    // codeLinks may be null; it receives how many links were checked.
+    std::vector<TPageFinding> CheckLinks(long long* codeLinks = nullptr) const;
 
     TVirtCanvas& Canvas() { return Pages.Canvas(); }
     // The date shown by "%d" (today's in the user's short format, unless a
