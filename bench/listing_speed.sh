@@ -5,7 +5,15 @@
 # one worker and with N; QPdfWriter drawing the same lines alone; the
 # closest peer's rate; peak memory; the start-up of --count on a ten-line
 # file against a bare Qt program and one that measures a line of text; and
-# how --count grows from 10,000 to 1,000,000 lines (count_scaling.sh).
+# how --count grows from 10,000 to 1,000,000 lines (count_scaling.sh);
+# the general-purpose text printers a2ps and enscript, each through ps2pdf,
+# on the same lines in the same rounds (two pages a landscape sheet, as
+# ours); and navigation on against off on the largest corpus project
+# (vbccr's ComCtlsDemo, in $LISTORA_SHARED or ../shared beside the checkout).
+#
+# The peers are Debian packages, installed by hand where missing:
+#   apt-get install a2ps enscript ghostscript
+# (without them their steps are left out).
 #
 # The machine may be shared: the steps run in RUNS rounds (3) and each
 # step's fastest run counts; its CPU time (user + system) is shown beside
@@ -75,6 +83,12 @@ for _ in $(seq "$runs"); do
   once plain1 "${lp[@]}" --jobs 1 --no-navigation -o "$work/q1.pdf"
   once plainn "${lp[@]}" --jobs "$jobs" --no-navigation -o "$work/qn.pdf"
   once base "$bin/bench_pdf_baseline" "$work/baseline.pdf" "$work"/corpus/*.bas
+  if command -v a2ps > /dev/null && command -v ps2pdf > /dev/null; then
+    once a2ps sh -c 'a2ps -q -2 --landscape -o "$1/a2ps.ps" "$1"/corpus/*.bas; ps2pdf "$1/a2ps.ps" "$1/a2ps.pdf"' sh "$work"
+  fi
+  if command -v enscript > /dev/null && command -v ps2pdf > /dev/null; then
+    once enscript sh -c 'enscript -q -2r -o "$1/enscript.ps" "$1"/corpus/*.bas; ps2pdf "$1/enscript.ps" "$1/enscript.pdf"' sh "$work"
+  fi
 done
 
 report "layout (--count)" count
@@ -83,6 +97,9 @@ report "PDF, $jobs workers" pdfn
 report "plain PDF, 1 worker" plain1
 report "plain PDF, $jobs workers" plainn
 report "QPdfWriter alone" base
+[ -n "${wall_a2ps:-}" ] && report "a2ps + ps2pdf" a2ps
+[ -n "${wall_enscript:-}" ] && report "enscript + ps2pdf" enscript
+[ -z "${wall_a2ps:-}${wall_enscript:-}" ] && echo "a2ps, enscript or ps2pdf not installed: peers left out"
 awk -v p1="$wall_pdf1" -v pn="$wall_pdfn" -v q1="$wall_plain1" -v qn="$wall_plainn" \
   -v b="$wall_base" -v peer="$peer" -v pb="$peer_base" -v n="$lines" -v j="$jobs" 'BEGIN {
     printf "PDF with %d workers: %.2fx the 1-worker speed (plain: %.2fx)\n", j, p1 / pn, q1 / qn
@@ -93,6 +110,27 @@ awk -v p1="$wall_pdf1" -v pn="$wall_pdfn" -v q1="$wall_plain1" -v qn="$wall_plai
     printf "vs a2ps + ps2pdf scaled to this machine (%.0f lines/s): 1 worker %.2fx, %d workers %.2fx\n",
       scaled, n / p1 / scaled, j, n / pn / scaled
   }'
+
+# Navigation on against off on the largest corpus project: time, CPU,
+# memory and file size of each, and the ratios (goal: at most 1.10x the
+# time, 1.25x the memory and 1.25x the file).
+demo="${LISTORA_SHARED:-$here/../../shared}/corpus/vbccr/Standard EXE Version/ComCtlsDemo.vbp"
+if [ -f "$demo" ]; then
+  for _ in $(seq "$runs"); do
+    once navon "$bin/listora-print" "$demo" -o "$work/navon.pdf"
+    once navoff "$bin/listora-print" "$demo" --no-navigation -o "$work/navoff.pdf"
+  done
+  report "ComCtlsDemo, navigation" navon
+  report "ComCtlsDemo, --no-navigation" navoff
+  awk -v w1="$wall_navon" -v w0="$wall_navoff" -v c1="$cpu_navon" -v c0="$cpu_navoff" \
+    -v m1="$mb_navon" -v m0="$mb_navoff" -v f1="$(stat -c %s "$work/navon.pdf")" \
+    -v f0="$(stat -c %s "$work/navoff.pdf")" 'BEGIN {
+      printf "navigation costs %.2fx the time (CPU %.2fx), %.2fx the memory, %.2fx the file (%.1f MB against %.1f MB)\n",
+        w1 / w0, c1 / c0, m1 / m0, f1 / f0, f1 / 1048576, f0 / 1048576
+    }'
+else
+  echo "navigation cost: no shared corpus (LISTORA_SHARED or ../shared)"
+fi
 
 # Start-up: the median CPU time of 21 runs each, interleaved.
 startup() {

@@ -314,14 +314,18 @@ int checkPages(const TSourceCodePrint& formatter, bool toStderr) {
             out(text);
     };
     TPageCheckCounts counts;
-    const std::vector<TPageFinding> findings = formatter.CheckPages(&counts);
+    std::vector<TPageFinding> findings = formatter.CheckPages(&counts);
+    long long codeLinks = 0;
+    const std::vector<TPageFinding> links = formatter.CheckLinks(&codeLinks);
+    findings.insert(findings.end(), links.begin(), links.end());
     for (const TPageFinding& f : findings)
         say(FormatFinding(f));
-    say(QStringLiteral("%1 findings on %2 pages (%3 texts, %4 strokes)")
+    say(QStringLiteral("%1 findings on %2 pages (%3 texts, %4 strokes, %5 code links)")
             .arg(findings.size())
             .arg(formatter.Pages.PageCount())
             .arg(counts.Texts)
-            .arg(counts.Strokes));
+            .arg(counts.Strokes)
+            .arg(codeLinks));
     return findings.empty() ? 0 : 1;
 }
 
@@ -708,7 +712,8 @@ int main(int argc, char** argv) {
     args.addOption({"check",
                     "Check the geometry of every page (nothing off the sheet, no line through "
                     "text, no overlapping code, code inside its column, brackets inside their "
-                    "area, drawing state set by each page) and print each finding with its page "
+                    "area, drawing state set by each page, each link of code on its name and "
+                    "leading to that procedure's heading) and print each finding with its page "
                     "and position; exit status 1 when there is any."});
     args.addOption({"glossary",
                     "Print the function glossary of the project instead of its listing: every "

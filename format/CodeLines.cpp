@@ -73,6 +73,16 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
     // that a very long line cannot exhaust the stack).
     QString line = firstLine;
     QString fontName = firstFontName;
+    // Links are found on the whole line, so that a piece that starts
+    // inside a string is read as the string it is; each piece records
+    // those it shows. pieceStart: where the piece's own text begins in the
+    // line, pieceLead: what comes before it in the piece.
+    if (fontName == kCodeFont && !inComment && !continuation)
+        resolveLineLinks(firstLine);
+    else
+        lineLinks_.clear();
+    int pieceStart = 0;
+    int pieceLead = 0;
     for (;;) {
         // No piece starts below the text area, whatever came before it.
         if (CurrentY > TextBottom) NextColumn();
@@ -104,11 +114,13 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         if (!wrapped) {
             if (commentPos <= 0) {
                 draw(CurrentX, fontKey, line);
-                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, line, fontKey);
+                if (fontKey == kCodeFont)
+                    recordCodeLinks(CurrentX, CurrentY, line, fontKey, pieceStart, pieceLead);
             } else {
                 const QStringView code = whole.first(commentPos);
                 if (!code.trimmed().isEmpty()) draw(CurrentX, fontKey, code);
-                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
+                if (fontKey == kCodeFont)
+                    recordCodeLinks(CurrentX, CurrentY, code, fontKey, pieceStart, pieceLead);
                 canvas.TextOutInFont(CurrentX + plan.CodeWidth, CurrentY, kCommentFont,
                                      whole.mid(commentPos));
             }
@@ -116,11 +128,13 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
             const QStringView first = whole.first(wrapPos);
             if (commentPos < 0 || commentPos >= wrapPos) {
                 draw(CurrentX, fontKey, first);
-                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, first, fontKey);
+                if (fontKey == kCodeFont)
+                    recordCodeLinks(CurrentX, CurrentY, first, fontKey, pieceStart, pieceLead);
             } else {
                 const QStringView code = first.first(commentPos);
                 if (!code.trimmed().isEmpty()) draw(CurrentX, fontKey, code);
-                if (fontKey == kCodeFont) recordCodeLinks(CurrentX, CurrentY, code, fontKey);
+                if (fontKey == kCodeFont)
+                    recordCodeLinks(CurrentX, CurrentY, code, fontKey, pieceStart, pieceLead);
                 canvas.TextOutInFont(CurrentX + plan.CodeWidth, CurrentY, kCommentFont,
                                      first.mid(commentPos));
             }
@@ -137,6 +151,8 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
             drawIndicatorPicture(*printedOn, printedInLeftColumn, CurrentY == TextTop);
 
         if (!wrapped || plan.Continuation.isEmpty()) return;
+        pieceStart += wrapPos - pieceLead;
+        pieceLead = int(plan.Continuation.size() - (line.size() - wrapPos));
         line = plan.Continuation;
         fontName = fontKey;
         continuation = true;

@@ -150,6 +150,39 @@ void TSourceCodePrint::codePrefixWidths(QStringView text, const QString& fontKey
     }
 }
 
+void TSourceCodePrint::drawnCodeOffsets(QStringView text, const QString& fontKey,
+                                        std::vector<int>& offsets) {
+    const TVirtCanvas& canvas = Canvas();
+    int lead = 0;
+    while (lead < int(text.size()) && text[lead] == QLatin1Char(' '))
+        ++lead;
+    offsets.assign(std::size_t(text.size()) + 1, 0);
+    if (lead == int(text.size())) return;
+    // The line output places a piece's first non-blank by the blanks'
+    // measured width and draws the rest from there.
+    const int leadWidth = lead > 0 ? canvas.TextWidthInFont(text.first(lead), fontKey) : 0;
+    for (int k = 1; k <= lead; ++k)
+        offsets[std::size_t(k)] = leadWidth;
+    const QStringView drawn = text.mid(lead);
+    std::vector<int> own;
+    if (!emphasised(fontKey)) {
+        canvas.DrawnPrefixWidthsInFont(drawn, fontKey, own);
+        for (std::size_t k = 1; k < own.size(); ++k)
+            offsets[std::size_t(lead) + k] = leadWidth + own[k];
+        return;
+    }
+    const std::vector<TCodeRun> runs = codeRuns(drawn);
+    const std::vector<int> runOffsets = codeRunOffsets(drawn, runs);
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const TCodeRun& r = runs[i];
+        canvas.DrawnPrefixWidthsInFont(drawn.mid(r.start, r.length), r.bold ? kBoldFont : kCodeFont,
+                                       own);
+        for (int k = 1; k <= r.length; ++k)
+            offsets[std::size_t(lead + r.start + k)] =
+                leadWidth + runOffsets[i] + own[std::size_t(k)];
+    }
+}
+
 void TSourceCodePrint::drawCodeText(int x, int y, const QString& fontKey, QStringView text) {
     TVirtCanvas& canvas = Canvas();
     if (!emphasised(fontKey)) {

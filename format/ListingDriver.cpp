@@ -2,6 +2,7 @@
 // the plain walk; each line goes through the same pipeline.
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
+#include "names/NameModel.h"
 #include "platform/Progress.h"
 #include "render/VirtCanvas.h"
 #include "source/SourceMgt.h"
@@ -57,7 +58,7 @@ QStringList TSourceCodePrint::collectFileLines(const RFile& file) {
 void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     if (progress_) progress_->showProgress(QString(), 0);
     firstFile_ = firstFile;
-    collectProcTargets(firstFile);
+    collectProcTargets(firstFile, analyzer);
     // Page references are this build's, each set once: where a section's
     // declaration is printed first.
     for (RFile* file = firstFile; file && file->Next; file = file->Next) {
@@ -104,8 +105,10 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
         analyzer.UnloadFileText(file->FileName);
 
         currentFile_ = file;
+        namesFile_ = names_ ? names_->FileIndex(file->FileName) : -1;
         walkLines(lines, TBuildKind::Project, nullptr);
         currentFile_ = nullptr;
+        namesFile_ = -1;
         if (debugFlag()) writeBracketDump(QStringLiteral("c:\\Before.dbg"));
     }
 

@@ -1,9 +1,11 @@
 // Navigation recorded beside the drawing for readers of the PDF: bookmark
 // targets for the reports, files and procedures, links from the contents
 // and the function index, and "go to definition" links from every
-// identifier in code that names a procedure of the project.
+// identifier in code that names a procedure of the project, resolved by the
+// project's name model.
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
+#include "names/NameModel.h"
 #include "render/VirtCanvas.h"
 #include "source/SourceRecords.h"
 
@@ -16,10 +18,6 @@ namespace {
 QString callName(const QString& sectionName) {
     const QString name = sectionName.trimmed();
     return name.mid(name.lastIndexOf(QLatin1Char(' ')) + 1);
-}
-
-bool startsIdentifier(QChar c) {
-    return c.isLetter() || c == QLatin1Char('_');
 }
 
 } // namespace
@@ -41,70 +39,53 @@ void TSourceCodePrint::setPageLabel(const QString& label) {
     Pages.CurrentPage().Navigation.Label = label;
 }
 
-void TSourceCodePrint::collectProcTargets(RFile* firstFile) {
-    procByName_.clear();
-    procNameHashes_.clear();
+void TSourceCodePrint::collectProcTargets(RFile* firstFile, TSourceMgt& analyzer) {
     procByFileAndName_.clear();
+    names_.reset();
     if (!RecordNavigation) return;
+    names_ = std::make_unique<TNameModel>();
+    AddProjectFiles(*names_, firstFile, analyzer);
     for (RFile* f = firstFile; f && f->Next; f = f->Next) {
         // The first section is the file's declarations, no procedure.
         for (RFunction* s = f->Functions; s && s->Next; s = s->Next) {
             if (!s->Marked || s == f->Functions) continue;
-            const QString key = procTargetKey(f->FileName, s->Name);
-            // A name several files use leads to the first of them, unless
-            // the calling file has its own (looked up when linking).
-            const QString name = callName(s->Name);
+            const QString name = WithoutTypeCharacter(callName(s->Name));
             if (name.isEmpty()) continue;
-            if (!procByName_.contains(name)) {
-                procByName_.insert(name, key);
-                procNameHashes_.insert(qHash(QStringView(name)));
-            }
             const QString own = f->FileName + '\n' + name;
-            if (!procByFileAndName_.contains(own)) procByFileAndName_.insert(own, key);
+            if (!procByFileAndName_.contains(own))
+                procByFileAndName_.insert(own, procTargetKey(f->FileName, s->Name));
         }
     }
 }
 
-QString TSourceCodePrint::procLinkKey(const QString& identifier) const {
-    const auto it = procByName_.constFind(identifier);
-    if (it == procByName_.cend()) return QString();
-    if (currentFile_) {
-        // The calling file's own procedure of that name comes first.
-        const auto own = procByFileAndName_.constFind(currentFile_->FileName + '\n' + identifier);
-        if (own != procByFileAndName_.cend()) return own.value();
+void TSourceCodePrint::resolveLineLinks(QStringView line) {
+    lineLinks_.clear();
+    if (!names_ || namesFile_ < 0 || procByFileAndName_.isEmpty()) return;
+    const int number = std::size_t(LineIndex) < sourceLineNumbers_.size()
+                           ? sourceLineNumbers_[std::size_t(LineIndex)] - 1
+                           : LineIndex;
+    for (const TNameModel::TSpan& span : names_->ProcedureNames(namesFile_, number, line)) {
+        const TNameFile& file = names_->File(span.Ref.File);
+        const QString name = file.Members[std::size_t(span.Ref.Member)].Name;
+        // Only procedures that are printed have a heading to go to.
+        const QString key = procByFileAndName_.value(file.FileName + '\n' + name);
+        if (!key.isEmpty()) lineLinks_.push_back({span.Start, span.End, key});
     }
-    return it.value();
 }
 
-void TSourceCodePrint::recordCodeLinks(int x, int y, QStringView text, const QString& fontKey) {
-    if (!RecordNavigation || procByName_.isEmpty()) return;
-    std::vector<int> widths;
+void TSourceCodePrint::recordCodeLinks(int x, int y, QStringView text, const QString& fontKey,
+                                       int lineStart, int lead) {
+    if (!RecordNavigation || lineLinks_.empty()) return;
+    std::vector<int> offsets;
     const int n = int(text.size());
-    bool inString = false;
-    for (int i = 0; i < n;) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('"')) {
-            inString = !inString;
-            ++i;
-            continue;
-        }
-        if (inString || !startsIdentifier(c) || (i > 0 && IsWordChar(text[i - 1]))) {
-            ++i;
-            continue;
-        }
-        int end = i + 1;
-        while (end < n && IsWordChar(text[end]))
-            ++end;
-        const QStringView word = text.mid(i, end - i);
-        const QString key =
-            procNameHashes_.contains(qHash(word)) ? procLinkKey(word.toString()) : QString();
-        if (!key.isEmpty()) {
-            // Measured only for lines that hold a link.
-            if (widths.empty()) codePrefixWidths(text, fontKey, widths);
-            const int h = qAbs(Canvas().TextHeightInFont(text, fontKey));
-            addLink(x + widths[i], y, x + widths[end], y + h, key);
-        }
-        i = end;
+    for (const TLineLink& link : lineLinks_) {
+        const int a = qMax(lead, link.start - lineStart + lead);
+        const int b = qMin(n, link.end - lineStart + lead);
+        if (a >= b) continue;
+        // Measured only for pieces that hold a link, as they are drawn.
+        if (offsets.empty()) drawnCodeOffsets(text, fontKey, offsets);
+        const int h = qAbs(Canvas().TextHeightInFont(text, fontKey));
+        addLink(x + offsets[std::size_t(a)], y, x + offsets[std::size_t(b)], y + h, link.key);
     }
 }
 
@@ -141,4 +122,65 @@ void TSourceCodePrint::recordIndexLink(int x, int y, int width, int height, cons
             break;
         }
     addLink(x, y, x + width, y + height, key);
+}
+
+std::vector<TPageFinding> TSourceCodePrint::CheckLinks(long long* codeLinks) const {
+    std::vector<TPageFinding> findings;
+    // As names are read: letters of any script, digits and underscores.
+    auto nameChar = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); };
+    QHash<QString, QString> headings; // procedure target key -> its title
+    for (int n = 1; n <= Pages.PageCount(); ++n)
+        for (const TNavTarget& t : Pages.Page(n)->Navigation.Targets)
+            if (t.Level == 2 && !headings.contains(t.Key)) headings.insert(t.Key, t.Title);
+    long long checked = 0;
+    std::vector<int> widths;
+    for (int n = 1; n <= Pages.PageCount(); ++n) {
+        // Links on pages without listing columns come from the reports.
+        if (PageLayout(n).ColumnX.empty()) continue;
+        const TPageRec& page = *Pages.Page(n);
+        for (const TLinkArea& link : page.Navigation.Links) {
+            ++checked;
+            auto finding = [&](const QString& rule, const QString& detail) {
+                findings.push_back({n, link.X1, link.Y1, rule, detail});
+            };
+            // The name is what follows "proc:file:" (and a property's kind).
+            const QString name = callName(link.Key.section(QLatin1Char(':'), 2));
+            const QString title = headings.value(link.Key);
+            if (title.isEmpty() || callName(title).compare(name, Qt::CaseInsensitive) != 0)
+                finding(QStringLiteral("link-wrong-target"),
+                        QStringLiteral("%1 leads to \"%2\"").arg(link.Key, title));
+            // The code text drawn on the link's line whose glyphs begin and
+            // end at the rectangle's edges (within a unit) around the name.
+            bool onName = false;
+            for (const TCanvasCommand& c : page.Canvas->Commands()) {
+                if (c.Kind != ckTextOutInFont || c.Y1 != link.Y1 || c.X1 > link.X1) continue;
+                const qsizetype bar = c.Text.indexOf(kFontTextSeparator);
+                const QString font = c.Text.left(bar);
+                const QStringView text = QStringView(c.Text).mid(bar + kFontTextSeparator.size());
+                page.Canvas->DrawnPrefixWidthsInFont(text, font, widths);
+                const int size = int(text.size());
+                for (int a = 0; a < size && !onName; ++a) {
+                    if (qAbs(c.X1 + widths[std::size_t(a)] - link.X1) > 1) continue;
+                    int b = a;
+                    while (b < size && nameChar(text[b]))
+                        ++b;
+                    const QStringView word = text.mid(a, b - a);
+                    // A wrapped name shows a part at the end of a piece
+                    // and the rest at the start of the next ones (after
+                    // their indent and indicator).
+                    const bool whole = word.compare(name, Qt::CaseInsensitive) == 0 ||
+                                       (b == size && name.contains(word, Qt::CaseInsensitive)) ||
+                                       name.endsWith(word, Qt::CaseInsensitive);
+                    onName = whole && !word.isEmpty() && (a == 0 || !nameChar(text[a - 1])) &&
+                             qAbs(c.X1 + widths[std::size_t(b)] - link.X2) <= 1;
+                }
+                if (onName) break;
+            }
+            if (!onName)
+                finding(QStringLiteral("link-off-name"),
+                        QStringLiteral("%1 at x %2..%3").arg(name).arg(link.X1).arg(link.X2));
+        }
+    }
+    if (codeLinks) *codeLinks = checked;
+    return findings;
 }

@@ -14,9 +14,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 class IGauge;
+class TNameModel;
 class IProgress;
 class TSourceMgt;
 class TVirtCanvas;
@@ -118,6 +120,11 @@ public:
     // without a frame), and the geometry check over every stored page.
     TPageLayout PageLayout(int n) const;
     std::vector<TPageFinding> CheckPages(TPageCheckCounts* counts = nullptr) const;
+    // The links of code over every stored page: each rectangle must lie on
+    // the drawn glyphs of one whole name ("link-off-name"), and lead to the
+    // heading of a procedure of that name ("link-wrong-target").
+    // codeLinks may be null; it receives how many links were checked.
+    std::vector<TPageFinding> CheckLinks(long long* codeLinks = nullptr) const;
 
     TVirtCanvas& Canvas() { return Pages.Canvas(); }
     // The date shown by "%d" (today's in the user's short format, unless a
@@ -220,6 +227,10 @@ private:
     // advances lineHeight, or more where its font's ink is taller.
     qint64 heightInBox(const QString& line, int reservedWidth, int lineHeight);
     void codePrefixWidths(QStringView text, const QString& fontKey, std::vector<int>& widths);
+    // Where each character boundary of a piece of code lands as the line
+    // output draws it (its blanks skipped by their measured width, the
+    // rest in the drawn font, run by run).
+    void drawnCodeOffsets(QStringView text, const QString& fontKey, std::vector<int>& offsets);
     void drawCodeText(int x, int y, const QString& fontKey, QStringView text);
     // Line numbers (LineNumbers.cpp).
     int lineNumberWidth() const;
@@ -283,9 +294,14 @@ private:
     void addTarget(const QString& key, const QString& title, int level, int x, int y);
     void addLink(int x1, int y1, int x2, int y2, const QString& key);
     void setPageLabel(const QString& label);
-    void collectProcTargets(RFile* firstFile);
-    QString procLinkKey(const QString& identifier) const;
-    void recordCodeLinks(int x, int y, QStringView text, const QString& fontKey);
+    void collectProcTargets(RFile* firstFile, TSourceMgt& analyzer);
+    // The names of the current file's line that lead to a printed
+    // procedure, for the pieces it is printed in.
+    void resolveLineLinks(QStringView line);
+    // A piece of the line: its characters from lead on are the line's from
+    // lineStart on (before lead: a continuation's indent and indicator).
+    void recordCodeLinks(int x, int y, QStringView text, const QString& fontKey, int lineStart,
+                         int lead);
     void recordFileTarget(const RFile& file);
     void recordProcTarget(const QString& line);
     void recordIndexLink(int x, int y, int width, int height, const QString& entry);
@@ -313,16 +329,23 @@ private:
     int tocFirstPage_ = 0;
     int tocPageCount_ = 0;
     TFont tocFont_;
-    // Call name of every marked procedure -> the target key of the first
-    // one in project order, and the same per file ("file\nname").
     // Source line number of each line being walked; empty: index + 1.
     std::vector<int> sourceLineNumbers_;
-    QHash<QString, QString> procByName_;
-    // Hashes of the names in procByName_: most words of code are no
-    // procedure's name and are turned away without a copy.
-    QSet<std::size_t> procNameHashes_;
     // Prefix widths of the line being wrapped, kept for the next line.
     std::vector<int> wrapWidths_;
+    // The project's names (built when links are recorded), the current
+    // file's number in it, and the links of the line being printed
+    // ([start, end) of the line, target key).
+    std::unique_ptr<TNameModel> names_;
+    int namesFile_ = -1;
+    struct TLineLink {
+        int start = 0;
+        int end = 0;
+        QString key;
+    };
+    std::vector<TLineLink> lineLinks_;
+    // Target key of each marked procedure by "file\nname": the first
+    // section of that name in the file.
     QHash<QString, QString> procByFileAndName_;
     // Each procedure heading's place: its key (made unique when a file
     // declares a name twice) and the page number printed there.

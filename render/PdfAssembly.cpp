@@ -270,29 +270,60 @@ bool hasFlatPageTree(QPDF& pdf) {
     return true;
 }
 
+// Objects packed into one object stream: enough to compress well, few
+// enough that a reader unpacks little to reach one.
+constexpr std::size_t kObjectsPerStream = 200;
+
+QByteArray deflated(const QByteArray& data) {
+    // qCompress writes zlib data after a 4-byte length of its own.
+    return qCompress(data).mid(4);
+}
+
 // What the joining and navigation add to the first part, as an incremental
 // update: the bytes QPdfWriter wrote stay as they are, and the new and
-// changed objects follow with a cross-reference section of their own and a
-// trailer that points back to the original one. The first part's page
-// streams are neither parsed nor copied, which a full rewrite would do for
-// every page; those of the later parts go out as they were compressed.
+// changed objects follow with a cross-reference of their own that points
+// back to the original one. The first part's page streams are neither
+// parsed nor copied, which a full rewrite would do for every page; those of
+// the later parts go out as they were compressed. The other objects (links,
+// bookmarks, page dictionaries: thousands of small ones) go into compressed
+// object streams, indexed by a compressed cross-reference stream.
 QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previousXref,
                              const std::vector<QH>& objects) {
     QByteArray out;
-    out.reserve(qsizetype(objects.size()) * 160 + 512);
-    qint64 at = original.size();
-    if (!original.endsWith('\n')) {
-        out.append('\n');
-        ++at;
-    }
-    std::vector<std::pair<QPDFObjGen, qint64>> offsets;
-    offsets.reserve(objects.size());
+    out.reserve(qsizetype(objects.size()) * 40 + 512);
+    const qint64 at = original.size() + (original.endsWith('\n') ? 0 : 1);
+    if (at > original.size()) out.append('\n');
     int size = pdf.getTrailer().getKey("/Size").getIntValueAsInt();
-    for (QH h : objects) {
+    for (const QH& h : objects)
+        size = std::max(size, h.getObjectID() + 1);
+    // Object streams need PDF 1.5, which the catalog declares.
+    QH root = pdf.getRoot();
+    root.replaceKey("/Version", QH::newName("/1.5"));
+    std::vector<QH> all = objects;
+    if (std::none_of(all.begin(), all.end(),
+                     [&](const QH& h) { return h.getObjGen() == root.getObjGen(); }))
+        all.push_back(root);
+
+    // Cross-reference entries by object number: type 1 (offset), or type
+    // 2 (object stream number, index in it).
+    struct TEntry {
+        int type = 1;
+        qint64 field2 = 0;
+        int field3 = 0;
+    };
+    std::map<int, TEntry> entries;
+    auto begin = [&](int number, int generation) {
+        entries[number] = {1, at + out.size(), generation};
+        out.append(QByteArray::number(number) + ' ' + QByteArray::number(generation) + " obj\n");
+    };
+    std::vector<QH> small;
+    for (QH h : all) {
         const QPDFObjGen og = h.getObjGen();
-        offsets.emplace_back(og, at + out.size());
-        out.append(QByteArray::number(og.getObj()) + ' ' + QByteArray::number(og.getGen()) +
-                   " obj\n");
+        if (!h.isStream() && og.getGen() == 0) {
+            small.push_back(h);
+            continue;
+        }
+        begin(og.getObj(), og.getGen());
         if (h.isStream()) {
             const std::shared_ptr<Buffer> data = h.getRawStreamData();
             QH dict = h.getDict().shallowCopy();
@@ -306,32 +337,58 @@ QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previ
             out.append(QByteArray::fromStdString(h.unparseResolved()));
         }
         out.append("\nendobj\n");
-        size = std::max(size, og.getObj() + 1);
     }
+    for (std::size_t first = 0; first < small.size(); first += kObjectsPerStream) {
+        const std::size_t last = std::min(small.size(), first + kObjectsPerStream);
+        const int number = size++;
+        QByteArray index, body;
+        for (std::size_t i = first; i < last; ++i) {
+            const int obj = small[i].getObjectID();
+            index.append(QByteArray::number(obj) + ' ' + QByteArray::number(body.size()) + ' ');
+            body.append(QByteArray::fromStdString(small[i].unparseResolved()) + '\n');
+            entries[obj] = {2, number, int(i - first)};
+        }
+        const QByteArray data = deflated(index + body);
+        begin(number, 0);
+        out.append("<< /Type /ObjStm /N " + QByteArray::number(qsizetype(last - first)) +
+                   " /First " + QByteArray::number(index.size()) +
+                   " /Filter /FlateDecode /Length " + QByteArray::number(data.size()) +
+                   " >>\nstream\n" + data + "\nendstream\nendobj\n");
+    }
+
+    const int xrefNumber = size++;
     const qint64 xref = at + out.size();
-    out.append("xref\n");
-    for (std::size_t i = 0; i < offsets.size();) {
-        std::size_t run = i + 1;
-        while (run < offsets.size() &&
-               offsets[run].first.getObj() == offsets[run - 1].first.getObj() + 1)
-            ++run;
-        out.append(QByteArray::number(offsets[i].first.getObj()) + ' ' +
-                   QByteArray::number(qsizetype(run - i)) + '\n');
-        for (; i < run; ++i)
-            out.append(QStringLiteral("%1 %2 n\r\n")
-                           .arg(offsets[i].second, 10, 10, QChar('0'))
-                           .arg(offsets[i].first.getGen(), 5, 10, QChar('0'))
-                           .toLatin1());
+    entries[xrefNumber] = {1, xref, 0};
+    // Fields of 1, 5 and 2 bytes, big-endian; runs of numbers in /Index.
+    QByteArray rows;
+    QByteArray runs;
+    for (auto it = entries.begin(); it != entries.end();) {
+        auto end = std::next(it);
+        while (end != entries.end() && end->first == std::prev(end)->first + 1)
+            ++end;
+        runs.append(QByteArray::number(it->first) + ' ' +
+                    QByteArray::number(qsizetype(std::distance(it, end))) + ' ');
+        for (; it != end; ++it) {
+            rows.append(char(it->second.type));
+            for (int shift = 32; shift >= 0; shift -= 8)
+                rows.append(char((it->second.field2 >> shift) & 0xff));
+            rows.append(char((it->second.field3 >> 8) & 0xff));
+            rows.append(char(it->second.field3 & 0xff));
+        }
     }
     QH trailer = QH::newDictionary();
     for (const char* key : {"/Root", "/Info", "/ID"}) {
         QH value = pdf.getTrailer().getKey(key);
         if (!value.isNull()) trailer.replaceKey(key, value);
     }
-    trailer.replaceKey("/Size", QH::newInteger(size));
-    trailer.replaceKey("/Prev", QH::newInteger(previousXref));
-    out.append("trailer\n" + QByteArray::fromStdString(trailer.unparse()) + "\nstartxref\n" +
-               QByteArray::number(xref) + "\n%%EOF\n");
+    const QByteArray data = deflated(rows);
+    out.append(QByteArray::number(xrefNumber) + " 0 obj\n");
+    const QByteArray keys = QByteArray::fromStdString(trailer.unparse());
+    out.append("<< /Type /XRef /Size " + QByteArray::number(size) + " /Prev " +
+               QByteArray::number(previousXref) + " /W [1 5 2] /Index [" + runs.trimmed() +
+               "] /Filter /FlateDecode /Length " + QByteArray::number(data.size()) + ' ' +
+               keys.mid(2, keys.size() - 4).trimmed() + " >>\nstream\n" + data +
+               "\nendstream\nendobj\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n");
     return out;
 }
 

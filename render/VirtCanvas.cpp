@@ -342,6 +342,12 @@ int TVirtCanvas::DrawnTextWidthInFont(QStringView text, const QString& fontName)
     return textMeasurer().textWidth(DrawnFont(f ? *f : font_), text);
 }
 
+void TVirtCanvas::DrawnPrefixWidthsInFont(QStringView text, const QString& fontName,
+                                          std::vector<int>& widths) const {
+    const TFont* f = fontregistry::find(fontName);
+    textMeasurer().prefixWidths(DrawnFont(f ? *f : font_), text, widths);
+}
+
 int TVirtCanvas::TextHeightInFont(QStringView text, const QString& fontName) const {
     const TFont* f = fontregistry::find(fontName);
     return textMeasurer().textHeight(f ? *f : font_, text);

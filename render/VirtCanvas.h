@@ -216,6 +216,8 @@ public:
     // As playback draws it on screen and into PDF and PNG files: in the
     // registered font one point smaller (see DrawnFont).
     int DrawnTextWidthInFont(QStringView text, const QString& fontName) const;
+    void DrawnPrefixWidthsInFont(QStringView text, const QString& fontName,
+                                 std::vector<int>& widths) const;
     int FontHeight() const { return font_.height(); }
     // widths[i] = width of the first i characters, in the current font or in
     // a registered one.

@@ -24,6 +24,7 @@ struct TTotals {
     int sheets = 0;
     int findings = 0;
     int references = 0;
+    long long codeLinks = 0;
     TPageCheckCounts counts;
 };
 
@@ -150,7 +151,12 @@ void checkProject(const QString& path, int variant, bool twoPage, TTotals& total
     f.SetPageDefaults(TFont("Arial", 10), TPen{}, TBrush{clWhite, TBrushStyle::Solid});
     f.BuildProject(sources.FirstFile(), sources);
 
-    const std::vector<TPageFinding> findings = f.CheckPages(&totals.counts);
+    // The geometry, and every link of code on the name it leads from.
+    std::vector<TPageFinding> findings = f.CheckPages(&totals.counts);
+    long long codeLinks = 0;
+    const std::vector<TPageFinding> links = f.CheckLinks(&codeLinks);
+    findings.insert(findings.end(), links.begin(), links.end());
+    totals.codeLinks += codeLinks;
     for (std::size_t i = 0; i < findings.size() && i < 5; ++i)
         ADD_FAILURE() << path.toStdString() << " (variant " << variant
                       << (options ? ", options" : "")
@@ -162,9 +168,10 @@ void checkProject(const QString& path, int variant, bool twoPage, TTotals& total
 }
 
 void report(const char* what, const TTotals& t) {
-    std::printf("%s: %d runs, %d sheets, %lld texts, %lld strokes, %d references, %d findings\n",
-                what, t.projects, t.sheets, t.counts.Texts, t.counts.Strokes, t.references,
-                t.findings);
+    std::printf("%s: %d runs, %d sheets, %lld texts, %lld strokes, %lld code links, %d references, "
+                "%d findings\n",
+                what, t.projects, t.sheets, t.counts.Texts, t.counts.Strokes, t.codeLinks,
+                t.references, t.findings);
 }
 
 class PageGeometry : public ::testing::Test {

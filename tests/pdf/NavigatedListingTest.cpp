@@ -203,7 +203,8 @@ TEST_F(NavigatedListing, ExampleOpensEveryFileProcedureAndEntry) {
     EXPECT_TRUE(pdf.creator.startsWith("Listora "));
 
     // "mAccount.Deposit amount" in the form calls the class's procedure:
-    // the word links to the page that declares it.
+    // the word, where it is drawn (a point smaller than laid out), links
+    // to the page that declares it.
     const TPageStorage& pages = r.build.formatter->Pages;
     const TReadBookmark* deposit = bookmark(pdf, "Deposit");
     ASSERT_TRUE(deposit);
@@ -213,8 +214,8 @@ TEST_F(NavigatedListing, ExampleOpensEveryFileProcedureAndEntry) {
             if (c.Kind != ckTextOutInFont || !c.Text.endsWith("mAccount.Deposit amount")) continue;
             const QString line = c.Text.mid(c.Text.indexOf("|||") + 3);
             const TFont& code = r.build.formatter->Settings.CodeFont;
-            const int from =
-                c.X1 + textMeasurer().textWidth(code, line.left(line.indexOf("Deposit")));
+            const int from = c.X1 + textMeasurer().textWidth(DrawnFont(code),
+                                                             line.left(line.indexOf("Deposit")));
             for (const TReadLink& link : pdf.links) {
                 if (link.page != n - 1 || std::abs(link.x1 / 0.75 - from) > 1 ||
                     std::abs((pdf.heights[0] - link.y2) / 0.75 - c.Y1) > 1)

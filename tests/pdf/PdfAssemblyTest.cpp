@@ -117,7 +117,15 @@ TEST_F(PdfAssembly, NavigationReachesTheReader) {
         SCOPED_TRACE(parts.size());
         checkNavigation(parts);
     }
-    EXPECT_TRUE(testsupport::readFile(target()).startsWith(whole));
+    // The update after the part QPdfWriter wrote packs its small objects
+    // into compressed object streams and indexes them with a compressed
+    // cross-reference stream.
+    const QByteArray file = testsupport::readFile(target());
+    EXPECT_TRUE(file.startsWith(whole));
+    const QByteArray update = file.mid(whole.size());
+    EXPECT_TRUE(update.contains("/Type /ObjStm"));
+    EXPECT_TRUE(update.contains("/Type /XRef"));
+    EXPECT_FALSE(update.contains("/Subtype /Link"));
     checkNavigation({a, b});
     EXPECT_TRUE(testsupport::readFile(target()).startsWith(a));
 }

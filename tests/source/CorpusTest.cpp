@@ -1,10 +1,12 @@
 // Every project and source file of the shared corpus of real VB code: the
 // loader must find exactly the members that exist as text files, and the
 // analyzer must start a section at exactly the declaration lines counted
-// here by a separate, line-anchored rule.
+// here by a separate, line-anchored rule; no name the name model resolves
+// leads where Visual Basic would not go.
 #include "SourceTestSupport.h"
 
 #include "common/TestSupport.h"
+#include "names/NameModel.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
 
@@ -134,4 +136,46 @@ TEST(Corpus, EveryProjectAndFileOfTheCorpus) {
     }
     std::printf("corpus: %d projects, %d members, %d files, %d sections\n", projects, members,
                 files, sections);
+}
+
+// Over every line of every corpus project: no name leads to a Private
+// procedure of another file, and no member after a dot leads to a standard
+// module's procedure unless the dot follows that module's own name.
+TEST(Corpus, NamesLeadOnlyWhereVisualBasicGoes) {
+    const QStringList projects = testsupport::corpusProjects();
+    if (projects.isEmpty()) GTEST_SKIP() << "../shared/corpus is absent: corpus check skipped";
+    QStringList figures;
+    for (const QString& project : projects) {
+        SCOPED_TRACE(project.toStdString());
+        TSourceMgt analyzer;
+        QString title;
+        ASSERT_TRUE(LoadProjectFile(analyzer, project, title));
+        analyzer.AnalyzeProject();
+        TNameModel model;
+        AddProjectFiles(model, analyzer.FirstFile(), analyzer);
+        long long names = 0;
+        for (RFile* f = analyzer.FirstFile(); f->Next; f = f->Next) {
+            analyzer.LoadFileText(*f);
+            const int file = model.FileIndex(f->FileName);
+            for (int line = 0; line < int(f->Lines.size()); ++line) {
+                const QString& text = f->Lines[line];
+                for (const TNameModel::TSpan& span : model.ProcedureNames(file, line, text)) {
+                    ++names;
+                    const TNameFile& target = model.File(span.Ref.File);
+                    const TNameMember& m = target.Members[std::size_t(span.Ref.Member)];
+                    const std::string where =
+                        (f->FileName + ':' + QString::number(line + 1) + ": " + text).toStdString();
+                    EXPECT_TRUE(span.Ref.File == file || m.Scope != TNameScope::Private) << where;
+                    if (span.Start > 0 && text[span.Start - 1] == '.' &&
+                        target.Kind == TNameFileKind::Module) {
+                        const QStringView before = QStringView(text).first(span.Start - 1);
+                        EXPECT_TRUE(before.endsWith(target.Name, Qt::CaseInsensitive)) << where;
+                    }
+                }
+            }
+            analyzer.UnloadFileText(f->FileName);
+        }
+        figures << QStringLiteral("%1 %2").arg(QFileInfo(project).fileName()).arg(names);
+    }
+    std::printf("names leading to procedures: %s\n", qPrintable(figures.join(", ")));
 }

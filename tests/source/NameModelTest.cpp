@@ -1,0 +1,198 @@
+#include "SourceTestSupport.h"
+
+#include "names/NameModel.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A small project with one case of each rule; the lines that use names
+// carry a unique "'@tag" comment for the table below to find them.
+const QStringList kModule1 = {
+    "Attribute VB_Name = \"Module1\"",
+    "Public Sub Shared()",
+    "End Sub",
+    "Private Sub Hidden()",
+    "End Sub",
+    "Public Function Status() As Long",
+    "End Function",
+    "Public Sub Owner()",
+    "End Sub",
+    "Public Sub AddItem(s)",
+    "End Sub",
+};
+
+const QStringList kModule2 = {
+    "Attribute VB_Name = \"Module2\"",
+    "Private Type TRec",
+    "    Owner As Long",
+    "End Type",
+    "Private Hidden As Long",
+    "Public Function Status() As Long",
+    "End Function",
+    "Public Sub Test(ByVal Owner2 As Long, _",
+    "        Optional Report As Class1)",
+    "    Dim Shared As Long, c As Class1",
+    "    Dim f As New Form1, t As TRec",
+    "    Shared = Shared + 1 '@local",
+    "    Hidden '@ownPrivateVariable",
+    "    Module1.Status: Status '@qualified",
+    "    c.Run '@classVariable",
+    "    Report.Run '@classParameter",
+    "    f.ShowIt: Form1.ShowIt: Form1.Secret '@form",
+    "    With c",
+    "        .Run '@with",
+    "        With cboList",
+    "            .AddItem \"x\" '@unknownWith",
+    "        End With",
+    "    End With",
+    "    .Run '@withEnded",
+    "    cboDataBase.AddItem \"a\": t.Owner = 1: x.y.Owner '@notProject",
+    "    MsgBox \"Owner(\" & Owner & \"Owner\" ' Owner '@string",
+    "    AddItem Count:=1: Call AddItem(1) '@call",
+    "End Sub",
+};
+
+const QStringList kClass1 = {
+    "VERSION 1.0 CLASS", "Attribute VB_Name = \"Class1\"",
+    "Public Sub Run()",  "    Me.Helper: Helper: Status '@me",
+    "End Sub",           "Private Sub Helper()",
+    "End Sub",
+};
+
+const QStringList kForm1 = {
+    "VERSION 5.00",
+    "Begin VB.Form Form1",
+    "   Caption = \"Run\"",
+    "End",
+    "Attribute VB_Name = \"Form1\"",
+    "Public Sub ShowIt()",
+    "    Run: Class1.Run '@bareOtherClass",
+    "End Sub",
+    "Private Sub Secret()",
+    "End Sub",
+};
+
+struct TProject {
+    TNameModel model;
+    std::vector<QStringList> files;
+    TProject() {
+        const std::pair<const char*, const QStringList*> all[] = {{"Module1.bas", &kModule1},
+                                                                  {"Module2.bas", &kModule2},
+                                                                  {"Class1.cls", &kClass1},
+                                                                  {"Form1.frm", &kForm1}};
+        for (const auto& [name, lines] : all) {
+            const QString file = QString::fromLatin1(name);
+            model.AddFile(file, '.' + file.section('.', 1).toUpper(), *lines);
+            files.push_back(*lines);
+        }
+    }
+    // "Module1.Status" for where the occurrence-th name word on the tagged
+    // line leads, "local", or "" for nowhere.
+    QString where(const QString& tag, const QString& word, int occurrence) const {
+        for (int f = 0; f < int(files.size()); ++f)
+            for (int l = 0; l < int(files[std::size_t(f)].size()); ++l) {
+                const QString& line = files[std::size_t(f)][l];
+                if (!line.endsWith("'@" + tag)) continue;
+                int at = -1;
+                for (int k = 0; k < occurrence; ++k)
+                    at = line.indexOf(word, at + 1);
+                if (at < 0) return "no such word";
+                const TNameRef ref = model.Resolve(f, l, line, at);
+                if (!ref.Found()) return QString();
+                if (ref.IsLocal()) return QStringLiteral("local");
+                const TNameFile& target = model.File(ref.File);
+                return target.Name + '.' + target.Members[std::size_t(ref.Member)].Name;
+            }
+        return "no such line";
+    }
+};
+
+} // namespace
+
+TEST(NameModel, ResolvesNamesAsVisualBasicDoes) {
+    const TProject p;
+    struct TRow {
+        const char* tag;
+        const char* word;
+        int occurrence;
+        const char* expected;
+    };
+    const TRow rows[] = {
+        // A local hides a Public procedure of a module.
+        {"local", "Shared", 1, "local"},
+        {"local", "Shared", 2, "local"},
+        // The file's own Private member hides another module's Private one.
+        {"ownPrivateVariable", "Hidden", 1, "Module2.Hidden"},
+        // Qualified by its module; bare: the file's own of that name.
+        {"qualified", "Status", 1, "Module1.Status"},
+        {"qualified", "Status", 2, "Module2.Status"},
+        {"qualified", "Module1", 1, ""},
+        // Through variables declared As a class or (New) form, and parameters.
+        {"classVariable", "Run", 1, "Class1.Run"},
+        {"classParameter", "Run", 1, "Class1.Run"},
+        {"form", "ShowIt", 1, "Form1.ShowIt"},
+        {"form", "ShowIt", 2, "Form1.ShowIt"},
+        // A Private member of a form is not seen from another file.
+        {"form", "Secret", 1, ""},
+        // With: only when the object's class is known, only while open.
+        {"with", "Run", 1, "Class1.Run"},
+        {"unknownWith", "AddItem", 1, ""},
+        {"withEnded", "Run", 1, ""},
+        // Controls, Type variables, members of members: nowhere.
+        {"notProject", "AddItem", 1, ""},
+        {"notProject", "Owner", 1, ""},
+        {"notProject", "Owner", 2, ""},
+        // Strings and comments never lead anywhere; code between them does.
+        {"string", "Owner", 1, ""},
+        {"string", "Owner", 2, "Module1.Owner"},
+        {"string", "Owner", 3, ""},
+        {"string", "Owner", 4, ""},
+        {"string", "MsgBox", 1, ""},
+        // A named argument is no call; keywords never resolve.
+        {"call", "AddItem", 1, "Module1.AddItem"},
+        {"call", "Count", 1, ""},
+        {"call", "Call", 1, ""},
+        {"call", "AddItem", 2, "Module1.AddItem"},
+        // Me and the class's own Private procedure; a module's from a class.
+        {"me", "Helper", 1, "Class1.Helper"},
+        {"me", "Helper", 2, "Class1.Helper"},
+        {"me", "Status", 1, "Module1.Status"},
+        // Another class's member by its bare name: nowhere; by the class's name.
+        {"bareOtherClass", "Run", 1, ""},
+        {"bareOtherClass", "Run", 2, "Class1.Run"},
+    };
+    for (const TRow& r : rows)
+        EXPECT_EQ(p.where(r.tag, r.word, r.occurrence), QString::fromLatin1(r.expected))
+            << r.tag << " " << r.word << " #" << r.occurrence;
+}
+
+TEST(NameModel, KnowsFilesMembersScopesAndLocals) {
+    const TProject p;
+    const TNameFile& m2 = p.model.File(p.model.FileIndex("Module2.bas"));
+    EXPECT_EQ(m2.Kind, TNameFileKind::Module);
+    EXPECT_EQ(p.model.File(p.model.FileIndex("Form1.frm")).Kind, TNameFileKind::Form);
+    EXPECT_EQ(p.model.File(p.model.FileIndex("Class1.cls")).Kind, TNameFileKind::Class);
+    QStringList members;
+    for (const TNameMember& m : m2.Members)
+        members << QStringLiteral("%1:%2:%3:%4")
+                       .arg(m.Name)
+                       .arg(int(m.Kind))
+                       .arg(int(m.Scope))
+                       .arg(m.Line);
+    EXPECT_EQ(members.join(' '), "TRec:3:0:1 Hidden:1:0:4 Status:0:1:5 Test:0:1:7");
+    ASSERT_EQ(m2.Procedures.size(), 2u);
+    const TNameProcedure& test = m2.Procedures[1];
+    EXPECT_EQ(test.EndLine, int(kModule2.size()) - 1);
+    ASSERT_EQ(test.Parameters.size(), 2u);
+    EXPECT_EQ(test.Parameters[1].Name, "Report");
+    EXPECT_EQ(test.Parameters[1].TypeName, "Class1");
+    QStringList locals;
+    for (const TNameDecl& d : test.Locals)
+        locals << d.Name + ':' + d.TypeName;
+    EXPECT_EQ(locals.join(' '), "Shared:Long c:Class1 f:Form1 t:TRec");
+    ASSERT_EQ(test.Withs.size(), 2u);
+    EXPECT_EQ(test.Withs[0].Object, "c");
+    EXPECT_EQ(p.model.ProcedureAt(1, 4), -1);
+    EXPECT_EQ(p.model.ProcedureAt(1, 8), 1);
+}
