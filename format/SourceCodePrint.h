@@ -308,4 +308,12 @@ private:
         int page = 0;
     };
     QHash<QString, std::vector<TProcPlace>> procPlaces_;
+    // The sections of the file whose declarations RecordProcPage dates, by
+    // trimmed name in file order, and how many of them have their page.
+    struct TNamedSections {
+        std::vector<RFunction*> sections;
+        std::size_t unpaged = 0;
+    };
+    RFile* sectionsFile_ = nullptr;
+    QHash<QString, TNamedSections> sectionsByName_;
 };
