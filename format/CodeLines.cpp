@@ -193,7 +193,8 @@ TSourceCodePrint::TPiecePlan TSourceCodePrint::planRest(const TLineRest& rest, T
         declaration = IsProcDeclaration(
             QString(rest.head).append(rest.tail.first(qMin(rest.tail.size(), 24))));
     } else {
-        const qsizetype offset = rest.tail.data() - rest.source->constData();
+        // The tail is always the end of the source line.
+        const qsizetype offset = rest.source->size() - rest.tail.size();
         declaration = IsProcDeclaration(QStringView(*rest.source).mid(blanks.next(offset)));
     }
     for (qsizetype size = qMax(rest.window > 0 ? rest.window : kFirstWindow, 2 * head);;

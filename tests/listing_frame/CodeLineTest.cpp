@@ -149,8 +149,11 @@ TEST_F(LayoutTest, LinesLongerThanAPlanningWindowWrapByTheWholeLine) {
     // A piece is planned from the start of what is left; what lies further
     // on still decides its font.
     auto f = makeFormatter();
+    printIn(*f, 463, QString()); // nothing to plan from
+    const std::size_t before = codeTexts(*f).size();
     printIn(*f, 463, QString(3000, ' ') + "Sub Far()");
-    EXPECT_EQ(codeTexts(*f)[0].font, "FUNCTION");
+    ASSERT_GT(codeTexts(*f).size(), before);
+    EXPECT_EQ(codeTexts(*f)[before].font, "FUNCTION");
 
     QString code = "x = ";
     while (code.size() < 3000)
