@@ -420,7 +420,8 @@ void TCompress::CompressFiles(const QString& archiveName, const QStringList& fil
     try {
         out.write(mainHeader(method, 0, Key != 0));
         qint64 total = 0;
-        QStringList written;
+        // Old entries are kept by name, without regard to case.
+        QSet<QString> written;
         for (const QString& listed : fileList) {
             if (archiveId && FileIdOf(listed) == archiveId) continue;
             QString name = listed;
@@ -442,7 +443,7 @@ void TCompress::CompressFiles(const QString& archiveName, const QStringList& fil
             if (total > std::numeric_limits<qint32>::max())
                 throw TListoraError(
                     QStringLiteral("The archive %1 would hold too much data").arg(archiveName));
-            written.append(stored);
+            written.insert(stored.toCaseFolded());
         }
         const qint64 end = out.pos();
         out.seek(0);
@@ -560,7 +561,7 @@ std::optional<qint32> TCompress::storeFile(TWriter& out, const QString& fileName
 
 // Keeps the entries of the replaced archive that were not written anew.
 void TCompress::appendOldEntries(TWriter& out, const QString& oldArchive,
-                                 const QStringList& written, qint64& total) {
+                                 const QSet<QString>& written, qint64& total) {
     QFile old(oldArchive);
     if (!old.open(QIODevice::ReadOnly))
         throw TListoraError(
@@ -575,7 +576,7 @@ void TCompress::appendOldEntries(TWriter& out, const QString& oldArchive,
     RArchiveEntry entry;
     while (readEntry(old, pos, entry) == TEntryRead::ok) {
         const qint64 next = entry.DataPosition + entry.CompressedSize;
-        if (!written.contains(entry.Name, Qt::CaseInsensitive)) {
+        if (!written.contains(entry.Name.toCaseFolded())) {
             if (!old.seek(pos)) throw TListoraError(old.errorString());
             for (qint64 left = next - pos; left > 0;) {
                 const qint64 n =

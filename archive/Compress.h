@@ -97,7 +97,8 @@ private:
     void expandEntry(class QFile& archive, const RArchiveEntry& entry, const QString& path);
     std::optional<qint32> storeFile(TWriter& out, const QString& fileName,
                                     const QString& storedName, int method);
-    void appendOldEntries(TWriter& out, const QString& oldArchive, const QStringList& written,
+    // written: the case-folded names of the entries written anew.
+    void appendOldEntries(TWriter& out, const QString& oldArchive, const QSet<QString>& written,
                           qint64& total);
     QString checkedEntryPath(const QString& name) const;
     TFolder openEntryFolder(const QString& path, QString& leaf);

@@ -17,21 +17,44 @@ const QString kFunctionFont = QStringLiteral("FUNCTION");
 // Room a line must leave at the right edge of its column.
 constexpr int kRightRoom = 15;
 
+// A long line is wrapped a piece at a time from a window on what is left
+// of it, so that each piece costs what it holds, not what follows. The
+// first window holds any ordinary line whole; the next are twice as long as
+// the piece before took; a window too short to decide a piece is doubled.
+constexpr qsizetype kFirstWindow = 1024;
+constexpr qsizetype kLeastWindow = 256;
+// The end of a window a plan may not rely on: the last two characters never
+// start a comment, and a word cut short may read as a keyword (the longest
+// has ten letters).
+constexpr int kWindowMargin = 16;
+
 } // namespace
 
 int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontName, int limit) {
+    bool decided = true;
+    return findWrapPosition(line, fontName, limit, false, decided);
+}
+
+int TSourceCodePrint::findWrapPosition(const QString& line, const QString& fontName, int limit,
+                                       bool truncated, bool& decided) {
     TVirtCanvas& canvas = Canvas();
     if (limit < 0) limit = ColumnWidth;
     const int n = int(line.size());
     // Widths of every prefix, measured once: a wrap tries many of them.
     std::vector<int>& prefix = wrapWidths_;
     codePrefixWidths(line, fontName, prefix);
+    // Of the start of a longer line, the widths up to its last characters
+    // are those of the whole (a word or a comment cut short measures
+    // otherwise): the wrap is decided when they reach the limit, as widths
+    // never shrink further on.
+    if (truncated && (n < kWindowMargin || prefix[std::size_t(n - kWindowMargin)] < limit))
+        decided = false;
 
     int r = 0;
     for (int i = n - 2; i >= 1; --i) {
         const QChar c = line[i - 1];
-        const bool candidate = c == ' ' || IsWordChar(c) != IsWordChar(line[i]);
-        if (candidate && prefix[i] < limit) {
+        if (prefix[i] >= limit) continue;
+        if (c == ' ' || IsWordChar(c) != IsWordChar(line[i])) {
             r = i;
             break;
         }
@@ -42,6 +65,7 @@ int TSourceCodePrint::FindWrapPosition(const QString& line, const QString& fontN
     if (r < 10 && r < n && !IsWordChar(line[r])) {
         remeasure = true;
         canvas.PrefixWidths(line, prefix);
+        if (truncated && (n < 2 || prefix[std::size_t(n - 2)] < limit)) decided = false;
         r = 0;
         for (int i = n - 2; i >= 1; --i) {
             if (prefix[i] < limit) {
@@ -71,18 +95,17 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
     // Each pass prints one piece; a wrapped line continues with its
     // remainder (the tail call of the classic recursive form, as a loop so
     // that a very long line cannot exhaust the stack).
-    QString line = firstLine;
+    TLineRest rest{&firstLine, QString(), firstLine};
+    TBlankSkip blanks{firstLine};
+    QString line;
     QString fontName = firstFontName;
     // Links are found on the whole line, so that a piece that starts
     // inside a string is read as the string it is; each piece records
-    // those it shows. pieceStart: where the piece's own text begins in the
-    // line, pieceLead: what comes before it in the piece.
+    // those it shows.
     if (fontName == kCodeFont && !inComment && !continuation)
         resolveLineLinks(firstLine);
     else
         lineLinks_.clear();
-    int pieceStart = 0;
-    int pieceLead = 0;
     for (;;) {
         // No piece starts below the text area, whatever came before it.
         if (CurrentY > TextBottom) NextColumn();
@@ -102,11 +125,15 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
             drawCodeText(x + canvas.TextWidthInFont(text.first(lead), font), CurrentY, font,
                          text.mid(lead));
         };
-        const QStringView whole = line;
         const QString indicator =
             Settings.NLIPicture0 && !SuppressIndicator ? Settings.NextLineInd : QString();
-        const TPiecePlan plan =
-            planPiece(line, fontName, inComment, prevIndent, prevWrap, reservedWidth, indicator);
+        const TPiecePlan plan = planRest(rest, blanks, line, fontName, inComment, prevIndent,
+                                         prevWrap, reservedWidth, indicator);
+        // Where the piece's own text begins in the source line, and what
+        // (indent, indicator) comes before it in the piece.
+        const int pieceStart = int(rest.source->size() - rest.tail.size());
+        const int pieceLead = int(rest.head.size());
+        const QStringView whole = line;
         const QString& fontKey = plan.FontKey;
         const int commentPos = plan.CommentPos;
         const bool wrapped = plan.Wrapped;
@@ -150,10 +177,8 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         if (continuation && !Settings.NLIPicture0 && !(Settings.SpecialDraw && SuppressIndicator))
             drawIndicatorPicture(*printedOn, printedInLeftColumn, CurrentY == TextTop);
 
-        if (!wrapped || plan.Continuation.isEmpty()) return;
-        pieceStart += wrapPos - pieceLead;
-        pieceLead = int(plan.Continuation.size() - (line.size() - wrapPos));
-        line = plan.Continuation;
+        if (!wrapped || !plan.Continues) return;
+        rest = restAfter(rest, plan);
         fontName = fontKey;
         continuation = true;
         inComment = plan.ContinuesInComment;
@@ -162,18 +187,69 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
     }
 }
 
-TSourceCodePrint::TPiecePlan TSourceCodePrint::planPiece(const QString& line,
-                                                         const QString& fontName, bool inComment,
-                                                         int prevIndent, int prevWrap,
-                                                         int reservedWidth,
-                                                         const QString& lineIndicator) {
+qsizetype TSourceCodePrint::TBlankSkip::next(qsizetype at) {
+    if (at < from || at > end) {
+        from = end = at;
+        while (end < text.size() && text[end] == u' ')
+            ++end;
+    }
+    return end;
+}
+
+TSourceCodePrint::TPiecePlan TSourceCodePrint::planRest(const TLineRest& rest, TBlankSkip& blanks,
+                                                        QString& window, const QString& fontName,
+                                                        bool inComment, int prevIndent,
+                                                        int prevWrap, int reservedWidth,
+                                                        const QString& indicator) {
+    const qsizetype head = rest.head.size();
+    // Whether the rest declares a procedure turns on its first non-blank,
+    // however far on that is.
+    bool declaration;
+    if (FirstNonBlank(rest.head) <= head) {
+        declaration = IsProcDeclaration(
+            QString(rest.head).append(rest.tail.first(qMin(rest.tail.size(), 24))));
+    } else {
+        // The tail is always the end of the source line.
+        const qsizetype offset = rest.source->size() - rest.tail.size();
+        declaration = IsProcDeclaration(QStringView(*rest.source).mid(blanks.next(offset)));
+    }
+    for (qsizetype size = qMax(rest.window > 0 ? rest.window : kFirstWindow, 2 * head);;
+         size *= 2) {
+        const bool whole = head + rest.tail.size() <= size;
+        if (whole && head == 0 && rest.tail.size() == rest.source->size())
+            window = *rest.source;
+        else
+            window = QString(rest.head).append(whole ? rest.tail : rest.tail.first(size - head));
+        bool decided = true;
+        TPiecePlan plan = planPiece(window, declaration, !whole, decided, fontName, inComment,
+                                    prevIndent, prevWrap, reservedWidth, indicator);
+        if (whole || decided) return plan;
+    }
+}
+
+TSourceCodePrint::TLineRest TSourceCodePrint::restAfter(const TLineRest& rest,
+                                                        const TPiecePlan& plan) {
+    TLineRest next{rest.source, QString(qMax(0, plan.Indent), u' ') + plan.Indicator, rest.tail,
+                   qMax(kLeastWindow, 2 * qsizetype(plan.WrapPos + kWindowMargin))};
+    const qsizetype head = rest.head.size();
+    if (plan.WrapPos < head)
+        next.head += QStringView(rest.head).mid(plan.WrapPos);
+    else
+        next.tail = rest.tail.mid(plan.WrapPos - head);
+    return next;
+}
+
+TSourceCodePrint::TPiecePlan
+TSourceCodePrint::planPiece(const QString& line, bool declaration, bool truncated, bool& decided,
+                            const QString& fontName, bool inComment, int prevIndent, int prevWrap,
+                            int reservedWidth, const QString& lineIndicator) {
     TVirtCanvas& canvas = Canvas();
     TPiecePlan p;
     const QStringView whole = line;
     p.CommentPos = FindCommentStart(line);
     const int commentPos = p.CommentPos;
     p.FontKey = kCodeFont;
-    if (fontName == kFunctionFont || IsProcDeclaration(line))
+    if (fontName == kFunctionFont || declaration)
         p.FontKey = kFunctionFont;
     else if (fontName == kCommentFont || inComment || commentPos == 0)
         p.FontKey = kCommentFont;
@@ -187,28 +263,36 @@ TSourceCodePrint::TPiecePlan TSourceCodePrint::planPiece(const QString& line,
         width = p.CodeWidth + canvas.TextWidthInFont(whole.mid(commentPos), kCommentFont);
     }
     p.ContinuesInComment = inComment;
-    if (ColumnWidth - reservedWidth - kRightRoom > width) return p;
+    if (ColumnWidth - reservedWidth - kRightRoom > width) {
+        // What follows a window that fits may not.
+        if (truncated) decided = false;
+        return p;
+    }
 
     p.Wrapped = true;
     const int n = int(line.size());
     // Every piece takes at least one character and never more than the
     // line holds, so the remainder always gets shorter. A line in a
     // comment box wraps short of the box's edge.
-    int wrapPos = qBound(
-        1, FindWrapPosition(line, fontKey, reservedWidth > 0 ? ColumnWidth - reservedWidth : -1),
-        n);
+    int wrapPos =
+        qBound(1,
+               findWrapPosition(line, fontKey, reservedWidth > 0 ? ColumnWidth - reservedWidth : -1,
+                                truncated, decided),
+               n);
     // The wrap was measured in the line's font; a comment part is drawn in
     // the comment font, which may be wider. Where not even its first
     // character fits, the comment starts the next piece.
     if (commentPos > 0 && commentPos < wrapPos) {
         const int limit = reservedWidth > 0 ? ColumnWidth - reservedWidth : ColumnWidth;
+        canvas.PrefixWidthsInFont(whole.mid(commentPos, wrapPos - commentPos), kCommentFont,
+                                  commentWidths_);
         while (wrapPos > commentPos &&
-               p.CodeWidth + canvas.TextWidthInFont(whole.mid(commentPos, wrapPos - commentPos),
-                                                    kCommentFont) >=
-                   limit)
+               p.CodeWidth + commentWidths_[std::size_t(wrapPos - commentPos)] >= limit)
             --wrapPos;
     }
     p.WrapPos = wrapPos;
+    // The smart indent looks for the indicator before the wrap.
+    if (truncated && wrapPos + Settings.NextLineInd.size() > n) decided = false;
     int indent = FirstNonBlank(line);
     if (indent > wrapPos) indent = 0;
     if (prevIndent > 0) {
@@ -217,7 +301,6 @@ TSourceCodePrint::TPiecePlan TSourceCodePrint::planPiece(const QString& line,
         else
             indent = indent - 1;
     }
-    const QStringView rest = whole.mid(wrapPos);
     if (!Settings.IndentContinuedLines) indent = 0;
     QString indicator = lineIndicator;
     // Drop the smart indent, then the indicator, where keeping them would
@@ -225,10 +308,8 @@ TSourceCodePrint::TPiecePlan TSourceCodePrint::planPiece(const QString& line,
     if (indent + indicator.size() >= wrapPos) indent = 0;
     if (indicator.size() >= wrapPos) indicator.clear();
     p.Indent = indent;
-    if (!rest.isEmpty()) {
-        p.Continuation.reserve(qMax(0, indent) + indicator.size() + rest.size());
-        p.Continuation.append(QString(indent, ' ')).append(indicator).append(rest);
-    }
+    p.Indicator = indicator;
+    p.Continues = wrapPos < n;
     if (commentPos >= 0 && commentPos < wrapPos) p.ContinuesInComment = true;
     return p;
 }
@@ -243,17 +324,19 @@ int TSourceCodePrint::pieceInk(const TPiecePlan& plan) {
 
 qint64 TSourceCodePrint::heightInBox(const QString& line, int reservedWidth, int lineHeight) {
     qint64 height = 0;
-    QString rest = line;
+    TLineRest rest{&line, QString(), line};
+    TBlankSkip blanks{line};
+    QString window;
     QString fontName = kCommentFont;
     bool inComment = false;
     int prevIndent = -1, prevWrap = -1;
     for (;;) {
         // Inside a box no indicator is drawn.
-        const TPiecePlan plan =
-            planPiece(rest, fontName, inComment, prevIndent, prevWrap, reservedWidth, QString());
+        const TPiecePlan plan = planRest(rest, blanks, window, fontName, inComment, prevIndent,
+                                         prevWrap, reservedWidth, QString());
         height += qMax(lineHeight, pieceInk(plan));
-        if (!plan.Wrapped || plan.Continuation.isEmpty()) return height;
-        rest = plan.Continuation;
+        if (!plan.Wrapped || !plan.Continues) return height;
+        rest = restAfter(rest, plan);
         fontName = plan.FontKey;
         inComment = plan.ContinuesInComment;
         prevIndent = plan.Indent;

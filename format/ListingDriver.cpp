@@ -66,6 +66,7 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
         for (RFunction* f = file->Functions; f && f->Next; f = f->Next)
             f->FirstPage = 0;
     }
+    sectionsFile_ = nullptr;
     if (Settings.TitlePage) printTitlePage();
     if (Settings.TableOfContents) reserveTableOfContents();
     if (!RemovedEntries.isEmpty()) printRemovedPage();

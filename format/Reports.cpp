@@ -310,24 +310,28 @@ void TSourceCodePrint::printTableOfContents() {
 }
 
 void TSourceCodePrint::RecordProcPage(RFile& file, const QString& procName, int page) {
+    // Every declaration line asks: the file's sections are grouped by name
+    // once, not searched each time.
+    if (sectionsFile_ != &file) {
+        sectionsFile_ = &file;
+        sectionsByName_.clear();
+        for (RFunction* f = file.Functions; f && f->Next; f = f->Next)
+            sectionsByName_[f->Name.trimmed()].sections.push_back(f);
+    }
     // The section's name is kept without the type character that may close
     // the declared one ("Function FormatAmount$").
     QString name = procName.trimmed();
-    if (!name.isEmpty() && QStringLiteral("$%&!#@").contains(name.back())) {
-        const QString bare = name.left(name.size() - 1).trimmed();
-        bool sectionHasIt = false;
-        for (RFunction* f = file.Functions; f && f->Next; f = f->Next)
-            sectionHasIt = sectionHasIt || f->Name.trimmed() == name;
-        if (!sectionHasIt) name = bare;
-    }
+    if (!name.isEmpty() && QStringLiteral("$%&!#@").contains(name.back()) &&
+        !sectionsByName_.contains(name))
+        name = name.left(name.size() - 1).trimmed();
     // A section keeps the page of its first declaration line: both
     // branches of an "#If" may declare it.
-    for (RFunction* f = file.Functions; f && f->Next; f = f->Next) {
-        if (f->Name.trimmed() == name && f->FirstPage == 0) {
-            f->FirstPage = page;
-            return;
-        }
-    }
+    const auto it = sectionsByName_.find(name);
+    if (it == sectionsByName_.end()) return;
+    TNamedSections& named = it.value();
+    while (named.unpaged < named.sections.size() && named.sections[named.unpaged]->FirstPage != 0)
+        ++named.unpaged;
+    if (named.unpaged < named.sections.size()) named.sections[named.unpaged]->FirstPage = page;
 }
 
 void TSourceCodePrint::recordProcPage(int page) {

@@ -207,7 +207,8 @@ private:
     std::vector<int> codeRunOffsets(QStringView text, const std::vector<TCodeRun>& runs);
     int codeTextWidth(QStringView text, const QString& fontKey);
     // How the line output prints one piece of a line: its font, whether it
-    // wraps and where, and the remainder that continues on the next line.
+    // wraps and where, and how the remainder that continues on the next
+    // line begins (its smart indent and indicator).
     struct TPiecePlan {
         QString FontKey;
         int CommentPos = -1;
@@ -215,11 +216,41 @@ private:
         bool Wrapped = false;
         int WrapPos = 0;
         int Indent = 0;
-        QString Continuation;
+        QString Indicator;
+        bool Continues = false;
         bool ContinuesInComment = false;
     };
-    TPiecePlan planPiece(const QString& line, const QString& fontName, bool inComment,
-                         int prevIndent, int prevWrap, int reservedWidth, const QString& indicator);
+    // What is left of a line being wrapped: the head its continuation starts
+    // with and the rest of the source line, which is never copied whole.
+    struct TLineRest {
+        const QString* source = nullptr;
+        QString head;
+        QStringView tail;
+        // The window to plan the next piece from first (0: the first's).
+        qsizetype window = 0;
+    };
+    // Where the blanks of a line being wrapped end: each piece asks from
+    // further on, so no blank is looked at twice.
+    struct TBlankSkip {
+        QStringView text;
+        qsizetype from = -1;
+        qsizetype end = 0;
+        qsizetype next(qsizetype at);
+    };
+    // Plans the next piece of rest from as much of it as decides the plan:
+    // window receives that text (all of rest when the piece is the last),
+    // which the plan's positions count in.
+    TPiecePlan planRest(const TLineRest& rest, TBlankSkip& blanks, QString& window,
+                        const QString& fontName, bool inComment, int prevIndent, int prevWrap,
+                        int reservedWidth, const QString& indicator);
+    // Plans a piece of line. A truncated line is the start of a longer one:
+    // decided is cleared when what follows could change the plan.
+    TPiecePlan planPiece(const QString& line, bool declaration, bool truncated, bool& decided,
+                         const QString& fontName, bool inComment, int prevIndent, int prevWrap,
+                         int reservedWidth, const QString& indicator);
+    static TLineRest restAfter(const TLineRest& rest, const TPiecePlan& plan);
+    int findWrapPosition(const QString& line, const QString& fontName, int limit, bool truncated,
+                         bool& decided);
     // How far below a piece the next line starts at the least: the ink of
     // its font, and of the comment font where a comment is drawn in it.
     int pieceInk(const TPiecePlan& plan);
@@ -333,6 +364,7 @@ private:
     std::vector<int> sourceLineNumbers_;
     // Prefix widths of the line being wrapped, kept for the next line.
     std::vector<int> wrapWidths_;
+    std::vector<int> commentWidths_;
     // The project's names (built when links are recorded), the current
     // file's number in it, and the links of the line being printed
     // ([start, end) of the line, target key).
@@ -354,4 +386,12 @@ private:
         int page = 0;
     };
     QHash<QString, std::vector<TProcPlace>> procPlaces_;
+    // The sections of the file whose declarations RecordProcPage dates, by
+    // trimmed name in file order, and how many of them have their page.
+    struct TNamedSections {
+        std::vector<RFunction*> sections;
+        std::size_t unpaged = 0;
+    };
+    RFile* sectionsFile_ = nullptr;
+    QHash<QString, TNamedSections> sectionsByName_;
 };

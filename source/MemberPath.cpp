@@ -11,21 +11,6 @@ QString joinPath(const QString& dir, const QString& name) {
     return dir.endsWith(u'/') ? dir + name : dir + u'/' + name;
 }
 
-// The one entry of dir whose name equals name without regard to case, or
-// an empty string when there is none or more than one.
-QString uniqueCaselessMatch(const QString& dir, const QString& name) {
-    const QStringList entries =
-        QDir(dir.isEmpty() ? QStringLiteral(".") : dir)
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    QString found;
-    for (const QString& entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) != 0) continue;
-        if (!found.isEmpty()) return {};
-        found = entry;
-    }
-    return found;
-}
-
 } // namespace
 
 bool HasDriveLetter(const QString& memberName) {
@@ -36,11 +21,33 @@ bool IsUnreachableMemberName(const QString& memberName) {
     return HasDriveLetter(memberName) || memberName.contains(QChar(0));
 }
 
-QString ResolveMemberPath(const QString& projectDir, const QString& memberName) {
+// The one entry of dir whose name equals name without regard to case, or
+// an empty string when there is none or more than one.
+QString TMemberPathResolver::uniqueCaselessMatch(const QString& dir, const QString& name) {
+    auto listing = listings_.find(dir);
+    if (listing == listings_.end()) {
+        listing = listings_.insert(dir, {});
+        const QStringList entries =
+            QDir(dir.isEmpty() ? QStringLiteral(".") : dir)
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString& entry : entries)
+            listing->insert(entry.toCaseFolded(), entry);
+    }
+    QString found;
+    const auto [first, last] = std::as_const(*listing).equal_range(name.toCaseFolded());
+    for (auto it = first; it != last; ++it) {
+        if (it.value().compare(name, Qt::CaseInsensitive) != 0) continue;
+        if (!found.isEmpty()) return {};
+        found = it.value();
+    }
+    return found;
+}
+
+QString TMemberPathResolver::resolve(const QString& memberName) {
     QString name = memberName;
     name.replace(u'\\', u'/');
     const QStringList parts = name.split(u'/', Qt::SkipEmptyParts);
-    QString path = projectDir;
+    QString path = projectDir_;
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QString& part = parts.at(i);
         if (part == QLatin1String(".") || part == QLatin1String("..") ||

@@ -127,6 +127,7 @@ bool LoadProjectFile(TSourceMgt& sources, const QString& projectPath, QString& j
     }
 
     int members = 0;
+    TMemberPathResolver resolver(dir);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines.at(i);
         const QString ext = LineExtension(line);
@@ -137,7 +138,7 @@ bool LoadProjectFile(TSourceMgt& sources, const QString& projectPath, QString& j
             continue;
         // Drive-letter paths name files of a Windows machine: never here.
         if (IsUnreachableMemberName(member.Name)) continue;
-        const QString path = ResolveMemberPath(dir, member.Name);
+        const QString path = resolver.resolve(member.Name);
         if (!IsASCIIFile(path)) continue;
         if (++members > kMaxProjectMembers) {
             showError(QStringLiteral("This project names more than %1 source files; Listora "

@@ -145,6 +145,38 @@ TEST_F(LayoutTest, LongLinesLoseNothing) {
     EXPECT_EQ(c, 1200);
 }
 
+TEST_F(LayoutTest, LinesLongerThanAPlanningWindowWrapByTheWholeLine) {
+    // A piece is planned from the start of what is left; what lies further
+    // on still decides its font.
+    auto f = makeFormatter();
+    printIn(*f, 463, QString()); // nothing to plan from
+    const std::size_t before = codeTexts(*f).size();
+    printIn(*f, 463, QString(3000, ' ') + "Sub Far()");
+    ASSERT_GT(codeTexts(*f).size(), before);
+    EXPECT_EQ(codeTexts(*f)[before].font, "FUNCTION");
+
+    QString code = "x = ";
+    while (code.size() < 3000)
+        code += "\"a b\" & If_ & ";
+    const QString line = code + "' " + QString(3000, 'c');
+    f = makeFormatter();
+    printIn(*f, 463, line);
+    int chars = 0, c = 0;
+    for (const TDrawnText& t : codeTexts(*f)) {
+        chars += t.text.count(u'&');
+        c += t.text.count(u'c');
+        // Code and comment each keep their font, however long the line.
+        if (t.text.contains(u'&')) {
+            EXPECT_EQ(t.font, "CODE") << t.text.toStdString();
+        }
+        if (t.text.contains(u'c')) {
+            EXPECT_EQ(t.font, "COMMENTS") << t.text.toStdString();
+        }
+    }
+    EXPECT_EQ(chars, code.count(u'&'));
+    EXPECT_EQ(c, 3000);
+}
+
 TEST_F(LayoutTest, IndicatorPicturesGoBesideContinuationsOnTheirOwnSheet) {
     setKey("GENERAL", "NLIPicture0", "0");
     setKey("GENERAL", "NLIPicture2", "1");
