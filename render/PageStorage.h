@@ -46,9 +46,10 @@ struct TPageRec {
     TPageNavigation Navigation;
 };
 
-// The most pages one listing may have: far beyond any real project, and
-// a bound on the memory of a hostile one ('///PAGE on every line).
-inline constexpr int kMaxListingPages = 20000;
+// The most pages one listing may have: room for the largest project
+// allowed on one-page sheets, and a bound on the memory of a hostile one
+// ('///PAGE on every line).
+inline constexpr int kMaxListingPages = 50000;
 
 class TPageStorage {
 public:
