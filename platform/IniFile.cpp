@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <vector>
@@ -56,9 +57,10 @@ std::optional<QByteArray> asUtf8(const QByteArray& bytes) {
         if (decoder.hasError()) return std::nullopt;
         return text.toUtf8();
     }
-    // NUL bytes are no text of any single-byte or UTF-8 file: most likely
-    // UTF-16 written without its mark.
-    if (bytes.contains('\0')) return std::nullopt;
+    // A NUL in every second byte or so is UTF-16 written without its mark
+    // (a stray NUL in a legacy file is only read past, as it always was).
+    if (std::count(bytes.cbegin(), bytes.cend(), '\0') * 4 >= bytes.size() && !bytes.isEmpty())
+        return std::nullopt;
     return isValidUtf8(bytes) ? bytes : decodeCp1252(bytes).toUtf8();
 }
 
