@@ -346,7 +346,7 @@ void TfrmMain::loadSettings() {
     try {
         formatter_->LoadSettings();
         if (!formatter_->Settings.Problems.isEmpty())
-            report = QStringLiteral("Some settings in %1 are out of range and were adjusted:\r\n%2")
+            report = QStringLiteral("Some settings in %1 could not be used as written:\r\n%2")
                          .arg(TIniFile().fileName(), formatter_->Settings.Problems.join("\r\n"));
     } catch (const TListoraError& e) {
         formatter_->LoadDefaultSettings();

@@ -261,29 +261,18 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
         throw TListoraError(
             damaged(archiveName, QStringLiteral("the header gives a negative total size")));
 
-    QStringList expanded;
-    sweptFolders_.clear();
-    // Looked up once per entry: a list scan each would make expanding
-    // every entry of a large archive quadratic.
-    QSet<QString> wanted;
-    if (nameList)
-        for (const QString& name : *nameList)
-            wanted.insert(name.toCaseFolded());
-    qint64 running = 0;
-    qint64 pos = kMainHeaderSize;
-    for (;;) {
+    // Every entry is read and checked before anything is written, so that
+    // a damaged archive leaves nothing half expanded.
+    QList<RArchiveEntry> entries;
+    qint64 sum = 0;
+    for (qint64 pos = kMainHeaderSize;;) {
         RArchiveEntry entry;
         const TEntryRead read = readEntry(file, pos, entry);
-        if (read == TEntryRead::end) break; // no further complete entry
-        // Expanding ends at the header's total; empty files still come out,
-        // so that an archive of an empty file restores it.
-        if (running >= header.total && read != TEntryRead::badSize &&
-            !(read == TEntryRead::ok && entry.Size == 0))
-            break;
         switch (read) {
         case TEntryRead::ok:
-        case TEntryRead::end:
             break;
+        case TEntryRead::end:
+            break; // no further complete entry
         case TEntryRead::badName:
             throw TListoraError(
                 damaged(archiveName, QStringLiteral("an entry name runs past the end")));
@@ -296,7 +285,26 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
                 damaged(archiveName, QStringLiteral("the data of \"%1\" run past the end")
                                          .arg(ShownOnTerminal(entry.Name))));
         }
+        if (read == TEntryRead::end) break;
+        entries.append(entry);
+        sum += entry.Size;
         pos = entry.DataPosition + entry.CompressedSize;
+    }
+    if (sum != header.total)
+        throw TListoraError(damaged(archiveName, QStringLiteral("the header gives a total of %1 "
+                                                                "bytes, its entries %2")
+                                                     .arg(header.total)
+                                                     .arg(sum)));
+
+    QStringList expanded;
+    sweptFolders_.clear();
+    // Looked up once per entry: a list scan each would make expanding
+    // every entry of a large archive quadratic.
+    QSet<QString> wanted;
+    if (nameList)
+        for (const QString& name : *nameList)
+            wanted.insert(name.toCaseFolded());
+    for (const RArchiveEntry& entry : entries) {
         if (nameList && !wanted.contains(entry.Name.toCaseFolded())) continue;
         QString path = checkedEntryPath(entry.Name);
         if (OnCheckFile) {
@@ -307,7 +315,6 @@ void TCompress::ExpandFiles(const QString& archiveName, QStringList* nameList) {
         const qint64 free = FreeSpace ? FreeSpace(path) : defaultFreeSpace(path);
         if (free < entry.Size) throw TListoraError(kNoSpace + path);
         expandEntry(file, entry, path);
-        running += entry.Size;
         expanded.append(path);
     }
     if (nameList) *nameList = expanded;

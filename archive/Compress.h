@@ -74,7 +74,10 @@ public:
     std::function<QByteArray(const QByteArray& packed, qint32 size)> CustomExpand;
 
     // Expands the entries named in nameList (all when it is null); on return
-    // nameList holds the paths that were written.
+    // nameList holds the paths that were written. An entry whose header is
+    // damaged, or a main header whose total differs from the sizes of the
+    // entries, throws TListoraError ("Damaged archive ...") before anything
+    // is written.
     void ExpandFiles(const QString& archiveName, QStringList* nameList = nullptr);
     // Writes the files into the archive with the method (0..3), keeping the
     // entries of an older archive of that name that were not replaced (when

@@ -46,6 +46,16 @@ Settings are read from Listora.INI in the per-user config folder
 ($XDG_CONFIG_HOME/Listora), as the desktop program reads them, or from the
 file given with --settings.
 
+Limits (exit status 1 past any): a source file must be text under 200K, a
+project member text of at most 16 MB; a project at most 4096 members and 64
+MB of source;
+standard input 64 MB; a listing 50000 pages; the settings file a regular
+file of at most 1 MB (UTF-8, Windows-1252, or UTF-16 with a byte-order
+mark); a saved job's files 16 MB, its settings copy 1 MB. Members that are
+missing or cannot be read are left out and named ("Left out NAME: REASON");
+a project with none left is an error. Settings values that cannot be used
+are reported with the value used instead.
+
 Examples:
   listora-print Project1.vbp -o listing.pdf
   listora-print Project1.vbp --outline
@@ -70,6 +80,20 @@ void out(const QString& text) {
     std::fputs(ShownOnTerminal(text, true).toLocal8Bit().constData(), stdout);
     std::fputc('\n', stdout);
 }
+
+// The messages of the shared code (the project loader's, ...): one line of
+// standard error for each line of a message.
+class TCommandMessages : public IMessageService {
+public:
+    void show(TMessageKind, const QString&, const QString& text) override {
+        for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts))
+            err(line.trimmed());
+    }
+    bool askYesNo(const QString&, const QString& text) override {
+        show(TMessageKind::Information, QString(), text);
+        return false;
+    }
+};
 
 // Standard error carries this command's own messages only: Qt's notes
 // about the environment (no XDG_RUNTIME_DIR under cron or ssh, font
@@ -329,6 +353,16 @@ int checkPages(const TSourceCodePrint& formatter, bool toStderr) {
     return findings.empty() ? 0 : 1;
 }
 
+// Reports a settings file that exists but cannot be read (a pipe, device
+// or folder, a link to one, too large, not text); a missing one is not
+// reported: the defaults stand for it.
+bool settingsFileIsReadable(const QString& path) {
+    const QString problem = SettingsFileProblem(path);
+    if (problem.isEmpty()) return true;
+    err(QStringLiteral("cannot read the settings file %1: %2").arg(path, problem));
+    return false;
+}
+
 // Far beyond any real source text; keeps "< /dev/zero" from eating memory.
 constexpr qint64 kMaxStandardInput = 64ll << 20;
 // One page image at this resolution stays below about 140 MB.
@@ -411,16 +445,11 @@ int run(const QCommandLineParser& args) {
     }
     if (args.isSet("settings")) {
         const QString settings = QFileInfo(args.value("settings")).absoluteFilePath();
-        if (!QFileInfo(settings).isFile()) {
+        if (!QFileInfo::exists(settings) && !QFileInfo(settings).isSymLink()) {
             err(QStringLiteral("settings file %1 does not exist").arg(settings));
             return 1;
         }
-        QFile probe(settings);
-        if (!probe.open(QIODevice::ReadOnly)) {
-            err(QStringLiteral("cannot read the settings file %1: %2")
-                    .arg(settings, probe.errorString()));
-            return 1;
-        }
+        if (!settingsFileIsReadable(settings)) return 1;
         TIniFile::setSettingsFileOverride(settings);
     }
     const int dpi = args.isSet("png") ? parseDpi(args.value("dpi")) : 96;
@@ -454,6 +483,10 @@ int run(const QCommandLineParser& args) {
         input = job->ProjectPath();
         inputs.add(input);
     }
+    // Whichever file stands for the settings now (Listora.INI, the job's
+    // copy) is opened as --settings is.
+    if (!args.isSet("settings") && !settingsFileIsReadable(TIniFile::resolve(kSettingsFileName)))
+        return 1;
     inputs.add(TIniFile::resolve(kSettingsFileName));
     if (args.isSet("settings")) inputs.add(args.value("settings"));
     if (!outline && !outputsAreSafe(args, inputs, 0)) return 1;
@@ -638,6 +671,8 @@ int main(int argc, char** argv) {
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietQtMessages);
+    TCommandMessages messages;
+    setMessageService(&messages);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Listora"));
     QGuiApplication::setApplicationVersion(QLatin1String(kListoraVersion));

@@ -4,11 +4,13 @@
 #include "platform/IniFile.h"
 #include "settings/FontRegistry.h"
 #include "settings/StoredFont.h"
+#include "source/TextDecoding.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 bool& debugFlag() {
     static bool flag = false;
@@ -54,13 +56,33 @@ public:
     }
     int integer(const char* section, const char* key, int def) const {
         if (probing()) return noteDefault(section, key, QString::number(def)).toInt();
-        return ini_.readInteger(QLatin1String(section), QLatin1String(key), def);
+        const std::optional<QString> raw =
+            ini_.rawValue(QLatin1String(section), QLatin1String(key));
+        if (!raw) return def;
+        if (const std::optional<int> value = ParseIniInteger(*raw)) return *value;
+        report(section, key,
+               QStringLiteral("[%1] %2=%3 cannot be read as a whole number; %4 is used")
+                   .arg(section, key, *raw)
+                   .arg(def));
+        return def;
     }
     bool flag(const char* section, const char* key, bool def) const {
         if (probing())
             return noteDefault(section, key, def ? QStringLiteral("1") : QStringLiteral("0")) ==
                    u'1';
-        return ini_.readBool(QLatin1String(section), QLatin1String(key), def);
+        return integer(section, key, def ? 1 : 0) != 0;
+    }
+    // Only a code page the system can convert from is of use; 65001 (UTF-8)
+    // is always read, as every source is tried as UTF-8 first.
+    int codePage(const char* section, const char* key, int def) const {
+        const int value = integer(section, key, def);
+        if (probing() || IsKnownCodePage(value)) return value;
+        report(section, key,
+               QStringLiteral("[%1] %2=%3 is no code page known here; %4 is used")
+                   .arg(section, key)
+                   .arg(value)
+                   .arg(def));
+        return def;
     }
     // A byte setting: values outside 0..255 stop the load.
     std::uint8_t byte(const char* section, const char* key, int def) const {
@@ -86,6 +108,11 @@ public:
         const int stored = integer(section, "TSize", 10);
         const int size = clamp(section, "TSize", stored, kMinFontSize, kMaxFontSize);
         if (size != stored) font.setSize(size);
+        // The font reads these itself; read here only to report what it
+        // could not read.
+        for (const char* key : {"TypeBold", "TypeItalic", "TypeUnderline", "TypeStrikeout"})
+            flag(section, key, false);
+        integer(section, "TypeColor", 0);
         return font;
     }
 
@@ -97,18 +124,27 @@ private:
     int clamp(const char* section, const char* key, int value, int low, int high) const {
         if (value >= low && value <= high) return value;
         const int used = value < low ? low : high;
-        problems_.append(QStringLiteral("[%1] %2=%3 is outside %4..%5; %6 is used")
-                             .arg(section, key)
-                             .arg(value)
-                             .arg(low)
-                             .arg(high)
-                             .arg(used));
+        report(section, key,
+               QStringLiteral("[%1] %2=%3 is outside %4..%5; %6 is used")
+                   .arg(section, key)
+                   .arg(value)
+                   .arg(low)
+                   .arg(high)
+                   .arg(used));
         return used;
+    }
+    // One report per key, though some keys are read twice.
+    void report(const char* section, const char* key, const QString& text) const {
+        const QString id = settingKey(QLatin1String(section), QLatin1String(key));
+        if (reported_.contains(id)) return;
+        reported_.insert(id);
+        problems_.append(text);
     }
 
     const TIniSnapshot& ini_;
     QStringList& problems_;
     QHash<QString, QString>* defaults_ = nullptr;
+    mutable QSet<QString> reported_;
 };
 
 void registerFont(const QString& name, const TFont& font) {
@@ -187,7 +223,7 @@ static void readSettingsWith(const TSettingsReader& ini, TListingSettings& s) {
     s.MarginRight = ini.bounded("margins", "right", 50, kMinMargin, kMaxMargin);
     s.MarginTop = ini.bounded("margins", "top", 50, kMinMargin, kMaxMargin);
     s.MarginBottom = ini.bounded("margins", "bottom", 50, kMinMargin, kMaxMargin);
-    s.CodePage = ini.integer("general", "codepage", 1252);
+    s.CodePage = ini.codePage("general", "codepage", kDefaultCodePage);
     s.LineNumbers = ini.flag("GENERAL", "LineNumbers", false);
     s.KeywordEmphasis = ini.integer("GENERAL", "KeywordEmphasis", 0) == 1 ? 1 : 0;
     // A paper this version does not know is letter.
@@ -219,6 +255,8 @@ static void readSettingsWith(const TSettingsReader& ini, TListingSettings& s) {
 
 void ReadSettings(TListingSettings& s, const TIniSnapshot& file) {
     s.Problems.clear();
+    if (!file.problem().isEmpty())
+        s.Problems.append(file.problem() + QStringLiteral("; the default settings are used"));
     readSettingsWith(TSettingsReader(file, s.Problems), s);
 }
 
@@ -243,14 +281,17 @@ void LoadSettings(TListingSettings& s, const std::function<void(bool)>& applyOri
 }
 
 QStringList CheckSettingsFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {QStringLiteral("Unable to read %1: %2")
-                    .arg(QDir::toNativeSeparators(path), file.errorString())};
-    file.close();
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return {
+            QStringLiteral("Unable to read %1: no such file").arg(QDir::toNativeSeparators(path))};
+    // Never opened with a plain open: a pipe there would block.
+    if (const QString problem = SettingsFileProblem(path); !problem.isEmpty())
+        return {
+            QStringLiteral("Unable to read %1: %2").arg(QDir::toNativeSeparators(path), problem)};
     TListingSettings scratch;
     try {
-        ReadSettings(scratch, TIniSnapshot::fromFile(QFileInfo(path).absoluteFilePath()));
+        ReadSettings(scratch, TIniSnapshot::fromFile(info.absoluteFilePath()));
     } catch (const TListoraError& e) {
         return {e.message()};
     }

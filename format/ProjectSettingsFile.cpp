@@ -108,12 +108,29 @@ TSavedJob::TSavedJob(const QString& lrpPath) {
     TCompress archive;
     QList<RArchiveEntry> entries;
     archive.ScanArchive(lrpPath, entries);
-    // Every name is checked before anything is written.
-    for (const RArchiveEntry& e : entries)
+    // Every name and size is checked before anything is written.
+    qint64 total = 0;
+    for (const RArchiveEntry& e : entries) {
         if (!isPlainFileName(e.Name))
             throw TListoraError(
                 QStringLiteral("%1 is not a Listora project: it holds the file \"%2\".")
                     .arg(lrpPath, e.Name));
+        total += e.Size;
+        if (e.Name.compare(kProjectParamsFileName, Qt::CaseInsensitive) == 0 &&
+            e.Size > kMaxSettingsFileSize)
+            throw TListoraError(QStringLiteral("%1 is not a Listora project: its settings copy "
+                                               "expands to %2 bytes, more than a settings file "
+                                               "of %3 MB.")
+                                    .arg(lrpPath)
+                                    .arg(e.Size)
+                                    .arg(kMaxSettingsFileSize >> 20));
+    }
+    if (total > kMaxJobBytes)
+        throw TListoraError(QStringLiteral("%1 is not a Listora project: its files expand to %2 "
+                                           "bytes, more than the %3 MB a project may hold.")
+                                .arg(lrpPath)
+                                .arg(total)
+                                .arg(kMaxJobBytes >> 20));
 
     archive.setTargetPath(folder_);
     archive.MakeDirectories = false;

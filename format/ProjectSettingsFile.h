@@ -16,6 +16,10 @@ inline const QString kErrorLoadingJob = QStringLiteral("Error Loading Project Fi
 inline const QString kBadJobSettings =
     QStringLiteral("The settings saved in this Listora project cannot be used; the project was "
                    "not opened and nothing was changed.");
+// What the members of a job may expand to: the marks of the largest
+// project stay far below it. The settings copy is bound as a settings file
+// is (kMaxSettingsFileSize).
+inline constexpr qint64 kMaxJobBytes = 16ll << 20;
 // "projectinfo" keeps the path after one length byte.
 inline constexpr int kProjectInfoSize = 256;
 inline constexpr int kMaxStoredPathBytes = 255;
@@ -43,8 +47,9 @@ void SaveProjectSettingsFile(const QString& lrpPath, const QString& projectPath,
 class TSavedJob {
 public:
     // Lists the archive and expands its members. Throws TListoraError when
-    // the archive cannot be read or a member name is not a plain file name
-    // (nothing is written then).
+    // the archive cannot be read or is damaged, a member name is not a plain
+    // file name, or the members would expand past their bounds (nothing is
+    // written then).
     explicit TSavedJob(const QString& lrpPath);
 
     bool HasProjectInfo() const { return !infoPath_.isEmpty(); }

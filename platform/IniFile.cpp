@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <vector>
@@ -45,12 +46,47 @@ bool isValidUtf8(const QByteArray& bytes) {
 }
 
 // The file's bytes as UTF-8. A legacy (Windows-1252) file is converted as a
-// whole so that lines added later in UTF-8 never leave it in two encodings.
-QByteArray readAsUtf8(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = file.readAll();
+// whole so that lines added later in UTF-8 never leave it in two encodings;
+// so is a UTF-16 or UTF-32 file, which its byte-order mark announces.
+std::optional<QByteArray> asUtf8(const QByteArray& bytes) {
+    const std::optional<QStringConverter::Encoding> marked =
+        QStringConverter::encodingForData(bytes);
+    if (marked && *marked != QStringConverter::Utf8) {
+        QStringDecoder decoder(*marked, QStringDecoder::Flag::Stateless);
+        const QString text = decoder.decode(bytes);
+        if (decoder.hasError()) return std::nullopt;
+        return text.toUtf8();
+    }
+    // A NUL in every second byte or so is UTF-16 written without its mark
+    // (a stray NUL in a legacy file is only read past, as it always was).
+    if (std::count(bytes.cbegin(), bytes.cend(), '\0') * 4 >= bytes.size() && !bytes.isEmpty())
+        return std::nullopt;
     return isValidUtf8(bytes) ? bytes : decodeCp1252(bytes).toUtf8();
+}
+
+struct RSettingsBytes {
+    QByteArray utf8;
+    QString problem; // why the file was not read; empty when it was, or is absent
+};
+
+// Never blocks and never reads more than the bound: the file could be a
+// pipe, a device or a link to one.
+RSettingsBytes readAsUtf8(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) return {};
+    QFile file;
+    QString why;
+    if (!OpenRegularFileForReading(path, file, why)) return {{}, why};
+    const QByteArray bytes = file.read(kMaxSettingsFileSize + 1);
+    if (bytes.size() > kMaxSettingsFileSize)
+        return {{}, QStringLiteral("it is larger than %1 MB").arg(kMaxSettingsFileSize >> 20)};
+    if (file.error() != QFileDevice::NoError) return {{}, file.errorString()};
+    std::optional<QByteArray> utf8 = asUtf8(bytes);
+    if (!utf8)
+        return {{},
+                QStringLiteral("it is not text in UTF-8, Windows-1252 or UTF-16 with a "
+                               "byte-order mark")};
+    return {std::move(*utf8), {}};
 }
 
 // One line of the file, split off with its terminator so that rewriting
@@ -227,19 +263,24 @@ QString nameKey(const QString& name) {
 TIniSnapshot::TIniSnapshot(const QByteArray& utf8Bytes) {
     const std::vector<RLine> lines = splitLines(utf8Bytes);
     // Only the first section of a name counts, and in it the first line of
-    // a key; later repeats are ignored as the single reads ignore them.
+    // a key; later repeats are ignored as the single reads ignore them. A
+    // section gets its table with its first key: empty ones cost nothing.
     QSet<QString> seenSections;
+    QString section;
+    bool reading = false;
     QHash<QString, QString>* current = nullptr;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const QString text = lineText(lines, i);
         if (const auto name = sectionOf(text)) {
-            const QString k = nameKey(*name);
-            current = seenSections.contains(k) ? nullptr : &values_[k];
-            seenSections.insert(k);
+            section = nameKey(*name);
+            reading = !seenSections.contains(section);
+            if (reading) seenSections.insert(section);
+            current = nullptr;
             continue;
         }
-        if (!current) continue;
+        if (!reading) continue;
         if (const auto entry = keyOf(text)) {
+            if (!current) current = &values_[section];
             const QString k = nameKey(entry->key);
             if (!current->contains(k)) current->insert(k, entry->value);
         }
@@ -247,7 +288,26 @@ TIniSnapshot::TIniSnapshot(const QByteArray& utf8Bytes) {
 }
 
 TIniSnapshot TIniSnapshot::fromFile(const QString& fileName) {
-    return TIniSnapshot(readAsUtf8(TIniFile::resolve(fileName)));
+    const QString path = TIniFile::resolve(fileName);
+    RSettingsBytes read = readAsUtf8(path);
+    TIniSnapshot snapshot(read.utf8);
+    if (!read.problem.isEmpty())
+        snapshot.problem_ = QStringLiteral("cannot read the settings file %1: %2")
+                                .arg(QDir::toNativeSeparators(path), read.problem);
+    return snapshot;
+}
+
+QString SettingsFileProblem(const QString& path) {
+    return readAsUtf8(path).problem;
+}
+
+std::optional<int> ParseIniInteger(const QString& text) {
+    return parseInteger(text);
+}
+
+std::optional<QString> TIniSnapshot::rawValue(const QString& section, const QString& key) const {
+    const QString* value = find(section, key);
+    return value ? std::optional<QString>(*value) : std::nullopt;
 }
 
 const QString* TIniSnapshot::find(const QString& section, const QString& key) const {
@@ -284,7 +344,7 @@ void TIniFile::writeString(const QString& section, const QString& key, const QSt
     flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     flat.replace(u'\r', u' ').replace(u'\n', u' ');
 
-    std::vector<RLine> lines = splitLines(currentBytes());
+    std::vector<RLine> lines = splitLines(bytesToRewrite());
     // New lines follow the file's own line ending; a new file gets "\n".
     QByteArray eol = "\n";
     for (const RLine& line : lines)
@@ -331,11 +391,20 @@ void TIniFile::writeString(const QString& section, const QString& key, const QSt
 }
 
 QByteArray TIniFile::currentBytes() const {
-    return pending_ ? *pending_ : readAsUtf8(path_);
+    return pending_ ? *pending_ : readAsUtf8(path_).utf8;
+}
+
+QByteArray TIniFile::bytesToRewrite() const {
+    if (pending_) return *pending_;
+    RSettingsBytes read = readAsUtf8(path_);
+    // Writing over a file that could not be read would lose what it holds.
+    if (!read.problem.isEmpty())
+        throw TListoraError(QStringLiteral("Unable to write to %1: %2").arg(path_, read.problem));
+    return std::move(read.utf8);
 }
 
 void TIniFile::beginBatch() {
-    if (!pending_) pending_ = std::make_shared<QByteArray>(readAsUtf8(path_));
+    if (!pending_) pending_ = std::make_shared<QByteArray>(bytesToRewrite());
 }
 
 void TIniFile::commitBatch() {

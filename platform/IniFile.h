@@ -6,9 +6,22 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // The one settings file of the program, always named by its bare name.
 inline const QString kSettingsFileName = QStringLiteral("Listora.INI");
+// A settings file holds a few kilobytes; a larger one is not read.
+inline constexpr qint64 kMaxSettingsFileSize = 1 << 20;
+
+// Why the settings file at path cannot be read ("it is a folder", "it is
+// larger than 1 MB", ...); empty when it can, or when there is none.
+// Files are read only when regular, never past the size bound, as UTF-8,
+// Windows-1252, or UTF-16/UTF-32 with a byte-order mark.
+QString SettingsFileProblem(const QString& path);
+// An integer in the settings file's notations (decimal with an optional
+// "-", hexadecimal after "0x" or "$"); nullopt when text is none, or out of
+// the 32-bit range.
+std::optional<int> ParseIniInteger(const QString& text);
 
 class TIniFile {
 public:
@@ -51,6 +64,8 @@ public:
 
 private:
     QByteArray currentBytes() const;
+    // The file's text for a write; throws when it exists but cannot be read.
+    QByteArray bytesToRewrite() const;
     void commitBytes(const QByteArray& bytes) const;
 
     QString path_;
@@ -68,8 +83,15 @@ public:
     TIniSnapshot() = default;
     explicit TIniSnapshot(const QByteArray& utf8Bytes);
     // The file as it is now (a bare name resolves as TIniFile resolves it);
-    // a missing or unreadable file gives an empty snapshot.
+    // a missing or unreadable file gives an empty snapshot, the latter with
+    // its problem().
     static TIniSnapshot fromFile(const QString& fileName);
+
+    // Why the file was not read ("cannot read the settings file ...: ...");
+    // empty when it was, or when there is none.
+    const QString& problem() const { return problem_; }
+    // The value as written in the file, when the key is there.
+    std::optional<QString> rawValue(const QString& section, const QString& key) const;
 
     QString readString(const QString& section, const QString& key, const QString& def) const;
     int readInteger(const QString& section, const QString& key, int def) const;
@@ -80,4 +102,5 @@ private:
 
     // Case-folded section name -> case-folded key -> value.
     QHash<QString, QHash<QString, QString>> values_;
+    QString problem_;
 };

@@ -1,5 +1,7 @@
 #include "render/PageStorage.h"
 
+#include "platform/Errors.h"
+
 #include <QObject>
 #include <QVariant>
 
@@ -73,6 +75,10 @@ void TPageStorage::ResetPageCanvas(const TFont* font, const TPen* pen, const TBr
 }
 
 int TPageStorage::AddPage() {
+    if (PageCount() >= kMaxListingPages)
+        throw TListoraError(QStringLiteral("The listing runs past %1 pages, the most Listora "
+                                           "lays out; print fewer files or sections.")
+                                .arg(kMaxListingPages));
     TPageRec& prev = current();
     prev.Canvas->FinishRecording();
     auto page = newPage(PageCount() + 1, commandArena_.get(), textArena_.get());

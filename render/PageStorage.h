@@ -46,6 +46,11 @@ struct TPageRec {
     TPageNavigation Navigation;
 };
 
+// The most pages one listing may have: room for the largest project
+// allowed on one-page sheets, and a bound on the memory of a hostile one
+// ('///PAGE on every line).
+inline constexpr int kMaxListingPages = 50000;
+
 class TPageStorage {
 public:
     // One page: number 1, "Page 1", on its side (1056 by 816), current. Its
@@ -63,7 +68,8 @@ public:
     void SetPaper(TPaper paper) { paper_ = paperSize(paper); }
     void ResetPageCanvas(const TFont* font, const TPen* pen, const TBrush* brush);
     // Appends a page after the current one, starting with the drawing state
-    // in which the previous page's canvas ended. Returns its number.
+    // in which the previous page's canvas ended. Returns its number. Throws
+    // TListoraError instead of going past kMaxListingPages.
     int AddPage();
 
     QString CurrentPageName() const { return current().PageName; }

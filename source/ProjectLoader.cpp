@@ -1,5 +1,6 @@
 #include "source/ProjectLoader.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Messages.h"
 #include "platform/Progress.h"
 #include "source/MemberPath.h"
@@ -46,6 +47,17 @@ bool IsASCIIFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) return false;
     char first = 0;
     return file.getChar(&first) && IsPrintableChar(first);
+}
+
+RMemberCheck CheckMemberFile(const QString& path) {
+    if (path.isEmpty()) return {QStringLiteral("the path leads to another (Windows) machine"), -1};
+    QFile file;
+    QString why;
+    if (!OpenRegularFileForReading(path, file, why)) return {why.toLower(), -1};
+    char first = 0;
+    if (!file.getChar(&first) || !IsPrintableChar(first))
+        return {QStringLiteral("it is not a text file"), file.size()};
+    return {QString(), file.size()};
 }
 
 qint64 FileSizeOf(const QString& path) {
@@ -128,22 +140,43 @@ bool LoadProjectFile(TSourceMgt& sources, const QString& projectPath, QString& j
 
     int members = 0;
     TMemberPathResolver resolver(dir);
+    qint64 projectBytes = 0;
+    QStringList leftOut;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines.at(i);
         const QString ext = LineExtension(line);
         progress.showProgress(QStringLiteral("Loading ") + line, GaugePercent(i, lines.size()));
 
         const RProjectMember member = ClassifyProjectLine(line);
-        if (member.Kind == mkNone || ext == QLatin1String(".DLL") || ext == QLatin1String(".VBX"))
+        // "IconForm=" names a form by its object name, "[MS Transaction
+        // Server]" opens a section of add-in settings: neither is a file.
+        if (member.Kind == mkNone || ext == QLatin1String(".DLL") || ext == QLatin1String(".VBX") ||
+            member.Name.trimmed().isEmpty() || line.startsWith(u'[') ||
+            line.startsWith(QLatin1String("IconForm="), Qt::CaseInsensitive))
             continue;
-        // Drive-letter paths name files of a Windows machine: never here.
-        if (IsUnreachableMemberName(member.Name)) continue;
-        const QString path = resolver.resolve(member.Name);
-        if (!IsASCIIFile(path)) continue;
-        if (++members > kMaxProjectMembers) {
-            showError(QStringLiteral("This project names more than %1 source files; Listora "
-                                     "prints projects of at most %1.")
-                          .arg(kMaxProjectMembers));
+        const QString path =
+            IsUnreachableMemberName(member.Name) ? QString() : resolver.resolve(member.Name);
+        const RMemberCheck check = CheckMemberFile(path);
+        if (!check.problem.isEmpty()) {
+            leftOut.append(QStringLiteral("Left out %1: %2").arg(member.Name, check.problem));
+            continue;
+        }
+        if (check.size > kMemberSizeLimit) {
+            showError(QStringLiteral("The file %1 of this project is over %2 MB (%3 bytes). It "
+                                     "cannot be processed.")
+                          .arg(member.Name)
+                          .arg(kMemberSizeLimit >> 20)
+                          .arg(check.size));
+            progress.showStatus(QStringLiteral("Project Too Large"));
+            return false;
+        }
+        projectBytes += check.size;
+        if (++members > kMaxProjectMembers || projectBytes > kMaxProjectBytes) {
+            showError(QStringLiteral("This project names more than %1 source files or %2 MB of "
+                                     "source; Listora prints projects of at most %1 files and "
+                                     "%2 MB.")
+                          .arg(kMaxProjectMembers)
+                          .arg(kMaxProjectBytes >> 20));
             progress.showStatus(QStringLiteral("Project Too Large"));
             return false;
         }
@@ -158,6 +191,14 @@ bool LoadProjectFile(TSourceMgt& sources, const QString& projectPath, QString& j
         file->Marked = 0;
         file->CodeStart = 0;
         file->BlockCount = 0;
+    }
+    // One message for all, so that the desktop shows a single box.
+    if (!leftOut.isEmpty()) showWarning(leftOut.join(u'\n'));
+    if (members == 0) {
+        showError(QStringLiteral("None of the source files this project names can be read; "
+                                 "there is nothing to print."));
+        progress.showStatus(QStringLiteral("No Source Files"));
+        return false;
     }
     progress.showProgress(QStringLiteral("Task Complete"), 0);
     return true;

@@ -9,9 +9,14 @@ class TSourceMgt;
 
 // Sources of this size or more are refused.
 inline constexpr qint64 kSourceSizeLimit = 200000;
-// Projects naming more source files than this are refused (real projects
-// stay in the hundreds; each member may hold up to kSourceSizeLimit).
+// Members of a project are bound apart: real projects hold generated
+// modules of half a megabyte and more, which have always been listed.
+inline constexpr qint64 kMemberSizeLimit = 16ll << 20;
+// Projects naming more source files than this, or more source bytes, are
+// refused (real projects stay in the hundreds of files and a few MB; the
+// bytes bound is that of standard input).
 inline constexpr int kMaxProjectMembers = 4096;
+inline constexpr qint64 kMaxProjectBytes = 64ll << 20;
 
 bool IsPrintableChar(char c);
 // True when the file's first byte is printable (an empty, unreadable or
@@ -21,6 +26,16 @@ bool IsASCIIFile(const QString& path);
 qint64 FileSizeOf(const QString& path);
 // FileSizeOf is known and below kSourceSizeLimit.
 bool IsBelowSizeLimit(const QString& path);
+
+// Whether a project member can be listed: problem says why not ("no such
+// file or directory", "it is a folder", "it is not a text file", ...; an
+// empty path stands for a name that leads to a Windows drive); size is
+// its size when it could be opened. Never blocks on a pipe.
+struct RMemberCheck {
+    QString problem;
+    qint64 size = -1;
+};
+RMemberCheck CheckMemberFile(const QString& path);
 
 // A project names one of its keys from the third line on.
 bool IsVBProject(const QStringList& lines);
@@ -47,6 +62,9 @@ QString LineExtension(const QString& line);
 
 // Loads the project at projectPath into sources (a fresh analyzer) and sets
 // jobTitle to the path. Returns false, after telling the user, when the
-// file is not a Visual Basic project. Members that are missing or not text
-// are skipped. Throws TListoraError when the project file cannot be read.
+// file is not a Visual Basic project, a member is over the size limit, the
+// project is over its bounds, or no member can be listed. Members that are
+// missing, unreadable, no regular file or not text are left out, all named
+// with their reasons in one warning ("Left out NAME: REASON" a line).
+// Throws TListoraError when the project file cannot be read.
 bool LoadProjectFile(TSourceMgt& sources, const QString& projectPath, QString& jobTitle);

@@ -60,6 +60,10 @@ QString convert(iconv_t cd, const QByteArray& bytes) {
 
 } // namespace
 
+bool IsKnownCodePage(int codePage) {
+    return codePage == 65001 || (codePage > 0 && TIconv(iconvName(codePage)).valid());
+}
+
 bool IsValidUtf8(const QByteArray& bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString ignored = decoder.decode(bytes);

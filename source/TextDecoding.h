@@ -8,6 +8,9 @@
 // Windows-1252, the code page of most of the projects met in practice.
 inline constexpr int kDefaultCodePage = 1252;
 
+// True for 65001 (UTF-8) and the Windows code pages iconv converts from.
+bool IsKnownCodePage(int codePage);
+
 // True when the bytes are well-formed UTF-8 (plain ASCII included).
 bool IsValidUtf8(const QByteArray& bytes);
 

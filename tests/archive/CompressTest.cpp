@@ -138,15 +138,22 @@ TEST_F(ArchiveTest, ReadsHandBuiltArchives) {
               QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
 }
 
-TEST_F(ArchiveTest, ExpandsOnlyWhatTheHeaderAndListAskFor) {
-    // A header total of 0 expands nothing, though entries follow.
-    put("zero.dat", archive({stored("a.txt", "abc")}, "NON", 0));
+TEST_F(ArchiveTest, ExpandsOnlyWhatTheListAsksForAndNothingWhenTheTotalIsWrong) {
+    // A header total that differs from the entries' sizes is damage, found
+    // before anything is written.
     TCompress c;
     c.setTargetPath(target());
-    QStringList names{"a.txt"};
-    c.ExpandFiles(path("zero.dat"), &names);
-    EXPECT_TRUE(names.isEmpty());
-    EXPECT_FALSE(QFile::exists(path("out/a.txt")));
+    for (const qint64 total : {0, 3, 9}) {
+        put("wrong.dat", archive({stored("a.txt", "abc"), stored("b.txt", "def")}, "NON", total));
+        QStringList names{"a.txt", "b.txt"};
+        EXPECT_EQ(errorOf([&] { c.ExpandFiles(path("wrong.dat"), &names); }),
+                  QStringLiteral("Damaged archive %1: the header gives a total of %2 bytes, its "
+                                 "entries 6")
+                      .arg(path("wrong.dat"))
+                      .arg(total));
+        EXPECT_FALSE(QFileInfo::exists(path("out/a.txt")));
+    }
+    QStringList names;
 
     // A name list that matches nothing is emptied.
     put("two.dat", archive({stored("a.txt", "abc"), stored("b.txt", "def")}));
@@ -558,10 +565,12 @@ TEST_F(ArchiveTest, TheArchiveCommandFailsLoudlyAndNeverWaitsOnAPipe) {
     const QString tool = testsupport::binaryDir() + "/bin/listora-archive";
     if (!QFileInfo(tool).isExecutable()) GTEST_SKIP() << "listora-archive is not built";
     put("neg.dat", archive({stored("n.txt", "abc")}, "NON", 0x80000000LL));
+    put("half.dat", archive({stored("n.txt", "abc"), stored("m.txt", "def")}, "NON", 3));
     put("a.txt", "a");
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
     for (const QStringList& args :
          {QStringList{"expand", path("neg.dat"), path("out")},
+          QStringList{"expand", path("half.dat"), path("out")},
           QStringList{"create", path("f.dat"), "--method", "lzh", path("a.txt"), path("fifo")}}) {
         QProcess p;
         p.start(tool, args);
@@ -570,6 +579,7 @@ TEST_F(ArchiveTest, TheArchiveCommandFailsLoudlyAndNeverWaitsOnAPipe) {
         EXPECT_TRUE(p.readAllStandardError().startsWith("listora-archive: "));
     }
     EXPECT_FALSE(QFileInfo::exists(path("out/n.txt")));
+    EXPECT_FALSE(QFileInfo::exists(path("out/m.txt")));
     EXPECT_FALSE(QFileInfo::exists(path("f.dat")));
 }
 

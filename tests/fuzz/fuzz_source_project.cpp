@@ -1,7 +1,8 @@
-// Arbitrary bytes as a project file and two of its members, through the
-// project loader, the analyzer, the tree and the print marks. Input layout:
-// byte 0 picks the code page, then up to three parts separated by
-// "\n====\n": the project file, "m.frm" and "m.bas".
+// Arbitrary bytes as a project file and its members, through the project
+// loader, the analyzer, the tree and the print marks. Input layout: byte 0
+// picks the code page, byte 1 the members' letter case and which of them
+// are missing (see writeMembers), then up to three parts separated by
+// "\n====\n": the project file, a form text and a module text.
 #include "platform/Errors.h"
 #include "platform/Messages.h"
 #include "source/ProjectLoader.h"
@@ -10,15 +11,24 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdint>
 
 namespace {
 
-class TSilentMessages : public IMessageService {
+// Every warning of the loader names members left out, one a line.
+class TCheckedMessages : public IMessageService {
 public:
-    void show(TMessageKind, const QString&, const QString&) override {}
+    void show(TMessageKind kind, const QString&, const QString& text) override {
+        if (kind != TMessageKind::Warning) return;
+        for (const QString& line : text.split(u'\n')) {
+            if (!line.startsWith(QLatin1String("Left out "))) __builtin_trap();
+            ++leftOut;
+        }
+    }
     bool askYesNo(const QString&, const QString&) override { return false; }
+    int leftOut = 0;
 };
 
 class TCountingTree : public ISourceTree {
@@ -41,6 +51,22 @@ void writeAll(const QString& path, const QByteArray& bytes) {
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
 }
 
+// The members the project may name, in varied letter case, some missing,
+// some ambiguous (two names equal but for case), one a folder.
+void writeMembers(const QDir& dir, unsigned flags, const QByteArray& form,
+                  const QByteArray& module) {
+    for (const QString& entry :
+         dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        if (!QFile::remove(dir.filePath(entry))) QDir(dir.filePath(entry)).removeRecursively();
+    if (!(flags & 4)) writeAll(dir.filePath(flags & 1 ? "M.FRM" : "m.frm"), form);
+    if (!(flags & 8)) writeAll(dir.filePath(flags & 2 ? "M.BAS" : "m.bas"), module);
+    if (flags & 16) writeAll(dir.filePath("m.Bas"), form);
+    const QString sub = flags & 32 ? QStringLiteral("SUB") : QStringLiteral("sub");
+    dir.mkdir(sub);
+    if (!(flags & 64)) writeAll(dir.filePath(sub + "/M.cls"), module);
+    if (flags & 128) dir.mkdir(QStringLiteral("missing.bas"));
+}
+
 void checkSections(const RFile& file) {
     int lines = 0;
     for (RFunction* s = file.Functions; s->Next; s = s->Next) {
@@ -56,14 +82,16 @@ void checkSections(const RFile& file) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static TSilentMessages silent;
+    static TCheckedMessages checked;
     static QTemporaryDir dir;
-    setMessageService(&silent);
-    if (size == 0 || !dir.isValid()) return 0;
+    checked.leftOut = 0;
+    setMessageService(&checked);
+    if (size < 2 || !dir.isValid()) return 0;
     static const int codePages[] = {1252, 1250, 1251, 932, 936, 949, 65001, 0};
     const int codePage = codePages[data[0] % 8];
-    const QByteArray input(reinterpret_cast<const char*>(data) + 1,
-                           static_cast<qsizetype>(size - 1));
+    const unsigned flags = data[1];
+    const QByteArray input(reinterpret_cast<const char*>(data) + 2,
+                           static_cast<qsizetype>(size - 2));
     QList<QByteArray> parts;
     qsizetype from = 0;
     while (parts.size() < 2) {
@@ -76,15 +104,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (parts.size() < 3)
         parts << QByteArray();
 
+    writeMembers(QDir(dir.path()), flags, parts[1], parts[2]);
     const QString project = dir.filePath("p.vbp");
     writeAll(project, parts[0]);
-    writeAll(dir.filePath("m.frm"), parts[1]);
-    writeAll(dir.filePath("m.bas"), parts[2]);
 
     TSourceMgt sources(nullptr, codePage);
     QString title;
     try {
         if (LoadProjectFile(sources, project, title)) {
+            // A project is loaded only with a member to print, every one a
+            // regular file.
+            if (sources.FileCount() == 0) __builtin_trap();
+            for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
+                if (!QFileInfo(f->Path).isFile()) __builtin_trap();
+            if (sources.FileCount() + checked.leftOut > sources.ProjectLines().size())
+                __builtin_trap();
             sources.AnalyzeProject();
             for (RFile* f = sources.FirstFile(); f->Next; f = f->Next) {
                 sources.LoadFileText(*f);

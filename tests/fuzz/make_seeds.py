@@ -48,6 +48,30 @@ SETTINGS = [
     "[reports]\ntoc=1\nfunctionindex=1\ntitlepage=1\n[project info]\nwatermark=DRAFT\n",
 ]
 
+# Values no reader should take at face value: past 32 bits, signs, junk,
+# hexadecimal past 32 bits, code pages that do not exist.
+HOSTILE_SETTINGS = [
+    "[margins]\nleft=99999999999\nright=+5\ntop=abc\nbottom=-0\n[general]\ncodepage=-1\n",
+    "[general]\nsbl=0x1FFFFFFFF\ntabstospaces=$\ncodepage=77777\nLineNumbers=1e3\n"
+    "[code]\nTSize= 12 \nTypeBold=yes\nTypeColor=$FFFFFFFF\n[pagelayout]\ntwopage=--1\n",
+    "[general]\ncodepage=932\n[margins]\nleft=-2147483648\nleft=60\n[MARGINS]\nleft=70\n",
+    "[a]\n[b]\n[c]\n" * 200 + "[margins]\nleft=77\n",
+]
+
+
+def utf16(text, order):
+    bom = b"\xff\xfe" if order == "le" else b"\xfe\xff"
+    return bom + text.encode("utf-16-" + order)
+
+
+# Project seeds for fuzz_source_project: a code-page byte, a byte choosing
+# the members' case and which are missing, then the project and two members.
+PROJECT = (
+    "Type=Exe\r\nReference=*\\G{00020430-0000}#2.0#0#stdole2.tlb#OLE\r\n"
+    "Form=M.FRM\r\nModule=Module1; m.Bas\r\nModule=Gone; missing.bas\r\n"
+    "Class=C; sub\\M.cls\r\nForm=C:\\WINDOWS\\x.frm\r\nProjWinSize=1,2,3,4\r\n"
+)
+
 INLINE = ["SECTION Totals", "TITLE The Totals", "PAGE", "SKIP 3", "FORMAT",
           "CIRCLENOTES a note", "RECTNOTES boxed", "HALF", "EYENOTES look", "LINE",
           "SECTION " + "x" * 300]
@@ -64,6 +88,16 @@ def main():
     for i, s in enumerate(SETTINGS):
         write("fuzz_format_settings", f"settings{i}", s.encode())
         write("fuzz_format_layout", f"layout{i}", s.encode() + b"\0" + SOURCE.encode())
+    for i, s in enumerate(HOSTILE_SETTINGS):
+        write("fuzz_format_settings", f"hostile{i}", s.encode())
+    write("fuzz_format_settings", "utf16le", utf16(HOSTILE_SETTINGS[0], "le"))
+    write("fuzz_format_settings", "utf16be", utf16(SETTINGS[2], "be"))
+    write("fuzz_format_settings", "utf16-unmarked", HOSTILE_SETTINGS[1].encode("utf-16-le"))
+    form = "VERSION 5.00\r\nBegin VB.Form Form1\r\nEnd\r\nPrivate Sub Form_Load()\r\nEnd Sub\r\n"
+    for flags in (0, 0x15, 0x2A, 0xFF):
+        write("fuzz_source_project", f"project{flags:02x}",
+              bytes([0, flags]) + PROJECT.encode() + b"\n====\n" + form.encode() + b"\n====\n"
+              + SOURCE.encode())
     write("fuzz_format_layout", "deep", b"\0" + b"Do\r\n" * 200 + b"Loop\r\n" * 200)
     write("fuzz_format_inline", "commands", "\n".join(INLINE).encode())
     write("fuzz_archive_roundtrip", "empty", b"\x00")

@@ -5,8 +5,10 @@
 #include "platform/IniFile.h"
 #include "settings/FontRegistry.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -196,4 +198,89 @@ TEST_F(ListingSettingsTest, SettingsFileCheckNamesWhatALoadWouldRefuseOrAdjust) 
     EXPECT_EQ(CheckSettingsFile(path).size(), 1);
     EXPECT_EQ(fontregistry::count(), 0) << "checking loads nothing into the program";
     EXPECT_EQ(CheckSettingsFile(path + ".missing").size(), 1);
+}
+
+TEST_F(ListingSettingsTest, ValuesThatCannotBeReadAreReportedOncePerKeyWithTheValueUsed) {
+    const struct {
+        QByteArray ini;
+        QString report;
+    } cases[] = {
+        {"[margins]\nleft=99999999999\n",
+         "[margins] left=99999999999 cannot be read as a whole number; 50 is used"},
+        {"[margins]\nleft=abc\n",
+         "[margins] left=abc cannot be read as a whole number; 50 is used"},
+        {"[general]\ntabstospaces=+5\n",
+         "[general] tabstospaces=+5 cannot be read as a whole number; 3 is used"},
+        {"[pagelayout]\ntwopage=yes\n",
+         "[pagelayout] twopage=yes cannot be read as a whole number; 1 is used"},
+        {"[code]\nTSize=12pt\n", "[code] TSize=12pt cannot be read as a whole number; 10 is used"},
+        {"[comment]\nTypeColor=red\n",
+         "[comment] TypeColor=red cannot be read as a whole number; 0 is used"},
+        {"[general]\ncodepage=-1\n",
+         "[general] codepage=-1 is no code page known here; 1252 is used"},
+        {"[general]\ncodepage=77777\n",
+         "[general] codepage=77777 is no code page known here; 1252 is used"},
+    };
+    for (const auto& c : cases) {
+        store(c.ini);
+        const TListingSettings s = load();
+        EXPECT_EQ(s.Problems, QStringList(c.report)) << c.ini.toStdString();
+        EXPECT_EQ(s.MarginLeft, 50);
+        EXPECT_EQ(s.CodePage, 1252);
+    }
+    store("[general]\ncodepage=932\n[pagelayout]\ntwopage=0\n[code]\nTSize=$C\n");
+    const TListingSettings good = load();
+    EXPECT_TRUE(good.Problems.isEmpty()) << good.Problems.join('\n').toStdString();
+    EXPECT_EQ(good.CodePage, 932);
+    EXPECT_EQ(good.CodeFont.size(), 12);
+}
+
+TEST_F(ListingSettingsTest, SettingsFilesThatCannotBeReadAreReportedAndGiveTheDefaults) {
+    const QString path = TIniFile().fileName();
+    // UTF-16 with a byte-order mark is read, either way round.
+    const QString text = QStringLiteral("[margins]\r\nleft=120\r\n");
+    QByteArray le("\xFF\xFE"), be("\xFE\xFF");
+    for (const QChar c : text) {
+        le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    }
+    for (const QByteArray& bytes : {le, be}) {
+        store(bytes);
+        const TListingSettings s = load();
+        EXPECT_EQ(s.MarginLeft, 120);
+        EXPECT_TRUE(s.Problems.isEmpty()) << s.Problems.join('\n').toStdString();
+    }
+
+    const auto problemWith = [&](const QString& why) {
+        const TListingSettings s = load();
+        EXPECT_EQ(s.MarginLeft, 50);
+        EXPECT_EQ(s.Problems, QStringList("cannot read the settings file " + path + ": " + why +
+                                          "; the default settings are used"));
+        EXPECT_EQ(CheckSettingsFile(path), QStringList("Unable to read " + path + ": " + why));
+    };
+    store(le.mid(2)); // UTF-16 without its mark
+    problemWith("it is not text in UTF-8, Windows-1252 or UTF-16 with a byte-order mark");
+    store("[margins]\nleft=120\n" + QByteArray(kMaxSettingsFileSize, ';'));
+    problemWith("it is larger than 1 MB");
+    QFile::remove(path);
+    ASSERT_TRUE(QDir().mkdir(path));
+    problemWith("it is a folder");
+    ASSERT_TRUE(QDir().rmdir(path));
+    // Neither a pipe nor a link to a device is read: one would block, the
+    // other never end.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    problemWith("it is not a regular file");
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link("/dev/zero", path));
+    problemWith("it is not a regular file");
+    EXPECT_THROW(TIniFile().writeString("margins", "left", "60"), TListoraError)
+        << "a file that was not read is not written over";
+    QFile::remove(path);
+
+    // Hundreds of thousands of empty sections: read, the key after them found.
+    QByteArray many;
+    for (int i = 0; many.size() < kMaxSettingsFileSize - 64; ++i)
+        many += "[s" + QByteArray::number(i) + "]\n";
+    store(many + "[margins]\nleft=77\n");
+    EXPECT_EQ(load().MarginLeft, 77);
 }

@@ -4,7 +4,10 @@
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
 
+#include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -102,17 +105,13 @@ TEST(ProjectLoader, BadProjectsAndMembersNeverCrash) {
     dir.write("Bin.bas", QByteArray("\x00\x01\xFF", 3));
     dir.write("Empty.bas", "");
     dir.write("Good.bas", "Sub Main()\r\n");
-    const QString missing = dir.write(
-        "Missing.vbp", crlf(kHead + QStringList{"Form=Nope.frm", "Module=M; X.bas", kKey}));
-    EXPECT_TRUE(TLoaded(missing).ok);
-    EXPECT_EQ(TLoaded(missing).sources.FileCount(), 0);
-
     const QString longLine = "Module=" + QString(10000, u'x') + "; Good.bas";
     const QString odd = dir.write(
         "Odd.vbp",
         crlf(kHead + QStringList{longLine, "Module=B; Bin.bas", "Module=E; Empty.bas",
                                  "Form=", "Module=", "Module=N; Good.bas" + QString(QChar(0)),
                                  "Class=C;Good.bas", kKey}));
+    TRecordingMessages quiet;
     TLoaded loaded(odd);
     ASSERT_EQ(loaded.sources.FileCount(), 2);
     EXPECT_EQ(loaded.sources.FirstFile()->DisplayName.size(), 10000);
@@ -165,6 +164,53 @@ TEST(ProjectLoader, ProjectsNamingMoreMembersThanTheLimitAreRefused) {
     TLoaded loaded(project(kMaxProjectMembers + 1));
     EXPECT_FALSE(loaded.ok);
     EXPECT_EQ(messages.texts,
-              QStringList("error: This project names more than 4096 source files; Listora prints "
-                          "projects of at most 4096."));
+              QStringList("error: This project names more than 4096 source files or 64 MB of "
+                          "source; Listora prints projects of at most 4096 files and 64 MB."));
+}
+
+TEST(ProjectLoader, MembersLeftOutAreNamedWithTheirReasonsAndNoneLeftIsAnError) {
+    TScratch dir;
+    dir.write("Good.bas", "Sub Main()\r\n");
+    dir.write("Bin.bas", QByteArray("\x00\x01", 2));
+    QDir(dir.path("")).mkdir("Folder.frm");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path("Pipe.bas")).constData(), 0600), 0);
+    QStringList leftOut = {"Module=M; NOPE.bas", "Form=Folder.frm", "Module=P; pipe.BAS",
+                           "Module=B; Bin.bas", "Form=C:\\WINDOWS\\Form1.frm"};
+    QStringList said = {
+        "Left out NOPE.bas: no such file or directory", "Left out Folder.frm: it is a folder",
+        "Left out pipe.BAS: it is not a regular file", "Left out Bin.bas: it is not a text file",
+        "Left out C:\\WINDOWS\\Form1.frm: the path leads to another (Windows) "
+        "machine"};
+    const QString locked = dir.write("Locked.cls", "VERSION 1.0 CLASS\r\n");
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    if (!QFile(locked).open(QIODevice::ReadOnly)) { // not as root
+        leftOut << "Class=L; Locked.cls";
+        said << "Left out Locked.cls: permission denied";
+    }
+    {
+        TRecordingMessages messages;
+        TLoaded loaded(
+            dir.write("Some.vbp", crlf(kHead + leftOut + QStringList{"Module=G; good.BAS", kKey})));
+        EXPECT_TRUE(loaded.ok);
+        EXPECT_EQ(loaded.members(), QStringList("G .BAS")) << "found without regard to case";
+        EXPECT_EQ(messages.texts, QStringList("other: " + said.join('\n')))
+            << "one warning for all";
+    }
+    TRecordingMessages messages;
+    TLoaded none(dir.write("None.vbp", crlf(kHead + leftOut + QStringList{kKey})));
+    EXPECT_FALSE(none.ok);
+    ASSERT_EQ(messages.texts.size(), 2);
+    EXPECT_EQ(messages.texts[1], "error: None of the source files this project names can be read; "
+                                 "there is nothing to print.");
+    EXPECT_EQ(none.progress.statuses.last(), "No Source Files");
+
+    // A member over the members' size limit refuses the project.
+    dir.write("Huge.bas", QByteArray(kMemberSizeLimit + 1, 'x'));
+    TRecordingMessages big;
+    EXPECT_FALSE(
+        TLoaded(dir.write("Big.vbp", crlf(kHead + QStringList{"Module=G; Good.bas",
+                                                              "Module=H; huge.bas", kKey})))
+            .ok);
+    EXPECT_EQ(big.texts, QStringList("error: The file huge.bas of this project is over 16 MB "
+                                     "(16777217 bytes). It cannot be processed."));
 }

@@ -39,6 +39,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -677,6 +678,20 @@ TEST_F(MainWindowTest, UnusableSettingsAreReportedOnceAndTheProgramStartsWithDef
     EXPECT_EQ(w.Formatter()->Settings.MarginLeft, 13);
     commandHooks() = TCommandHooks{};
     EXPECT_EQ(TIniFile().readString("margins", "left", ""), "-5000") << "the file is not rewritten";
+}
+
+TEST_F(MainWindowTest, ASettingsFileThatIsAPipeIsReportedAndTheWindowStillShows) {
+    const QString path = TIniFile().fileName();
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    TfrmMain w(scratch.path());
+    w.show();
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_EQ(user.messages.shown.size(), 1);
+    EXPECT_EQ(user.messages.shown[0].Kind, TMessageKind::Warning);
+    EXPECT_TRUE(user.messages.shown[0].Text.contains("cannot read the settings file " + path +
+                                                     ": it is not a regular file"))
+        << user.messages.shown[0].Text.toStdString();
+    EXPECT_EQ(w.Formatter()->Settings.MarginLeft, 50) << "the defaults are in use";
 }
 
 // The toolbar is the window's content: Tab walks its buttons left to right
