@@ -116,8 +116,6 @@ void TSourceCodePrint::drawOnePageFrame() {
     // Every element below sets the state it is drawn with: playback carries
     // pens, brushes and the background mode over from the page before.
     setFramePen(canvas);
-    if (Settings.WatermarkText.size() > 1)
-        canvas.Watermark(Settings.WatermarkText, W - L - R, H - B - T, L, B);
     ++PageNumber;
     LineNumberWidth = lineNumberWidth();
 
@@ -233,6 +231,7 @@ void TSourceCodePrint::drawOnePageFrame() {
     canvas.SetFont(Settings.CodeFont);
     drawShading();
     canvas.SetTransparent();
+    drawWatermark();
     recordLayout();
 }
 
@@ -246,8 +245,6 @@ void TSourceCodePrint::drawTwoPageFrame() {
     setFramePen(canvas);
     canvas.SetBrush(TBrush{clWhite, TBrushStyle::Clear});
     canvas.Rectangle(L, T, W - R, H - B);
-    if (Settings.WatermarkText.size() > 1)
-        canvas.Watermark(Settings.WatermarkText, W - L - R, H - B - T, L, B);
     canvas.MoveTo(mid, T);
     canvas.LineTo(mid, H - B);
 
@@ -292,6 +289,7 @@ void TSourceCodePrint::drawTwoPageFrame() {
 
     drawShading();
     canvas.SetTransparent();
+    drawWatermark();
     if (Settings.ShadeBoxEmulation) {
         setFramePen(canvas);
         canvas.MoveTo(mid, T);
@@ -368,6 +366,16 @@ void TSourceCodePrint::drawShading() {
     for (int y = TextTop; y + band < TextBottom; y += 2 * band)
         canvas.FillRect(x1, y, x2, y + band);
     canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
+}
+
+void TSourceCodePrint::drawWatermark() {
+    if (Settings.WatermarkText.size() < 2) return;
+    // Over the shade bands, which would otherwise cut it into stripes, and
+    // under the text; transparent, so that it is no box of its own.
+    TVirtCanvas& canvas = Canvas();
+    const int W = canvas.PageWidth(), H = canvas.PageHeight();
+    canvas.Watermark(Settings.WatermarkText, W - MarginL - MarginR, H - MarginB - MarginT, MarginL,
+                     MarginB);
 }
 
 void TSourceCodePrint::AddNamedPage() {

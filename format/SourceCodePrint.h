@@ -164,6 +164,7 @@ private:
     void drawOnePageFrame();
     void drawTwoPageFrame();
     void drawShading();
+    void drawWatermark();
     // Shrinks font by 2 points while text is wider than a column (once per
     // call), then on while it is wider than room (-1: no room given), and
     // selects it; returns its height.

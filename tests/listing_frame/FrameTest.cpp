@@ -103,15 +103,31 @@ TEST_F(LayoutTest, WideHeaderShrinksAndStaysSmaller) {
     EXPECT_EQ(f->Settings.FooterFont.size(), 10);
 }
 
-TEST_F(LayoutTest, WatermarkNeedsTwoCharacters) {
+TEST_F(LayoutTest, WatermarkNeedsTwoCharactersAndLiesOverTheShadeBands) {
     setKey("project info", "watermark", "X");
     auto one = makeFormatter();
     one->DrawFrame();
     EXPECT_EQ(countKind(*one, 1, ckWatermark), 0);
     setKey("project info", "watermark", "XY");
-    auto two = makeFormatter();
-    two->DrawFrame();
-    EXPECT_EQ(countKind(*two, 1, ckWatermark), 1);
+    setKey("general", "shadeboxemulation", "1");
+    for (const char* twoPage : {"1", "0"}) {
+        setKey("pagelayout", "twopage", twoPage);
+        auto two = makeFormatter();
+        two->DrawFrame();
+        EXPECT_EQ(countKind(*two, 1, ckWatermark), 1);
+        // Drawn after every band, transparently: the bands do not cut it.
+        bool bandAfter = false, watermark = false, transparent = false;
+        for (const TCanvasCommand& c : two->Canvas().Commands()) {
+            if (c.Kind == ckOpaque) transparent = false;
+            if (c.Kind == ckTransparent) transparent = true;
+            if (c.Kind == ckWatermark) {
+                watermark = true;
+                EXPECT_TRUE(transparent) << twoPage;
+            }
+            bandAfter |= watermark && c.Kind == ckFillRect;
+        }
+        EXPECT_TRUE(watermark && !bandAfter) << twoPage;
+    }
 }
 
 TEST_F(LayoutTest, PagesAreNamedAfterTheProcedureOrTheFile) {

@@ -37,7 +37,7 @@ TEST_F(RecordingDigest, PagesAreDrawnAsBefore) {
               "7c6988161b35e1625c663715961db32e85682ec1");
     EXPECT_EQ(
         recordingDigest(*buildProject(exampleProject(), kOnePageReports).formatter).toStdString(),
-        "0a6953300095301bef20edb84d11d0ddefe027f0");
+        "7a946214832570d437632a6fa8ae6bd8d8d63c9f");
     EXPECT_EQ(recordingDigest(*buildProject(exampleProject(), kTwoPageWholePages).formatter)
                   .toStdString(),
               "93317d6ebd39f822d7d9f4bec495c0b6076bcb94");
