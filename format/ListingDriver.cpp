@@ -208,7 +208,7 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         // half would skip the right half's number.
         if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) NextColumn();
     } else {
-        const int numberBottom = printLineNumber();
+        const int numberBottom = printLineNumber(LineIndex);
         PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);
         // A heading in a font smaller than the numbers: the next number
         // starts below this one.

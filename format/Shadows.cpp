@@ -73,8 +73,10 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
 
     CurrentY += 2;
     SuppressIndicator = true;
-    for (const QString& line : run)
-        PrintCodeLine(line, kCommentFont, false, false, -1, -1, boxIndent);
+    for (int i = 0; i < n; ++i) {
+        printLineNumber(index + i);
+        PrintCodeLine(run[i], kCommentFont, false, false, -1, -1, boxIndent);
+    }
     SuppressIndicator = false;
     if (CurrentY < boxBottom + 24) CurrentY = boxBottom + 24;
     // Below a box that ends near a short text area's bottom, the next line

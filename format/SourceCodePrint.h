@@ -213,8 +213,9 @@ private:
     // Line numbers (LineNumbers.cpp).
     int lineNumberWidth() const;
     static QString lineNumberFont();
-    // Draws the current line's number; returns where the number ends below.
-    int printLineNumber();
+    // Draws the number of line lineIndex (of the lines being walked) where
+    // the next line starts; returns where the number ends below.
+    int printLineNumber(int lineIndex);
     QString lineNumberText(int lineIndex) const;
     static int lineNumberGap();
     // Where a line drawn from gutter edge x begins to ink: its number, or

@@ -120,6 +120,7 @@ TEST_F(ListingOptions, LineNumbersAreTheSourceLinesNumbers) {
     std::size_t at = 0;
     int numbered = 0;
     QString firstOfModule;
+    QStringList numberedLines;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         if (pieces[i].number == 0) continue;
         // A piece starts at its first non-blank.
@@ -129,6 +130,7 @@ TEST_F(ListingOptions, LineNumbersAreTheSourceLinesNumbers) {
             ++at;
         ASSERT_LT(at, source.size()) << "\"" << pieces[i].text.toStdString() << "\" is not line "
                                      << pieces[i].number << " of its file";
+        numberedLines << source[at].file + ":" + QString::number(pieces[i].number);
         if (source[at].file == "modLedger.bas" && firstOfModule.isEmpty())
             firstOfModule = QString::number(pieces[i].number) + " " + pieces[i].text;
         // A wrapped line: its next piece, on the next line, has no number.
@@ -145,6 +147,9 @@ TEST_F(ListingOptions, LineNumbersAreTheSourceLinesNumbers) {
     EXPECT_GT(numbered, 250);
     // The first line after the file separator is the module's line 1.
     EXPECT_EQ(firstOfModule.toStdString(), "1 Attribute VB_Name = \"modLedger\"");
+    // The comment block under it, printed in a shadowed box, as well.
+    for (int n = 2; n <= 7; ++n)
+        EXPECT_TRUE(numberedLines.contains("modLedger.bas:" + QString::number(n))) << n;
 }
 
 TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
