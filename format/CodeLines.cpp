@@ -73,6 +73,8 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
     // that a very long line cannot exhaust the stack).
     QString line = firstLine;
     QString fontName = firstFontName;
+    // Each piece begins in its line's lexical state at the wrap.
+    pieceLexState_ = inComment ? TLexState::Comment : TLexState::Code;
     for (;;) {
         // No piece starts below the text area, whatever came before it.
         if (CurrentY > TextBottom) NextColumn();
@@ -135,7 +137,11 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         if (continuation && !Settings.NLIPicture0 && !(Settings.SpecialDraw && SuppressIndicator))
             drawIndicatorPicture(*printedOn, printedInLeftColumn, CurrentY == TextTop);
 
-        if (!wrapped || plan.Continuation.isEmpty()) return;
+        if (!wrapped || plan.Continuation.isEmpty()) {
+            pieceLexState_ = TLexState::Code;
+            return;
+        }
+        pieceLexState_ = LexStateAt(line, wrapPos, pieceLexState_);
         line = plan.Continuation;
         fontName = fontKey;
         continuation = true;

@@ -4,6 +4,7 @@
 // identifier in code that names a procedure of the project.
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
+#include "format/VbLexer.h"
 #include "render/VirtCanvas.h"
 #include "source/SourceRecords.h"
 
@@ -77,32 +78,31 @@ QString TSourceCodePrint::procLinkKey(const QString& identifier) const {
 void TSourceCodePrint::recordCodeLinks(int x, int y, QStringView text, const QString& fontKey) {
     if (!RecordNavigation || procByName_.isEmpty()) return;
     std::vector<int> widths;
-    const int n = int(text.size());
-    bool inString = false;
-    for (int i = 0; i < n;) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('"')) {
-            inString = !inString;
-            ++i;
-            continue;
+    // Names in the piece's code only, in the state its line has where the
+    // piece begins.
+    for (const TLexRun& lex : LexRuns(text, pieceLexState_)) {
+        if (lex.state != TLexState::Code) continue;
+        const int stop = lex.start + lex.length;
+        for (int i = lex.start; i < stop;) {
+            const QChar c = text[i];
+            if (!startsIdentifier(c) || (i > 0 && IsWordChar(text[i - 1]))) {
+                ++i;
+                continue;
+            }
+            int end = i + 1;
+            while (end < stop && IsWordChar(text[end]))
+                ++end;
+            const QStringView word = text.mid(i, end - i);
+            const QString key =
+                procNameHashes_.contains(qHash(word)) ? procLinkKey(word.toString()) : QString();
+            if (!key.isEmpty()) {
+                // Measured only for lines that hold a link.
+                if (widths.empty()) codePrefixWidths(text, fontKey, widths);
+                const int h = qAbs(Canvas().TextHeightInFont(text, fontKey));
+                addLink(x + widths[i], y, x + widths[end], y + h, key);
+            }
+            i = end;
         }
-        if (inString || !startsIdentifier(c) || (i > 0 && IsWordChar(text[i - 1]))) {
-            ++i;
-            continue;
-        }
-        int end = i + 1;
-        while (end < n && IsWordChar(text[end]))
-            ++end;
-        const QStringView word = text.mid(i, end - i);
-        const QString key =
-            procNameHashes_.contains(qHash(word)) ? procLinkKey(word.toString()) : QString();
-        if (!key.isEmpty()) {
-            // Measured only for lines that hold a link.
-            if (widths.empty()) codePrefixWidths(text, fontKey, widths);
-            const int h = qAbs(Canvas().TextHeightInFont(text, fontKey));
-            addLink(x + widths[i], y, x + widths[end], y + h, key);
-        }
-        i = end;
     }
 }
 

@@ -5,6 +5,7 @@
 // frame, the line output and the separators.
 #include "format/BracketRecords.h"
 #include "format/ListingSettings.h"
+#include "format/VbLexer.h"
 #include "render/PageCheck.h"
 #include "render/PageStorage.h"
 
@@ -179,6 +180,9 @@ private:
     QStringList collectFileLines(const RFile& file);
     // Keyword emphasis (KeywordEmphasis.cpp): code text in runs of the
     // code font and its bold face, measured and drawn run by run.
+    // The lexical state the piece being laid out begins in: that of its
+    // line where the line was wrapped (a piece may begin inside a string).
+    TLexState pieceLexState_ = TLexState::Code;
     struct TCodeRun {
         int start = 0;
         int length = 0;
@@ -186,7 +190,8 @@ private:
     };
     std::vector<TCodeRun> codeRuns(QStringView text) const;
     bool emphasised(const QString& fontKey) const;
-    std::vector<int> codeRunOffsets(QStringView text, const std::vector<TCodeRun>& runs);
+    std::vector<int> codeRunOffsets(QStringView text, const QString& fontKey,
+                                    const std::vector<TCodeRun>& runs);
     int codeTextWidth(QStringView text, const QString& fontKey);
     // How the line output prints one piece of a line: its font, whether it
     // wraps and where, and the remainder that continues on the next line.

@@ -158,7 +158,7 @@ TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
     const TExampleBuild b =
         buildProject(exampleProject(), {{"GENERAL/KeywordEmphasis", "1"}, {"margins/left", "150"}});
     const TSourceCodePrint& f = *b.formatter;
-    int bold = 0, followers = 0;
+    int bold = 0, followers = 0, headingBold = 0;
     QStringList boldWords;
     for (int n = 1; n <= f.Pages.PageCount(); ++n) {
         // A copy: the commands are read as values.
@@ -183,20 +183,23 @@ TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
             const int width = textMeasurer().textWidth(*fontregistry::find(font), text);
             EXPECT_LE(c.X1 + width, left + f.ColumnWidth)
                 << "sheet " << n << ": \"" << text.toStdString() << "\" in " << font.toStdString();
-            if (font == "CODEBOLD") {
+            if (font == "CODEBOLD" || font == "FUNCTIONBOLD") {
                 ++bold;
                 boldWords << text;
+                headingBold += font == "FUNCTIONBOLD";
             }
         }
     }
     EXPECT_GT(bold, 100);
+    // "Public Function ... As Long": the declarations' keywords as well.
+    EXPECT_GT(headingBold, 20);
     EXPECT_GT(followers, 100);
     // Nothing overlaps, nothing passes its column, as the page check sees it.
     for (const TPageFinding& finding : f.CheckPages())
         ADD_FAILURE() << FormatFinding(finding).toStdString();
     // Keywords only, never in strings ("Nothing to post.") or comments.
     for (const QString& word : boldWords)
-        EXPECT_TRUE(QRegularExpression("^[A-Z][A-Za-z]*$").match(word).hasMatch())
+        EXPECT_TRUE(QRegularExpression("^[A-Z][A-Za-z]*\\$?$").match(word).hasMatch())
             << word.toStdString();
     EXPECT_TRUE(boldWords.contains("Dim") && boldWords.contains("ElseIf"));
     // "Set mAccount = Nothing", not "Nothing to post." in a string.
