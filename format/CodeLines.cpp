@@ -78,6 +78,7 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
     for (;;) {
         // No piece starts below the text area, whatever came before it.
         if (CurrentY > TextBottom) NextColumn();
+        settleFrameTexts();
         TVirtCanvas& canvas = Canvas();
         // A piece starts at its first non-blank, placed by the blanks'
         // width in its font: drawn text comes out a little narrower than

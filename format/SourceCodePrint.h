@@ -73,10 +73,15 @@ public:
     // The right half of the sheet, or a new page (right half, one-page
     // layout); CurrentY restarts at TextTop.
     void NextColumn();
+    // Draws what the sheet still owes: the header and footer texts of a
+    // page (or half) that got no line. The builds end with it.
+    void CloseSheet();
 
     // Procedure headings and separators.
     void ProcHeading(const QString& line);
     void FileSeparator(const RFile& file);
+    // "%f" and "%s" become the file's name and its first marked section's.
+    void NameCurrentFile(const RFile& file);
     void KeepOffBottomQuarter(int height = 0);
 
     // Control-structure brackets: recorded while the lines are laid out,
@@ -166,6 +171,23 @@ private:
     void drawTwoPageFrame();
     void drawShading();
     void drawWatermark();
+    // Header and footer texts wait for their page's first line, so that
+    // "%f", "%s" and "%p" are the page's own (a two-page sheet's halves
+    // may hold different files). The frame fits them and leaves their
+    // places; the first line of a page or half settles them.
+    struct TFramePlaces {
+        int FooterX = 0, FooterY = 0, FooterRoom = 0; // centre, top, width
+        int HeaderX = 0, HeaderY = 0, HeaderRoom = 0;
+    };
+    struct TFrameTexts {
+        bool Pending = false;
+        int Half = 0; // 0: the page or the left half, 1: the right half
+        int PageNumber = 0;
+    };
+    void drawFrameTexts(int half, int pageNumber);
+    void settleFrameTexts();
+    // Moves on to the right half of a two-page sheet.
+    void enterRightHalf();
     // Shrinks font by 2 points while text is wider than a column (once per
     // call), then on while it is wider than room (-1: no room given), and
     // selects it; returns its height.
@@ -275,6 +297,9 @@ private:
     void recordIndexLink(int x, int y, int width, int height, const QString& entry);
 
     IProgress* progress_;
+    TFramePlaces framePlaces_[2];
+    TFrameTexts frameTexts_;
+    bool rightHalfEntered_ = true;
     QString dateText_;
     // Today's date, asked for once per build (every page frame shows it).
     mutable QString todayText_;

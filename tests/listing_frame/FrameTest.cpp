@@ -17,11 +17,14 @@ TEST_F(LayoutTest, TwoPageSheetGeometryWithDefaults) {
     EXPECT_EQ(f->CodeLineHeight, 13);
     EXPECT_EQ(f->PageNumber, 1);
 
-    // One header over each half, the halves' own numbers in the footers.
+    // A header over each half, the halves' own numbers in the footers;
+    // drawn with each half's first line, here with the closing sheet.
+    EXPECT_TRUE(drawnTexts(*f).empty());
+    f->CloseSheet();
     std::vector<QString> plain;
     for (const TDrawnText& t : drawnTexts(*f))
         plain.push_back(t.text);
-    EXPECT_EQ(plain, (std::vector<QString>{"1", "2", " - 1/2/2026", " - 1/2/2026"}));
+    EXPECT_EQ(plain, (std::vector<QString>{"1", " - 1/2/2026", "2", " - 1/2/2026"}));
 }
 
 TEST_F(LayoutTest, OnePageGeometryAndPageBox) {
@@ -38,6 +41,7 @@ TEST_F(LayoutTest, OnePageGeometryAndPageBox) {
     EXPECT_EQ(f->ColumnWidth, 816 - 72 - 10);
     EXPECT_EQ(f->TextTop, 2 * 13 + 35 + 10);
     EXPECT_EQ(f->TextBottom, 1056 - 35 - 2 * 13 - 10);
+    f->CloseSheet();
     bool footer = false, number = false;
     for (const TDrawnText& t : drawnTexts(*f)) {
         footer |= t.text == "Page 1 of a.bas";
