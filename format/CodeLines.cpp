@@ -106,9 +106,12 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         resolveLineLinks(firstLine);
     else
         lineLinks_.clear();
+    // Each piece begins in its line's lexical state at the wrap.
+    pieceLexState_ = inComment ? TLexState::Comment : TLexState::Code;
     for (;;) {
         // No piece starts below the text area, whatever came before it.
         if (CurrentY > TextBottom) NextColumn();
+        settleFrameTexts();
         TVirtCanvas& canvas = Canvas();
         // A piece starts at its first non-blank, placed by the blanks'
         // width in its font: drawn text comes out a little narrower than
@@ -177,7 +180,11 @@ void TSourceCodePrint::PrintCodeLine(const QString& firstLine, const QString& fi
         if (continuation && !Settings.NLIPicture0 && !(Settings.SpecialDraw && SuppressIndicator))
             drawIndicatorPicture(*printedOn, printedInLeftColumn, CurrentY == TextTop);
 
-        if (!wrapped || !plan.Continues) return;
+        if (!wrapped || !plan.Continues) {
+            pieceLexState_ = TLexState::Code;
+            return;
+        }
+        pieceLexState_ = LexStateAt(line, wrapPos, pieceLexState_);
         rest = restAfter(rest, plan);
         fontName = fontKey;
         continuation = true;

@@ -1,11 +1,11 @@
 // Keyword emphasis: the Visual Basic keywords of code (not of comments or
-// strings) in the bold face of the code font. Code text is measured as the
+// strings) in the bold face of the code font, or of the declaration font on
+// procedure headings. Code text is measured as the
 // mix of faces it is drawn in, so wrapping keeps every piece in its column.
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
+#include "format/VbLexer.h"
 #include "render/VirtCanvas.h"
-
-#include <QSet>
 
 #include <algorithm>
 
@@ -14,23 +14,12 @@ namespace {
 const QString kCodeFont = QStringLiteral("CODE");
 const QString kBoldFont = QStringLiteral("CODEBOLD");
 const QString kCommentFont = QStringLiteral("COMMENTS");
+const QString kFunctionFont = QStringLiteral("FUNCTION");
+const QString kFunctionBoldFont = QStringLiteral("FUNCTIONBOLD");
 
-bool isKeyword(QStringView word) {
-    // As the editor writes them: keywords are matched with their capitals.
-    static const QSet<QString> keywords = {
-        "AddressOf", "And",      "As",         "Boolean",    "ByRef",      "Byte",     "ByVal",
-        "Call",      "Case",     "Const",      "Currency",   "Date",       "Declare",  "Dim",
-        "Do",        "Double",   "Each",       "Else",       "ElseIf",     "End",      "Enum",
-        "Erase",     "Error",    "Event",      "Exit",       "Explicit",   "False",    "For",
-        "Friend",    "Function", "Get",        "GoSub",      "GoTo",       "If",       "Implements",
-        "In",        "Integer",  "Is",         "Let",        "Like",       "Long",     "Loop",
-        "Me",        "Mod",      "New",        "Next",       "Not",        "Nothing",  "Object",
-        "On",        "Option",   "Optional",   "Or",         "ParamArray", "Preserve", "Private",
-        "Property",  "Public",   "RaiseEvent", "ReDim",      "Resume",     "Return",   "Select",
-        "Set",       "Single",   "Static",     "Step",       "Stop",       "String",   "Sub",
-        "Then",      "To",       "True",       "Type",       "TypeOf",     "Until",    "Variant",
-        "Wend",      "While",    "With",       "WithEvents", "Xor"};
-    return keywords.contains(word.toString());
+// The bold face of a font that keywords are emphasised in.
+QString boldFont(const QString& fontKey) {
+    return fontKey == kCodeFont ? kBoldFont : kFunctionBoldFont;
 }
 
 } // namespace
@@ -44,38 +33,47 @@ std::vector<TSourceCodePrint::TCodeRun> TSourceCodePrint::codeRuns(QStringView t
         else
             runs.push_back({start, end - start, bold});
     };
-    const int n = int(text.size());
-    bool inString = false;
-    int i = 0;
-    while (i < n) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('"')) inString = !inString;
-        if (inString || !(c.isLetter() || c == QLatin1Char('_')) ||
-            (i > 0 && IsWordChar(text[i - 1]))) {
-            add(i, i + 1, false);
-            ++i;
+    // Only the code of the piece, in the state its line has where the
+    // piece begins: words in strings and comments are no keywords.
+    for (const TLexRun& lex : LexRuns(text, pieceLexState_)) {
+        const int stop = lex.start + lex.length;
+        if (lex.state != TLexState::Code) {
+            add(lex.start, stop, false);
             continue;
         }
-        int end = i + 1;
-        while (end < n && IsWordChar(text[end]))
-            ++end;
-        // A member after a dot ("rs.Open") is no keyword.
-        const bool member = i > 0 && text[i - 1] == QLatin1Char('.');
-        add(i, end, !member && isKeyword(text.mid(i, end - i)));
-        i = end;
+        int i = lex.start;
+        while (i < stop) {
+            const QChar c = text[i];
+            if (!(c.isLetter() || c == QLatin1Char('_')) || (i > 0 && IsWordChar(text[i - 1]))) {
+                add(i, i + 1, false);
+                ++i;
+                continue;
+            }
+            int end = i + 1;
+            while (end < stop && IsWordChar(text[end]))
+                ++end;
+            // "Error$": the type character is the keyword's.
+            if (end < stop && text[end] == QLatin1Char('$') &&
+                IsVbKeyword(text.mid(i, end + 1 - i)))
+                ++end;
+            // A member after a dot ("rs.Open") is no keyword.
+            const bool member = i > 0 && text[i - 1] == QLatin1Char('.');
+            add(i, end, !member && IsVbKeyword(text.mid(i, end - i)));
+            i = end;
+        }
     }
     return runs;
 }
 
 bool TSourceCodePrint::emphasised(const QString& fontKey) const {
-    return Settings.KeywordEmphasis && fontKey == kCodeFont;
+    return Settings.KeywordEmphasis && (fontKey == kCodeFont || fontKey == kFunctionFont);
 }
 
 // A mixed line is drawn run by run, each run starting where the one before
 // ends as drawn (playback draws a point smaller than the layout measures):
 // placed by measured widths, every run would leave a gap after it. A run's
 // own extent is measured as laid out, so what fits the column stays inside.
-std::vector<int> TSourceCodePrint::codeRunOffsets(QStringView text,
+std::vector<int> TSourceCodePrint::codeRunOffsets(QStringView text, const QString& fontKey,
                                                   const std::vector<TCodeRun>& runs) {
     const TVirtCanvas& canvas = Canvas();
     // The indent is not drawn but skipped by its measured width, as a
@@ -88,7 +86,7 @@ std::vector<int> TSourceCodePrint::codeRunOffsets(QStringView text,
     int x = 0;
     for (const TCodeRun& r : runs) {
         offsets.push_back(x);
-        const QString& font = r.bold ? kBoldFont : kCodeFont;
+        const QString font = r.bold ? boldFont(fontKey) : fontKey;
         const int blanks = qBound(0, lead - r.start, r.length);
         if (blanks > 0) x += canvas.TextWidthInFont(QString(blanks, QLatin1Char(' ')), font);
         x += canvas.DrawnTextWidthInFont(text.mid(r.start + blanks, r.length - blanks), font);
@@ -102,13 +100,13 @@ int TSourceCodePrint::codeTextWidth(QStringView text, const QString& fontKey) {
     // The furthest any run reaches as measured: a long run drawn a little
     // narrower can still reach past the short run after it.
     const std::vector<TCodeRun> runs = codeRuns(text);
-    const std::vector<int> offsets = codeRunOffsets(text, runs);
+    const std::vector<int> offsets = codeRunOffsets(text, fontKey, runs);
     int width = 0;
     for (std::size_t i = 0; i < runs.size(); ++i) {
         const TCodeRun& r = runs[i];
-        width =
-            std::max(width, offsets[i] + canvas.TextWidthInFont(text.mid(r.start, r.length),
-                                                                r.bold ? kBoldFont : kCodeFont));
+        width = std::max(width,
+                         offsets[i] + canvas.TextWidthInFont(text.mid(r.start, r.length),
+                                                             r.bold ? boldFont(fontKey) : fontKey));
     }
     return width;
 }
@@ -137,12 +135,13 @@ void TSourceCodePrint::codePrefixWidths(QStringView text, const QString& fontKey
     // over the run's part as measured, or as far as a run before it.
     widths.assign(std::size_t(text.size()) + 1, 0);
     const std::vector<TCodeRun> runs = codeRuns(text);
-    const std::vector<int> offsets = codeRunOffsets(text, runs);
+    const std::vector<int> offsets = codeRunOffsets(text, fontKey, runs);
     std::vector<int> own;
     int furthest = 0;
     for (std::size_t i = 0; i < runs.size(); ++i) {
         const TCodeRun& r = runs[i];
-        canvas.PrefixWidthsInFont(text.mid(r.start, r.length), r.bold ? kBoldFont : kCodeFont, own);
+        canvas.PrefixWidthsInFont(text.mid(r.start, r.length), r.bold ? boldFont(fontKey) : fontKey,
+                                  own);
         for (int k = 1; k <= r.length; ++k) {
             furthest = std::max(furthest, offsets[i] + own[std::size_t(k)]);
             widths[std::size_t(r.start + k)] = furthest;
@@ -190,10 +189,10 @@ void TSourceCodePrint::drawCodeText(int x, int y, const QString& fontKey, QStrin
         return;
     }
     const std::vector<TCodeRun> runs = codeRuns(text);
-    const std::vector<int> offsets = codeRunOffsets(text, runs);
+    const std::vector<int> offsets = codeRunOffsets(text, fontKey, runs);
     for (std::size_t i = 0; i < runs.size(); ++i) {
         const TCodeRun& r = runs[i];
-        canvas.TextOutInFont(x + offsets[i], y, r.bold ? kBoldFont : kCodeFont,
+        canvas.TextOutInFont(x + offsets[i], y, r.bold ? boldFont(fontKey) : fontKey,
                              text.mid(r.start, r.length));
     }
 }

@@ -36,10 +36,10 @@ int TSourceCodePrint::lineNumberGap() {
     return kGutterGap;
 }
 
-int TSourceCodePrint::printLineNumber() {
+int TSourceCodePrint::printLineNumber(int lineIndex) {
     if (!Settings.LineNumbers) return CurrentY;
     TVirtCanvas& canvas = Canvas();
-    const QString text = lineNumberText(LineIndex);
+    const QString text = lineNumberText(lineIndex);
     // Right-aligned against the code, on the code's baseline.
     const int codeHeight = qAbs(canvas.TextHeightInFont(text, QStringLiteral("CODE")));
     const int ownHeight = qAbs(canvas.TextHeightInFont(text, kNumberFont));

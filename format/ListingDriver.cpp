@@ -18,13 +18,6 @@ int progressStep(int lineCount) {
     return lineCount < 500 ? 10 : 100;
 }
 
-const RFunction* firstMarkedSection(const RFile& file) {
-    for (const RFunction* f = file.Functions; f && f->Next; f = f->Next) {
-        if (f->Marked) return f;
-    }
-    return nullptr;
-}
-
 bool hasSections(const RFile& file) {
     return file.Functions && file.Functions->Next;
 }
@@ -75,11 +68,7 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     CurrentProcName.clear();
     for (RFile* file = firstFile; file && file->Next; file = file->Next) {
         if (!TSourceMgt::HasMarkedSections(*file)) continue;
-        CurrentFileName = file->FileName;
-        if (!hasSections(*file))
-            CurrentProcName = QStringLiteral(" ");
-        else if (const RFunction* section = firstMarkedSection(*file))
-            CurrentProcName = section->Name;
+        NameCurrentFile(*file);
         break;
     }
     Pages.SetCurrentPageName(
@@ -112,6 +101,7 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
         namesFile_ = -1;
         if (debugFlag()) writeBracketDump(QStringLiteral("c:\\Before.dbg"));
     }
+    CloseSheet();
 
     if (Settings.FunctionIndex) buildFunctionIndex();
     if (Settings.AnyBracket) finishBrackets();
@@ -133,6 +123,7 @@ void TSourceCodePrint::BuildFromLines(const QStringList& lines, IGauge* gauge) {
     CurrentY = TextTop;
     sourceLineNumbers_.clear();
     walkLines(lines, TBuildKind::Lines, gauge);
+    CloseSheet();
     if (debugFlag()) writeBracketDump(QStringLiteral("Before.dbg"));
     if (Settings.AnyBracket) finishBrackets();
     if (gauge) gauge->setPosition(100);
@@ -144,6 +135,7 @@ void TSourceCodePrint::BuildPlain(const QStringList& lines, IGauge* gauge) {
     CurrentX = LeftColumnX;
     CurrentY = TextTop;
     walkLines(lines, TBuildKind::Plain, gauge);
+    CloseSheet();
     if (gauge) gauge->setPosition(0);
 }
 
@@ -199,6 +191,7 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         anyLine_ = true;
     }
     if (kind == TBuildKind::Project && Settings.ShadowEnabled) {
+        settleFrameTexts();
         const int printed = shadowComment(lines);
         if (printed > 0) {
             LineIndex += printed - 1;
@@ -208,12 +201,13 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
     // The page (or half) the line is printed on, before printing it can
     // move on to the next column.
     const int linePage = PageNumber;
+    settleFrameTexts();
     if (inlineCommand(CurrentLine)) {
         // The next column, as a full column does: a new sheet from a left
         // half would skip the right half's number.
         if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) NextColumn();
     } else {
-        const int numberBottom = printLineNumber();
+        const int numberBottom = printLineNumber(LineIndex);
         beginChangeMarks(LineIndex);
         PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);
         endChangeMarks(LineIndex);

@@ -156,11 +156,15 @@ void registerFont(const QString& name, const TFont& font) {
 
 void RegisterOptionFonts(const TListingSettings& s) {
     fontregistry::remove(QStringLiteral("CODEBOLD"));
+    fontregistry::remove(QStringLiteral("FUNCTIONBOLD"));
     fontregistry::remove(QStringLiteral("LINENUMBER"));
     if (s.KeywordEmphasis) {
         TFont bold = s.CodeFont;
         bold.setStyle(s.CodeFont.style() | fsBold);
         registerFont(QStringLiteral("CODEBOLD"), bold);
+        bold = s.FunctionFont;
+        bold.setStyle(s.FunctionFont.style() | fsBold);
+        registerFont(QStringLiteral("FUNCTIONBOLD"), bold);
     }
     if (s.LineNumbers) {
         // The code's face, two points smaller, grey.

@@ -109,7 +109,8 @@ struct TListingSettings {
 // Width left of the code column reserved for bracket lines, in canvas units.
 int bracketAreaWidth(const TListingSettings& settings);
 
-// Registers "CODEBOLD" (keyword emphasis) and "LINENUMBER" (line numbers)
+// Registers "CODEBOLD" and "FUNCTIONBOLD" (keyword emphasis) and
+// "LINENUMBER" (line numbers)
 // for the options that are on, and removes those of options that are off.
 void RegisterOptionFonts(const TListingSettings& settings);
 

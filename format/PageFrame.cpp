@@ -114,6 +114,8 @@ void TSourceCodePrint::DrawFrame() {
     // The numbers the sheet shows: one page, or the two halves.
     setPageLabel(Settings.TwoPage ? QStringLiteral("%1-%2").arg(PageNumber).arg(PageNumber + 1)
                                   : QString::number(PageNumber));
+    frameTexts_ = {true, 0, PageNumber};
+    rightHalfEntered_ = !Settings.TwoPage;
     if (progress_) {
         progress_->showPageCount(Pages.CurrentPageNumber());
         progress_->processPendingMessages();
@@ -129,8 +131,6 @@ void TSourceCodePrint::drawOnePageFrame() {
     // Every element below sets the state it is drawn with: playback carries
     // pens, brushes and the background mode over from the page before.
     setFramePen(canvas);
-    if (Settings.WatermarkText.size() > 1)
-        canvas.Watermark(Settings.WatermarkText, W - L - R, H - B - T, L, B);
     ++PageNumber;
     LineNumberWidth = lineNumberWidth();
 
@@ -148,13 +148,16 @@ void TSourceCodePrint::drawOnePageFrame() {
     // less five; a margin narrower than that would put text off the sheet.
     ColumnWidth = qMin(ColumnWidth, W - 2 - LeftColumnX);
 
-    const QString footerText = expandHeader(Settings.FooterTemplate, PageNumber);
-    const int ff = fitFont(Settings.FooterFont, footerText, W - 2);
-    const QString footer = fitText(footerText, W - 2);
+    // The texts are fitted here, as the page begins, for the room they
+    // take; they are drawn with the page's first line (drawFrameTexts).
+    const QString footer = expandHeader(Settings.FooterTemplate, PageNumber);
+    const int ff = fitFont(Settings.FooterFont, footer, W - 2);
     canvas.MoveTo(L, H - B - ff);
     canvas.LineTo(W - R, H - B - ff);
-    setKnockOut(canvas);
-    canvas.TextOut(W / 2 - canvas.TextWidth(footer) / 2, onSheetY(H - B - ff / 2, footer), footer);
+    TFramePlaces& places = framePlaces_[0];
+    places.FooterX = W / 2;
+    places.FooterY = H - B - ff / 2;
+    places.FooterRoom = W - 2;
 
     const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
     const QString number = QString::number(PageNumber);
@@ -179,8 +182,9 @@ void TSourceCodePrint::drawOnePageFrame() {
         hh = fitFont(Settings.HeaderFont, header, headerRoom());
     const QString shownHeader = fitText(header, headerRoom());
     const int headerY = onSheetY(T - hh / 2, shownHeader);
-    const int headerCentre = besideBox ? L + headerRoom() / 2 : W / 2;
-    canvas.TextOut(headerCentre - canvas.TextWidth(shownHeader) / 2, headerY, shownHeader);
+    places.HeaderX = besideBox ? L + headerRoom() / 2 : W / 2;
+    places.HeaderY = T - hh / 2;
+    places.HeaderRoom = headerRoom();
     // The rule below the header, below its ink even where the header had
     // to move down to stay on the sheet.
     const int ruleY = qMax(T + hh, headerY + canvas.TextHeight(shownHeader) + 1);
@@ -248,6 +252,7 @@ void TSourceCodePrint::drawOnePageFrame() {
     canvas.SetFont(Settings.CodeFont);
     drawShading();
     canvas.SetTransparent();
+    drawWatermark();
     recordLayout();
 }
 
@@ -261,8 +266,6 @@ void TSourceCodePrint::drawTwoPageFrame() {
     setFramePen(canvas);
     canvas.SetBrush(TBrush{clWhite, TBrushStyle::Clear});
     canvas.Rectangle(L, T, W - R, H - B);
-    if (Settings.WatermarkText.size() > 1)
-        canvas.Watermark(Settings.WatermarkText, W - L - R, H - B - T, L, B);
     canvas.MoveTo(mid, T);
     canvas.LineTo(mid, H - B);
 
@@ -283,21 +286,21 @@ void TSourceCodePrint::drawTwoPageFrame() {
     const int ff = fitFont(Settings.FooterFont, leftFooterText, halfRoom);
     const QString leftFooter = fitText(leftFooterText, halfRoom);
     const int footerY = onSheetY(H - B - ff / 2, leftFooter);
-    // The numbers sit across the border's bottom line and knock it out.
-    setKnockOut(canvas);
-    canvas.TextOut(quarter - canvas.TextWidth(leftFooter) / 2, footerY, leftFooter);
-    const QString rightFooter =
-        fitText(expandHeader(Settings.FooterTemplate, PageNumber + 1), halfRoom);
-    canvas.TextOut(threeQuarters - canvas.TextWidth(rightFooter) / 2, footerY, rightFooter);
 
-    // One header per sheet over both halves; its "%p" is the left half's.
-    const QString headerText = expandHeader(Settings.HeaderTemplate, PageNumber);
-    const int hh = fitFont(Settings.HeaderFont, headerText, halfRoom);
-    const QString header = fitText(headerText, halfRoom);
-    const int headerWidth = canvas.TextWidth(header);
-    canvas.TextOut(RoundEven((W - L - R) * 0.25) + L - headerWidth / 2, T + hh / 2, header);
-    canvas.TextOut(RoundEven((W - L - R) * 0.75) + L - headerWidth / 2, T + hh / 2, header);
-    canvas.SetTransparent();
+    // A header over each half. The texts are fitted here for the room they
+    // take and drawn with each half's first line (drawFrameTexts), with
+    // that half's file, procedure and number.
+    const QString header = expandHeader(Settings.HeaderTemplate, PageNumber);
+    const int hh = fitFont(Settings.HeaderFont, header, halfRoom);
+    for (int half : {0, 1}) {
+        TFramePlaces& places = framePlaces_[half];
+        places.FooterX = half == 0 ? quarter : threeQuarters;
+        places.FooterY = footerY;
+        places.FooterRoom = halfRoom;
+        places.HeaderX = RoundEven((W - L - R) * (half == 0 ? 0.25 : 0.75)) + L;
+        places.HeaderY = T + hh / 2;
+        places.HeaderRoom = halfRoom;
+    }
 
     canvas.SetFont(Settings.CodeFont);
     TextTop = 2 * hh + T;
@@ -310,6 +313,7 @@ void TSourceCodePrint::drawTwoPageFrame() {
 
     drawShading();
     canvas.SetTransparent();
+    drawWatermark();
     if (Settings.ShadeBoxEmulation) {
         setFramePen(canvas);
         canvas.MoveTo(mid, T);
@@ -388,6 +392,67 @@ void TSourceCodePrint::drawShading() {
     canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
 }
 
+void TSourceCodePrint::drawFrameTexts(int half, int pageNumber) {
+    TVirtCanvas& canvas = Canvas();
+    const TFont font = canvas.CurrentFont();
+    const TBrush brush = canvas.CurrentBrush();
+    const TFramePlaces& places = framePlaces_[half];
+    // Smaller only where this page's own values make a text wider than
+    // the one the frame was fitted for.
+    const auto fit = [&](TFont& f, const QString& text, int room) {
+        canvas.SetFont(f);
+        f = canvas.ShrinkFontWhile([&] { return canvas.TextWidth(text) > room; });
+    };
+    const QString footerText = expandHeader(Settings.FooterTemplate, pageNumber);
+    fit(Settings.FooterFont, footerText, places.FooterRoom);
+    const QString footer = fitText(footerText, places.FooterRoom);
+    // The texts sit across the rules and the border and knock them out.
+    setKnockOut(canvas);
+    canvas.TextOut(places.FooterX - canvas.TextWidth(footer) / 2,
+                   Settings.TwoPage ? places.FooterY : onSheetY(places.FooterY, footer), footer);
+    const QString headerText = expandHeader(Settings.HeaderTemplate, pageNumber);
+    fit(Settings.HeaderFont, headerText, places.HeaderRoom);
+    const QString header = fitText(headerText, places.HeaderRoom);
+    canvas.TextOut(places.HeaderX - canvas.TextWidth(header) / 2,
+                   Settings.TwoPage ? places.HeaderY : onSheetY(places.HeaderY, header), header);
+    canvas.SetTransparent();
+    canvas.SetBrush(brush);
+    canvas.SetFont(font);
+}
+
+void TSourceCodePrint::settleFrameTexts() {
+    if (!frameTexts_.Pending) return;
+    frameTexts_.Pending = false;
+    drawFrameTexts(frameTexts_.Half, frameTexts_.PageNumber);
+}
+
+void TSourceCodePrint::enterRightHalf() {
+    settleFrameTexts();
+    CurrentX = RightColumnX;
+    ++PageNumber;
+    frameTexts_ = {true, 1, PageNumber};
+    rightHalfEntered_ = true;
+}
+
+void TSourceCodePrint::CloseSheet() {
+    settleFrameTexts();
+    // An empty right half still carries its header and number.
+    if (Settings.TwoPage && !rightHalfEntered_) {
+        rightHalfEntered_ = true;
+        drawFrameTexts(1, PageNumber + 1);
+    }
+}
+
+void TSourceCodePrint::drawWatermark() {
+    if (Settings.WatermarkText.size() < 2) return;
+    // Over the shade bands, which would otherwise cut it into stripes, and
+    // under the text; transparent, so that it is no box of its own.
+    TVirtCanvas& canvas = Canvas();
+    const int W = canvas.PageWidth(), H = canvas.PageHeight();
+    canvas.Watermark(Settings.WatermarkText, W - MarginL - MarginR, H - MarginB - MarginT, MarginL,
+                     MarginB);
+}
+
 void TSourceCodePrint::AddNamedPage() {
     Pages.AddPage();
     if (CurrentProcName.trimmed().size() < 2) CurrentProcName = CurrentFileName;
@@ -395,6 +460,7 @@ void TSourceCodePrint::AddNamedPage() {
 }
 
 void TSourceCodePrint::NewPage() {
+    CloseSheet();
     AddNamedPage();
     DrawFrame();
     CurrentX = Settings.TwoPage ? LeftColumnX : RightColumnX;
@@ -402,8 +468,7 @@ void TSourceCodePrint::NewPage() {
 
 void TSourceCodePrint::NextColumn() {
     if (Settings.TwoPage && CurrentX == LeftColumnX) {
-        CurrentX = RightColumnX;
-        ++PageNumber;
+        enterRightHalf();
     } else {
         NewPage();
     }
@@ -419,7 +484,6 @@ void TSourceCodePrint::AdvanceLine(int lineHeight, int inkHeight) {
     }
     if (Settings.TwoPage && CurrentY > TextBottom && CurrentX == LeftColumnX) {
         CurrentY = TextTop;
-        CurrentX = RightColumnX;
-        ++PageNumber;
+        enterRightHalf();
     }
 }

@@ -19,7 +19,7 @@ void TSourceCodePrint::ProcHeading(const QString& line) {
         break;
     case 1: // new page (whole page): a two-page sheet's right half stays empty
         if (Settings.TwoPage && CurrentX == LeftColumnX) {
-            ++PageNumber;
+            enterRightHalf();
             NewPage();
             CurrentX = LeftColumnX;
         } else {
@@ -29,6 +29,7 @@ void TSourceCodePrint::ProcHeading(const QString& line) {
         break;
     case 2: { // divider line
         KeepOffBottomQuarter(qAbs(Settings.FunctionFont.height()) + 5);
+        settleFrameTexts();
         TVirtCanvas& canvas = Canvas();
         canvas.SetFont(Settings.FunctionFont);
         const int xEnd =
@@ -44,7 +45,24 @@ void TSourceCodePrint::ProcHeading(const QString& line) {
     }
 }
 
+void TSourceCodePrint::NameCurrentFile(const RFile& file) {
+    CurrentFileName = file.FileName;
+    if (!file.Functions || !file.Functions->Next) {
+        CurrentProcName = QStringLiteral(" ");
+        return;
+    }
+    CurrentProcName.clear();
+    for (const RFunction* f = file.Functions; f->Next; f = f->Next) {
+        if (f->Marked) {
+            CurrentProcName = f->Name;
+            break;
+        }
+    }
+}
+
 void TSourceCodePrint::FileSeparator(const RFile& file) {
+    // Named first: a page the separator begins is the new file's.
+    NameCurrentFile(file);
     // Four rules and the name (double line and name). The name's line is
     // taller than the code font's size at the largest sizes, where its
     // descenders would reach the rules below.
@@ -54,23 +72,11 @@ void TSourceCodePrint::FileSeparator(const RFile& file) {
             : 0;
     KeepOffBottomQuarter(Settings.FileSep == 1 ? 4 * 5 + nameAdvance : 0);
     switch (Settings.FileSep) {
-    case 0: { // new page
-        if (!file.Functions || !file.Functions->Next) {
-            CurrentProcName = QStringLiteral(" ");
-        } else {
-            CurrentProcName.clear();
-            for (const RFunction* f = file.Functions; f->Next; f = f->Next) {
-                if (f->Marked) {
-                    CurrentProcName = f->Name;
-                    break;
-                }
-            }
-        }
-        CurrentFileName = file.FileName;
+    case 0: // new page
         if (CurrentY != TextTop) NextColumn();
         break;
-    }
     case 1: { // double line and name
+        settleFrameTexts();
         TVirtCanvas& canvas = Canvas();
         const int xEnd =
             Settings.TwoPage ? CurrentX + ColumnWidth - 10 : canvas.PageWidth() - MarginR - 10;

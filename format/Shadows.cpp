@@ -74,6 +74,7 @@ int TSourceCodePrint::ShadowComment(int index, const QStringList& lines) {
     CurrentY += 2;
     SuppressIndicator = true;
     for (int i = 0; i < n; ++i) {
+        printLineNumber(index + i);
         beginChangeMarks(index + i);
         PrintCodeLine(run[i], kCommentFont, false, false, -1, -1, boxIndent);
         endChangeMarks(index + i);

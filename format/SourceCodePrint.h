@@ -6,6 +6,7 @@
 #include "format/BracketRecords.h"
 #include "format/ChangeBars.h"
 #include "format/ListingSettings.h"
+#include "format/VbLexer.h"
 #include "render/PageCheck.h"
 #include "render/PageStorage.h"
 
@@ -75,10 +76,15 @@ public:
     // The right half of the sheet, or a new page (right half, one-page
     // layout); CurrentY restarts at TextTop.
     void NextColumn();
+    // Draws what the sheet still owes: the header and footer texts of a
+    // page (or half) that got no line. The builds end with it.
+    void CloseSheet();
 
     // Procedure headings and separators.
     void ProcHeading(const QString& line);
     void FileSeparator(const RFile& file);
+    // "%f" and "%s" become the file's name and its first marked section's.
+    void NameCurrentFile(const RFile& file);
     void KeepOffBottomQuarter(int height = 0);
 
     // Control-structure brackets: recorded while the lines are laid out,
@@ -182,6 +188,24 @@ private:
     void drawOnePageFrame();
     void drawTwoPageFrame();
     void drawShading();
+    void drawWatermark();
+    // Header and footer texts wait for their page's first line, so that
+    // "%f", "%s" and "%p" are the page's own (a two-page sheet's halves
+    // may hold different files). The frame fits them and leaves their
+    // places; the first line of a page or half settles them.
+    struct TFramePlaces {
+        int FooterX = 0, FooterY = 0, FooterRoom = 0; // centre, top, width
+        int HeaderX = 0, HeaderY = 0, HeaderRoom = 0;
+    };
+    struct TFrameTexts {
+        bool Pending = false;
+        int Half = 0; // 0: the page or the left half, 1: the right half
+        int PageNumber = 0;
+    };
+    void drawFrameTexts(int half, int pageNumber);
+    void settleFrameTexts();
+    // Moves on to the right half of a two-page sheet.
+    void enterRightHalf();
     // Shrinks font by 2 points while text is wider than a column (once per
     // call), then on while it is wider than room (-1: no room given), and
     // selects it; returns its height.
@@ -197,6 +221,9 @@ private:
     QStringList collectFileLines(const RFile& file);
     // Keyword emphasis (KeywordEmphasis.cpp): code text in runs of the
     // code font and its bold face, measured and drawn run by run.
+    // The lexical state the piece being laid out begins in: that of its
+    // line where the line was wrapped (a piece may begin inside a string).
+    TLexState pieceLexState_ = TLexState::Code;
     struct TCodeRun {
         int start = 0;
         int length = 0;
@@ -204,7 +231,8 @@ private:
     };
     std::vector<TCodeRun> codeRuns(QStringView text) const;
     bool emphasised(const QString& fontKey) const;
-    std::vector<int> codeRunOffsets(QStringView text, const std::vector<TCodeRun>& runs);
+    std::vector<int> codeRunOffsets(QStringView text, const QString& fontKey,
+                                    const std::vector<TCodeRun>& runs);
     int codeTextWidth(QStringView text, const QString& fontKey);
     // How the line output prints one piece of a line: its font, whether it
     // wraps and where, and how the remainder that continues on the next
@@ -266,8 +294,9 @@ private:
     // Line numbers (LineNumbers.cpp).
     int lineNumberWidth() const;
     static QString lineNumberFont();
-    // Draws the current line's number; returns where the number ends below.
-    int printLineNumber();
+    // Draws the number of line lineIndex (of the lines being walked) where
+    // the next line starts; returns where the number ends below.
+    int printLineNumber(int lineIndex);
     QString lineNumberText(int lineIndex) const;
     static int lineNumberGap();
     // Where a line drawn from gutter edge x begins to ink: its number, or
@@ -338,6 +367,9 @@ private:
     void recordIndexLink(int x, int y, int width, int height, const QString& entry);
 
     IProgress* progress_;
+    TFramePlaces framePlaces_[2];
+    TFrameTexts frameTexts_;
+    bool rightHalfEntered_ = true;
     QString dateText_;
     // Today's date, asked for once per build (every page frame shows it).
     mutable QString todayText_;

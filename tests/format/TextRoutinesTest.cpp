@@ -1,4 +1,5 @@
 #include "format/TextRoutines.h"
+#include "format/VbLexer.h"
 
 #include <gtest/gtest.h>
 
@@ -102,4 +103,55 @@ TEST(TextRoutines, TextTooWideForItsRoomEndsInAnEllipsis) {
         EXPECT_EQ(ElideToWidth(c.text, c.room, width), c.shown) << c.text.toStdString() << c.room;
         EXPECT_LE(width(ElideToWidth(c.text, c.room, width)), c.room);
     }
+}
+
+// Each case: a piece, the state it begins in, and the state of every
+// character (c code, s string, r comment).
+TEST(TextRoutines, LexerFollowsStringsAndCommentsAcrossWraps) {
+    struct TCase {
+        const char* text;
+        TLexState start;
+        const char* states;
+    };
+    const TCase cases[] = {
+        {"x = \"a\" ' b", TLexState::Code, "ccccssscrrr"},
+        {"s = \"it's\" 'n", TLexState::Code, "ccccsssssscrr"},
+        {"\"\"\"q\"\"\" & y", TLexState::Code, "ssssssscccc"}, // doubled quotes
+        {"ate Dim x\" & Call", TLexState::String, "ssssssssssccccccc"},
+        {"ore Dim", TLexState::Comment, "rrrrrrr"},
+        {"Rem If x Then", TLexState::Code, "rrrrrrrrrrrrr"},
+        {"a = 1: Rem x", TLexState::Code, "cccccccrrrrr"},
+        {"Remark = 1: x.Rem 2", TLexState::Code, "ccccccccccccccccccc"},
+    };
+    auto letter = [](TLexState s) {
+        return QChar(s == TLexState::Code ? u'c' : s == TLexState::String ? u's' : u'r');
+    };
+    for (const TCase& c : cases) {
+        const QString text = QString::fromLatin1(c.text);
+        QString seen(text.size(), u'?');
+        for (const TLexRun& r : LexRuns(text, c.start))
+            for (int i = r.start; i < r.start + r.length; ++i)
+                seen[i] = letter(r.state);
+        EXPECT_EQ(seen.toStdString(), std::string(c.states)) << c.text;
+        // The state at a wrap is the one the rest of the line begins in
+        // (but for a "Rem" the rest begins with: a piece cannot tell whether
+        // a dot stood before it).
+        for (int at = 0; at < text.size(); ++at) {
+            if (text.mid(at).startsWith(u"Rem")) continue;
+            EXPECT_EQ(seen[at],
+                      letter(LexRuns(text.mid(at), LexStateAt(text, at, c.start)).front().state))
+                << c.text << " at " << at;
+        }
+    }
+    EXPECT_EQ(LexStateAt(u"x = \"abc", 6), TLexState::String);
+    EXPECT_EQ(LexStateAt(u"x = \"abc\"", 9), TLexState::Code);
+}
+
+TEST(TextRoutines, KeywordsAreTheEditorsWithTheirCapitals) {
+    for (const char* word : {"Public", "Function", "As", "Long", "Global", "Lib", "Alias", "Error$",
+                             "Declare", "ByVal", "Null", "Empty", "Xor"})
+        EXPECT_TRUE(IsVbKeyword(QString::fromLatin1(word))) << word;
+    for (const char* word :
+         {"public", "LONG", "Name", "Text", "Error%", "Rem", "Debug", "Form_Load"})
+        EXPECT_FALSE(IsVbKeyword(QString::fromLatin1(word))) << word;
 }

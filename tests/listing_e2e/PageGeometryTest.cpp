@@ -15,7 +15,10 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -93,15 +96,30 @@ void checkReferences(const TSourceCodePrint& f, RFile* firstFile, const QString&
         const TPageLayout layout = f.PageLayout(n);
         if (layout.ColumnX.empty()) continue;
         const TVirtCanvas& canvas = *f.Pages.Page(n)->Canvas;
+        // A heading with emphasised keywords is drawn in runs of the
+        // declaration font and its bold face, one after another.
+        QString joined;
+        int joinedX = 0, joinedY = INT_MIN;
+        std::vector<std::pair<QString, int>> lines;
         for (const TCanvasCommand& c : canvas.Commands()) {
-            if (c.Kind != ckTextOutInFont || !c.Text.startsWith("FUNCTION" + kFontTextSeparator))
+            if (c.Kind != ckTextOutInFont || !c.Text.startsWith("FUNCTION")) {
+                joinedY = INT_MIN; // the heading's runs follow one another
                 continue;
-            const QString text = c.Text.mid(8 + kFontTextSeparator.size());
+            }
+            const QString run = c.Text.mid(c.Text.indexOf(kFontTextSeparator) + 3);
+            if (c.Y1 == joinedY) {
+                joined += run;
+                continue;
+            }
+            if (!joined.isEmpty()) lines.push_back({joined, joinedX});
+            joined = run, joinedX = c.X1, joinedY = c.Y1;
+        }
+        if (!joined.isEmpty()) lines.push_back({joined, joinedX});
+        for (const auto& [text, x] : lines) {
             if (!IsProcDeclaration(text)) continue;
             QString name = ExtractProcName(text);
             if (name.isEmpty()) name = ExtractProcName(text + "(");
-            headings.push_back(
-                {withoutTypeCharacter(name), printedPageNumber(canvas, layout, c.X1)});
+            headings.push_back({withoutTypeCharacter(name), printedPageNumber(canvas, layout, x)});
         }
     }
     std::size_t next = 0;

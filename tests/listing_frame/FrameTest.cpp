@@ -17,11 +17,14 @@ TEST_F(LayoutTest, TwoPageSheetGeometryWithDefaults) {
     EXPECT_EQ(f->CodeLineHeight, 13);
     EXPECT_EQ(f->PageNumber, 1);
 
-    // One header over each half, the halves' own numbers in the footers.
+    // A header over each half, the halves' own numbers in the footers;
+    // drawn with each half's first line, here with the closing sheet.
+    EXPECT_TRUE(drawnTexts(*f).empty());
+    f->CloseSheet();
     std::vector<QString> plain;
     for (const TDrawnText& t : drawnTexts(*f))
         plain.push_back(t.text);
-    EXPECT_EQ(plain, (std::vector<QString>{"1", "2", " - 1/2/2026", " - 1/2/2026"}));
+    EXPECT_EQ(plain, (std::vector<QString>{"1", " - 1/2/2026", "2", " - 1/2/2026"}));
 }
 
 TEST_F(LayoutTest, OnePageGeometryAndPageBox) {
@@ -38,6 +41,7 @@ TEST_F(LayoutTest, OnePageGeometryAndPageBox) {
     EXPECT_EQ(f->ColumnWidth, 816 - 72 - 10);
     EXPECT_EQ(f->TextTop, 2 * 13 + 35 + 10);
     EXPECT_EQ(f->TextBottom, 1056 - 35 - 2 * 13 - 10);
+    f->CloseSheet();
     bool footer = false, number = false;
     for (const TDrawnText& t : drawnTexts(*f)) {
         footer |= t.text == "Page 1 of a.bas";
@@ -103,15 +107,31 @@ TEST_F(LayoutTest, WideHeaderShrinksAndStaysSmaller) {
     EXPECT_EQ(f->Settings.FooterFont.size(), 10);
 }
 
-TEST_F(LayoutTest, WatermarkNeedsTwoCharacters) {
+TEST_F(LayoutTest, WatermarkNeedsTwoCharactersAndLiesOverTheShadeBands) {
     setKey("project info", "watermark", "X");
     auto one = makeFormatter();
     one->DrawFrame();
     EXPECT_EQ(countKind(*one, 1, ckWatermark), 0);
     setKey("project info", "watermark", "XY");
-    auto two = makeFormatter();
-    two->DrawFrame();
-    EXPECT_EQ(countKind(*two, 1, ckWatermark), 1);
+    setKey("general", "shadeboxemulation", "1");
+    for (const char* twoPage : {"1", "0"}) {
+        setKey("pagelayout", "twopage", twoPage);
+        auto two = makeFormatter();
+        two->DrawFrame();
+        EXPECT_EQ(countKind(*two, 1, ckWatermark), 1);
+        // Drawn after every band, transparently: the bands do not cut it.
+        bool bandAfter = false, watermark = false, transparent = false;
+        for (const TCanvasCommand& c : two->Canvas().Commands()) {
+            if (c.Kind == ckOpaque) transparent = false;
+            if (c.Kind == ckTransparent) transparent = true;
+            if (c.Kind == ckWatermark) {
+                watermark = true;
+                EXPECT_TRUE(transparent) << twoPage;
+            }
+            bandAfter |= watermark && c.Kind == ckFillRect;
+        }
+        EXPECT_TRUE(watermark && !bandAfter) << twoPage;
+    }
 }
 
 TEST_F(LayoutTest, PagesAreNamedAfterTheProcedureOrTheFile) {

@@ -120,6 +120,7 @@ TEST_F(ListingOptions, LineNumbersAreTheSourceLinesNumbers) {
     std::size_t at = 0;
     int numbered = 0;
     QString firstOfModule;
+    QStringList numberedLines;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         if (pieces[i].number == 0) continue;
         // A piece starts at its first non-blank.
@@ -129,6 +130,7 @@ TEST_F(ListingOptions, LineNumbersAreTheSourceLinesNumbers) {
             ++at;
         ASSERT_LT(at, source.size()) << "\"" << pieces[i].text.toStdString() << "\" is not line "
                                      << pieces[i].number << " of its file";
+        numberedLines << source[at].file + ":" + QString::number(pieces[i].number);
         if (source[at].file == "modLedger.bas" && firstOfModule.isEmpty())
             firstOfModule = QString::number(pieces[i].number) + " " + pieces[i].text;
         // A wrapped line: its next piece, on the next line, has no number.
@@ -145,6 +147,9 @@ TEST_F(ListingOptions, LineNumbersAreTheSourceLinesNumbers) {
     EXPECT_GT(numbered, 250);
     // The first line after the file separator is the module's line 1.
     EXPECT_EQ(firstOfModule.toStdString(), "1 Attribute VB_Name = \"modLedger\"");
+    // The comment block under it, printed in a shadowed box, as well.
+    for (int n = 2; n <= 7; ++n)
+        EXPECT_TRUE(numberedLines.contains("modLedger.bas:" + QString::number(n))) << n;
 }
 
 TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
@@ -153,7 +158,7 @@ TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
     const TExampleBuild b =
         buildProject(exampleProject(), {{"GENERAL/KeywordEmphasis", "1"}, {"margins/left", "150"}});
     const TSourceCodePrint& f = *b.formatter;
-    int bold = 0, followers = 0;
+    int bold = 0, followers = 0, headingBold = 0;
     QStringList boldWords;
     for (int n = 1; n <= f.Pages.PageCount(); ++n) {
         // A copy: the commands are read as values.
@@ -178,20 +183,23 @@ TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {
             const int width = textMeasurer().textWidth(*fontregistry::find(font), text);
             EXPECT_LE(c.X1 + width, left + f.ColumnWidth)
                 << "sheet " << n << ": \"" << text.toStdString() << "\" in " << font.toStdString();
-            if (font == "CODEBOLD") {
+            if (font == "CODEBOLD" || font == "FUNCTIONBOLD") {
                 ++bold;
                 boldWords << text;
+                headingBold += font == "FUNCTIONBOLD";
             }
         }
     }
     EXPECT_GT(bold, 100);
+    // "Public Function ... As Long": the declarations' keywords as well.
+    EXPECT_GT(headingBold, 20);
     EXPECT_GT(followers, 100);
     // Nothing overlaps, nothing passes its column, as the page check sees it.
     for (const TPageFinding& finding : f.CheckPages())
         ADD_FAILURE() << FormatFinding(finding).toStdString();
     // Keywords only, never in strings ("Nothing to post.") or comments.
     for (const QString& word : boldWords)
-        EXPECT_TRUE(QRegularExpression("^[A-Z][A-Za-z]*$").match(word).hasMatch())
+        EXPECT_TRUE(QRegularExpression("^[A-Z][A-Za-z]*\\$?$").match(word).hasMatch())
             << word.toStdString();
     EXPECT_TRUE(boldWords.contains("Dim") && boldWords.contains("ElseIf"));
     // "Set mAccount = Nothing", not "Nothing to post." in a string.

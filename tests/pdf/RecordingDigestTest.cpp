@@ -32,13 +32,13 @@ const TSettingKeys kTwoPageWholePages = {{"reports/titlepage", "1"},
 
 TEST_F(RecordingDigest, PagesAreDrawnAsBefore) {
     EXPECT_EQ(recordingDigest(*buildProject(exampleProject(), {}).formatter).toStdString(),
-              "bc167d03ddc356c52b0755a0b327fb835d1f74ca");
+              "aa260d1d662631b3e0f668c5b22f1ff6a766d755");
     EXPECT_EQ(recordingDigest(*buildProject(exampleProject(), kExample).formatter).toStdString(),
-              "7c6988161b35e1625c663715961db32e85682ec1");
+              "3f65c90a0f71fb333a6fb10028644bc25f88a165");
     EXPECT_EQ(
         recordingDigest(*buildProject(exampleProject(), kOnePageReports).formatter).toStdString(),
-        "0a6953300095301bef20edb84d11d0ddefe027f0");
+        "24fbbe2af58af735abe698004463416a56c033cd");
     EXPECT_EQ(recordingDigest(*buildProject(exampleProject(), kTwoPageWholePages).formatter)
                   .toStdString(),
-              "93317d6ebd39f822d7d9f4bec495c0b6076bcb94");
+              "84d70e4845ca93139e09fdd96a9114ba5b872874");
 }
