@@ -171,11 +171,11 @@ void TSourceCodePrint::drawnCodeOffsets(QStringView text, const QString& fontKey
         return;
     }
     const std::vector<TCodeRun> runs = codeRuns(drawn);
-    const std::vector<int> runOffsets = codeRunOffsets(drawn, runs);
+    const std::vector<int> runOffsets = codeRunOffsets(drawn, fontKey, runs);
     for (std::size_t i = 0; i < runs.size(); ++i) {
         const TCodeRun& r = runs[i];
-        canvas.DrawnPrefixWidthsInFont(drawn.mid(r.start, r.length), r.bold ? kBoldFont : kCodeFont,
-                                       own);
+        canvas.DrawnPrefixWidthsInFont(drawn.mid(r.start, r.length),
+                                       r.bold ? boldFont(fontKey) : fontKey, own);
         for (int k = 1; k <= r.length; ++k)
             offsets[std::size_t(lead + r.start + k)] =
                 leadWidth + runOffsets[i] + own[std::size_t(k)];

@@ -397,7 +397,7 @@ TNameRef TNameModel::resolveToken(int file, int procedure, int line, QStringView
                                   const std::vector<TVbToken>& tokens, std::size_t i) const {
     const TVbToken& t = tokens[i];
     const QStringView name = text.mid(t.Start, t.Length);
-    if (t.Kind != TVbTokenKind::Name || IsVbKeyword(name)) return {};
+    if (t.Kind != TVbTokenKind::Name || IsReservedWord(name)) return {};
     // A named argument ("Count:=3") names a parameter of the called one.
     if (text.mid(t.End()).startsWith(QLatin1String(":="))) return {};
     const QString lower = name.toString().toLower();

@@ -74,7 +74,7 @@ std::vector<TVbToken> VbTokens(QStringView line) {
     return tokens;
 }
 
-bool IsVbKeyword(QStringView word) {
+bool IsReservedWord(QStringView word) {
     static const QSet<QString> keywords = [] {
         QSet<QString> set;
         for (const char* k :

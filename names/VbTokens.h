@@ -7,7 +7,7 @@
 #include <vector>
 
 enum class TVbTokenKind {
-    Name,    // an identifier or a keyword (see IsVbKeyword)
+    Name,    // an identifier or a keyword (see IsReservedWord)
     String,  // "..." with its quotes; unterminated: to the end of the line
     Comment, // from ' or a Rem statement to the end of the line
     Number,  // digits, &H/&O literals, #date# literals
@@ -25,7 +25,7 @@ std::vector<TVbToken> VbTokens(QStringView line);
 
 // The reserved words of the language (case-insensitive): never a name that
 // code can declare, so never resolved.
-bool IsVbKeyword(QStringView word);
+bool IsReservedWord(QStringView word);
 
 // A hash that is the same for names that differ only in case, as names do
 // in Visual Basic.

@@ -196,7 +196,7 @@ TEST_F(HostileInput, MembersLeftOutAreNamedAndAProjectWithNoneIsAnError) {
     const TRun some = runPrint({dir.filePath("some.vbp"), "--count"});
     EXPECT_EQ(some.status, 0);
     EXPECT_EQ(some.err, "listora-print: Left out missing.bas: no such file or directory\n");
-    EXPECT_EQ(some.out.trimmed(), QString("%1 Pages").arg(pagesWith("")));
+    EXPECT_EQ(QStringView(some.out).trimmed().split(' ').first().toInt(), pagesWith(""));
 
     testsupport::writeFile(dir.filePath("none.vbp"),
                            (head + "Module=M; missing.bas\r\nForm=gone.frm\r\n"

@@ -158,7 +158,7 @@ TEST_F(HostileOutput, APngRunLeavesOnlyItsOwnPages) {
     const QByteArray image = readFile(path("page-009.png"));
     r = run({"page-007.png", "--png", ".", "--dpi", "20"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, "2 Pages\n");
+    EXPECT_EQ(r.out, "2 Sheets, 4 Pages\n");
     EXPECT_EQ(readFile(path("page-007.png")), readFile(path("clsAccount.cls")));
     EXPECT_EQ(readFile(path("page-008.png")), "not an image");
     EXPECT_EQ(readFile(path("page-009.png")), image);
