@@ -53,8 +53,13 @@ measure() {
   wall=$w
   cpu=$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f", u + s }')
   mb=$(( kb / 1024 ))
-  msg=$(grep -v -e '^listora-print: ' -e '^QStandardPaths' "$work/$name.err" | head -n 1 | cut -c1-60)
-  [ -n "$msg" ] || msg=$(tail -n 1 "$work/$name.out" | cut -c1-60)
+  # What it printed when it ran, why it stopped when it did not.
+  if [ "$rc" = 0 ]; then
+    msg=$(tail -n 1 "$work/$name.out" | cut -c1-60)
+  else
+    msg=$(grep -v -e '^QStandardPaths' "$work/$name.err" | sed 's/^listora-print: //' |
+      head -n 1 | cut -c1-60)
+  fi
 }
 
 cap_mb=${CAP_MB:-16384}

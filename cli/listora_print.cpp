@@ -47,7 +47,7 @@ Settings are read from Listora.INI in the per-user config folder
 file given with --settings.
 
 Limits (exit status 1 past any): a source file must be text under 200K, a
-project member text of at most 16 MB; a project at most 4096 members and 64
+project member text of at most 64 MB; a project at most 4096 members and 64
 MB of source;
 standard input 64 MB; a listing 50000 pages; the settings file a regular
 file of at most 1 MB (UTF-8, Windows-1252, or UTF-16 with a byte-order

@@ -11,7 +11,7 @@ class TSourceMgt;
 inline constexpr qint64 kSourceSizeLimit = 200000;
 // Members of a project are bound apart: real projects hold generated
 // modules of half a megabyte and more, which have always been listed.
-inline constexpr qint64 kMemberSizeLimit = 16ll << 20;
+inline constexpr qint64 kMemberSizeLimit = 64ll << 20;
 // Projects naming more source files than this, or more source bytes, are
 // refused (real projects stay in the hundreds of files and a few MB; the
 // bytes bound is that of standard input).

@@ -211,6 +211,6 @@ TEST(ProjectLoader, MembersLeftOutAreNamedWithTheirReasonsAndNoneLeftIsAnError) 
         TLoaded(dir.write("Big.vbp", crlf(kHead + QStringList{"Module=G; Good.bas",
                                                               "Module=H; huge.bas", kKey})))
             .ok);
-    EXPECT_EQ(big.texts, QStringList("error: The file huge.bas of this project is over 16 MB "
-                                     "(16777217 bytes). It cannot be processed."));
+    EXPECT_EQ(big.texts, QStringList("error: The file huge.bas of this project is over 64 MB "
+                                     "(67108865 bytes). It cannot be processed."));
 }
