@@ -6,6 +6,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <gtest/gtest.h>
 #include <stdexcept>
 
 namespace testsupport {
@@ -63,6 +67,28 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+TPrintRun runPrint(const QStringList& args, const QByteArray& input,
+                   const QProcessEnvironment& env) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    // Standard input from a file: a pipe written by this process fails as a write
+    // error (and ends the wait) when the program stops reading early, as it must
+    // past its input limit.
+    QTemporaryFile in;
+    if (!input.isNull()) {
+        EXPECT_TRUE(in.open() && in.write(input) == input.size() && in.flush());
+        p.setStandardInputFile(in.fileName());
+    }
+    p.start(binaryDir() + "/bin/listora-print", args);
+    EXPECT_TRUE(p.waitForFinished(180000)) << args.join(' ').toStdString();
+    TPrintRun r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError())
+                .remove(QRegularExpression("QStandardPaths[^\n]*\n"));
+    return r;
 }
 
 } // namespace testsupport

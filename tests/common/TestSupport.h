@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the test programs.
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -21,5 +22,16 @@ QString binaryDir();
 
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
+
+// One run of the batch command: its status (-1 when it did not end
+// normally), standard output and standard error without Qt's own
+// platform notes. A null input leaves standard input as it is.
+struct TPrintRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+TPrintRun runPrint(const QStringList& args, const QByteArray& input = {},
+                   const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
 
 } // namespace testsupport

@@ -154,22 +154,8 @@ QString replaced(QString text, const QString& from, const QString& to) {
     return text.replace(from, to);
 }
 
-struct TRun {
-    int status = -1;
-    QString out, err;
-};
-
-TRun runPrint(const QStringList& args) {
-    QProcess p;
-    p.start(testsupport::binaryDir() + "/bin/listora-print", args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    TRun r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError())
-                .remove(QRegularExpression("QStandardPaths[^\n]*\n"));
-    return r;
-}
+using testsupport::runPrint;
+using TRun = testsupport::TPrintRun;
 
 // "Module1:Alpha changed: lines 7" for each marked section (or file), and
 // "removed Module1.bas:Beta" for what is gone, from --outline.

@@ -19,33 +19,8 @@
 
 namespace {
 
-struct TRun {
-    int status = -1;
-    QString out;
-    QString err; // without Qt's own platform notes
-};
-
-TRun runPrint(const QStringList& args, const QByteArray& input = {},
-              const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    // Standard input from a file: a pipe written by this process fails as a write
-    // error (and ends the wait) when the program stops reading early, as it must
-    // past its input limit.
-    QTemporaryFile in;
-    if (!input.isNull()) {
-        EXPECT_TRUE(in.open() && in.write(input) == input.size() && in.flush());
-        p.setStandardInputFile(in.fileName());
-    }
-    p.start(testsupport::binaryDir() + "/bin/listora-print", args);
-    EXPECT_TRUE(p.waitForFinished(180000)) << args.join(' ').toStdString();
-    TRun r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError())
-                .remove(QRegularExpression("QStandardPaths[^\n]*\n"));
-    return r;
-}
+using testsupport::runPrint;
+using TRun = testsupport::TPrintRun;
 
 class HostileInput : public ::testing::Test {
 protected:
