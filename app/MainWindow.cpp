@@ -4,6 +4,7 @@
 #include "app/CommandHooks.h"
 #include "app/Startup.h"
 #include "format/SourceCodePrint.h"
+#include "history/ChangeHistory.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
@@ -375,6 +376,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         fontregistry::clear();
         formatter_.reset();
     }
+    changes_.reset();
     sources_.reset();
     guarded([&] {
         TIniFile ini;
@@ -573,6 +575,7 @@ void TfrmMain::OpenSourceFile() {
             showStatus(QStringLiteral("Unloading Previous Source"));
             sources_.reset();
         }
+        changes_.reset();
         sources_ = std::make_unique<TSourceMgt>(this, formatter_->Settings.CodePage);
         bool loaded = false;
         {
@@ -634,6 +637,7 @@ void TfrmMain::cmdVBProjClick() {
         showStatus(QStringLiteral("Loading The Animated Outline Selector"));
         const int marked = sources_->FillTree(navigator, QFileInfo(JobTitle).fileName(), true);
         navigator.SetSelectedCount(marked);
+        navigator.SetChangeSource(sources_.get(), CurFileName);
     }
     PnlStatus->clear();
     navigator.tmrAnim.start();
@@ -642,11 +646,14 @@ void TfrmMain::cmdVBProjClick() {
     processPendingMessages();
     navigator.tmrAnim.stop();
     if (result != QDialog::Accepted) {
+        // The history went with the marks it made, which Cancel undid.
         showStatus(built_ ? readyText()
                           : QStringLiteral("Nothing is marked for printing: mark files or "
                                            "procedures in the Project Navigator"));
         return;
     }
+    if (std::unique_ptr<TChangeHistory> changes = navigator.TakeChanges())
+        changes_ = std::move(changes);
     if (navigator.SelectedCount() == 0) {
         // Nothing to lay out: no blank page, and no pages left from before.
         if (built_) replaceFormatterIfBuilt();
@@ -679,6 +686,7 @@ void TfrmMain::cmdBuildPrintClick() {
     if (SourceKind == skProject && sources_) {
         setPageDefaults();
         formatter_->JobTitle = JobTitle;
+        if (changes_) changes_->Apply(*formatter_);
         formatter_->BuildProject(sources_->FirstFile(), *sources_);
         finishBuild();
         G1->setPosition(0);

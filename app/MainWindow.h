@@ -16,6 +16,8 @@ class QMenu;
 class QMimeData;
 class QPushButton;
 class TAnimate;
+class TChangeHistory;
+struct TJobRevision;
 class TGauge;
 class TPictureButton;
 class TSourceCodePrint;
@@ -178,9 +180,15 @@ private:
     // True when a listing is built for the command; otherwise says why
     // and, for a project with nothing marked, offers the navigator.
     bool ensureBuilt(const QString& what);
+    // Marks what changed since a saved job's revision and keeps the
+    // history for the bars; shows why when it cannot.
+    void markChangedSince(const TJobRevision& revision);
 
     std::unique_ptr<TSourceCodePrint> formatter_;
     std::unique_ptr<TSourceMgt> sources_;
+    // What "Mark Changed Since..." compared the project with: the build
+    // draws its change bars and a saved job keeps its revision.
+    std::unique_ptr<TChangeHistory> changes_;
     QString clipFolder_;
     QString openDialogDir_;
     bool built_ = false;

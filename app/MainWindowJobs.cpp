@@ -3,7 +3,9 @@
 
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
+#include "history/ChangeHistory.h"
 #include "platform/Dialogs.h"
+#include "platform/Errors.h"
 #include "platform/Messages.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
@@ -63,7 +65,9 @@ void TfrmMain::SaveProjectSettings(bool askName) {
     }
     {
         TJobWaitCursor wait;
-        SaveProjectSettingsFile(target, CurFileName, *sources_, *formatter_);
+        TJobRevision revision;
+        if (changes_) revision = {changes_->Request().From, changes_->Request().IgnoreSpace};
+        SaveProjectSettingsFile(target, CurFileName, *sources_, *formatter_, revision);
     }
     JobFileName = target;
     addRecentFile(target);
@@ -104,6 +108,7 @@ void TfrmMain::OpenProjectSettings() {
             showStatus(QStringLiteral("Unloading Previous Source"));
             sources_.reset();
         }
+        changes_.reset();
         sources_ = std::make_unique<TSourceMgt>(this, formatter_->Settings.CodePage);
         bool loaded = false;
         {
@@ -123,6 +128,7 @@ void TfrmMain::OpenProjectSettings() {
         sources_->AnalyzeProject();
         if (!job.SettingsFile().isEmpty()) formatter_->RestoreSettingsFrom(job.SettingsFile());
         if (!job.PrintMarksFile().isEmpty()) sources_->LoadPrintMarks(job.PrintMarksFile());
+        if (!job.Revision().Since.isEmpty()) markChangedSince(job.Revision());
     } catch (...) {
         idle();
         throw;
@@ -137,6 +143,21 @@ void TfrmMain::OpenProjectSettings() {
     // The job is built: it can be previewed and printed like any other.
     setPreviewEnabled(true);
     setPrintEnabled(true);
+}
+
+void TfrmMain::markChangedSince(const TJobRevision& revision) {
+    TChangeRequest request;
+    request.From = revision.Since;
+    request.IgnoreSpace = revision.IgnoreSpace;
+    try {
+        auto changes = std::make_unique<TChangeHistory>(CurFileName, request);
+        // Marked afresh, as the batch command marks a job with a revision.
+        changes->Mark(*sources_, true);
+        changes_ = std::move(changes);
+    } catch (const TListoraError& e) {
+        // The job's saved marks still stand; only the bars are missing.
+        showError(e.message());
+    }
 }
 
 void TfrmMain::BuildGlossaryListing(bool deluxe) {

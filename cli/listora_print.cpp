@@ -243,8 +243,15 @@ void printOutline(TSourceMgt& sources, const TChangeHistory* changes) {
 }
 
 // The comparison a change listing asks for; none without one.
-std::unique_ptr<TChangeHistory> openHistory(const QCommandLineParser& args, const QString& input) {
+std::unique_ptr<TChangeHistory> openHistory(const QCommandLineParser& args, const QString& input,
+                                            const TJobRevision& jobRevision) {
     TChangeRequest request;
+    if (!args.isSet("changed-since") && !args.isSet("changed")) {
+        // The job's own revision, as the desktop marked it.
+        request.From = jobRevision.Since;
+        request.IgnoreSpace = jobRevision.IgnoreSpace || args.isSet("ignore-space-change");
+        return std::make_unique<TChangeHistory>(input, request);
+    }
     if (args.isSet("changed-since")) {
         request.From = args.value("changed-since");
     } else if (!request.parseRange(args.value("changed"))) {
@@ -490,7 +497,9 @@ int run(const QCommandLineParser& args) {
     inputs.add(TIniFile::resolve(kSettingsFileName));
     if (args.isSet("settings")) inputs.add(args.value("settings"));
     if (!outline && !outputsAreSafe(args, inputs, 0)) return 1;
-    const bool changeListing = args.isSet("changed-since") || args.isSet("changed");
+    const TJobRevision jobRevision = job ? job->Revision() : TJobRevision{};
+    const bool changeListing =
+        args.isSet("changed-since") || args.isSet("changed") || !jobRevision.Since.isEmpty();
     if (!changeListing && (args.isSet("change-bars") || args.isSet("ignore-space-change"))) {
         err(QStringLiteral("--change-bars and --ignore-space-change go with --changed-since REV "
                            "or --changed REV1..REV2"));
@@ -511,7 +520,7 @@ int run(const QCommandLineParser& args) {
         return 2;
     }
     const std::unique_ptr<TChangeHistory> changes =
-        changeListing ? openHistory(args, input) : nullptr;
+        changeListing ? openHistory(args, input, jobRevision) : nullptr;
     if (changes) input = changes->ProjectToLoad();
     QList<TSelection> selections;
     for (const QString& s : args.values("select")) {

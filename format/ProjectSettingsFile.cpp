@@ -44,6 +44,22 @@ bool isPlainFileName(const QString& name) {
            !name.contains(QChar(0));
 }
 
+// The revision on the first line; "ignore-space-change" on the second
+// when white space does not count.
+QByteArray revisionText(const TJobRevision& revision) {
+    QByteArray text = revision.Since.toUtf8() + '\n';
+    if (revision.IgnoreSpace) text += "ignore-space-change\n";
+    return text;
+}
+
+TJobRevision revisionFrom(const QByteArray& text) {
+    const QList<QByteArray> lines = text.split('\n');
+    TJobRevision revision;
+    revision.Since = QString::fromUtf8(lines.value(0).trimmed());
+    revision.IgnoreSpace = lines.value(1).trimmed() == "ignore-space-change";
+    return revision;
+}
+
 } // namespace
 
 bool fitsProjectInfo(const QString& projectPath) {
@@ -62,7 +78,8 @@ bool isProjectPath(const QString& path) {
 }
 
 void SaveProjectSettingsFile(const QString& lrpPath, const QString& projectPath,
-                             const TSourceMgt& sources, TSourceCodePrint& formatter) {
+                             const TSourceMgt& sources, TSourceCodePrint& formatter,
+                             const TJobRevision& revision) {
     // A cut path would save a job that can never be reopened.
     if (!fitsProjectInfo(projectPath))
         throw TListoraError(
@@ -85,10 +102,19 @@ void SaveProjectSettingsFile(const QString& lrpPath, const QString& projectPath,
                 QStringLiteral("Cannot write %1: %2").arg(empty.fileName(), empty.errorString()));
     }
 
+    QStringList names{kProjectInfoFileName, kPrintMarksFileName, kProjectParamsFileName};
+    // Without a revision the job stays as older versions read it.
+    if (!revision.Since.isEmpty()) {
+        QFile since(staging.filePath(kChangedSinceFileName));
+        if (!since.open(QIODevice::WriteOnly) || since.write(revisionText(revision)) < 0)
+            throw TListoraError(
+                QStringLiteral("Cannot write %1: %2").arg(since.fileName(), since.errorString()));
+        names.append(kChangedSinceFileName);
+    }
+
     // The archive stores the members under lower-case names.
     QStringList members;
-    for (const QString& name :
-         {kProjectInfoFileName, kPrintMarksFileName, kProjectParamsFileName}) {
+    for (const QString& name : names) {
         const QString lower = staging.filePath(name.toLower());
         if (!QFile::rename(staging.filePath(name), lower))
             throw TListoraError(QStringLiteral("Cannot prepare %1 for saving").arg(name));
@@ -139,6 +165,7 @@ TSavedJob::TSavedJob(const QString& lrpPath) {
         written.append(e.Name);
     archive.ExpandFiles(lrpPath, &written);
 
+    QString revisionPath;
     for (const QString& path : written) {
         const QString name = QFileInfo(path).fileName();
         if (name.compare(kProjectInfoFileName, Qt::CaseInsensitive) == 0)
@@ -147,6 +174,15 @@ TSavedJob::TSavedJob(const QString& lrpPath) {
             printPath_ = path;
         else if (name.compare(kProjectParamsFileName, Qt::CaseInsensitive) == 0)
             paramsPath_ = path;
+        else if (name.compare(kChangedSinceFileName, Qt::CaseInsensitive) == 0)
+            revisionPath = path;
+    }
+    if (!revisionPath.isEmpty()) {
+        QFile since(revisionPath);
+        if (!since.open(QIODevice::ReadOnly))
+            throw TListoraError(
+                QStringLiteral("Cannot read %1: %2").arg(revisionPath, since.errorString()));
+        revision_ = revisionFrom(since.read(4096));
     }
     if (!infoPath_.isEmpty()) {
         QFile info(infoPath_);

@@ -10,6 +10,8 @@ class TSourceMgt;
 class TSourceCodePrint;
 
 inline const QString kProjectParamsFileName = QStringLiteral("PROJECTPARAMS");
+// Present only in jobs whose marks came from "Mark Changed Since...".
+inline const QString kChangedSinceFileName = QStringLiteral("CHANGEDSINCE");
 inline const QString kSaveJobTitle = QStringLiteral("Save the Listora Project");
 inline const QString kSaveJobFilter = QStringLiteral("Listora Projects|*.LRP|All Files|*.*");
 inline const QString kErrorLoadingJob = QStringLiteral("Error Loading Project File.");
@@ -32,6 +34,12 @@ QString projectPathFromInfo(const QByteArray& info);
 // ".MAK" or ".VBP" in any letter case.
 bool isProjectPath(const QString& path);
 
+// The git revision a job's listing is compared with; an empty Since: none.
+struct TJobRevision {
+    QString Since;
+    bool IgnoreSpace = false;
+};
+
 // Writes the job into lrpPath with the LZH method; an existing file is
 // replaced only by the complete new job. The three members are staged in a
 // private folder, never the current one. Throws TListoraError when the
@@ -39,7 +47,8 @@ bool isProjectPath(const QString& path);
 // one of its files (nothing is written then), or when a file cannot be
 // written.
 void SaveProjectSettingsFile(const QString& lrpPath, const QString& projectPath,
-                             const TSourceMgt& sources, TSourceCodePrint& formatter);
+                             const TSourceMgt& sources, TSourceCodePrint& formatter,
+                             const TJobRevision& revision = {});
 
 // An opened job: its members expanded into a private folder that goes
 // away with the object (or, after a kill, with the next job opened). The
@@ -59,6 +68,9 @@ public:
     const QString& PrintMarksFile() const { return printPath_; }
     const QString& SettingsFile() const { return paramsPath_; }
     const QString& Folder() const { return folder_; }
+    // What the job's marks and change bars are compared with; empty Since
+    // for jobs without it.
+    const TJobRevision& Revision() const { return revision_; }
 
 private:
     TPrivateFolder dir_;
@@ -67,4 +79,5 @@ private:
     QString printPath_;
     QString paramsPath_;
     QString projectPath_;
+    TJobRevision revision_;
 };

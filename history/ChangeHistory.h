@@ -46,6 +46,7 @@ public:
     // The project file to load: the given one, or its copy at the later
     // revision of a range.
     QString ProjectToLoad() const { return projectToLoad_; }
+    const TChangeRequest& Request() const { return request_; }
 
     // Compares every file of the analyzed project with its old version;
     // with markSections, sets the marks of what changed (and clears all

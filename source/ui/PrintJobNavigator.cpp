@@ -1,6 +1,8 @@
 #include "source/ui/PrintJobNavigator.h"
 
+#include "history/ChangeHistory.h"
 #include "platform/Dialogs.h"
+#include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/Messages.h"
 #include "platform/ui/WindowPlacement.h"
@@ -8,17 +10,23 @@
 #include "widgets/Glyphs.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
 
@@ -64,6 +72,35 @@ QLabel* panelLabel(const QString& text, QWidget* parent) {
     label->setAlignment(Qt::AlignCenter);
     label->setMinimumHeight(25);
     return label;
+}
+
+// The revision to compare with; nothing when the user cancels.
+std::optional<TChangeRequest> askRevision(QWidget* parent) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Mark Changed Since"));
+    auto* revision = new QLineEdit(QStringLiteral("HEAD"), &dialog);
+    revision->selectAll();
+    auto* ignoreSpace =
+        new QCheckBox(QStringLiteral("&Ignore changes in the amount of white space"), &dialog);
+    auto* hint = new QLabel(QStringLiteral("A git revision: HEAD marks the work not yet "
+                                           "committed; HEAD~3, a tag or a commit go further "
+                                           "back."),
+                            &dialog);
+    hint->setWordWrap(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(QStringLiteral("&Revision:"), revision);
+    form->addRow(ignoreSpace);
+    form->addRow(hint);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    TChangeRequest request;
+    request.From = revision->text().trimmed();
+    if (request.From.isEmpty()) request.From = QStringLiteral("HEAD");
+    request.IgnoreSpace = ignoreSpace->isChecked();
+    return request;
 }
 
 } // namespace
@@ -136,6 +173,9 @@ TFrmVBPrintJ::TFrmVBPrintJ(QWidget* owner) : QDialog(owner) {
     btnMarkAll = new QPushButton(QStringLiteral("Mark All"), bottom);
     btnUnmarkAll = new QPushButton(QStringLiteral("Unmark All"), bottom);
     btnCancel = new QPushButton(QStringLiteral("Cancel"), bottom);
+    btnMarkChanged = new QPushButton(QStringLiteral("Mark Changed Since..."), bottom);
+    btnMarkChanged->hide();
+    connect(btnMarkChanged, &QPushButton::clicked, this, &TFrmVBPrintJ::btnMarkChangedClick);
     connect(cmdOK, &QPushButton::clicked, this, &TFrmVBPrintJ::cmdOKClick);
     connect(btnHelp, &QPushButton::clicked, this, &TFrmVBPrintJ::btnHelpClick);
     connect(btnMarkAll, &QPushButton::clicked, this, &TFrmVBPrintJ::MarkAll1Click);
@@ -145,6 +185,7 @@ TFrmVBPrintJ::TFrmVBPrintJ(QWidget* owner) : QDialog(owner) {
     counter->addWidget(caption);
     counter->addWidget(pnlSelected);
     counter->addStretch();
+    counter->addWidget(btnMarkChanged);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnMarkAll);
     buttons->addWidget(btnUnmarkAll);
@@ -153,7 +194,8 @@ TFrmVBPrintJ::TFrmVBPrintJ(QWidget* owner) : QDialog(owner) {
     buttons->addWidget(btnCancel);
     buttons->addWidget(btnHelp);
     // Tab follows the screen: the outline, then the buttons left to right.
-    setTabOrder(tvSource, btnMarkAll);
+    setTabOrder(tvSource, btnMarkChanged);
+    setTabOrder(btnMarkChanged, btnMarkAll);
     setTabOrder(btnMarkAll, btnUnmarkAll);
     setTabOrder(btnUnmarkAll, cmdOK);
     setTabOrder(cmdOK, btnCancel);
@@ -174,6 +216,8 @@ TFrmVBPrintJ::TFrmVBPrintJ(QWidget* owner) : QDialog(owner) {
     tmrAnim.setInterval(333);
     connect(&tmrAnim, &QTimer::timeout, this, &TFrmVBPrintJ::tmrAnimTimer);
 }
+
+TFrmVBPrintJ::~TFrmVBPrintJ() = default;
 
 void TFrmVBPrintJ::clear() {
     tvSource->clear();
@@ -379,6 +423,47 @@ void TFrmVBPrintJ::cmdOKClick() {
     }
     hide();
     accept();
+}
+
+void TFrmVBPrintJ::SetChangeSource(TSourceMgt* sources, const QString& projectPath) {
+    changeSources_ = sources;
+    changeProject_ = projectPath;
+    btnMarkChanged->setVisible(sources != nullptr);
+}
+
+void TFrmVBPrintJ::btnMarkChangedClick() {
+    if (const std::optional<TChangeRequest> request = askRevision(this)) MarkChangedSince(*request);
+}
+
+bool TFrmVBPrintJ::MarkChangedSince(const TChangeRequest& request) {
+    if (!changeSources_) return false;
+    try {
+        auto changes = std::make_unique<TChangeHistory>(changeProject_, request);
+        changes->Mark(*changeSources_, true);
+        changes_ = std::move(changes);
+    } catch (const TListoraError& e) {
+        // Not a work tree, an unknown revision: the marks are untouched.
+        messages().show(TMessageKind::Error, windowTitle(), e.message());
+        return false;
+    }
+    // The tree shows what the history marked in the records.
+    int marked = 0;
+    for (QTreeWidgetItem* item : nodes_) {
+        const TSourceNodeData data = DataOf(item);
+        if (data.Section) {
+            setImages(item, ImageOf(item), data.Section->Marked ? siMarked : siUnmarked);
+            marked += data.Section->Marked ? 1 : 0;
+        } else if (data.File && isFileNode(item)) {
+            setImages(item, ImageOf(item), data.File->Marked ? siMarked : siUnmarked);
+        }
+    }
+    SetSelectedCount(marked);
+    refreshChecks();
+    return true;
+}
+
+std::unique_ptr<TChangeHistory> TFrmVBPrintJ::TakeChanges() {
+    return std::move(changes_);
 }
 
 void TFrmVBPrintJ::btnHelpClick() {

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <memory>
 #include <vector>
 
 class QLabel;
@@ -15,11 +16,15 @@ class QAction;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TChangeHistory;
+class TSourceMgt;
+struct TChangeRequest;
 
 class TFrmVBPrintJ : public QDialog, public ISourceTree {
     Q_OBJECT
 public:
     explicit TFrmVBPrintJ(QWidget* owner = nullptr);
+    ~TFrmVBPrintJ() override;
 
     // ISourceTree
     void clear() override;
@@ -40,6 +45,20 @@ public:
     void cmdOKClick();
     void btnHelpClick();
     void tmrAnimTimer();
+    // Asks for a revision (HEAD: the uncommitted work), then marks what
+    // changed since it.
+    void btnMarkChangedClick();
+
+    // The project "Mark Changed Since..." compares with git; without one
+    // the button stays hidden.
+    void SetChangeSource(TSourceMgt* sources, const QString& projectPath);
+    // Marks exactly the sections changed since request.From, as the batch
+    // command's --changed-since does, and keeps the history for the change
+    // bars of the build. False, with the reason shown, when the history
+    // cannot be read (the marks are then left as they were).
+    bool MarkChangedSince(const TChangeRequest& request);
+    // The history of the last successful marking, for the build.
+    std::unique_ptr<TChangeHistory> TakeChanges();
 
     // Nodes for callers that walk the tree (tests among them).
     QTreeWidgetItem* Node(NodeId id) const;
@@ -55,6 +74,7 @@ public:
     QPushButton* btnHelp;
     QPushButton* btnMarkAll;
     QPushButton* btnUnmarkAll;
+    QPushButton* btnMarkChanged;
     // Closes without building, the marks back as they were when it opened;
     // Escape and the close box do the same.
     QPushButton* btnCancel;
@@ -89,6 +109,9 @@ private:
     std::vector<QTreeWidgetItem*> nodes_;
     std::vector<TSourceNodeData> data_;
     std::vector<std::pair<TSourceNodeData, int>> openingMarks_;
+    TSourceMgt* changeSources_ = nullptr;
+    QString changeProject_;
+    std::unique_ptr<TChangeHistory> changes_;
     quint8 animCounter_ = 7;
     bool placed_ = false;
 };

@@ -1,6 +1,7 @@
 // Saved jobs: what goes into a ".LRP", what comes back out, and what a
 // crafted one cannot do.
 #include "archive/Compress.h"
+#include "common/GitTestRepo.h"
 #include "common/TestSupport.h"
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
@@ -102,6 +103,7 @@ TEST_F(JobFixture, SavedJobRestoresMarksSettingsAndPagesAfterChanges) {
     const TSavedJob job(path("job.lrp"));
     ASSERT_TRUE(job.HasProjectInfo());
     EXPECT_EQ(job.ProjectPath(), project);
+    EXPECT_TRUE(job.Revision().Since.isEmpty());
     EXPECT_FALSE(job.Folder().startsWith(QDir::currentPath() + "/"));
     auto reopened = load(job.ProjectPath());
     ASSERT_TRUE(marks(*reopened).isEmpty());
@@ -257,6 +259,36 @@ TEST_F(JobFixture, BatchCommandPrintsAJobWithItsMarksAndSettingsLeavingMineAlone
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(
         QString::fromUtf8(p.readAllStandardError()).contains("Error Loading Project File."));
+}
+
+// A job saved after "Mark Changed Since..." keeps the revision; the batch
+// command marks what changed since it, not the saved marks.
+TEST_F(JobFixture, AJobKeepsItsRevisionAndTheBatchCommandMarksWhatChangedSinceIt) {
+    TTestRepo::commitFolder(scratch.path());
+    QByteArray ledger = readFile(path("modLedger.bas"));
+    ASSERT_TRUE(ledger.contains("    running = balance\r\n"));
+    writeFile(path("modLedger.bas"),
+              ledger.replace("    running = balance\r\n", "    running = balance * 1\r\n"));
+    auto sources = load(project);
+    markEveryOther(*sources);
+    TSourceCodePrint formatter;
+    SaveProjectSettingsFile(path("job.lrp"), project, *sources, formatter, {"HEAD~0", true});
+    const TSavedJob job(path("job.lrp"));
+    EXPECT_EQ(job.Revision().Since, "HEAD~0");
+    EXPECT_TRUE(job.Revision().IgnoreSpace);
+
+    const QString exe = testsupport::binaryDir() + "/bin/listora-print";
+    if (!QFileInfo(exe).isExecutable()) GTEST_SKIP() << "listora-print is not built";
+    QProcess p;
+    p.start(exe, {path("job.lrp"), "--outline"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    QStringList marked;
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    for (const QString& line : out.split(QChar(10)))
+        if (line.startsWith(' ') && line.split('\t').value(4) == "marked")
+            marked << line.split('\t').value(0).trimmed();
+    EXPECT_EQ(marked, QStringList{"MonthlyInterest"}) << out.toStdString();
 }
 
 TEST_F(JobFixture, SavingOverAJobReplacesItWholeAndNeverOverTheSource) {

@@ -7,8 +7,11 @@
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "common/FocusWalk.h"
+#include "common/GitTestRepo.h"
 #include "common/TestSupport.h"
+#include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
+#include "history/ChangeHistory.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/ui/WindowPlacement.h"
@@ -158,6 +161,57 @@ TEST_F(MainWindowTest, ProjectMarkedInNavigatorIsBuiltOnClose) {
     const int allPages = referencePageCount(w);
     EXPECT_GT(allPages, pages);
     EXPECT_EQ(w.PnlPageCount->text(), twoPageCount(allPages));
+}
+
+// After "Mark Changed Since..." the build gets the change bars; a job
+// saved then keeps the revision, and reopening it brings marks and bars back.
+TEST_F(MainWindowTest, ChangesMarkedInTheNavigatorAreBarredAndKeptInASavedJob) {
+    const QString project = copyExampleProject(scratch);
+    TTestRepo::commitFolder(scratch.path());
+    QByteArray ledger = testsupport::readFile(scratch.path("modLedger.bas"));
+    testsupport::writeFile(
+        scratch.path("modLedger.bas"),
+        ledger.replace("    running = balance\r\n", "    running = balance * 1\r\n"));
+    const auto barred = [](const TfrmMain& w) {
+        int lines = 0;
+        if (const TChangeBars* bars = w.Formatter()->ChangeBars)
+            for (const TLineMarks& marks : *bars)
+                lines += int(marks.Changed.size());
+        return lines;
+    };
+    const auto marked = [](const TfrmMain& w) {
+        QStringList names;
+        for (RFile* f = w.Sources()->FirstFile(); f->Next; f = f->Next)
+            for (RFunction* s = f->Functions; s->Next; s = s->Next)
+                if (s->Marked) names << s->Name.trimmed();
+        return names;
+    };
+    TfrmMain w(scratch.path());
+    user.navigator = [&](TFrmVBPrintJ& nav) {
+        TChangeRequest request;
+        request.From = "HEAD";
+        EXPECT_TRUE(nav.MarkChangedSince(request));
+        return int(QDialog::Accepted);
+    };
+    user.willOpen(project);
+    w.cmdOpenClick();
+    EXPECT_TRUE(w.HasBuilt());
+    EXPECT_EQ(marked(w), QStringList{"MonthlyInterest"});
+    EXPECT_EQ(barred(w), 1);
+
+    const QString job = scratch.path("Changes.lrp");
+    user.willOpen(job);
+    w.SaveProjectSettings(true);
+    ASSERT_TRUE(QFileInfo::exists(job));
+    EXPECT_EQ(TSavedJob(job).Revision().Since, "HEAD");
+
+    TfrmMain reopened(scratch.path());
+    reopened.CurFileName = job;
+    reopened.OpenProjectSettings();
+    ASSERT_TRUE(reopened.HasBuilt());
+    EXPECT_EQ(marked(reopened), QStringList{"MonthlyInterest"});
+    EXPECT_EQ(barred(reopened), 1);
+    EXPECT_TRUE(user.messages.shown.isEmpty());
 }
 
 TEST_F(MainWindowTest, RejectedProjectDisablesProjectAndOutputCommands) {

@@ -3,7 +3,9 @@
 #include "DesktopTestSupport.h"
 
 #include "common/FocusWalk.h"
+#include "common/GitTestRepo.h"
 #include "common/TestSupport.h"
+#include "history/ChangeHistory.h"
 #include "platform/IniFile.h"
 #include "source/ProjectLoader.h"
 #include "source/SourceMgt.h"
@@ -31,6 +33,13 @@ protected:
     }
 
     RFunction* section(QTreeWidgetItem* item) { return nav.DataOf(item).Section; }
+    QStringList markedNames() {
+        QStringList names;
+        for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
+            for (RFunction* s = f->Functions; s->Next; s = s->Next)
+                if (s->Marked) names << f->FileName + ":" + s->Name.trimmed();
+        return names;
+    }
     int markedInAnalyzer() {
         int n = 0;
         for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
@@ -220,4 +229,50 @@ TEST_F(NavigatorTest, TabFollowsTheScreenAndTheSizeIsKept) {
     again.show();
     EXPECT_EQ(again.size(), resized);
     QFile::remove(TIniFile().fileName());
+}
+
+// "Mark Changed Since..." marks what the batch command's --changed-since
+// marks: here the one edited procedure, in the records and in the tree.
+// Outside a work tree, or with an unknown revision, it says why and leaves
+// the marks as they were.
+TEST_F(NavigatorTest, MarkChangedSinceMarksExactlyTheEditedProcedure) {
+    TScriptedUser user;
+    nav.SetChangeSource(&sources, scratch.path("Demo.vbp"));
+    EXPECT_FALSE(nav.btnMarkChanged->isHidden());
+    clickNode(nav, module->child(0));
+    TChangeRequest request;
+    request.From = "HEAD";
+    EXPECT_FALSE(nav.MarkChangedSince(request));
+    ASSERT_EQ(user.messages.shown.size(), 1);
+    EXPECT_EQ(user.messages.shown[0].Kind, TMessageKind::Error);
+    EXPECT_EQ(nav.SelectedCount(), 1);
+    EXPECT_EQ(nav.TakeChanges(), nullptr);
+
+    TTestRepo::commitFolder(scratch.path());
+    const QString ledger = scratch.path("modLedger.bas");
+    QByteArray text = testsupport::readFile(ledger);
+    ASSERT_TRUE(text.contains("    running = balance\r\n"));
+    testsupport::writeFile(
+        ledger, text.replace("    running = balance\r\n", "    running = balance * 1\r\n"));
+    EXPECT_TRUE(nav.MarkChangedSince(request)) << user.messages.shown.last().Text.toStdString();
+    EXPECT_EQ(markedNames(), QStringList{"modLedger.bas:MonthlyInterest"});
+    EXPECT_EQ(nav.SelectedCount(), 1);
+    EXPECT_EQ(TFrmVBPrintJ::StateImageOf(module->child(0)), siUnmarked);
+    QTreeWidgetItem* edited = findNode(nav, " MonthlyInterest");
+    ASSERT_NE(edited, nullptr);
+    EXPECT_EQ(TFrmVBPrintJ::StateImageOf(edited), siMarked);
+    EXPECT_EQ(module->checkState(0), Qt::PartiallyChecked);
+
+    request.From = "no-such-revision";
+    EXPECT_FALSE(nav.MarkChangedSince(request));
+    EXPECT_EQ(user.messages.shown.size(), 2);
+    EXPECT_EQ(markedNames(), QStringList{"modLedger.bas:MonthlyInterest"});
+    // The successful marking's history, for the bars of the build.
+    const std::unique_ptr<TChangeHistory> changes = nav.TakeChanges();
+    ASSERT_NE(changes, nullptr);
+    EXPECT_EQ(changes->Request().From, "HEAD");
+    int barred = 0;
+    for (const TLineMarks& marks : changes->Bars())
+        barred += int(marks.Changed.size());
+    EXPECT_EQ(barred, 1);
 }
