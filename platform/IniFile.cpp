@@ -57,6 +57,8 @@ std::optional<QByteArray> asUtf8(const QByteArray& bytes) {
         if (decoder.hasError()) return std::nullopt;
         return text.toUtf8();
     }
+    // Marked as UTF-8 (as a file written with NULs in it is): no guessing.
+    if (marked) return isValidUtf8(bytes) ? bytes : decodeCp1252(bytes).toUtf8();
     // A NUL in every second byte or so is UTF-16 written without its mark
     // (a stray NUL in a legacy file is only read past, as it always was).
     if (std::count(bytes.cbegin(), bytes.cend(), '\0') * 4 >= bytes.size() && !bytes.isEmpty())
@@ -424,6 +426,11 @@ void TIniFile::commitBytes(const QByteArray& bytes) const {
     // symbolic link in the file's place is refused, not written through.
     TAtomicFile file(path_);
     file.begin();
+    // NULs that a file's text held (read from UTF-16, say) would pass for
+    // UTF-16 without its mark when read again: the UTF-8 mark says what
+    // the file is.
+    static const QByteArray utf8Mark("\xEF\xBB\xBF");
+    if (bytes.contains('\0') && !bytes.startsWith(utf8Mark)) file.write(utf8Mark);
     file.write(bytes);
     if (failNextCommit) {
         failNextCommit = false;
