@@ -20,30 +20,37 @@ int TSourceCodePrint::changeMarkX() const {
 }
 
 int TSourceCodePrint::sourceLineNumber(int index) const {
-    if (sourceLineNumbers_.empty()) return index + 1;
-    return index < int(sourceLineNumbers_.size()) ? sourceLineNumbers_[std::size_t(index)] : -1;
+    return std::size_t(index) < sourceLineNumbers_.size() ? sourceLineNumbers_[std::size_t(index)]
+                                                          : index + 1;
+}
+
+const TLineMarks* TSourceCodePrint::currentFileMarks() const {
+    if (!ChangeBars || !currentFile_) return nullptr;
+    const auto marks = ChangeBars->constFind(currentFile_->Path);
+    return marks == ChangeBars->constEnd() ? nullptr : &*marks;
 }
 
 void TSourceCodePrint::beginChangeMarks(int index) {
     changedLine_ = nullptr;
-    if (!ChangeBars || !currentFile_) return;
-    const auto marks = ChangeBars->constFind(currentFile_->Path);
-    if (marks == ChangeBars->constEnd()) return;
+    const TLineMarks* marks = currentFileMarks();
+    if (!marks) return;
     const int number = sourceLineNumber(index);
-    if (marks->Changed.contains(number)) changedLine_ = &*marks;
+    if (marks->Changed.contains(number)) changedLine_ = marks;
     if (marks->GapsBefore.contains(number)) drawDeletionWedge(CurrentY);
 }
 
 void TSourceCodePrint::endChangeMarks(int index) {
     changedLine_ = nullptr;
-    if (!ChangeBars || !currentFile_) return;
-    const auto marks = ChangeBars->constFind(currentFile_->Path);
-    if (marks == ChangeBars->constEnd()) return;
+    const TLineMarks* marks = currentFileMarks();
+    if (!marks) return;
     // Lines deleted after this one, where the line that followed them is
-    // not printed next: the wedge goes below this line.
+    // not printed next (or nothing is): the wedge goes below this line.
     const int number = sourceLineNumber(index);
-    if (marks->GapsBefore.contains(number + 1) && sourceLineNumber(index + 1) != number + 1)
-        drawDeletionWedge(CurrentY);
+    const std::size_t next = std::size_t(index) + 1;
+    const bool followedInPrint = next < sourceLineNumbers_.size()
+                                     ? sourceLineNumbers_[next] == number + 1
+                                     : sourceLineNumbers_.empty();
+    if (marks->GapsBefore.contains(number + 1) && !followedInPrint) drawDeletionWedge(CurrentY);
 }
 
 void TSourceCodePrint::drawChangeBar(int height) {

@@ -26,10 +26,7 @@ int TSourceCodePrint::lineNumberWidth() const {
 }
 
 QString TSourceCodePrint::lineNumberText(int lineIndex) const {
-    const int number = std::size_t(lineIndex) < sourceLineNumbers_.size()
-                           ? sourceLineNumbers_[std::size_t(lineIndex)]
-                           : lineIndex + 1;
-    return QString::number(number);
+    return QString::number(sourceLineNumber(lineIndex));
 }
 
 int TSourceCodePrint::lineNumberGap() {

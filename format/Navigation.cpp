@@ -61,9 +61,7 @@ void TSourceCodePrint::collectProcTargets(RFile* firstFile, TSourceMgt& analyzer
 void TSourceCodePrint::resolveLineLinks(QStringView line) {
     lineLinks_.clear();
     if (!names_ || namesFile_ < 0 || procByFileAndName_.isEmpty()) return;
-    const int number = std::size_t(LineIndex) < sourceLineNumbers_.size()
-                           ? sourceLineNumbers_[std::size_t(LineIndex)] - 1
-                           : LineIndex;
+    const int number = sourceLineNumber(LineIndex) - 1;
     for (const TNameModel::TSpan& span : names_->ProcedureNames(namesFile_, number, line)) {
         const TNameFile& file = names_->File(span.Ref.File);
         const QString name = file.Members[std::size_t(span.Ref.Member)].Name;

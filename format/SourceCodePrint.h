@@ -311,7 +311,9 @@ private:
     void drawChangeBar(int height);
     void drawDeletionWedge(int y);
     int changeMarkX() const;
+    // The number in its file of the walked line at index (1-based).
     int sourceLineNumber(int index) const;
+    const TLineMarks* currentFileMarks() const;
     void printRemovedPage();
     const TLineMarks* changedLine_ = nullptr;
 
