@@ -307,6 +307,7 @@ int TNameModel::AddFile(const QString& fileName, const QString& ext, const QStri
         const TNameMember& member = f.Members[std::size_t(m)];
         if (member.Kind == TNameKind::Procedure)
             procedureHashes_.insert(FoldedNameHash(member.Name));
+        memberHashes_.insert(FoldedNameHash(member.Name));
         // Public members of standard modules, and the members of Public
         // enums anywhere, are seen from every file.
         const bool global =
@@ -454,6 +455,23 @@ std::vector<TNameModel::TSpan> TNameModel::ProcedureNames(int file, int line,
         if (procedure == -2) procedure = ProcedureAt(file, line);
         const TNameRef ref = resolveToken(file, procedure, line, text, tokens, i);
         if (ProcedureOf(ref)) spans.push_back({t.Start, t.End(), ref});
+    }
+    return spans;
+}
+
+std::vector<TNameModel::TSpan> TNameModel::MemberNames(int file, int line, QStringView text,
+                                                       const std::vector<TVbToken>& tokens) const {
+    std::vector<TSpan> spans;
+    if (file < 0 || file >= FileCount()) return spans;
+    int procedure = -2;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const TVbToken& t = tokens[i];
+        if (t.Kind != TVbTokenKind::Name ||
+            !memberHashes_.count(FoldedNameHash(text.mid(t.Start, t.Length))))
+            continue;
+        if (procedure == -2) procedure = ProcedureAt(file, line);
+        const TNameRef ref = resolveToken(file, procedure, line, text, tokens, i);
+        if (ref.Found() && !ref.IsLocal()) spans.push_back({t.Start, t.End(), ref});
     }
     return spans;
 }

@@ -107,6 +107,10 @@ public:
         TNameRef Ref;
     };
     std::vector<TSpan> ProcedureNames(int file, int line, QStringView text) const;
+    // The same for every name that resolves to a member of a file (locals
+    // and parameters left out), with the tokens already made of text.
+    std::vector<TSpan> MemberNames(int file, int line, QStringView text,
+                                   const std::vector<TVbToken>& tokens) const;
 
 private:
     TNameRef resolveBare(int file, int procedure, const QString& lower) const;
@@ -122,6 +126,7 @@ private:
     // Lower-case code name of a module, form, class or user control -> file.
     QHash<QString, int> byCodeName_;
     std::unordered_set<std::size_t> procedureHashes_;
+    std::unordered_set<std::size_t> memberHashes_;
     // Lower-case name -> the first Public member of a standard module.
     QHash<QString, TNameRef> publicNames_;
 };

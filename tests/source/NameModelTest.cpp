@@ -196,3 +196,59 @@ TEST(NameModel, KnowsFilesMembersScopesAndLocals) {
     EXPECT_EQ(p.model.ProcedureAt(1, 4), -1);
     EXPECT_EQ(p.model.ProcedureAt(1, 8), 1);
 }
+
+#include "names/CrossReference.h"
+
+TEST(CrossReference, ListsUsesAssignmentsAndCallers) {
+    const QStringList module = {
+        "Attribute VB_Name = \"Util\"",
+        "Public Counter As Long, Items() As String",
+        "Public Function Next1() As Long",
+        "    Counter = Counter + 1: Next1 = Counter",
+        "    If Counter > 9 Then Counter = 0 Else Next1 = Next1 + 0",
+        "    If Counter < 0 Then Reset Counter",
+        "End Function",
+        "Public Sub Reset(Optional ByVal Counter As Long)",
+        "    ReDim Items(3): Items(1) = \"a\"",
+        "    Counter = 2 ' a parameter: no use",
+        "End Sub",
+    };
+    const QStringList form = {
+        "Attribute VB_Name = \"Form1\"",
+        "Private Sub Go()",
+        "    For Util.Counter = 1 To Next1: Reset: Next",
+        "    Debug.Print Counter, \"Next1\", _",
+        "        Next1() ' Next1",
+        "    If Items(0) = \"\" Then Go",
+        "End Sub",
+    };
+    TNameModel model;
+    model.AddFile("Util.bas", ".BAS", module);
+    model.AddFile("Form1.frm", ".FRM", form);
+    TCrossReference xref(model);
+    xref.AddFile(0, module);
+    xref.AddFile(1, form);
+    const TNameFile& util = model.File(0);
+    auto uses = [&](const char* name) {
+        QStringList out;
+        for (const TNameUse& u : xref.Uses(0, util.MemberIndex.value(name)))
+            out << QString("%1:%2%3").arg(u.File).arg(u.Line).arg(u.Assigns ? "*" : "");
+        return out.join(' ');
+    };
+    EXPECT_EQ(uses("counter"), "0:3* 0:3 0:3 0:4 0:4* 0:5 0:5 1:2* 1:3");
+    EXPECT_EQ(uses("items"), "0:8* 0:8* 1:5");
+    EXPECT_EQ(uses("next1"), "0:3* 0:4* 0:4 1:2 1:4");
+
+    auto callers = [&](int file, const char* name) {
+        QStringList out;
+        const TNameFile& f = model.File(file);
+        for (const TNameUse& u : xref.Callers(file, f.MemberIndex.value(name)))
+            out << model.File(u.File).Procedures[std::size_t(u.Procedure)].Name;
+        return out.join(' ');
+    };
+    // A function's name inside it is its result; with arguments, or from
+    // another procedure, a call.
+    EXPECT_EQ(callers(0, "next1"), "Go");
+    EXPECT_EQ(callers(0, "reset"), "Next1 Go");
+    EXPECT_EQ(callers(1, "go"), "Go");
+}

@@ -1,0 +1,53 @@
+#pragma once
+// Every use in code of every name a project declares at file level (the
+// locals and parameters of procedures left out): where it is, in which
+// procedure, and whether it assigns; and from that, which procedures call
+// a procedure.
+#include "names/NameModel.h"
+
+#include <vector>
+
+struct TNameUse {
+    int File = -1;
+    int Line = 0;       // 0-based line of the file
+    int Procedure = -1; // index into that file's Procedures, or -1
+    int Start = 0;      // the name is [Start, End) of the line
+    int End = 0;
+    // The use gives the name a value: "X = ...", "Set X = ...",
+    // "X(i) = ...", "For X = ...", "ReDim X", "Erase X".
+    bool Assigns = false;
+    // A Function's or Property Get's own name inside it, without an
+    // argument list: its result, not a call of itself.
+    bool OwnResult = false;
+};
+
+class TCrossReference {
+public:
+    explicit TCrossReference(const TNameModel& model);
+
+    // Reads the uses in one file of the model (its lines as the model read
+    // them). Files may come in any order; each once.
+    void AddFile(int file, const QStringList& lines);
+
+    // The uses of member of file, in the order their files were added and
+    // by line: its declaration is no use. Members that share a name in one
+    // file (a Property Get and its Let) share their uses.
+    const std::vector<TNameUse>& Uses(int file, int member) const;
+
+    // The procedures that use procedure member of file, each once at its
+    // first use, in file and line order.
+    std::vector<TNameUse> Callers(int file, int member) const;
+
+    const TNameModel& Model() const { return model_; }
+
+private:
+    int canonical(int file, int member) const;
+
+    const TNameModel& model_;
+    // [file][member] -> uses, members as canonical() gives them.
+    std::vector<std::vector<std::vector<TNameUse>>> uses_;
+};
+
+// The uses in every file from first on, each file's text loaded for the
+// while. Throws TListoraError when a file cannot be read.
+void AddProjectUses(TCrossReference& xref, RFile* first, TSourceMgt& analyzer);
