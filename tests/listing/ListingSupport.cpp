@@ -112,6 +112,20 @@ std::vector<TDrawn> ListingTest::lines(const TSourceCodePrint& f, int page) {
     return out;
 }
 
+std::vector<TDrawn> ListingTest::codeTexts(const TSourceCodePrint& f) {
+    std::vector<TDrawn> out;
+    for (const TDrawn& d : drawn(f))
+        if (d.kind == ckTextOutInFont) out.push_back(d);
+    return out;
+}
+
+int ListingTest::countKind(const TSourceCodePrint& f, int page, int kind) {
+    int count = 0;
+    for (const TCanvasCommand& c : f.Pages.Page(page)->Canvas->Commands())
+        count += c.Kind == kind;
+    return count;
+}
+
 std::string ListingTest::overlappingTexts(const TSourceCodePrint& f) {
     // Text boxes from the fixed metrics: 13-pixel fonts, as all listing
     // fonts are by default; a box is inset by one unit so touching lines
