@@ -53,17 +53,11 @@ protected:
 
     std::unique_ptr<TSourceMgt> load(const QString& vbp) {
         auto sources = std::make_unique<TSourceMgt>();
-        QString title;
-        EXPECT_TRUE(LoadProjectFile(*sources, vbp, title));
-        sources->AnalyzeProject();
+        testsupport::loadProject(*sources, vbp, false);
         return sources;
     }
     static QStringList marks(const TSourceMgt& sources) {
-        QStringList out;
-        for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
-            for (RFunction* s = f->Functions; s->Next; s = s->Next)
-                if (s->Marked) out << f->FileName + "|" + s->Name;
-        return out;
+        return testsupport::markedSections(sources);
     }
     static void markEveryOther(TSourceMgt& sources) {
         int n = 0;
@@ -238,9 +232,7 @@ TEST_F(JobFixture, BatchCommandPrintsAJobWithItsMarksAndSettingsLeavingMineAlone
     SaveProjectSettingsFile(path("job.lrp"), project, *sources, formatter);
     const int expected = pageCount(*sources); // one page per sheet, as saved
     auto all = load(project);
-    for (RFile* f = all->FirstFile(); f->Next; f = f->Next)
-        for (RFunction* s = f->Functions; s->Next; s = s->Next)
-            s->Marked = true;
+    testsupport::markAll(*all);
     ASSERT_NE(pageCount(*all), expected);
 
     TIniFile().writeBool("pagelayout", "twopage", true);

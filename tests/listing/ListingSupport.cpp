@@ -1,5 +1,6 @@
 #include "ListingSupport.h"
 
+#include "common/TestSupport.h"
 #include "platform/IniFile.h"
 #include "render/VirtCanvas.h"
 #include "settings/FontRegistry.h"
@@ -45,11 +46,7 @@ TSourceMgt& ListingTest::makeProject(const std::vector<std::pair<QString, QStrin
         file->Ext = "." + name.section('.', -1).toUpper();
     }
     analyzer->AnalyzeProject();
-    for (RFile* file = analyzer->FirstFile(); file->Next; file = file->Next) {
-        file->Marked = 1;
-        for (RFunction* s = file->Functions; s->Next; s = s->Next)
-            s->Marked = 1;
-    }
+    testsupport::markAll(*analyzer);
     analyzer->UnloadFileTexts();
     return *analyzer;
 }

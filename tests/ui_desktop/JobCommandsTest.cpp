@@ -67,16 +67,14 @@ protected:
     // marked and the current settings.
     QStringList saveJob(const QString& lrp, const QString& projectPath) {
         TSourceMgt sources;
-        QString title;
-        EXPECT_TRUE(LoadProjectFile(sources, project, title));
-        sources.AnalyzeProject();
+        testsupport::loadProject(sources, project, false);
         int n = 0;
         for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
             for (RFunction* s = f->Functions; s->Next; s = s->Next)
                 s->Marked = (n++ % 2 == 0);
         TSourceCodePrint formatter;
         SaveProjectSettingsFile(lrp, projectPath, sources, formatter);
-        return marks(sources);
+        return testsupport::markedSections(sources);
     }
 
     // Opens a job that must be refused in a fresh window: nothing is loaded
@@ -95,14 +93,6 @@ protected:
         EXPECT_EQ(user.messages.shown[0].Kind, TMessageKind::Error);
         return user.messages.shown[0].Text;
     }
-    static QStringList marks(const TSourceMgt& sources) {
-        QStringList out;
-        for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
-            for (RFunction* s = f->Functions; s->Next; s = s->Next)
-                if (s->Marked) out << f->FileName + "|" + s->Name;
-        return out;
-    }
-
     TScratchDir scratch;
     QString project;
     TScriptedUser user;
@@ -123,7 +113,7 @@ TEST_F(JobWindowTest, OpeningAJobLoadsMarksSettingsAndBuildsThenSavesItAgain) {
     EXPECT_EQ(w.SourceKind, skProject);
     EXPECT_EQ(w.CurFileName, project);
     ASSERT_NE(w.Sources(), nullptr);
-    EXPECT_EQ(marks(*w.Sources()), saved);
+    EXPECT_EQ(testsupport::markedSections(*w.Sources()), saved);
     EXPECT_EQ(readFile(settingsPath()), savedSettings);
     EXPECT_TRUE(w.HasBuilt());
     // Built with the job's settings copy: its header heads the pages.

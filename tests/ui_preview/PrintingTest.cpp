@@ -255,15 +255,7 @@ TEST(Printing, TheExampleListingComesOutOfACupsPdfQueue) {
     formatter.SetPageDefaults(TFont(QStringLiteral("Arial"), 10), TPen{},
                               TBrush{clWhite, TBrushStyle::Solid});
     TSourceMgt sources(&progress, formatter.Settings.CodePage);
-    QString jobTitle;
-    ASSERT_TRUE(LoadProjectFile(sources, project, jobTitle));
-    formatter.JobTitle = jobTitle;
-    sources.AnalyzeProject();
-    for (RFile* f = sources.FirstFile(); f && f->Next; f = f->Next) {
-        f->Marked = true;
-        for (RFunction* fn = f->Functions; fn && fn->Next; fn = fn->Next)
-            fn->Marked = true;
-    }
+    formatter.JobTitle = testsupport::loadProject(sources, project);
     formatter.BuildProject(sources.FirstFile(), sources);
     TIniFile::setSettingsFileOverride(QString());
     const int pageCount = formatter.Pages.PageCount();
