@@ -151,18 +151,6 @@ TEST_F(JobFixture, ArchiveMembersReadBackByteExactWithTheArchiveReader) {
     EXPECT_FALSE(QFileInfo::exists("PROJECTPARAMS"));
 }
 
-TEST_F(JobFixture, JobWithoutMarksSavesEmptyPrintListAndReopensUnmarked) {
-    auto sources = load(project);
-    TSourceCodePrint formatter;
-    SaveProjectSettingsFile(path("empty.lrp"), project, *sources, formatter);
-    const TSavedJob job(path("empty.lrp"));
-    ASSERT_FALSE(job.PrintMarksFile().isEmpty());
-    EXPECT_EQ(QFileInfo(job.PrintMarksFile()).size(), 0);
-    auto reopened = load(job.ProjectPath());
-    reopened->LoadPrintMarks(job.PrintMarksFile());
-    EXPECT_TRUE(marks(*reopened).isEmpty());
-}
-
 TEST_F(JobFixture, WithoutASettingsFileTheJobKeepsAnEmptyCopyThatRestoresTheDefaults) {
     QFile::remove(settingsPath());
     auto sources = load(project);

@@ -113,30 +113,6 @@ public:
 
 } // namespace
 
-TEST(Printing, APdfPrinterGetsEveryPageOnItsOwnSheet) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("out.pdf");
-    testsupport::writeFile(file, "previous");
-    auto store = makeStore(3);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    QWidget owner;
-    const TPrintOutcome out = PrintOnPrinter(*store, false, "Listora", &owner, &printer);
-    EXPECT_EQ(out.PagesPrinted, 3);
-    EXPECT_TRUE(owner.isEnabled());
-    ASSERT_TRUE(QFileInfo(file).size() > 0);
-    // Written beside the old file and put in its place whole.
-    EXPECT_EQ(printer.outputFileName(), file);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.pdf"});
-    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
-        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
-    EXPECT_EQ(pdfPages(file), 3);
-    const QString text = poppler("pdftotext", {file, "-"});
-    EXPECT_TRUE(text.contains("Printed line 1")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Printed line 3"));
-}
-
 // A letter listing printed on A4: the page keeps its proportions, scaled to
 // the paper's width and centred down it, rather than stretched to fill it.
 TEST(Printing, OtherPaperScalesThePageUniformlyAndCentresIt) {
