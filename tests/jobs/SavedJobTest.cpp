@@ -108,11 +108,6 @@ TEST_F(JobFixture, SavedJobRestoresMarksSettingsAndPagesAfterChanges) {
     EXPECT_EQ(readFile(settingsPath()), savedSettings);
     EXPECT_EQ(readFile(backupPath()), changedSettings);
     EXPECT_EQ(pageCount(*reopened), savedPages);
-
-    // A second restore keeps the first backup.
-    TIniFile().writeString("PAGELAYOUT", "Header", "Third");
-    formatter.RestoreSettingsFrom(job.SettingsFile());
-    EXPECT_EQ(readFile(backupPath()), changedSettings);
 }
 
 TEST_F(JobFixture, ArchiveMembersReadBackByteExactWithTheArchiveReader) {
