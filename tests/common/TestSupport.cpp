@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "source/ProjectLoader.h"
+#include "source/SourceMgt.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -19,6 +20,31 @@ QString sourceDir() {
 }
 QString binaryDir() {
     return QStringLiteral(LISTORA_BINARY_DIR);
+}
+
+QString loadProject(TSourceMgt& sources, const QString& path, bool all) {
+    QString title;
+    if (!LoadProjectFile(sources, path, title))
+        ADD_FAILURE() << "cannot load " << path.toStdString();
+    sources.AnalyzeProject();
+    if (all) markAll(sources);
+    return title;
+}
+
+void markAll(TSourceMgt& sources) {
+    for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
+        file->Marked = 1;
+        for (RFunction* s = file->Functions; s->Next; s = s->Next)
+            s->Marked = 1;
+    }
+}
+
+QStringList markedSections(const TSourceMgt& sources) {
+    QStringList out;
+    for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
+        for (RFunction* s = f->Functions; s->Next; s = s->Next)
+            if (s->Marked) out << f->FileName + "|" + s->Name;
+    return out;
 }
 
 QString sharedDir() {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class TSourceMgt;
+
 namespace testsupport {
 
 // Folder of the shared test data (real VB projects, external vectors), or an
@@ -22,6 +24,13 @@ QString binaryDir();
 
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
+
+// Loads and analyses a project (a test failure when it does not load) and
+// gives its job title; every file and section is marked when markAll.
+QString loadProject(TSourceMgt& sources, const QString& path, bool markAll = true);
+void markAll(TSourceMgt& sources);
+// The marked sections, as "FileName|Name".
+QStringList markedSections(const TSourceMgt& sources);
 
 // One run of the batch command: its status (-1 when it did not end
 // normally), standard output and standard error without Qt's own

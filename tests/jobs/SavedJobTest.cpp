@@ -53,17 +53,11 @@ protected:
 
     std::unique_ptr<TSourceMgt> load(const QString& vbp) {
         auto sources = std::make_unique<TSourceMgt>();
-        QString title;
-        EXPECT_TRUE(LoadProjectFile(*sources, vbp, title));
-        sources->AnalyzeProject();
+        testsupport::loadProject(*sources, vbp, false);
         return sources;
     }
     static QStringList marks(const TSourceMgt& sources) {
-        QStringList out;
-        for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
-            for (RFunction* s = f->Functions; s->Next; s = s->Next)
-                if (s->Marked) out << f->FileName + "|" + s->Name;
-        return out;
+        return testsupport::markedSections(sources);
     }
     static void markEveryOther(TSourceMgt& sources) {
         int n = 0;
@@ -114,11 +108,6 @@ TEST_F(JobFixture, SavedJobRestoresMarksSettingsAndPagesAfterChanges) {
     EXPECT_EQ(readFile(settingsPath()), savedSettings);
     EXPECT_EQ(readFile(backupPath()), changedSettings);
     EXPECT_EQ(pageCount(*reopened), savedPages);
-
-    // A second restore keeps the first backup.
-    TIniFile().writeString("PAGELAYOUT", "Header", "Third");
-    formatter.RestoreSettingsFrom(job.SettingsFile());
-    EXPECT_EQ(readFile(backupPath()), changedSettings);
 }
 
 TEST_F(JobFixture, ArchiveMembersReadBackByteExactWithTheArchiveReader) {
@@ -155,18 +144,6 @@ TEST_F(JobFixture, ArchiveMembersReadBackByteExactWithTheArchiveReader) {
     EXPECT_FALSE(QFileInfo::exists("PROJECTINFO"));
     EXPECT_FALSE(QFileInfo::exists("PROJECTPRINT"));
     EXPECT_FALSE(QFileInfo::exists("PROJECTPARAMS"));
-}
-
-TEST_F(JobFixture, JobWithoutMarksSavesEmptyPrintListAndReopensUnmarked) {
-    auto sources = load(project);
-    TSourceCodePrint formatter;
-    SaveProjectSettingsFile(path("empty.lrp"), project, *sources, formatter);
-    const TSavedJob job(path("empty.lrp"));
-    ASSERT_FALSE(job.PrintMarksFile().isEmpty());
-    EXPECT_EQ(QFileInfo(job.PrintMarksFile()).size(), 0);
-    auto reopened = load(job.ProjectPath());
-    reopened->LoadPrintMarks(job.PrintMarksFile());
-    EXPECT_TRUE(marks(*reopened).isEmpty());
 }
 
 TEST_F(JobFixture, WithoutASettingsFileTheJobKeepsAnEmptyCopyThatRestoresTheDefaults) {
@@ -238,9 +215,7 @@ TEST_F(JobFixture, BatchCommandPrintsAJobWithItsMarksAndSettingsLeavingMineAlone
     SaveProjectSettingsFile(path("job.lrp"), project, *sources, formatter);
     const int expected = pageCount(*sources); // one page per sheet, as saved
     auto all = load(project);
-    for (RFile* f = all->FirstFile(); f->Next; f = f->Next)
-        for (RFunction* s = f->Functions; s->Next; s = s->Next)
-            s->Marked = true;
+    testsupport::markAll(*all);
     ASSERT_NE(pageCount(*all), expected);
 
     TIniFile().writeBool("pagelayout", "twopage", true);

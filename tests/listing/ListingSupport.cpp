@@ -1,5 +1,6 @@
 #include "ListingSupport.h"
 
+#include "common/TestSupport.h"
 #include "platform/IniFile.h"
 #include "render/VirtCanvas.h"
 #include "settings/FontRegistry.h"
@@ -45,11 +46,7 @@ TSourceMgt& ListingTest::makeProject(const std::vector<std::pair<QString, QStrin
         file->Ext = "." + name.section('.', -1).toUpper();
     }
     analyzer->AnalyzeProject();
-    for (RFile* file = analyzer->FirstFile(); file->Next; file = file->Next) {
-        file->Marked = 1;
-        for (RFunction* s = file->Functions; s->Next; s = s->Next)
-            s->Marked = 1;
-    }
+    testsupport::markAll(*analyzer);
     analyzer->UnloadFileTexts();
     return *analyzer;
 }
@@ -110,6 +107,20 @@ std::vector<TDrawn> ListingTest::lines(const TSourceCodePrint& f, int page) {
     for (const TDrawn& d : drawn(f))
         if (d.kind == ckLineTo && d.page == page) out.push_back(d);
     return out;
+}
+
+std::vector<TDrawn> ListingTest::codeTexts(const TSourceCodePrint& f) {
+    std::vector<TDrawn> out;
+    for (const TDrawn& d : drawn(f))
+        if (d.kind == ckTextOutInFont) out.push_back(d);
+    return out;
+}
+
+int ListingTest::countKind(const TSourceCodePrint& f, int page, int kind) {
+    int count = 0;
+    for (const TCanvasCommand& c : f.Pages.Page(page)->Canvas->Commands())
+        count += c.Kind == kind;
+    return count;
 }
 
 std::string ListingTest::overlappingTexts(const TSourceCodePrint& f) {

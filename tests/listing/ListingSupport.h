@@ -45,6 +45,10 @@ protected:
     static std::vector<TDrawn> drawn(const TSourceCodePrint& f);
     static std::vector<TDrawn> texts(const TSourceCodePrint& f);
     static std::vector<TDrawn> lines(const TSourceCodePrint& f, int page);
+    // Texts drawn in a named font (the source lines), in order.
+    static std::vector<TDrawn> codeTexts(const TSourceCodePrint& f);
+    // Count of recorded commands of one kind on a store page.
+    static int countKind(const TSourceCodePrint& f, int page, int kind);
     // The first pairs of texts on one page whose boxes (fixed metrics)
     // overlap, one a line; empty when none do.
     static std::string overlappingTexts(const TSourceCodePrint& f);

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <algorithm>
 #include <map>
 
 namespace {
@@ -19,11 +18,6 @@ std::vector<TDrawn> boxes(const std::vector<TDrawn>& all) {
     for (const TDrawn& d : all)
         if (d.kind == ckRectangle && !(d.x1 == 35 && d.y1 == 36)) out.push_back(d);
     return out;
-}
-
-int countKind(const std::vector<TDrawn>& all, int kind) {
-    return int(
-        std::count_if(all.begin(), all.end(), [&](const TDrawn& d) { return d.kind == kind; }));
 }
 
 QString module(const QStringList& lines) {
@@ -40,7 +34,7 @@ TEST_F(ListingTest, RunsLongerThanTheThresholdAreBoxed) {
     const auto all = drawn(*f);
     const auto box = boxes(all);
     ASSERT_EQ(box.size(), 1u);
-    EXPECT_EQ(countKind(all, ckFillRect), 2) << "two shadow bars";
+    EXPECT_EQ(countKind(*f, 1, ckFillRect), 2) << "two shadow bars";
 
     std::map<QString, TDrawn> byText;
     for (const TDrawn& t : texts(*f))

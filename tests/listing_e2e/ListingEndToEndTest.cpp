@@ -39,14 +39,6 @@ QStringList pdfPages(const QString& pdf) {
     return pages;
 }
 
-void markEverything(TSourceMgt& sources) {
-    for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
-        file->Marked = 1;
-        for (RFunction* f = file->Functions; f->Next; f = f->Next)
-            f->Marked = 1;
-    }
-}
-
 // The lines of every section (a form's description block is no section),
 // tabs expanded as the build does; inline command lines are run, not
 // printed, but for the words of a rule line.
@@ -89,10 +81,7 @@ TCheckResult checkProject(const QString& projectPath) {
     TSourceCodePrint formatter;
     formatter.LoadSettings();
     TSourceMgt sources(nullptr, formatter.Settings.CodePage);
-    QString title;
-    EXPECT_TRUE(LoadProjectFile(sources, projectPath, title));
-    sources.AnalyzeProject();
-    markEverything(sources);
+    testsupport::loadProject(sources, projectPath);
 
     formatter.SetPageDefaults(TFont("Arial", 10), TPen{}, TBrush{clWhite, TBrushStyle::Solid});
     formatter.BuildProject(sources.FirstFile(), sources);

@@ -158,14 +158,7 @@ void checkProject(const QString& path, int variant, bool twoPage, TTotals& total
     TSourceCodePrint f;
     f.LoadSettings();
     TSourceMgt sources(nullptr, f.Settings.CodePage);
-    QString title;
-    ASSERT_TRUE(LoadProjectFile(sources, path, title)) << path.toStdString();
-    sources.AnalyzeProject();
-    for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
-        file->Marked = 1;
-        for (RFunction* s = file->Functions; s->Next; s = s->Next)
-            s->Marked = 1;
-    }
+    testsupport::loadProject(sources, path);
     f.SetPageDefaults(TFont("Arial", 10), TPen{}, TBrush{clWhite, TBrushStyle::Solid});
     f.BuildProject(sources.FirstFile(), sources);
 

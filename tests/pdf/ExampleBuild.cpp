@@ -25,15 +25,7 @@ TExampleBuild buildProject(const QString& projectPath, const TSettingKeys& keys)
     b.formatter->SetPageDefaults(TFont("Arial", 10), TPen{}, TBrush{clWhite, TBrushStyle::Solid});
     b.formatter->SetDateText("1/2/2026");
     b.sources = std::make_unique<TSourceMgt>(nullptr, b.formatter->Settings.CodePage);
-    QString title;
-    EXPECT_TRUE(LoadProjectFile(*b.sources, projectPath, title));
-    b.formatter->JobTitle = title;
-    b.sources->AnalyzeProject();
-    for (RFile* file = b.sources->FirstFile(); file->Next; file = file->Next) {
-        file->Marked = 1;
-        for (RFunction* f = file->Functions; f->Next; f = f->Next)
-            f->Marked = 1;
-    }
+    b.formatter->JobTitle = testsupport::loadProject(*b.sources, projectPath);
     b.formatter->BuildProject(b.sources->FirstFile(), *b.sources);
     return b;
 }

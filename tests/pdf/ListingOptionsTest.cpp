@@ -1,14 +1,14 @@
-// The paper and line-number options on the example project: A4 pages of
-// their true size with the margins where Page Setup puts them, and line
-// numbers equal to the source lines' numbers.
+// The paper and keyword options on the example project: A4 pages of their
+// true size with the margins where Page Setup puts them, and bold keywords
+// that keep every piece in its column. (That every printed line carries its
+// own number, and only keywords of code are bold, the corpus page test
+// checks over every project.)
 #include "ExampleBuild.h"
 #include "PdfReader.h"
 
-#include "format/TextRoutines.h"
 #include "render/PdfListing.h"
 #include "render/VirtCanvas.h"
 #include "settings/FontRegistry.h"
-#include "source/SourceRecords.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -72,84 +72,6 @@ TEST_F(ListingOptions, A4PagesHaveTheirTrueSizeAndMargins) {
         buildProject(exampleProject(), {{"PAGELAYOUT/Paper", "1"}}).formatter->Pages.Page(1)->Width,
         1123);
     EXPECT_EQ(buildProject(exampleProject(), {}).formatter->Pages.Page(1)->Width, 1056);
-}
-
-TEST_F(ListingOptions, LineNumbersAreTheSourceLinesNumbers) {
-    // Narrow one-page columns so that lines wrap.
-    const TExampleBuild b = buildProject(
-        exampleProject(),
-        {{"GENERAL/LineNumbers", "1"}, {"pagelayout/twopage", "0"}, {"margins/right", "300"}});
-    // Every line the build takes, in order: file, number, text.
-    struct TLine {
-        QString file;
-        int number;
-        QString text;
-    };
-    std::vector<TLine> source;
-    TSourceMgt& sources = *b.sources;
-    for (RFile* file = sources.FirstFile(); file->Next; file = file->Next) {
-        sources.LoadFileText(*file);
-        for (RFunction* s = file->Functions; s->Next; s = s->Next)
-            for (int i = s->StartLine; i < s->StartLine + s->SectionLines; ++i)
-                source.push_back(
-                    {file->FileName, i + 1,
-                     ExpandTabs(file->Lines.value(i), b.formatter->Settings.TabsToSpaces)});
-        sources.UnloadFileText(file->FileName);
-    }
-
-    // Every printed piece in order: its number (0: none), y and text.
-    struct TPiece {
-        int number;
-        int y;
-        QString text;
-    };
-    std::vector<TPiece> pieces;
-    const TPageStorage& pages = b.formatter->Pages;
-    for (int n = 1; n <= pages.PageCount(); ++n) {
-        int number = 0;
-        for (const TCanvasCommand& c : pages.Page(n)->Canvas->Commands()) {
-            if (c.Kind != ckTextOutInFont) continue;
-            if (c.Text.startsWith("LINENUMBER|||")) {
-                number = pieceText(c).toInt();
-                continue;
-            }
-            pieces.push_back({number, c.Y1, pieceText(c)});
-            number = 0;
-        }
-    }
-    std::size_t at = 0;
-    int numbered = 0;
-    QString firstOfModule;
-    QStringList numberedLines;
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        if (pieces[i].number == 0) continue;
-        // A piece starts at its first non-blank.
-        while (at < source.size() &&
-               !(source[at].number == pieces[i].number &&
-                 source[at].text.trimmed().startsWith(pieces[i].text.trimmed())))
-            ++at;
-        ASSERT_LT(at, source.size()) << "\"" << pieces[i].text.toStdString() << "\" is not line "
-                                     << pieces[i].number << " of its file";
-        numberedLines << source[at].file + ":" + QString::number(pieces[i].number);
-        if (source[at].file == "modLedger.bas" && firstOfModule.isEmpty())
-            firstOfModule = QString::number(pieces[i].number) + " " + pieces[i].text;
-        // A wrapped line: its next piece, on the next line, has no number.
-        if (source[at].file == "frmLedger.frm" && pieces[i].number == 89) {
-            ASSERT_LT(i + 1, pieces.size());
-            EXPECT_EQ(pieces[i + 1].number, 0);
-            EXPECT_GT(pieces[i + 1].y, pieces[i].y);
-            EXPECT_TRUE(source[at].text.contains(pieces[i + 1].text.trimmed().mid(2)))
-                << pieces[i + 1].text.toStdString();
-        }
-        ++numbered;
-        ++at;
-    }
-    EXPECT_GT(numbered, 250);
-    // The first line after the file separator is the module's line 1.
-    EXPECT_EQ(firstOfModule.toStdString(), "1 Attribute VB_Name = \"modLedger\"");
-    // The comment block under it, printed in a shadowed box, as well.
-    for (int n = 2; n <= 7; ++n)
-        EXPECT_TRUE(numberedLines.contains("modLedger.bas:" + QString::number(n))) << n;
 }
 
 TEST_F(ListingOptions, KeywordEmphasisKeepsEveryPieceInItsColumn) {

@@ -80,32 +80,6 @@ TEST(DrawSurface, VeryLargeTextIsStillDrawn) {
     EXPECT_GT(ink, 10000);
 }
 
-TEST(DrawSurface, ArcsRunCounterClockwiseFromStartToEnd) {
-    QImage img = whitePage();
-    {
-        TDrawSurface s(&img, &img);
-        s.SetPen(TPen{clBlack, TPenStyle::Clear, 1});
-        s.SetBrush(TBrush{rgbColor(255, 0, 0), TBrushStyle::Solid});
-        // From 3 o'clock to 12 o'clock counter-clockwise: the upper right quarter.
-        s.Pie(0, 0, 200, 200, 200, 100, 100, 0);
-    }
-    EXPECT_EQ(at(img, 150, 50), QColor(Qt::red));
-    EXPECT_EQ(at(img, 50, 50), QColor(Qt::white));
-    EXPECT_EQ(at(img, 50, 150), QColor(Qt::white));
-    EXPECT_EQ(at(img, 150, 150), QColor(Qt::white));
-
-    QImage chord = whitePage();
-    {
-        TDrawSurface s(&chord, &chord);
-        s.SetBrush(TBrush{rgbColor(0, 255, 0), TBrushStyle::Solid});
-        // The other way round: three quarters, closed by a straight line.
-        s.Chord(0, 0, 200, 200, 100, 0, 200, 100);
-    }
-    EXPECT_EQ(at(chord, 50, 50), QColor(Qt::green));
-    EXPECT_EQ(at(chord, 150, 150), QColor(Qt::green));
-    EXPECT_EQ(at(chord, 180, 20), QColor(Qt::white)); // cut off by the chord
-}
-
 TEST(DrawSurface, ShapesKeepInsideTheirBoxAndLinesMoveThePen) {
     QImage img = whitePage();
     {
@@ -129,26 +103,6 @@ TEST(DrawSurface, ShapesKeepInsideTheirBoxAndLinesMoveThePen) {
     EXPECT_EQ(at(img, 11, 101), QColor(Qt::white)); // rounded corner
     EXPECT_EQ(at(img, 150, 140), QColor(Qt::yellow));
     EXPECT_EQ(at(img, 112, 102), QColor(Qt::white));
-}
-
-TEST(DrawSurface, FloodFillStopsAtTheBorderColour) {
-    QImage img = whitePage();
-    {
-        TDrawSurface s(&img, &img);
-        s.SetWindowExt(100, 100);
-        s.SetViewportExt(200, 200);
-        s.SetPen(TPen{rgbColor(255, 0, 0), TPenStyle::Solid, 1});
-        s.SetBrush(TBrush{clWhite, TBrushStyle::Clear});
-        s.Rectangle(10, 10, 60, 60);
-        s.SetBrush(TBrush{rgbColor(0, 0, 255), TBrushStyle::Solid});
-        s.FloodFill(30, 30, rgbColor(255, 0, 0)); // logical point, mapped
-        s.FloodFill(20, 20, rgbColor(255, 0, 0)); // already filled: no harm
-    }
-    EXPECT_EQ(at(img, 60, 60), QColor(Qt::blue));
-    EXPECT_EQ(at(img, 25, 25), QColor(Qt::blue));
-    EXPECT_EQ(at(img, 20, 60), QColor(Qt::red));
-    EXPECT_EQ(at(img, 10, 10), QColor(Qt::white));
-    EXPECT_EQ(at(img, 150, 150), QColor(Qt::white));
 }
 
 TEST(DrawSurface, FloodFillNeedsAPointInsideTheImage) {

@@ -60,18 +60,3 @@ TEST(QtTextMeasurer, KeepsFontsApartInItsCache) {
     // Underline does not change the advances.
     EXPECT_EQ(m.textWidth(TFont("Arial", 10, fsUnderline), text), plain);
 }
-
-TEST(FixedMeasurer, FollowsItsFormulaAndStandsInForTheProcessMeasurer) {
-    TFixedMeasurer m; // 3/5 of the pixel size per character, height + 2
-    const TFont f("Arial", 10);
-    EXPECT_EQ(m.textWidth(f, u"abcde"), 39); // 5 * 7.8
-    EXPECT_EQ(m.textWidth(f, u"ab"), 16);    // 15.6
-    EXPECT_EQ(m.textHeight(f, u"anything"), 15);
-    TFixedMeasurer unit(1, 1, 0);
-    setTextMeasurer(&unit);
-    EXPECT_EQ(textMeasurer().textWidth(f, u"abc"), 39);
-    EXPECT_EQ(textMeasurer().textHeight(f, u"abc"), 13);
-    setTextMeasurer(nullptr);
-    EXPECT_EQ(textMeasurer().textHeight(f, u"abc"), 15);
-    EXPECT_NE(&textMeasurer(), &unit);
-}

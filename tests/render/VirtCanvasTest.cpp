@@ -3,14 +3,8 @@
 #include "platform/Messages.h"
 #include "platform/Progress.h"
 #include "platform/TextMeasurer.h"
-#include "render/IndicatorPictures.h"
 #include "render/VirtCanvas.h"
 #include "settings/FontRegistry.h"
-
-#include <QPdfWriter>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -55,66 +49,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(VirtCanvasTest, InitPageSetsDefaultsAndRecordsNothing) {
-    EXPECT_EQ(canvas.CurrentFont(), TFont("Arial", 10));
-    EXPECT_EQ(canvas.CurrentPen(), (TPen{clBlack, TPenStyle::Solid, 1}));
-    EXPECT_EQ(canvas.CurrentBrush(), (TBrush{clBlack, TBrushStyle::Solid}));
-    EXPECT_EQ(canvas.RecordedFontHeight(), -13);
-    const TFont big("Courier New", 20, fsBold);
-    canvas.InitPage(1056, 816, &big, nullptr, nullptr);
-    EXPECT_EQ(canvas.CurrentFont(), big);
-    EXPECT_EQ(canvas.RecordedFontHeight(), big.height());
-    EXPECT_EQ(canvas.CommandCount(), 0);
-}
-
-TEST_F(VirtCanvasTest, RecordsEveryOperationWithItsFields) {
-    canvas.TextOut(1, 2, "plain");
-    canvas.TextOutInFont(3, 4, "CODE", "Dim x");
-    canvas.MoveTo(5, 6);
-    canvas.LineTo(7, 8);
-    canvas.Rectangle(10, 11, 12, 13);
-    canvas.Ellipse(14, 15, 16, 17);
-    canvas.FillRect(18, 19, 20, 21);
-    canvas.DrawPicture(22, 23, 4);
-    canvas.StretchPicture(24, 25, 26, 27, 3);
-    canvas.SetBrushColor(rgbColor(1, 2, 3));
-    canvas.SetPenColor(rgbColor(4, 5, 6));
-    canvas.SetTransparent();
-    canvas.Watermark("DRAFT", 700, 900, 40, 60);
-    canvas.Arc(1, 2, 3, 4, 5, 6, 7, 8);
-    canvas.RoundRect(30, 31, 32, 33, 34, 35);
-    canvas.FloodFill(38, 39, clSilver);
-    // Kind, X1..X4, Y1..Y4, Value, Text of each command.
-    // clang-format off
-    const QStringList expected = {
-        "0 1 0 0 0 2 0 0 0 0 plain",       "1 3 0 0 0 4 0 0 0 0 CODE|||Dim x",
-        "15 5 0 0 0 6 0 0 0 0 ",           "2 7 0 0 0 8 0 0 0 0 ",
-        "4 10 12 0 0 11 13 0 0 0 ",        "6 14 16 0 0 15 17 0 0 0 ",
-        "16 18 20 0 0 19 21 0 0 0 ",       "8 22 0 0 0 23 4 0 0 0 ",
-        "9 24 0 26 0 25 0 27 0 0 3",       "22 0 0 0 0 0 0 0 0 197121 ",
-        "23 0 0 0 0 0 0 0 0 394500 ",      "17 0 0 0 0 0 0 0 0 0 ",
-        "20 700 40 0 0 900 60 0 0 0 DRAFT", "3 1 3 5 7 2 4 6 8 0 ",
-        "5 30 32 34 0 31 33 35 0 0 ",      "24 38 0 0 0 39 0 0 0 12632256 ",
-    };
-    // clang-format on
-    ASSERT_EQ(canvas.CommandCount(), expected.size());
-    for (int i = 0; i < canvas.CommandCount(); ++i) {
-        const TCanvasCommand& k = canvas.Commands()[i];
-        QStringList got;
-        for (std::int64_t v :
-             {std::int64_t(k.Kind), std::int64_t(k.X1), std::int64_t(k.X2), std::int64_t(k.X3),
-              std::int64_t(k.X4), std::int64_t(k.Y1), std::int64_t(k.Y2), std::int64_t(k.Y3),
-              std::int64_t(k.Y4), std::int64_t(k.Value)})
-            got << QString::number(v);
-        EXPECT_EQ(got.join(' ') + ' ' + k.Text, expected[i]);
-        EXPECT_EQ(canvas.CommandFont(k), nullptr);
-    }
-    // Colour commands change only the target, not the recorded state.
-    EXPECT_EQ(canvas.CurrentBrush(), (TBrush{clBlack, TBrushStyle::Solid}));
-    canvas.ClearCommands();
-    EXPECT_EQ(canvas.CommandCount(), 0);
-}
 
 TEST_F(VirtCanvasTest, SelectionsStoreOwnCopiesAndNothingIsNothing) {
     TFont font("Times New Roman", 14, fsItalic, rgbColor(0, 0, 128));
@@ -503,47 +437,4 @@ TEST_F(VirtCanvasTest, PlaysIntoAnImageTheSameEveryTime) {
         canvas.PlayBack(s, true, 0, 0, false, 0, 0, nullptr);
     }
     EXPECT_TRUE(img == again);
-}
-
-TEST_F(VirtCanvasTest, PlaysIntoAPdfPage) {
-    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
-    if (pdftotext.isEmpty()) GTEST_SKIP() << "pdftotext is not installed";
-    setTextMeasurer(nullptr);
-    fontregistry::add("CODE", TFont("Courier New", 10));
-    recordEverything(canvas);
-    canvas.TextOut(100, 900, "Printed through the playback");
-    canvas.TextOutInFont(100, 930, "CODE", "Sub Main() ' a named font");
-    QTemporaryDir dir;
-    const QString file = dir.filePath("page.pdf");
-    {
-        QPdfWriter pdf(file);
-        pdf.setResolution(300);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                      QMarginsF(0, 0, 0, 0)));
-        TDrawSurface s(&pdf);
-        EXPECT_EQ(s.ClipRect(), QRect(0, 0, 2550, 3300));
-        canvas.PlayBack(s, true, 1, 1, true, s.GetDeviceCaps(dcAspectX), s.GetDeviceCaps(dcAspectY),
-                        nullptr);
-    }
-    QProcess p;
-    p.start(pdftotext, {"-layout", file, "-"});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    const QString text = QString::fromUtf8(p.readAllStandardOutput());
-    EXPECT_TRUE(text.contains("HEADING")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Printed through the playback"));
-    EXPECT_TRUE(text.contains("Sub Main() ' a named font"));
-    EXPECT_TRUE(messages.errors.isEmpty());
-}
-
-TEST(IndicatorPictures, FiveDistinctPicturesOf32By32) {
-    ASSERT_EQ(indicatorPictureCount(), 5);
-    for (int i = 0; i < 5; ++i) {
-        const QImage p = indicatorPicture(i);
-        ASSERT_EQ(p.size(), QSize(32, 32));
-        EXPECT_FALSE(p.hasAlphaChannel()); // copied onto the page as they are
-        for (int j = 0; j < i; ++j)
-            EXPECT_FALSE(p == indicatorPicture(j)) << i << " and " << j;
-    }
-    EXPECT_TRUE(indicatorPicture(-1).isNull());
-    EXPECT_TRUE(indicatorPicture(5).isNull());
 }

@@ -370,53 +370,51 @@ TEST_F(MainWindowTest, ProjectSettingsFilesSkipTheTextTest) {
     EXPECT_EQ(w.SourceKind, skNone);
 }
 
-TEST_F(MainWindowTest, StoredPositionAppliedOnceAtFirstShow) {
-    if (QGuiApplication::platformName().startsWith("wayland")) GTEST_SKIP() << "no positions";
+TEST_F(MainWindowTest, StoredPositionIsAppliedAtFirstShowReadBackAsWrittenAndKeptOnScreen) {
+    if (!canPlaceWindows()) GTEST_SKIP() << "no positions";
+    for (const char* name : {"read.lrg", "print.lrg", "build.lrg", "build2.lrg"})
+        scratch.write(name, "clip");
     {
+        // None stored: centred. Closing stores the client area's corner (the
+        // frame is the window manager's) and deletes the clips.
         TfrmMain centred(scratch.path());
         centred.show();
         const QPoint centre = centred.screen()->availableGeometry().center();
         EXPECT_LE(qAbs(centred.frameGeometry().center().x() - centre.x()), 2);
         EXPECT_LE(qAbs(centred.frameGeometry().center().y() - centre.y()), 2);
         centred.close();
-        TIniFile ini;
-        // The client area's corner: the frame is the window manager's.
-        EXPECT_EQ(ini.readInteger("POSITION", "X", -7), centred.geometry().x());
-        EXPECT_EQ(ini.readInteger("POSITION", "Y", -7), centred.geometry().y());
+        EXPECT_EQ(TIniFile().readInteger("POSITION", "X", -7), centred.geometry().x());
+        EXPECT_EQ(TIniFile().readInteger("POSITION", "Y", -7), centred.geometry().y());
+        EXPECT_TRUE(QDir(scratch.path()).entryList({"*.lrg"}, QDir::Files).isEmpty());
     }
-    TIniFile ini;
-    ini.writeInteger("POSITION", "X", 37);
-    ini.writeInteger("POSITION", "Y", -1);
-    TfrmMain w(scratch.path());
-    w.show();
-    EXPECT_EQ(w.geometry().x(), 37);
-    const int centredY = w.y();
-    EXPECT_GT(centredY, 0);
-    // The user moves the window; activating it again leaves it there.
-    w.move(120, 90);
-    w.hide();
-    w.show();
-    w.activateWindow();
-    EXPECT_EQ(w.pos(), QPoint(120, 90));
-}
-
-TEST_F(MainWindowTest, StoredPositionReadBackEqualsTheOneWrittenAndStaysOnScreen) {
-    if (!canPlaceWindows()) GTEST_SKIP() << "no positions";
     QPoint stored(150, 120);
     TIniFile().writeInteger("POSITION", "X", stored.x());
     TIniFile().writeInteger("POSITION", "Y", stored.y());
-    for (int start = 0; start < 3; ++start) {
+    for (int start = 0; start < 2; ++start) {
         TfrmMain w(scratch.path());
         w.show();
         EXPECT_EQ(w.geometry().topLeft(), stored) << "start " << start;
-        EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "a window of fixed size";
         if (start == 0) {
-            w.setGeometry(QRect(QPoint(160, 130), w.size()));
+            // The user moves the window; showing it again leaves it there.
             stored = QPoint(160, 130);
+            w.setGeometry(QRect(stored, w.size()));
+            w.hide();
+            w.show();
+            w.activateWindow();
+            EXPECT_EQ(w.geometry().topLeft(), stored);
         }
         w.close();
         EXPECT_EQ(TIniFile().readInteger("POSITION", "X", -1), stored.x());
         EXPECT_EQ(TIniFile().readInteger("POSITION", "Y", -1), stored.y());
+    }
+    // Only the coordinate stored as -1 is centred.
+    TIniFile().writeInteger("POSITION", "X", 37);
+    TIniFile().writeInteger("POSITION", "Y", -1);
+    {
+        TfrmMain w(scratch.path());
+        w.show();
+        EXPECT_EQ(w.geometry().x(), 37);
+        EXPECT_GT(w.y(), 0);
     }
     // Written on a larger screen (or at another scale): kept on this one.
     TIniFile().writeInteger("POSITION", "X", 100000);
@@ -432,16 +430,6 @@ TEST_F(MainWindowTest, StoredPositionReadBackEqualsTheOneWrittenAndStaysOnScreen
     EXPECT_EQ(placeOnScreen(QRect(-50, 5, 300, 200), frame, screen), QPoint(2, 20));
     EXPECT_EQ(placeOnScreen(QRect(10, 10, 900, 700), frame, screen), QPoint(2, 20))
         << "too large: the title bar stays in view";
-}
-
-TEST_F(MainWindowTest, CloseStoresPositionAndDeletesClips) {
-    for (const char* name : {"read.lrg", "print.lrg", "build.lrg", "build2.lrg"})
-        scratch.write(name, "clip");
-    TfrmMain w(scratch.path());
-    w.show();
-    w.close();
-    EXPECT_TRUE(QDir(scratch.path()).entryList({"*.lrg"}, QDir::Files).isEmpty());
-    EXPECT_NE(TIniFile().readInteger("POSITION", "X", -1), -1);
 }
 
 TEST_F(MainWindowTest, CommandsWithNothingToWorkOnSaySo) {

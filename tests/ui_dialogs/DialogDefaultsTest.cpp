@@ -27,13 +27,8 @@ namespace {
 // and the named fonts they refer to, as one byte string.
 QByteArray listingRecording() {
     TSourceMgt sources;
-    QString title;
     const QString project = testsupport::sourceDir() + "/examples/Demo/Demo.vbp";
-    EXPECT_TRUE(LoadProjectFile(sources, project, title));
-    sources.AnalyzeProject();
-    for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
-        for (RFunction* s = f->Functions; s->Next; s = s->Next)
-            s->Marked = 1;
+    testsupport::loadProject(sources, project);
     TSourceCodePrint formatter;
     formatter.LoadSettings();
     formatter.SetPageDefaults(TFont("Arial", 9), TPen{}, TBrush{clWhite, TBrushStyle::Solid});

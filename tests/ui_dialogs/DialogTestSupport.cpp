@@ -1,5 +1,6 @@
 #include "DialogTestSupport.h"
 
+#include "format/ListingSettings.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QTextStream>
@@ -20,6 +21,19 @@ QMap<QString, QString> iniEntries(const QString& path) {
         }
     }
     return entries;
+}
+
+std::string entriesOutsideTheListing(const QMap<QString, QString>& entries) {
+    QStringList own;
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        const auto listing =
+            listingSettingDefault(it.key().section('/', 0, 0), it.key().section('/', 1));
+        if (listing)
+            EXPECT_EQ(it.value(), *listing) << it.key().toStdString();
+        else
+            own << it.key() + "=" + it.value();
+    }
+    return own.join(", ").toStdString();
 }
 
 QString settingsPath() {

@@ -15,6 +15,11 @@ QMap<QString, QString> iniEntries(const QString& path);
 
 QString settingsPath();
 
+// Fails for every entry the listing also reads that differs from the
+// listing's own default; returns the others ("SECTION/Key=value", ", "
+// between them), which only the dialogs read.
+std::string entriesOutsideTheListing(const QMap<QString, QString>& entries);
+
 class TScriptedChoosers : public IChooserDialogs {
 public:
     // Answers in turn; no value cancels, and so does running out.

@@ -113,30 +113,6 @@ public:
 
 } // namespace
 
-TEST(Printing, APdfPrinterGetsEveryPageOnItsOwnSheet) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("out.pdf");
-    testsupport::writeFile(file, "previous");
-    auto store = makeStore(3);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    QWidget owner;
-    const TPrintOutcome out = PrintOnPrinter(*store, false, "Listora", &owner, &printer);
-    EXPECT_EQ(out.PagesPrinted, 3);
-    EXPECT_TRUE(owner.isEnabled());
-    ASSERT_TRUE(QFileInfo(file).size() > 0);
-    // Written beside the old file and put in its place whole.
-    EXPECT_EQ(printer.outputFileName(), file);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.pdf"});
-    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
-        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
-    EXPECT_EQ(pdfPages(file), 3);
-    const QString text = poppler("pdftotext", {file, "-"});
-    EXPECT_TRUE(text.contains("Printed line 1")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Printed line 3"));
-}
-
 // A letter listing printed on A4: the page keeps its proportions, scaled to
 // the paper's width and centred down it, rather than stretched to fill it.
 TEST(Printing, OtherPaperScalesThePageUniformlyAndCentresIt) {
@@ -255,15 +231,7 @@ TEST(Printing, TheExampleListingComesOutOfACupsPdfQueue) {
     formatter.SetPageDefaults(TFont(QStringLiteral("Arial"), 10), TPen{},
                               TBrush{clWhite, TBrushStyle::Solid});
     TSourceMgt sources(&progress, formatter.Settings.CodePage);
-    QString jobTitle;
-    ASSERT_TRUE(LoadProjectFile(sources, project, jobTitle));
-    formatter.JobTitle = jobTitle;
-    sources.AnalyzeProject();
-    for (RFile* f = sources.FirstFile(); f && f->Next; f = f->Next) {
-        f->Marked = true;
-        for (RFunction* fn = f->Functions; fn && fn->Next; fn = fn->Next)
-            fn->Marked = true;
-    }
+    formatter.JobTitle = testsupport::loadProject(sources, project);
     formatter.BuildProject(sources.FirstFile(), sources);
     TIniFile::setSettingsFileOverride(QString());
     const int pageCount = formatter.Pages.PageCount();

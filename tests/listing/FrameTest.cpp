@@ -1,8 +1,8 @@
-#include "LayoutSupport.h"
+#include "ListingSupport.h"
 
 #include "render/VirtCanvas.h"
 
-TEST_F(LayoutTest, TwoPageSheetGeometryWithDefaults) {
+TEST_F(ListingTest, TwoPageSheetGeometryWithDefaults) {
     auto f = makeFormatter();
     f->DrawFrame();
     EXPECT_EQ(f->Canvas().PageWidth(), 1056);
@@ -19,15 +19,15 @@ TEST_F(LayoutTest, TwoPageSheetGeometryWithDefaults) {
 
     // A header over each half, the halves' own numbers in the footers;
     // drawn with each half's first line, here with the closing sheet.
-    EXPECT_TRUE(drawnTexts(*f).empty());
+    EXPECT_TRUE(texts(*f).empty());
     f->CloseSheet();
     std::vector<QString> plain;
-    for (const TDrawnText& t : drawnTexts(*f))
+    for (const TDrawn& t : texts(*f))
         plain.push_back(t.text);
     EXPECT_EQ(plain, (std::vector<QString>{"1", " - 1/2/2026", "2", " - 1/2/2026"}));
 }
 
-TEST_F(LayoutTest, OnePageGeometryAndPageBox) {
+TEST_F(ListingTest, OnePageGeometryAndPageBox) {
     setKey("pagelayout", "twopage", "0");
     setKey("PAGELAYOUT", "Footer", "Page %p of %f");
     auto f = makeFormatter();
@@ -43,7 +43,7 @@ TEST_F(LayoutTest, OnePageGeometryAndPageBox) {
     EXPECT_EQ(f->TextBottom, 1056 - 35 - 2 * 13 - 10);
     f->CloseSheet();
     bool footer = false, number = false;
-    for (const TDrawnText& t : drawnTexts(*f)) {
+    for (const TDrawn& t : texts(*f)) {
         footer |= t.text == "Page 1 of a.bas";
         number |= t.text == "1";
     }
@@ -53,7 +53,7 @@ TEST_F(LayoutTest, OnePageGeometryAndPageBox) {
 
 // The box is sized for three digits; a long listing's numbers widen it
 // to the left rather than cross its sides.
-TEST_F(LayoutTest, PageBoxHoldsTheNumbersOfALongListing) {
+TEST_F(ListingTest, PageBoxHoldsTheNumbersOfALongListing) {
     setKey("pagelayout", "twopage", "0");
     for (const char* style : {"0", "1"}) {
         setKey("pagelayout", "PageNumType", style);
@@ -65,7 +65,7 @@ TEST_F(LayoutTest, PageBoxHoldsTheNumbersOfALongListing) {
     }
 }
 
-TEST_F(LayoutTest, ZeroMarginsKeepTheFrameOnTheSheetAndShadeBandsNeverHang) {
+TEST_F(ListingTest, ZeroMarginsKeepTheFrameOnTheSheetAndShadeBandsNeverHang) {
     for (const char* key : {"left", "top", "right", "bottom"})
         setKey("margins", key, "0");
     setKey("general", "shadeboxemulation", "1");
@@ -79,7 +79,7 @@ TEST_F(LayoutTest, ZeroMarginsKeepTheFrameOnTheSheetAndShadeBandsNeverHang) {
     EXPECT_EQ(countKind(*f, 1, ckFillRect), 0);
 }
 
-TEST_F(LayoutTest, ShadeBandsAlternateFromTheTextTop) {
+TEST_F(ListingTest, ShadeBandsAlternateFromTheTextTop) {
     setKey("general", "shadeboxemulation", "1");
     auto f = makeFormatter();
     f->DrawFrame();
@@ -95,7 +95,7 @@ TEST_F(LayoutTest, ShadeBandsAlternateFromTheTextTop) {
     EXPECT_EQ(bands, (f->TextBottom - f->TextTop - 36 - 1) / 72 + 1);
 }
 
-TEST_F(LayoutTest, WideHeaderShrinksAndStaysSmaller) {
+TEST_F(ListingTest, WideHeaderShrinksAndStaysSmaller) {
     setKey("PAGELAYOUT", "Header", QString(80, 'H'));
     auto f = makeFormatter();
     f->DrawFrame();
@@ -107,7 +107,7 @@ TEST_F(LayoutTest, WideHeaderShrinksAndStaysSmaller) {
     EXPECT_EQ(f->Settings.FooterFont.size(), 10);
 }
 
-TEST_F(LayoutTest, WatermarkNeedsTwoCharactersAndLiesOverTheShadeBands) {
+TEST_F(ListingTest, WatermarkNeedsTwoCharactersAndLiesOverTheShadeBands) {
     setKey("project info", "watermark", "X");
     auto one = makeFormatter();
     one->DrawFrame();
@@ -134,7 +134,7 @@ TEST_F(LayoutTest, WatermarkNeedsTwoCharactersAndLiesOverTheShadeBands) {
     }
 }
 
-TEST_F(LayoutTest, PagesAreNamedAfterTheProcedureOrTheFile) {
+TEST_F(ListingTest, PagesAreNamedAfterTheProcedureOrTheFile) {
     auto f = makeFormatter();
     f->DrawFrame();
     f->CurrentFileName = "Module1.bas";
@@ -147,7 +147,7 @@ TEST_F(LayoutTest, PagesAreNamedAfterTheProcedureOrTheFile) {
     EXPECT_EQ(f->CurrentProcName, "Module1.bas") << "%s shows the file from then on";
 }
 
-TEST_F(LayoutTest, ColumnsFillLeftThenRightThenANewSheet) {
+TEST_F(ListingTest, ColumnsFillLeftThenRightThenANewSheet) {
     auto f = makeFormatter();
     f->DrawFrame();
     f->CurrentX = f->LeftColumnX;
@@ -165,13 +165,13 @@ TEST_F(LayoutTest, ColumnsFillLeftThenRightThenANewSheet) {
     EXPECT_EQ(f->CurrentX, f->LeftColumnX);
     EXPECT_EQ(f->PageNumber, 3);
     // No line was drawn below the text area or outside its column.
-    for (const TDrawnText& t : codeTexts(*f)) {
-        EXPECT_LE(t.y, f->TextBottom);
-        EXPECT_TRUE(t.x == f->LeftColumnX || t.x == f->RightColumnX);
+    for (const TDrawn& t : codeTexts(*f)) {
+        EXPECT_LE(t.y1, f->TextBottom);
+        EXPECT_TRUE(t.x1 == f->LeftColumnX || t.x1 == f->RightColumnX);
     }
 }
 
-TEST_F(LayoutTest, OnePageLayoutStartsANewPageForAFullColumn) {
+TEST_F(ListingTest, OnePageLayoutStartsANewPageForAFullColumn) {
     setKey("pagelayout", "twopage", "0");
     auto f = makeFormatter();
     f->DrawFrame();
@@ -185,7 +185,7 @@ TEST_F(LayoutTest, OnePageLayoutStartsANewPageForAFullColumn) {
     EXPECT_EQ(f->CurrentY, f->TextTop);
 }
 
-TEST_F(LayoutTest, EverySheetDrawsItsFrameWithItsOwnStateAndKnocksOutTheBorder) {
+TEST_F(ListingTest, EverySheetDrawsItsFrameWithItsOwnStateAndKnocksOutTheBorder) {
     // Brackets and shade bands leave their pen and brush at the end of a
     // sheet; the next sheet's frame must not inherit them.
     setKey("general", "shadeboxemulation", "1");

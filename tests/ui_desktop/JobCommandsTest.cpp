@@ -1,6 +1,7 @@
 // The main window's saved jobs, recent files, glossary keys and help book,
 // with scripted dialogs and recorded message boxes.
 #include "app/JobCommands.h"
+#include "DesktopTestSupport.h"
 #include "app/CommandHooks.h"
 #include "app/MainWindow.h"
 #include "common/TestSupport.h"
@@ -45,38 +46,6 @@ bool drawsText(const TSourceCodePrint& f, const QString& prefix) {
 
 using testsupport::readFile;
 
-struct TRecorded {
-    TMessageKind Kind;
-    QString Text;
-};
-
-class TRecorder : public IMessageService, public IFileDialogs {
-public:
-    TRecorder() {
-        setMessageService(this);
-        setFileDialogs(this);
-    }
-    ~TRecorder() override {
-        setMessageService(nullptr);
-        setFileDialogs(nullptr);
-    }
-    void show(TMessageKind kind, const QString&, const QString& text) override {
-        shown.append({kind, text});
-    }
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    std::optional<TFileDialogResult> openFile(const TFileDialogRequest& r) override {
-        requests.append(r);
-        if (answer.isEmpty()) return std::nullopt;
-        return TFileDialogResult{answer, 1};
-    }
-    std::optional<TFileDialogResult> saveFile(const TFileDialogRequest& r) override {
-        return openFile(r);
-    }
-    QList<TRecorded> shown;
-    QList<TFileDialogRequest> requests;
-    QString answer;
-};
-
 QString settingsPath() {
     return TIniFile::resolve(kSettingsFileName);
 }
@@ -87,10 +56,7 @@ protected:
         QFile::remove(settingsPath());
         // The backup an earlier job's restore leaves beside the settings.
         QFile::remove(QFileInfo(settingsPath()).dir().filePath("LISTORA.OLD"));
-        const QDir example(testsupport::sourceDir() + "/examples/Demo");
-        for (const QString& name : example.entryList(QDir::Files))
-            QFile::copy(example.filePath(name), scratch.filePath(name));
-        project = scratch.filePath("Demo.vbp");
+        project = copyExampleProject(scratch);
     }
     void TearDown() override {
         commandHooks() = TCommandHooks{};
@@ -101,16 +67,14 @@ protected:
     // marked and the current settings.
     QStringList saveJob(const QString& lrp, const QString& projectPath) {
         TSourceMgt sources;
-        QString title;
-        EXPECT_TRUE(LoadProjectFile(sources, project, title));
-        sources.AnalyzeProject();
+        testsupport::loadProject(sources, project, false);
         int n = 0;
         for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
             for (RFunction* s = f->Functions; s->Next; s = s->Next)
                 s->Marked = (n++ % 2 == 0);
         TSourceCodePrint formatter;
         SaveProjectSettingsFile(lrp, projectPath, sources, formatter);
-        return marks(sources);
+        return testsupport::markedSections(sources);
     }
 
     // Opens a job that must be refused in a fresh window: nothing is loaded
@@ -122,42 +86,34 @@ protected:
         commandHooks().OpenProjectSettings(&w);
         EXPECT_EQ(w.SourceKind, skNone);
         EXPECT_EQ(w.Sources(), nullptr);
-        if (user.shown.size() != 1) {
-            ADD_FAILURE() << user.shown.size() << " messages shown";
+        if (user.messages.shown.size() != 1) {
+            ADD_FAILURE() << user.messages.shown.size() << " messages shown";
             return {};
         }
-        EXPECT_EQ(user.shown[0].Kind, TMessageKind::Error);
-        return user.shown[0].Text;
+        EXPECT_EQ(user.messages.shown[0].Kind, TMessageKind::Error);
+        return user.messages.shown[0].Text;
     }
-    static QStringList marks(const TSourceMgt& sources) {
-        QStringList out;
-        for (RFile* f = sources.FirstFile(); f->Next; f = f->Next)
-            for (RFunction* s = f->Functions; s->Next; s = s->Next)
-                if (s->Marked) out << f->FileName + "|" + s->Name;
-        return out;
-    }
-
-    QTemporaryDir scratch;
+    TScratchDir scratch;
     QString project;
-    TRecorder user;
+    TScriptedUser user;
 };
 
 TEST_F(JobWindowTest, OpeningAJobLoadsMarksSettingsAndBuildsThenSavesItAgain) {
     TIniFile().writeString("PAGELAYOUT", "Header", "Saved %f");
-    const QStringList saved = saveJob(scratch.filePath("job.lrp"), project);
+    const QStringList saved = saveJob(scratch.path("job.lrp"), project);
     const QByteArray savedSettings = readFile(settingsPath());
     TIniFile().writeString("PAGELAYOUT", "Header", "Changed");
 
     TfrmMain w(scratch.path());
     installJobCommands(w, scratch.path());
-    w.CurFileName = scratch.filePath("job.lrp");
+    w.CurFileName = scratch.path("job.lrp");
     commandHooks().OpenProjectSettings(&w);
 
-    EXPECT_TRUE(user.shown.isEmpty());
+    EXPECT_TRUE(user.messages.shown.isEmpty());
     EXPECT_EQ(w.SourceKind, skProject);
     EXPECT_EQ(w.CurFileName, project);
     ASSERT_NE(w.Sources(), nullptr);
-    EXPECT_EQ(marks(*w.Sources()), saved);
+    EXPECT_EQ(testsupport::markedSections(*w.Sources()), saved);
     EXPECT_EQ(readFile(settingsPath()), savedSettings);
     EXPECT_TRUE(w.HasBuilt());
     // Built with the job's settings copy: its header heads the pages.
@@ -172,26 +128,25 @@ TEST_F(JobWindowTest, OpeningAJobLoadsMarksSettingsAndBuildsThenSavesItAgain) {
 
     // Save writes back into the job it came from, without asking.
     commandHooks().SaveProjectSettings(&w);
-    EXPECT_TRUE(user.requests.isEmpty());
+    EXPECT_TRUE(user.dialogs.requests.isEmpty());
     EXPECT_TRUE(w.PnlStatus->text().startsWith("Saved job.lrp at "));
 
     // Save As asks, proposing the job's own file.
-    user.answer = scratch.filePath("again.lrp");
+    user.willOpen(scratch.path("again.lrp"));
     w.SaveAs1->trigger();
-    ASSERT_EQ(user.requests.size(), 1);
-    EXPECT_EQ(user.requests[0].Title, "Save the Listora Project");
-    EXPECT_EQ(user.requests[0].Filter, "Listora Projects|*.LRP|All Files|*.*");
-    EXPECT_EQ(user.requests[0].InitialDir, QFileInfo(project).absolutePath());
-    EXPECT_EQ(user.requests[0].FileName, scratch.filePath("job.lrp"));
-    EXPECT_EQ(w.JobFileName, scratch.filePath("again.lrp"));
+    ASSERT_EQ(user.dialogs.requests.size(), 1);
+    EXPECT_EQ(user.dialogs.requests[0].Title, "Save the Listora Project");
+    EXPECT_EQ(user.dialogs.requests[0].Filter, "Listora Projects|*.LRP|All Files|*.*");
+    EXPECT_EQ(user.dialogs.requests[0].InitialDir, QFileInfo(project).absolutePath());
+    EXPECT_EQ(user.dialogs.requests[0].FileName, scratch.path("job.lrp"));
+    EXPECT_EQ(w.JobFileName, scratch.path("again.lrp"));
     // A job never saved proposes the project's name.
     w.JobFileName.clear();
-    user.answer.clear();
     w.cmdSaveClick();
-    ASSERT_EQ(user.requests.size(), 2);
-    EXPECT_EQ(user.requests[1].FileName, scratch.filePath("Demo.lrp"));
-    const TSavedJob again(scratch.filePath("again.lrp"));
-    const TSavedJob first(scratch.filePath("job.lrp"));
+    ASSERT_EQ(user.dialogs.requests.size(), 2);
+    EXPECT_EQ(user.dialogs.requests[1].FileName, scratch.path("Demo.lrp"));
+    const TSavedJob again(scratch.path("again.lrp"));
+    const TSavedJob first(scratch.path("job.lrp"));
     EXPECT_EQ(readFile(again.PrintMarksFile()), readFile(first.PrintMarksFile()));
     EXPECT_EQ(readFile(again.SettingsFile()), savedSettings);
     EXPECT_EQ(again.ProjectPath(), project);
@@ -199,9 +154,9 @@ TEST_F(JobWindowTest, OpeningAJobLoadsMarksSettingsAndBuildsThenSavesItAgain) {
 
 TEST_F(JobWindowTest, JobNamingANonProjectReportsErrorAndChangesNothing) {
     TIniFile().writeString("PAGELAYOUT", "Header", "Mine");
-    saveJob(scratch.filePath("bad.lrp"), scratch.filePath("modLedger.bas"));
+    saveJob(scratch.path("bad.lrp"), scratch.path("modLedger.bas"));
     const QByteArray before = readFile(settingsPath());
-    EXPECT_EQ(openRefusedJob(scratch.filePath("bad.lrp")), "Error Loading Project File.");
+    EXPECT_EQ(openRefusedJob(scratch.path("bad.lrp")), "Error Loading Project File.");
     EXPECT_EQ(readFile(settingsPath()), before);
 }
 
@@ -212,22 +167,22 @@ TEST_F(JobWindowTest, SaveNeedsAProjectAndAStorablePath) {
     commandHooks().SaveProjectSettings(&w);
     w.SourceKind = skSingleFile;
     commandHooks().SaveProjectSettings(&w);
-    EXPECT_TRUE(user.requests.isEmpty());
-    ASSERT_EQ(user.shown.size(), 2);
-    EXPECT_TRUE(user.shown[0].Text.contains("open a VB project first"));
-    EXPECT_TRUE(user.shown[1].Text.startsWith("Only a VB project"));
-    user.shown.clear();
+    EXPECT_TRUE(user.dialogs.requests.isEmpty());
+    ASSERT_EQ(user.messages.shown.size(), 2);
+    EXPECT_TRUE(user.messages.shown[0].Text.contains("open a VB project first"));
+    EXPECT_TRUE(user.messages.shown[1].Text.startsWith("Only a VB project"));
+    user.messages.shown.clear();
 
     // A project whose path does not fit the job is refused before the dialog.
-    saveJob(scratch.filePath("job.lrp"), project);
-    w.CurFileName = scratch.filePath("job.lrp");
+    saveJob(scratch.path("job.lrp"), project);
+    w.CurFileName = scratch.path("job.lrp");
     commandHooks().OpenProjectSettings(&w);
     ASSERT_EQ(w.SourceKind, skProject);
     w.CurFileName = "/" + QString("p").repeated(300) + "/Demo.vbp";
     commandHooks().SaveProjectSettings(&w);
-    EXPECT_TRUE(user.requests.isEmpty());
-    ASSERT_EQ(user.shown.size(), 1);
-    EXPECT_TRUE(user.shown[0].Text.contains("255"));
+    EXPECT_TRUE(user.dialogs.requests.isEmpty());
+    ASSERT_EQ(user.messages.shown.size(), 1);
+    EXPECT_TRUE(user.messages.shown[0].Text.contains("255"));
 }
 
 TEST_F(JobWindowTest, GlossaryKeysLayOutTheGlossaryOfTheLoadedProject) {
@@ -248,8 +203,8 @@ TEST_F(JobWindowTest, GlossaryKeysLayOutTheGlossaryOfTheLoadedProject) {
     basic->trigger(); // no project: nothing happens
     EXPECT_FALSE(w.HasBuilt());
 
-    saveJob(scratch.filePath("job.lrp"), project);
-    w.CurFileName = scratch.filePath("job.lrp");
+    saveJob(scratch.path("job.lrp"), project);
+    w.CurFileName = scratch.path("job.lrp");
     commandHooks().OpenProjectSettings(&w);
     deluxe->trigger();
     EXPECT_TRUE(w.HasBuilt());
@@ -258,18 +213,18 @@ TEST_F(JobWindowTest, GlossaryKeysLayOutTheGlossaryOfTheLoadedProject) {
     EXPECT_FALSE(drawsText(*w.Formatter(), note));
     basic->trigger();
     EXPECT_TRUE(drawsText(*w.Formatter(), note));
-    EXPECT_TRUE(user.shown.isEmpty());
+    EXPECT_TRUE(user.messages.shown.isEmpty());
     EXPECT_EQ(w.SourceKind, skProject);
 }
 
 TEST_F(JobWindowTest, RecentFilesAreLoadedAddedAndSavedWithTheWindow) {
     TIniFile ini;
-    const QString gone = scratch.filePath("moved away.vbp");
+    const QString gone = scratch.path("moved away.vbp");
     ini.writeString("RFU", "Item1", project);
     ini.writeString("RFU", "Item2", "Nothing Found");
-    ini.writeString("RFU", "Item3", scratch.filePath("job.lrp"));
+    ini.writeString("RFU", "Item3", scratch.path("job.lrp"));
     ini.writeString("RFU", "Item4", gone);
-    saveJob(scratch.filePath("job.lrp"), project);
+    saveJob(scratch.path("job.lrp"), project);
     {
         TfrmMain w(scratch.path());
         const TJobCommands parts = installJobCommands(w, testsupport::sourceDir() + "/help");
@@ -277,22 +232,22 @@ TEST_F(JobWindowTest, RecentFilesAreLoadedAddedAndSavedWithTheWindow) {
         ASSERT_NE(parts.Help->Window(), nullptr);
         EXPECT_EQ(parts.Help->Window()->Browser->source().fileName(), "navigator.html");
         EXPECT_EQ(parts.RecentFiles->Entries(),
-                  QStringList({project, scratch.filePath("job.lrp"), gone}));
+                  QStringList({project, scratch.path("job.lrp"), gone}));
         // A file that is gone says so and leaves the list.
         emit parts.RecentFiles->Items().at(2)->triggered();
-        ASSERT_EQ(user.shown.size(), 1);
-        EXPECT_EQ(user.shown[0].Kind, TMessageKind::Error);
-        EXPECT_TRUE(user.shown[0].Text.startsWith("The file " + gone + " was not found."));
+        ASSERT_EQ(user.messages.shown.size(), 1);
+        EXPECT_EQ(user.messages.shown[0].Kind, TMessageKind::Error);
+        EXPECT_TRUE(user.messages.shown[0].Text.startsWith("The file " + gone + " was not found."));
         EXPECT_EQ(parts.RecentFiles->Entries().size(), 2);
         EXPECT_EQ(w.SourceKind, skNone);
         // Choosing the job entry opens the job, which moves to the top.
         emit parts.RecentFiles->Items().at(1)->triggered();
         EXPECT_EQ(w.SourceKind, skProject);
         EXPECT_EQ(w.CurFileName, project);
-        commandHooks().AddRecentFile(scratch.filePath("modLedger.bas"));
+        commandHooks().AddRecentFile(scratch.path("modLedger.bas"));
     }
-    EXPECT_EQ(TIniFile().readString("RFU", "Item1", ""), scratch.filePath("modLedger.bas"));
-    EXPECT_EQ(TIniFile().readString("RFU", "Item2", ""), scratch.filePath("job.lrp"));
+    EXPECT_EQ(TIniFile().readString("RFU", "Item1", ""), scratch.path("modLedger.bas"));
+    EXPECT_EQ(TIniFile().readString("RFU", "Item2", ""), scratch.path("job.lrp"));
     EXPECT_EQ(TIniFile().readString("RFU", "Item3", ""), project);
     // The dead entry does not come back at the next start.
     EXPECT_EQ(TIniFile().readString("RFU", "Item4", ""), "Nothing Found");
@@ -427,18 +382,18 @@ TEST(HelpBook, EveryLinkInTheBookLeadsToAPageOfTheBook) {
 TEST_F(JobWindowTest, JobWithUnusableSettingsIsRefusedBeforeAnythingIsRestored) {
     // The job's copy holds a byte setting that stops every load.
     TIniFile().writeString("brackets", "nestedindent", "999");
-    saveJob(scratch.filePath("bad.lrp"), project);
+    saveJob(scratch.path("bad.lrp"), project);
     TIniFile().writeString("brackets", "nestedindent", "4");
     const QByteArray before = readFile(settingsPath());
 
-    const QString error = openRefusedJob(scratch.filePath("bad.lrp"));
+    const QString error = openRefusedJob(scratch.path("bad.lrp"));
     EXPECT_TRUE(error.startsWith(kBadJobSettings));
     EXPECT_TRUE(error.contains("nestedindent = 999"));
     EXPECT_EQ(readFile(settingsPath()), before);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(settingsPath()).dir().filePath("LISTORA.OLD")));
 
     // The formatter refuses such a copy itself, whoever asks.
-    const TSavedJob job(scratch.filePath("bad.lrp"));
+    const TSavedJob job(scratch.path("bad.lrp"));
     TfrmMain w(scratch.path());
     EXPECT_THROW(w.Formatter()->RestoreSettingsFrom(job.SettingsFile()), TListoraError);
     EXPECT_EQ(readFile(settingsPath()), before);

@@ -1,4 +1,4 @@
-#include "LayoutSupport.h"
+#include "ListingSupport.h"
 
 #include "render/VirtCanvas.h"
 
@@ -13,32 +13,32 @@ void printIn(TSourceCodePrint& f, int columnWidth, const QString& line) {
     f.PrintCodeLine(line, "CODE", false, false, -1, -1, 0);
 }
 
-QStringList texts(const std::vector<TDrawnText>& drawn) {
+QStringList textsOf(const std::vector<TDrawn>& drawn) {
     QStringList out;
-    for (const TDrawnText& t : drawn)
+    for (const TDrawn& t : drawn)
         out << t.text;
     return out;
 }
 
 } // namespace
 
-TEST_F(LayoutTest, ALineFitsOnlyWithFifteenUnitsToSpare) {
+TEST_F(ListingTest, ALineFitsOnlyWithFifteenUnitsToSpare) {
     const QString line = QString(20, 'a') + ' ' + QString(20, 'b'); // 41 * 7.8 = 320
     auto fits = makeFormatter();
     printIn(*fits, 336, line);
-    EXPECT_EQ(texts(codeTexts(*fits)), QStringList{line});
+    EXPECT_EQ(textsOf(codeTexts(*fits)), QStringList{line});
 
     auto wraps = makeFormatter();
     printIn(*wraps, 335, line);
-    EXPECT_EQ(texts(codeTexts(*wraps)),
+    EXPECT_EQ(textsOf(codeTexts(*wraps)),
               (QStringList{QString(20, 'a') + ' ', "=>" + QString(20, 'b')}));
     const auto drawn = codeTexts(*wraps);
-    EXPECT_EQ(drawn[1].y - drawn[0].y, 15);
+    EXPECT_EQ(drawn[1].y1 - drawn[0].y1, 15);
     // The continuation's one-blank indent places it rather than being drawn.
-    EXPECT_EQ(drawn[1].x - drawn[0].x, 8);
+    EXPECT_EQ(drawn[1].x1 - drawn[0].x1, 8);
 }
 
-TEST_F(LayoutTest, SmartIndentKeepsContinuationsUnderTheCode) {
+TEST_F(ListingTest, SmartIndentKeepsContinuationsUnderTheCode) {
     const QString words = "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu";
     auto f = makeFormatter();
     printIn(*f, 250, "   " + words + " " + words);
@@ -46,31 +46,31 @@ TEST_F(LayoutTest, SmartIndentKeepsContinuationsUnderTheCode) {
     ASSERT_GE(drawn.size(), 3u);
     // Four blanks of indent (31 units), then the indicator; the line itself
     // starts three blanks in.
-    EXPECT_EQ(drawn[0].x - f->LeftColumnX, 23);
+    EXPECT_EQ(drawn[0].x1 - f->LeftColumnX, 23);
     for (std::size_t i : {1u, 2u}) {
         EXPECT_TRUE(drawn[i].text.startsWith("=>")) << drawn[i].text.toStdString();
-        EXPECT_EQ(drawn[i].x - f->LeftColumnX, 31);
+        EXPECT_EQ(drawn[i].x1 - f->LeftColumnX, 31);
     }
 }
 
-TEST_F(LayoutTest, WithoutSmartIndentContinuationsStartAtTheEdge) {
+TEST_F(ListingTest, WithoutSmartIndentContinuationsStartAtTheEdge) {
     setKey("general", "indentcontinuedlines", "0");
     auto f = makeFormatter();
     printIn(*f, 250, "   alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi");
-    const QStringList pieces = texts(codeTexts(*f));
+    const QStringList pieces = textsOf(codeTexts(*f));
     ASSERT_GE(pieces.size(), 2);
     EXPECT_TRUE(pieces[1].startsWith("=>")) << pieces[1].toStdString();
 }
 
-TEST_F(LayoutTest, ARunOfWordCharactersIsCutByTheWidthOfX) {
+TEST_F(ListingTest, ARunOfWordCharactersIsCutByTheWidthOfX) {
     auto f = makeFormatter();
     printIn(*f, 335, QString(100, 'a'));
-    const QStringList pieces = texts(codeTexts(*f));
+    const QStringList pieces = textsOf(codeTexts(*f));
     ASSERT_GE(pieces.size(), 2);
     EXPECT_EQ(pieces[0].size(), 42); // Round(335 / width("X") = 8)
 }
 
-TEST_F(LayoutTest, CommentsUseTheCommentFontAndContinueInIt) {
+TEST_F(ListingTest, CommentsUseTheCommentFontAndContinueInIt) {
     auto f = makeFormatter();
     printIn(*f, 400, "x = 1 ' note");
     auto drawn = codeTexts(*f);
@@ -78,7 +78,7 @@ TEST_F(LayoutTest, CommentsUseTheCommentFontAndContinueInIt) {
     EXPECT_EQ(drawn[0].font, "CODE");
     EXPECT_EQ(drawn[0].text, "x = 1 ");
     EXPECT_EQ(drawn[1].font, "COMMENTS");
-    EXPECT_EQ(drawn[1].x, drawn[0].x + 47); // six characters of 7.8
+    EXPECT_EQ(drawn[1].x1, drawn[0].x1 + 47); // six characters of 7.8
     EXPECT_EQ(drawn[1].text, "' note");
 
     auto whole = makeFormatter();
@@ -95,19 +95,19 @@ TEST_F(LayoutTest, CommentsUseTheCommentFontAndContinueInIt) {
     EXPECT_EQ(drawn[2].font, "COMMENTS") << "the continuation stays in the comment font";
 }
 
-TEST_F(LayoutTest, ProcedureDeclarationsUseTheirOwnFont) {
+TEST_F(ListingTest, ProcedureDeclarationsUseTheirOwnFont) {
     auto f = makeFormatter();
     printIn(*f, 400, "Public Function Total(a As Long) As Long");
     EXPECT_EQ(codeTexts(*f)[0].font, "FUNCTION");
 }
 
-TEST_F(LayoutTest, NarrowColumnsStillPrintEveryCharacterInFewPieces) {
+TEST_F(ListingTest, NarrowColumnsStillPrintEveryCharacterInFewPieces) {
     const QString line = "   If total > limit Then MsgBox \"Over the limit by \" & (total - limit) "
                          "& \" units\", vbExclamation ' warn the user";
     for (int width : {-40, 0, 5, 12, 20, 40}) {
         auto f = makeFormatter();
         printIn(*f, width, line);
-        const QStringList pieces = texts(codeTexts(*f));
+        const QStringList pieces = textsOf(codeTexts(*f));
         ASSERT_LE(pieces.size(), line.size() + 1) << "width " << width;
         // Without the indent and indicator the pieces give the line back.
         QString joined;
@@ -115,7 +115,7 @@ TEST_F(LayoutTest, NarrowColumnsStillPrintEveryCharacterInFewPieces) {
             QString piece = pieces[i];
             if (i > 0 && codeTexts(*f)[i].font == "COMMENTS" &&
                 codeTexts(*f)[i - 1].font == "CODE" &&
-                codeTexts(*f)[i].y == codeTexts(*f)[i - 1].y) {
+                codeTexts(*f)[i].y1 == codeTexts(*f)[i - 1].y1) {
                 joined += piece; // second half of a split line
                 continue;
             }
@@ -129,7 +129,7 @@ TEST_F(LayoutTest, NarrowColumnsStillPrintEveryCharacterInFewPieces) {
     }
 }
 
-TEST_F(LayoutTest, LongLinesLoseNothing) {
+TEST_F(ListingTest, LongLinesLoseNothing) {
     // Longer than the old 255-character carry and the 1000-character comment.
     const QString code = "s = s & " + QString(300, 'q');
     const QString comment = "' " + QString(1200, 'c');
@@ -137,7 +137,7 @@ TEST_F(LayoutTest, LongLinesLoseNothing) {
     printIn(*f, 463, code);
     printIn(*f, 463, comment);
     int q = 0, c = 0;
-    for (const QString& t : texts(codeTexts(*f))) {
+    for (const QString& t : textsOf(codeTexts(*f))) {
         q += t.count('q');
         c += t.count('c');
     }
@@ -145,7 +145,7 @@ TEST_F(LayoutTest, LongLinesLoseNothing) {
     EXPECT_EQ(c, 1200);
 }
 
-TEST_F(LayoutTest, LinesLongerThanAPlanningWindowWrapByTheWholeLine) {
+TEST_F(ListingTest, LinesLongerThanAPlanningWindowWrapByTheWholeLine) {
     // A piece is planned from the start of what is left; what lies further
     // on still decides its font.
     auto f = makeFormatter();
@@ -162,7 +162,7 @@ TEST_F(LayoutTest, LinesLongerThanAPlanningWindowWrapByTheWholeLine) {
     f = makeFormatter();
     printIn(*f, 463, line);
     int chars = 0, c = 0;
-    for (const TDrawnText& t : codeTexts(*f)) {
+    for (const TDrawn& t : codeTexts(*f)) {
         chars += t.text.count(u'&');
         c += t.text.count(u'c');
         // Code and comment each keep their font, however long the line.
@@ -177,7 +177,7 @@ TEST_F(LayoutTest, LinesLongerThanAPlanningWindowWrapByTheWholeLine) {
     EXPECT_EQ(c, 3000);
 }
 
-TEST_F(LayoutTest, IndicatorPicturesGoBesideContinuationsOnTheirOwnSheet) {
+TEST_F(ListingTest, IndicatorPicturesGoBesideContinuationsOnTheirOwnSheet) {
     setKey("GENERAL", "NLIPicture0", "0");
     setKey("GENERAL", "NLIPicture2", "1");
     auto f = makeFormatter();
@@ -214,7 +214,7 @@ TEST_F(LayoutTest, IndicatorPicturesGoBesideContinuationsOnTheirOwnSheet) {
     EXPECT_EQ(last.Y3, f->TextBottom - 3);
 }
 
-TEST_F(LayoutTest, NoPictureWhenNoIndicatorIsChosen) {
+TEST_F(ListingTest, NoPictureWhenNoIndicatorIsChosen) {
     for (int i = 0; i <= 5; ++i)
         setKey("GENERAL", QString("NLIPicture%1").arg(i), "0");
     auto f = makeFormatter();
@@ -223,7 +223,7 @@ TEST_F(LayoutTest, NoPictureWhenNoIndicatorIsChosen) {
     EXPECT_EQ(countKind(*f, 1, ckStretchPicture) + countKind(*f, 1, ckDrawPicture), 0);
 }
 
-TEST_F(LayoutTest, AnIndentedCommentStartsWhereCodeWithItsIndentStarts) {
+TEST_F(ListingTest, AnIndentedCommentStartsWhereCodeWithItsIndentStarts) {
     auto f = makeFormatter();
     f->DrawFrame();
     f->CurrentX = f->LeftColumnX;
@@ -237,6 +237,6 @@ TEST_F(LayoutTest, AnIndentedCommentStartsWhereCodeWithItsIndentStarts) {
     EXPECT_EQ(drawn[0].text, "x = 1");
     EXPECT_EQ(drawn[1].text, "' why x is 1");
     EXPECT_EQ(drawn[1].font, "COMMENTS");
-    EXPECT_EQ(drawn[0].x, drawn[1].x);
-    EXPECT_EQ(drawn[0].x, f->LeftColumnX + 47); // six blanks of 7.8
+    EXPECT_EQ(drawn[0].x1, drawn[1].x1);
+    EXPECT_EQ(drawn[0].x1, f->LeftColumnX + 47); // six blanks of 7.8
 }

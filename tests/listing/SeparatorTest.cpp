@@ -1,4 +1,4 @@
-#include "LayoutSupport.h"
+#include "ListingSupport.h"
 
 #include "render/VirtCanvas.h"
 #include "source/SourceRecords.h"
@@ -13,7 +13,7 @@ void startColumn(TSourceCodePrint& f, bool right = false) {
 
 } // namespace
 
-TEST_F(LayoutTest, DividerLineKeepsProceduresOutOfTheBottomQuarter) {
+TEST_F(ListingTest, DividerLineKeepsProceduresOutOfTheBottomQuarter) {
     auto f = makeFormatter(); // FunctionSep 2: divider line
     startColumn(*f);
     f->CurrentY = 700; // below 0.75 * 816
@@ -29,7 +29,7 @@ TEST_F(LayoutTest, DividerLineKeepsProceduresOutOfTheBottomQuarter) {
     EXPECT_EQ(f->CurrentY, 300 + 18);
 }
 
-TEST_F(LayoutTest, NewPageNextSideSkipsAnEmptyColumn) {
+TEST_F(ListingTest, NewPageNextSideSkipsAnEmptyColumn) {
     setKey("GENERAL", "FunctionSep", "0");
     auto f = makeFormatter();
     startColumn(*f);
@@ -45,7 +45,7 @@ TEST_F(LayoutTest, NewPageNextSideSkipsAnEmptyColumn) {
     EXPECT_EQ(f->PageNumber, 3);
 }
 
-TEST_F(LayoutTest, NewPageWholePageLeavesTheRightHalfEmpty) {
+TEST_F(ListingTest, NewPageWholePageLeavesTheRightHalfEmpty) {
     setKey("GENERAL", "FunctionSep", "1");
     auto f = makeFormatter();
     startColumn(*f);
@@ -55,7 +55,7 @@ TEST_F(LayoutTest, NewPageWholePageLeavesTheRightHalfEmpty) {
     EXPECT_EQ(f->CurrentX, f->LeftColumnX);
 }
 
-TEST_F(LayoutTest, FileSeparators) {
+TEST_F(ListingTest, FileSeparators) {
     RFile file;
     file.FileName = "Module2.bas";
     file.Functions->Name = "Helper";
@@ -78,8 +78,8 @@ TEST_F(LayoutTest, FileSeparators) {
     named->FileSeparator(file);
     EXPECT_EQ(named->CurrentY, y + 5 + 5 + 13 + 5 + 5 + 5);
     bool nameDrawn = false;
-    for (const TDrawnText& t : drawnTexts(*named))
-        nameDrawn |= t.text == "Module2.bas" && t.y == y + 10;
+    for (const TDrawn& t : texts(*named))
+        nameDrawn |= t.text == "Module2.bas" && t.y1 == y + 10;
     EXPECT_TRUE(nameDrawn);
 
     setKey("GENERAL", "FileSep", "2");
