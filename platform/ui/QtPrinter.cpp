@@ -41,6 +41,10 @@ void TQtPrinter::SetCopies(int copies) {
     printer_.setCopyCount(copies);
 }
 
+bool TQtPrinter::Monochrome() const {
+    return printer_.colorMode() == QPrinter::GrayScale;
+}
+
 void TQtPrinter::BeginDoc() {
     if (surface_) throw TListoraError(QStringLiteral("A print job is already open"));
     aborted_ = false;

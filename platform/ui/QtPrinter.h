@@ -24,6 +24,7 @@ public:
     void SetTitle(const QString& title) override;
     QString PdfFile() const override;
     void SetCopies(int copies) override;
+    bool Monochrome() const override;
     void BeginDoc() override;
     void NewPage() override;
     void EndDoc() override;
