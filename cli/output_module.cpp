@@ -47,12 +47,8 @@ extern "C" Q_DECL_EXPORT bool listoraQueueExists(const QString& queue, QStringLi
 }
 
 extern "C" Q_DECL_EXPORT IPrinter* listoraOpenQueuePrinter(const QString& queue) {
-    const QPrinterInfo info = QPrinterInfo::printerInfo(queue);
-    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    // Qt starts a queue in colour unless it cannot print colour at all. A
-    // job without options prints in the queue's default, which Qt reads as
-    // grey for a printer without colour and for one whose PPD defaults its
-    // ColorModel to Gray (or that has no PPD): the job is monochrome then.
-    printer->setColorMode(info.defaultColorMode());
+    auto printer =
+        std::make_unique<QPrinter>(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution);
+    useQueueColourMode(*printer);
     return new TQueuePrinter(std::move(printer));
 }

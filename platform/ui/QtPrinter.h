@@ -47,6 +47,9 @@ private:
     bool aborted_ = false;
 };
 
+// Sets the printer's colour mode to its queue's default (see the .cpp).
+void useQueueColourMode(QPrinter& printer);
+
 // QPrintDialog over the same QPrinter: the chosen queue (or PDF file) stays
 // on the printer; the range and copies come back in the settings.
 class TQtPrintDialog : public IPrintDialog {
