@@ -47,6 +47,8 @@ extern "C" Q_DECL_EXPORT bool listoraQueueExists(const QString& queue, QStringLi
 }
 
 extern "C" Q_DECL_EXPORT IPrinter* listoraOpenQueuePrinter(const QString& queue) {
-    return new TQueuePrinter(
-        std::make_unique<QPrinter>(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution));
+    auto printer =
+        std::make_unique<QPrinter>(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution);
+    useQueueColourMode(*printer);
+    return new TQueuePrinter(std::move(printer));
 }

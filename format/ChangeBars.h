@@ -15,6 +15,3 @@ struct TLineMarks {
 
 // By the file's path as the project loader resolved it.
 using TChangeBars = QHash<QString, TLineMarks>;
-
-// The bars' colour: a blue that stays dark on a monochrome printer.
-inline constexpr unsigned kChangeBarColor = 0x00C04000; // $00BBGGRR

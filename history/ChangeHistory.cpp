@@ -179,7 +179,10 @@ void TChangeHistory::Mark(TSourceMgt& sources, bool markSections) {
 
 void TChangeHistory::markFile(RFile& file, const QString& oldRel, bool newMember, int codePage,
                               bool markSections) {
-    const QStringList lines = ReadSourceLines(file.Path, codePage);
+    // Compared by their bytes: the decoding maps the bytes a code page
+    // leaves undefined alike, and a file read as UTF-8 in one version and in
+    // its code page in the other decodes even its unchanged lines otherwise.
+    const QList<QByteArray> lines = SplitSourceByteLines(ReadSourceBytes(file.Path));
     const std::optional<QByteArray> oldBytes = repo_->FileAt(from_, oldRel);
     const bool sections = hasSections(file);
     if (markSections) {
@@ -202,9 +205,9 @@ void TChangeHistory::markFile(RFile& file, const QString& oldRel, bool newMember
         }
         return;
     }
-    const QStringList oldLines = SplitSourceLines(DecodeSourceBytes(*oldBytes, codePage));
+    const QList<QByteArray> oldLines = SplitSourceByteLines(*oldBytes);
     if (oldLines == lines) return;
-    TOldFile old(oldLines, file.Path, codePage);
+    TOldFile old(SplitSourceLines(DecodeSourceBytes(*oldBytes, codePage)), file.Path, codePage);
     const TLineDiff diff = DiffLines(oldLines, lines, request_.IgnoreSpace,
                                      sectionStarts(*old.file), sectionStarts(file));
 

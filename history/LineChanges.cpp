@@ -2,18 +2,16 @@
 
 #include "platform/Errors.h"
 
-#include <QRegularExpression>
-
 #include <git2.h>
 
 #include <algorithm>
 
 namespace {
 
-QByteArray joined(const QStringList& lines) {
+QByteArray joined(const QList<QByteArray>& lines) {
     QByteArray text;
-    for (const QString& line : lines) {
-        text += line.toUtf8();
+    for (const QByteArray& line : lines) {
+        text += line;
         text += '\n';
     }
     return text;
@@ -24,7 +22,7 @@ QByteArray joined(const QStringList& lines) {
 // where procedures end alike ("End Sub", a blank line). The run is put
 // where it starts a section, else where it ends before one, so a removed
 // or added procedure is not read as an edit of its neighbour.
-void slideRuns(std::vector<TLineOp>& ops, TLineOp kind, const QStringList& lines,
+void slideRuns(std::vector<TLineOp>& ops, TLineOp kind, const QList<QByteArray>& lines,
                const std::vector<int>& sectionStarts, bool ignoreSpace) {
     if (sectionStarts.empty()) return;
     auto same = [&](int a, int b) {
@@ -78,17 +76,26 @@ void slideRuns(std::vector<TLineOp>& ops, TLineOp kind, const QStringList& lines
 
 } // namespace
 
-QString SpaceFolded(const QString& line) {
-    static const QRegularExpression blanks(QStringLiteral("[ \\t\\f\\v]+"));
-    QString folded = line;
-    folded.replace(blanks, QStringLiteral(" "));
-    while (folded.endsWith(u' '))
+QByteArray SpaceFolded(const QByteArray& line) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; };
+    QByteArray folded;
+    folded.reserve(line.size());
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (!blank(line[i])) {
+            folded += line[i];
+            continue;
+        }
+        while (i + 1 < line.size() && blank(line[i + 1]))
+            ++i;
+        folded += ' ';
+    }
+    while (folded.endsWith(' '))
         folded.chop(1);
     return folded;
 }
 
-TLineDiff DiffLines(const QStringList& oldLines, const QStringList& newLines, bool ignoreSpace,
-                    const std::vector<int>& oldSectionStarts,
+TLineDiff DiffLines(const QList<QByteArray>& oldLines, const QList<QByteArray>& newLines,
+                    bool ignoreSpace, const std::vector<int>& oldSectionStarts,
                     const std::vector<int>& newSectionStarts) {
     TLineDiff d;
     d.Added.assign(std::size_t(newLines.size()), false);

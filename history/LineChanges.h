@@ -2,7 +2,8 @@
 // Which lines of a file changed between two versions of its text: a line
 // diff (libgit2's) turned into an edit script, with runs of pure additions
 // and deletions slid to the sections' boundaries where the text allows.
-#include <QStringList>
+#include <QByteArray>
+#include <QList>
 
 #include <vector>
 
@@ -23,11 +24,12 @@ struct TLineDiff {
     std::vector<int> Gaps;
 };
 
-// ignoreSpace: lines that differ only in the amount of white space (or in
-// white space at their end) are the same.
-TLineDiff DiffLines(const QStringList& oldLines, const QStringList& newLines, bool ignoreSpace,
-                    const std::vector<int>& oldSectionStarts = {},
+// The lines are compared by their bytes, as a file's code page may decode
+// different bytes alike. ignoreSpace: lines that differ only in the amount
+// of white space (or in white space at their end) are the same.
+TLineDiff DiffLines(const QList<QByteArray>& oldLines, const QList<QByteArray>& newLines,
+                    bool ignoreSpace, const std::vector<int>& oldSectionStarts = {},
                     const std::vector<int>& newSectionStarts = {});
 
 // The line as compared with ignoreSpace.
-QString SpaceFolded(const QString& line);
+QByteArray SpaceFolded(const QByteArray& line);

@@ -47,6 +47,9 @@ public:
     // empty for a queue.
     virtual QString PdfFile() const { return {}; }
     virtual void SetCopies(int copies) = 0;
+    // Whether the job prints in shades of grey: as chosen in the print
+    // dialog, or the queue's default.
+    virtual bool Monochrome() const { return false; }
 
     virtual void BeginDoc() = 0;
     virtual void NewPage() = 0;

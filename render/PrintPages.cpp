@@ -153,6 +153,9 @@ TPrintOutcome PrintPages(TPageStorage& pages, bool showDialog, const QString& ti
         // multiply them.
         printer.SetCopies(1);
 
+        // The print dialog has had its say: the colour mode holds for the run.
+        const TPlayColours colours =
+            printer.Monochrome() ? TPlayColours::Monochrome : TPlayColours::AsRecorded;
         SetPrintCancelled(false);
         int printed = 0;
         TPlayRect area;
@@ -189,9 +192,10 @@ TPrintOutcome PrintPages(TPageStorage& pages, bool showDialog, const QString& ti
                     pages.Canvas().SetPlayRect(area);
                     rectGiven.push_back(pages.CurrentPageNumber());
                     pump();
-                    pages.Canvas().PlayBack(
-                        surface, true, 1, 1, true, surface.GetDeviceCaps(dcAspectX),
-                        surface.GetDeviceCaps(dcAspectY), &status.PageGauge(), services.progress);
+                    pages.Canvas().PlayBack(surface, true, 1, 1, true,
+                                            surface.GetDeviceCaps(dcAspectX),
+                                            surface.GetDeviceCaps(dcAspectY), &status.PageGauge(),
+                                            services.progress, colours);
                     printedAny = true;
                     ++outcome.PagesPrinted;
                 }

@@ -438,10 +438,14 @@ TCanvasCommand TCommandList::operator[](std::size_t i) const {
 // brush are not reset first: a list that starts with its own selections
 // draws the same every time.
 void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int multY, bool printing,
-                           int aspectX, int aspectY, IGauge* gauge, IProgress* progress) {
+                           int aspectX, int aspectY, IGauge* gauge, IProgress* progress,
+                           TPlayColours colours) {
     auto step = [&] {
         if (gauge) gauge->stepBy(1);
         if (progress) progress->processPendingMessages();
+    };
+    auto played = [colours](TColor color) {
+        return colours == TPlayColours::Monochrome && color == kChangeBarColor ? clBlack : color;
     };
     auto fromClip = [&] {
         const QRect c = target.ClipRect();
@@ -606,14 +610,14 @@ void TVirtCanvas::PlayBack(IDrawSurface& target, bool scale, int multX, int mult
             // Giving a hollow brush a colour makes it solid, as a canvas
             // brush does: a colour is asked for to fill with it.
             TBrush b = target.Brush();
-            b.color = c.Value;
+            b.color = played(c.Value);
             if (b.style == TBrushStyle::Clear) b.style = TBrushStyle::Solid;
             target.SetBrush(b);
             break;
         }
         case ckPenColor: {
             TPen p = target.Pen();
-            p.color = c.Value;
+            p.color = played(c.Value);
             target.SetPen(p);
             break;
         }

@@ -127,6 +127,16 @@ private:
     const TVirtCanvas* canvas_;
 };
 
+// The change bars' colour, a dark blue, recorded as it is shown. Playback
+// for a monochrome printer draws it black (see TPlayColours).
+inline constexpr TColor kChangeBarColor = 0x00C04000; // $00BBGGRR
+
+// How playback draws the recorded colours. Monochrome is for a printer that
+// prints in shades of grey: there a greyed blue would make a faint change
+// bar, so the change marks are drawn black; every other colour is the
+// user's own choice and is drawn as recorded, for the printer to grey.
+enum class TPlayColours { AsRecorded, Monochrome };
+
 // The font playback draws text recorded in font with (but on the printer):
 // one point smaller, as fonts drawn through the page mapping come out a
 // little larger than the layout measured them.
@@ -261,7 +271,8 @@ public:
     // Draws every command onto target. See the notes in VirtCanvas.cpp.
     // gauge and progress may be null; both are only used when printing.
     void PlayBack(IDrawSurface& target, bool scale, int multX, int multY, bool printing,
-                  int aspectX, int aspectY, IGauge* gauge, IProgress* progress = nullptr);
+                  int aspectX, int aspectY, IGauge* gauge, IProgress* progress = nullptr,
+                  TPlayColours colours = TPlayColours::AsRecorded);
 
 private:
     const TFont* fontOf(std::int32_t kind, std::int32_t object) const;

@@ -143,13 +143,33 @@ bool splitAsciiLines(const QByteArray& bytes, QStringList& lines) {
 
 } // namespace
 
-QStringList ReadSourceLines(const QString& path, int codePage) {
+QList<QByteArray> SplitSourceByteLines(const QByteArray& bytes) {
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes.at(i);
+        if (c != '\r' && c != '\n') continue;
+        lines.append(bytes.mid(start, i - start));
+        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < n) lines.append(bytes.mid(start));
+    return lines;
+}
+
+QByteArray ReadSourceBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw TListoraError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw TListoraError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    return bytes;
+}
+
+QStringList ReadSourceLines(const QString& path, int codePage) {
+    const QByteArray bytes = ReadSourceBytes(path);
     // ASCII reads the same in every code page and in UTF-8.
     QStringList lines;
     if (splitAsciiLines(bytes, lines)) return lines;

@@ -2,6 +2,7 @@
 // Source text and project lines come from Windows machines: UTF-8 when the
 // bytes say so, otherwise the ANSI code page of the machine that wrote them.
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +23,14 @@ QString DecodeSourceBytes(const QByteArray& bytes, int codePage);
 // Splits text at CR LF, LF or a lone CR; a final line break adds no empty
 // line, so "a\r\nb\r\n" is two lines and an empty text none.
 QStringList SplitSourceLines(const QString& text);
+
+// The lines of source bytes, split where SplitSourceLines splits their
+// decoded text (no code page puts CR or LF inside a character): lines to
+// compare by their bytes, which two decodings may map alike or apart.
+QList<QByteArray> SplitSourceByteLines(const QByteArray& bytes);
+
+// A whole file's bytes; throws TListoraError when it cannot be read.
+QByteArray ReadSourceBytes(const QString& path);
 
 // Reads a whole file as lines; throws TListoraError when it cannot be read.
 QStringList ReadSourceLines(const QString& path, int codePage);

@@ -11,6 +11,7 @@
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 TQtPrinter::TQtPrinter(QPrinter& printer) : printer_(printer) {}
 
@@ -39,6 +40,10 @@ QString TQtPrinter::PdfFile() const {
 
 void TQtPrinter::SetCopies(int copies) {
     printer_.setCopyCount(copies);
+}
+
+bool TQtPrinter::Monochrome() const {
+    return printer_.colorMode() == QPrinter::GrayScale;
 }
 
 void TQtPrinter::BeginDoc() {
@@ -125,6 +130,16 @@ void TQtPrinter::Abort() {
 IDrawSurface& TQtPrinter::Canvas() {
     if (!surface_) throw TListoraError(QStringLiteral("No print job is open"));
     return *surface_;
+}
+
+// Qt starts a queue in colour unless it cannot print colour at all. A job
+// without options prints in the queue's default, which Qt reads as grey
+// for a printer without colour and for one whose PPD defaults its
+// ColorModel to Gray (or that has no PPD): the job is monochrome then too,
+// and the print dialog starts there.
+void useQueueColourMode(QPrinter& printer) {
+    const QPrinterInfo queue(printer);
+    if (!queue.isNull()) printer.setColorMode(queue.defaultColorMode());
 }
 
 TQtPrintDialog::TQtPrintDialog(QPrinter& printer, QWidget* parent)

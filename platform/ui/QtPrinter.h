@@ -24,6 +24,7 @@ public:
     void SetTitle(const QString& title) override;
     QString PdfFile() const override;
     void SetCopies(int copies) override;
+    bool Monochrome() const override;
     void BeginDoc() override;
     void NewPage() override;
     void EndDoc() override;
@@ -45,6 +46,9 @@ private:
     int pageNumber_ = 0;
     bool aborted_ = false;
 };
+
+// Sets the printer's colour mode to its queue's default (see the .cpp).
+void useQueueColourMode(QPrinter& printer);
 
 // QPrintDialog over the same QPrinter: the chosen queue (or PDF file) stays
 // on the printer; the range and copies come back in the settings.

@@ -39,6 +39,7 @@ TPrintOutcome PrintOnPrinter(TPageStorage& pages, bool showDialog, const QString
     std::unique_ptr<QPrinter> own;
     if (!printer) {
         own = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        useQueueColourMode(*own);
         printer = own.get();
     }
     TQtPrinter qtPrinter(*printer);

@@ -364,6 +364,58 @@ TEST_F(ChangeListing, TakesStagedAndUnstagedEditsAndRangesOfRevisions) {
     EXPECT_TRUE(history.Title().contains(", Beta counts on)"));
 }
 
+TEST_F(ChangeListing, ComparesWindows1252LinesByTheirBytes) {
+    // Module2 with its Report line (3) and its Tally line (7) as given, in
+    // CR LF lines unless told.
+    auto module2 = [](const QByteArray& report, const QByteArray& tally, const char* eol = "\r\n") {
+        QByteArray text = kModule2.toUtf8();
+        text.replace("\"report\"", report).replace("\"tally\"", tally);
+        return text.replace("\n", eol);
+    };
+    const struct {
+        const char* name;
+        QByteArray before, after;
+        QStringList marked;
+        QSet<QString> barred;
+    } cases[] = {
+        {"one byte undefined in 1252 for another",
+         module2("1", "\"x\x81\""),
+         module2("1", "\"x\x8D\""),
+         {"Module2:Tally changed: lines 7"},
+         {QString::fromUtf8("Debug.Print \"x\xEF\xBF\xBD\"")}},
+        {"a character spelt in UTF-8, then in 1252",
+         module2("1", "\"caf\xC3\xA9\""),
+         module2("1", "\"caf\xE9\""),
+         {"Module2:Tally changed: lines 7"},
+         {QString::fromUtf8("Debug.Print \"caf\xC3\xA9\"")}},
+        // The 1252 byte leaves line 7, and the file reads as UTF-8: line 3
+        // decodes otherwise but has the same bytes.
+        {"the last byte that is no UTF-8 edited out",
+         module2("\"\xC3\xA9\"", "\"caf\xE9\""),
+         module2("\"\xC3\xA9\"", "\"cafe\""),
+         {"Module2:Tally changed: lines 7"},
+         {"Debug.Print \"cafe\""}},
+        {"CR LF lines to LF",
+         module2("\"\xE9\"", "\"caf\xE9\""),
+         module2("\"\xE9\"", "\"caf\xE9\"", "\n"),
+         {},
+         {}},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray tag = "b" + QByteArray::number(++n);
+        writeFile(repo.path("Module2.bas"), c.before);
+        repo.commit(c.name, tag.constData());
+        writeFile(repo.path("Module2.bas"), c.after);
+        EXPECT_EQ(outline({"--changed-since", tag}), c.marked);
+        TChangeRequest request;
+        request.From = tag;
+        // What is printed beside the bars is the decoded text.
+        EXPECT_EQ(barsOfFullListing(repo.path("Changes.vbp"), request).barred, c.barred);
+    }
+}
+
 TEST_F(ChangeListing, TitlePageRemovedPageAndHeadersNameTheRevision) {
     repo.write("Module1.bas", replaced(kModule1, "Public Sub Beta()\n    counter = 2\nEnd Sub\n\n",
                                        "Public Sub Beta()\n    counter = 3\nEnd Sub\n\n"));

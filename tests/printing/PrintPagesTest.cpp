@@ -2,6 +2,7 @@
 #include "platform/Progress.h"
 #include "render/PageStorage.h"
 #include "render/RecordingSurface.h"
+#include "render/VirtCanvas.h"
 
 #include <QStringList>
 
@@ -22,6 +23,7 @@ public:
     QString paper; // "WxH" the job asked for, empty: none
     int copies = -1;
     bool failNewPage = false;
+    bool monochrome = false;
 
     class Surface : public TRecordingSurface {
     public:
@@ -38,6 +40,7 @@ public:
     void SetPaperSize(int w, int h) override { paper = QStringLiteral("%1x%2").arg(w).arg(h); }
     void SetTitle(const QString& t) override { title = t; }
     void SetCopies(int c) override { copies = c; }
+    bool Monochrome() const override { return monochrome; }
     void BeginDoc() override {
         EXPECT_FALSE(open_) << "a job began while another was open";
         open_ = true;
@@ -282,4 +285,32 @@ TEST_F(PrintPagesTest, AListingOnA4AsksForA4) {
     print();
     EXPECT_EQ(printer.paper, "794x1123");
     EXPECT_TRUE(printer.landscape);
+}
+
+TEST_F(PrintPagesTest, AMonochromePrinterGetsTheChangeMarksBlackAndEveryOtherColourAsRecorded) {
+    makeStore(1);
+    TVirtCanvas& page = store->Canvas();
+    const TColor userColour = rgbColor(200, 30, 30);
+    page.SetBrushColor(kChangeBarColor); // a change bar
+    page.FillRect(1, 20, 4, 36);
+    page.SetPenColor(kChangeBarColor); // a deletion wedge
+    page.MoveTo(1, 40);
+    page.LineTo(4, 43);
+    page.SetBrushColor(userColour); // a shade band in the user's colour
+    page.FillRect(10, 50, 100, 60);
+    // One recording played both ways, either way round.
+    for (const bool monochrome : {true, false, true}) {
+        SCOPED_TRACE(monochrome ? "monochrome" : "colour");
+        printer.monochrome = monochrome;
+        printer.surface.calls.clear();
+        print();
+        const auto fills = printer.surface.callsOf("FillRect");
+        const auto lines = printer.surface.callsOf("LineTo");
+        ASSERT_EQ(fills.size(), 2u);
+        ASSERT_EQ(lines.size(), 1u);
+        const TColor mark = monochrome ? clBlack : kChangeBarColor;
+        EXPECT_EQ(fills[0].brush.color, mark);
+        EXPECT_EQ(lines[0].pen.color, mark);
+        EXPECT_EQ(fills[1].brush.color, userColour);
+    }
 }
