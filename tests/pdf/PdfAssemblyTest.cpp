@@ -36,14 +36,16 @@ QByteArray makePart(const QString& name, int pageCount, QPageSize::PageSizeId pa
 }
 
 // A PDF of two pages that inherit their paper from a page tree two levels
-// deep, as other writers make them (objects numbered from 1, in order).
+// deep, as other writers make them (objects numbered from 1, in order); the
+// first page has a link of its own to the second.
 QByteArray makeNestedPart() {
     const QList<QByteArray> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 2 /MediaBox [0 0 300 400] >>",
         "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 5 0 R] /Count 2 >>",
+        "<< /Type /Page /Parent 3 0 R /Annots [6 0 R] >>",
         "<< /Type /Page /Parent 3 0 R >>",
-        "<< /Type /Page /Parent 3 0 R >>",
+        "<< /Type /Annot /Subtype /Link /Rect [0 0 5 5] /Dest [5 0 R /XYZ 0 0 null] >>",
     };
     QByteArray pdf = "%PDF-1.4\n";
     QList<qsizetype> offsets;
@@ -89,7 +91,8 @@ TEST_F(PdfAssembly, JoinKeepsEveryPartsPagesInOrder) {
 }
 
 // Pages joined onto a first part whose tree is not flat keep what they
-// inherited from it, and links reach across the parts.
+// inherited from it, links reach across the parts, and a page's own links
+// stay.
 TEST_F(PdfAssembly, JoinOntoANestedPageTreeKeepsInheritedPaper) {
     const QByteArray b = makePart("B", 1, QPageSize::Letter, QPageLayout::Portrait);
     TPdfNavigation nav;
@@ -99,11 +102,15 @@ TEST_F(PdfAssembly, JoinOntoANestedPageTreeKeepsInheritedPaper) {
     ASSERT_EQ(pdf.widths.size(), 3u);
     EXPECT_EQ(pdf.widths, (std::vector<double>{300, 300, 612}));
     EXPECT_EQ(pdf.heights, (std::vector<double>{400, 400, 792}));
-    ASSERT_EQ(pdf.links.size(), 2u);
-    EXPECT_EQ(pdf.links[0].targetPage, 2);
-    EXPECT_EQ(pdf.links[1].page, 2);
-    EXPECT_EQ(pdf.links[1].targetPage, 1);
-    EXPECT_NEAR(pdf.links[1].targetTop, 400, 0.01);
+    ASSERT_EQ(pdf.links.size(), 3u);
+    EXPECT_EQ(pdf.links[0].page, 0);
+    EXPECT_EQ(pdf.links[0].x2, 5);
+    EXPECT_EQ(pdf.links[0].targetPage, 1);
+    EXPECT_EQ(pdf.links[1].page, 0);
+    EXPECT_EQ(pdf.links[1].targetPage, 2);
+    EXPECT_EQ(pdf.links[2].page, 2);
+    EXPECT_EQ(pdf.links[2].targetPage, 1);
+    EXPECT_NEAR(pdf.links[2].targetTop, 400, 0.01);
 }
 
 // A first part as QPdfWriter writes it keeps its bytes and gets the other
