@@ -143,7 +143,7 @@ void PdfAssembly::checkNavigation(const std::vector<QByteArray>& parts) {
     project.Children.push_back({"Module1.bas", {2, 40, 96}, {{"Total", {3, 40, 192}, {}}}});
     project.Children.push_back({"Form1.frm", {4, 40, 96}, {}});
     nav.Bookmarks = {{"Title Page", {0, 0, 0}, {}}, project, {"Function Index", {5, 0, 0}, {}}};
-    nav.Links = {{1, 96, 96, 192, 120, {3, 40, 192}}, {5, 0, 0, 10, 10, {4, 40, 96}}};
+    nav.Links = {{1, 97, 95, 194, 119, {3, 41, 193}}, {5, 0, 0, 10, 10, {4, 40, 96}}};
     nav.PageLabels = {"Title", "Contents", "1", "2", "5-6", "Index"};
     nav.Info = {"C:\\Projects\\Ledger.vbp", "Visual Basic source listing", "Listora 9.9",
                 QDateTime::currentDateTime()};
@@ -166,10 +166,12 @@ void PdfAssembly::checkNavigation(const std::vector<QByteArray>& parts) {
     ASSERT_EQ(pdf.links.size(), 2u);
     EXPECT_EQ(pdf.links[0].page, 1);
     EXPECT_EQ(pdf.links[0].targetPage, 3);
-    EXPECT_NEAR(pdf.links[0].x1, 72, 0.01);
-    EXPECT_NEAR(pdf.links[0].x2, 144, 0.01);
-    EXPECT_NEAR(pdf.links[0].y1, 792 - 90, 0.01);
-    EXPECT_NEAR(pdf.links[0].y2, 792 - 72, 0.01);
+    // Quarter points are kept.
+    EXPECT_NEAR(pdf.links[0].x1, 72.75, 0.001);
+    EXPECT_NEAR(pdf.links[0].x2, 145.5, 0.001);
+    EXPECT_NEAR(pdf.links[0].y1, 792 - 89.25, 0.001);
+    EXPECT_NEAR(pdf.links[0].y2, 792 - 71.25, 0.001);
+    EXPECT_NEAR(pdf.links[0].targetTop, 792 - 144.75, 0.001);
     EXPECT_EQ(pdf.links[1].page, 5);
     EXPECT_EQ(pdf.links[1].targetPage, 4);
     EXPECT_EQ(pdf.title, "C:\\Projects\\Ledger.vbp");
