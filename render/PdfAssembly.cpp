@@ -413,9 +413,14 @@ bool hasFlatPageTree(QPDF& pdf) {
 // enough that a reader unpacks little to reach one.
 constexpr std::size_t kObjectsPerStream = 200;
 
+// The navigation's text is most of what is compressed here (4 MB on the
+// largest project): zlib's level 3 takes half the time of its default, for
+// an update a tenth larger.
+constexpr int kCompressionLevel = 3;
+
 QByteArray deflated(const QByteArray& data) {
     // qCompress writes zlib data after a 4-byte length of its own.
-    return qCompress(data).mid(4);
+    return qCompress(data, kCompressionLevel).mid(4);
 }
 
 // What the joining and navigation add to the first part, as an incremental
