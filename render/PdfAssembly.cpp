@@ -182,7 +182,15 @@ public:
         if (bookmarks_) {
             const int first = next_;
             next_ += count(*bookmarks_);
-            writeBookmarks(objects, 0, *bookmarks_, first, true);
+            const int visible = writeBookmarks(objects, outlines_, *bookmarks_, first, true);
+            objects.begin(outlines_)
+                .append("<< /Type /Outlines /First ")
+                .append(ref(first))
+                .append(" /Last ")
+                .append(ref(lastNumber(*bookmarks_, first)))
+                .append(" /Count ")
+                .append(QByteArray::number(visible))
+                .append(" >>");
         }
         if (labels_) writeLabels(objects.begin(labelTree_));
         return objects;
@@ -271,9 +279,15 @@ private:
         return n;
     }
 
-    // One level of items under parent (0: the outline dictionary), the
-    // first numbered first and each followed by its descendants; returns
-    // how many of them and their descendants a reader sees.
+    // The number of the last of items when they are numbered from first on,
+    // each followed by its descendants.
+    static int lastNumber(const std::vector<TPdfBookmark>& items, int first) {
+        return first + count(items) - 1 - count(items.back().Children);
+    }
+
+    // One level of items under parent, numbered from first on, each
+    // followed by its descendants; returns how many of them and their
+    // descendants a reader sees.
     int writeBookmarks(TTextObjects& objects, int parent, const std::vector<TPdfBookmark>& items,
                        int first, bool open) {
         int visible = 0;
@@ -289,7 +303,7 @@ private:
             text.append("<< /Title ")
                 .append(QH::newUnicodeString(utf8(b.Title)).unparse())
                 .append(" /Parent ")
-                .append(ref(parent ? parent : outlines_))
+                .append(ref(parent))
                 .append(" /Dest ");
             writeDestination(text, b.Place);
             if (!b.Children.empty()) {
@@ -300,7 +314,7 @@ private:
                     .append(" /First ")
                     .append(ref(number + 1))
                     .append(" /Last ")
-                    .append(ref(lastChild_));
+                    .append(ref(lastNumber(b.Children, number + 1)));
                 if (open) visible += below;
             }
             if (i > 0) text.append(" /Prev ").append(ref(last));
@@ -310,16 +324,6 @@ private:
             number = following;
             ++visible;
         }
-        lastChild_ = last;
-        if (parent == 0)
-            objects.begin(outlines_)
-                .append("<< /Type /Outlines /First ")
-                .append(ref(first))
-                .append(" /Last ")
-                .append(ref(last))
-                .append(" /Count ")
-                .append(QByteArray::number(visible))
-                .append(" >>");
         return visible;
     }
 
@@ -367,8 +371,6 @@ private:
 
     const std::vector<TPdfBookmark>* bookmarks_ = nullptr;
     int outlines_ = 0;
-    // The last item of the level writeBookmarks wrote last.
-    int lastChild_ = 0;
 
     const QStringList* labels_ = nullptr;
     int labelTree_ = 0;
