@@ -101,6 +101,10 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
         namesFile_ = -1;
         if (debugFlag()) writeBracketDump(QStringLiteral("c:\\Before.dbg"));
     }
+    // The code is linked: what resolved its names goes before the pages
+    // are drawn and assembled, which need the memory most.
+    names_.reset();
+    procByFileAndName_.clear();
     CloseSheet();
 
     if (Settings.FunctionIndex) buildFunctionIndex();

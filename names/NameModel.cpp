@@ -117,9 +117,11 @@ template <class TVisit> void forEachStatement(const QStringList& lines, TVisit v
             joined += QLatin1Char(' ');
             continue;
         }
-        joined += line;
-        const QStringView text = joined;
-        const std::vector<TVbToken> all = VbTokens(text);
+        // A line that continues none is read once.
+        const bool alone = joined.isEmpty();
+        if (!alone) joined += line;
+        const QStringView text = alone ? QStringView(line) : QStringView(joined);
+        const std::vector<TVbToken> all = alone ? std::move(tokens) : VbTokens(text);
         TStatement s{text, {}, startLine};
         for (std::size_t i = 0; i <= all.size(); ++i) {
             const bool split = i == all.size() ||

@@ -4,13 +4,14 @@
 #include "platform/Errors.h"
 
 #include <qpdf/Buffer.hh>
-#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
+#include <qpdf/QUtil.hh>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <map>
 #include <memory>
@@ -21,36 +22,50 @@ namespace {
 
 using QH = QPDFObjectHandle;
 
-// qpdf's output, gathered in large blocks (it writes a few bytes at a
-// time, and the file writes each straight through) into a file that
-// replaces the target only once it is complete.
-class TAtomicFilePipeline : public Pipeline {
+// Objects written as PDF text, each under its number. Links come by the
+// ten thousand; as qpdf objects each would cost kilobytes of memory and
+// its share of time to build, write and free.
+class TTextObjects {
 public:
-    explicit TAtomicFilePipeline(TAtomicFile& file)
-        : Pipeline("listora-save", nullptr), file_(file) {
-        buffer_.reserve(kBlock);
+    // Text appended to the returned buffer, up to the next begin, is the
+    // object's.
+    QByteArray& begin(int number) {
+        objects_.push_back({number, text_.size()});
+        return text_;
     }
-    void write(unsigned char const* data, size_t len) override {
-        if (buffer_.size() + qsizetype(len) > kBlock) flush();
-        if (qsizetype(len) >= kBlock)
-            file_.write(reinterpret_cast<const char*>(data), qint64(len));
-        else
-            buffer_.append(reinterpret_cast<const char*>(data), qsizetype(len));
+    std::size_t size() const { return objects_.size(); }
+    int number(std::size_t i) const { return objects_[i].Number; }
+    QByteArrayView text(std::size_t i) const {
+        const qsizetype end = i + 1 < objects_.size() ? objects_[i + 1].Begin : text_.size();
+        return QByteArrayView(text_).sliced(objects_[i].Begin, end - objects_[i].Begin);
     }
-    void finish() override { flush(); }
 
 private:
-    static constexpr qsizetype kBlock = 1 << 20;
-    // A failed write (a full disk) is kept by the file and reported, with
-    // its reason, when it is committed.
-    void flush() {
-        if (!buffer_.isEmpty()) file_.write(buffer_);
-        buffer_.clear();
-    }
-
-    TAtomicFile& file_;
-    QByteArray buffer_;
+    struct TObject {
+        int Number;
+        qsizetype Begin;
+    };
+    std::vector<TObject> objects_;
+    QByteArray text_;
 };
+
+// A number as qpdf writes a real of so many decimals (0: up to six), with
+// no trailing zeros. Places on a page are whole hundredths (page units are
+// 3/4 of a point), which are written here without qpdf's string streams:
+// those took a tenth of the time that navigation costs.
+QByteArray pdfReal(double value, int decimals = 0) {
+    const double hundredths = std::round(value * 100);
+    if (hundredths != value * 100 || std::abs(hundredths) > 1e15)
+        return QByteArray::fromStdString(QUtil::double_to_string(value, decimals));
+    const qint64 whole = qint64(std::abs(hundredths));
+    QByteArray text = QByteArray::number(whole / 100);
+    if (hundredths < 0 && whole > 0) text.prepend('-');
+    if (const int cents = int(whole % 100)) {
+        text.append('.').append(char('0' + cents / 10));
+        if (cents % 10) text.append(char('0' + cents % 10));
+    }
+    return text;
+}
 
 std::string utf8(const QString& text) {
     return text.toUtf8().toStdString();
@@ -65,60 +80,53 @@ QString pdfDate(const QDateTime& when) {
                .arg(minutes % 60, 2, 10, QChar('0'));
 }
 
+QByteArray ref(int number) {
+    return QByteArray::number(number) + " 0 R";
+}
+
 // The document being assembled: its pages and how page units map onto
-// each page's media box.
+// each page's media box. The navigation is only checked and noted as it is
+// added, with a reserved object where the document refers to it (a page's
+// /Annots, the catalog's /Outlines and /PageLabels); navigationObjects then
+// writes it as text, once qpdf makes no more objects.
 class TAssembly {
 public:
     explicit TAssembly(QPDF& pdf) : pdf_(pdf), pages_(QPDFPageDocumentHelper(pdf).getAllPages()) {}
 
     int pageCount() const { return int(pages_.size()); }
 
-    QH destination(const TPdfPlace& place) {
-        QPDFPageObjectHelper& page = pageAt(place.Page);
-        const auto box = page.getMediaBox().getArrayAsRectangle();
-        QH dest = QH::newArray();
-        dest.appendItem(page.getObjectHandle());
-        dest.appendItem(QH::newName("/XYZ"));
-        dest.appendItem(QH::newReal(box.llx + place.X * 0.75, 2));
-        dest.appendItem(QH::newReal(box.ury - place.Y * 0.75, 2));
-        dest.appendItem(QH::newNull());
-        return dest;
-    }
-
-    void addLink(const TPdfLink& link) {
-        QPDFPageObjectHelper& page = pageAt(link.Page);
-        const auto box = page.getMediaBox().getArrayAsRectangle();
-        QH rect = QH::newArray(QH::Rectangle(box.llx + link.X1 * 0.75, box.ury - link.Y2 * 0.75,
-                                             box.llx + link.X2 * 0.75, box.ury - link.Y1 * 0.75));
-        QH border = QH::newArray({QH::newInteger(0), QH::newInteger(0), QH::newInteger(0)});
-        QH annot = make(QH::newDictionary({
-            {"/Type", QH::newName("/Annot")},
-            {"/Subtype", QH::newName("/Link")},
-            {"/Rect", rect},
-            {"/Border", border},
-            {"/Dest", destination(link.Target)},
-        }));
-        QH pageObject = page.getObjectHandle();
-        changed_.push_back(pageObject);
-        QH annots = pageObject.getKey("/Annots");
-        if (!annots.isArray()) {
-            annots = QH::newArray();
-            pageObject.replaceKey("/Annots", annots);
-        } else if (annots.isIndirect()) {
-            changed_.push_back(annots);
+    void addLinks(const std::vector<TPdfLink>& links) {
+        links_ = &links;
+        linkOrder_.resize(links.size());
+        for (std::size_t i = 0; i < links.size(); ++i) {
+            pageAt(links[i].Page);
+            pageAt(links[i].Target.Page);
+            linkOrder_[i] = i;
         }
-        annots.appendItem(annot);
+        std::stable_sort(linkOrder_.begin(), linkOrder_.end(), [&](std::size_t a, std::size_t b) {
+            return links[a].Page < links[b].Page;
+        });
+        for (std::size_t i = 0; i < linkOrder_.size(); ++i) {
+            const int page = links[linkOrder_[i]].Page;
+            if (i > 0 && links[linkOrder_[i - 1]].Page == page) continue;
+            QH pageObject = pageAt(page).getObjectHandle();
+            // Annotations the page had stay first.
+            std::string kept;
+            QH old = pageObject.getKey("/Annots");
+            if (old.isArray())
+                for (QH item : old.aitems())
+                    kept += item.unparse() + ' ';
+            annotArrays_.push_back({i, reserve(pageObject, "/Annots"), std::move(kept)});
+        }
     }
 
     // Files and procedures start closed; the top level shows them.
     void addBookmarks(const std::vector<TPdfBookmark>& top) {
         if (top.empty()) return;
-        QH outlines = make(QH::newDictionary({{"/Type", QH::newName("/Outlines")}}));
-        const int visible = addLevel(outlines, top, true);
-        outlines.replaceKey("/Count", QH::newInteger(visible));
+        checkPlaces(top);
+        bookmarks_ = &top;
         QH root = pdf_.getRoot();
-        changed_.push_back(root);
-        root.replaceKey("/Outlines", outlines);
+        outlines_ = reserve(root, "/Outlines");
         root.replaceKey("/PageMode", QH::newName("/UseOutlines"));
     }
 
@@ -129,29 +137,8 @@ public:
         if (labels.size() != pageCount())
             throw TListoraError(
                 QStringLiteral("%1 page labels for %2 pages").arg(labels.size()).arg(pageCount()));
-        QH nums = QH::newArray();
-        int previous = -1;
-        for (int i = 0; i < labels.size(); ++i) {
-            bool isNumber = false;
-            const int number = labels[i].toInt(&isNumber);
-            isNumber = isNumber && number > 0 && QString::number(number) == labels[i];
-            if (isNumber && previous > 0 && number == previous + 1) {
-                previous = number;
-                continue;
-            }
-            QH range = QH::newDictionary();
-            if (isNumber) {
-                range.replaceKey("/S", QH::newName("/D"));
-                range.replaceKey("/St", QH::newInteger(number));
-            } else {
-                range.replaceKey("/P", QH::newUnicodeString(utf8(labels[i])));
-            }
-            nums.appendItem(QH::newInteger(i));
-            nums.appendItem(range);
-            previous = isNumber ? number : -1;
-        }
-        changed_.push_back(pdf_.getRoot());
-        pdf_.getRoot().replaceKey("/PageLabels", QH::newDictionary({{"/Nums", nums}}));
+        labels_ = &labels;
+        labelTree_ = reserve(pdf_.getRoot(), "/PageLabels");
     }
 
     void setInfo(const TPdfDocumentInfo& info) {
@@ -164,7 +151,9 @@ public:
         });
         if (info.Created.isValid())
             dict.replaceKey("/CreationDate", QH::newString(utf8(pdfDate(info.Created))));
-        pdf_.getTrailer().replaceKey("/Info", make(dict));
+        QH made = pdf_.makeIndirectObject(dict);
+        changed_.push_back(made);
+        pdf_.getTrailer().replaceKey("/Info", made);
     }
 
     // Objects changed or made outside the navigation: the joined pages.
@@ -174,9 +163,8 @@ public:
     // in object number order.
     std::vector<QH> touched() const {
         std::map<QPDFObjGen, QH> byNumber;
-        for (const std::vector<QH>* list : {&made_, &changed_})
-            for (const QH& h : *list)
-                byNumber.emplace(h.getObjGen(), h);
+        for (const QH& h : changed_)
+            byNumber.emplace(h.getObjGen(), h);
         std::vector<QH> all;
         all.reserve(byNumber.size());
         for (const auto& [number, h] : byNumber)
@@ -184,10 +172,37 @@ public:
         return all;
     }
 
+    // The navigation as text: what was reserved, and the links and outline
+    // items under numbers from the first one free.
+    TTextObjects navigationObjects() {
+        TTextObjects objects;
+        next_ = std::max(pdf_.getTrailer().getKey("/Size").getIntValueAsInt(),
+                         int(pdf_.getObjectCount()) + 1);
+        writeLinks(objects);
+        if (bookmarks_) {
+            const int first = next_;
+            next_ += count(*bookmarks_);
+            const int visible = writeBookmarks(objects, outlines_, *bookmarks_, first, true);
+            objects.begin(outlines_)
+                .append("<< /Type /Outlines /First ")
+                .append(ref(first))
+                .append(" /Last ")
+                .append(ref(lastNumber(*bookmarks_, first)))
+                .append(" /Count ")
+                .append(QByteArray::number(visible))
+                .append(" >>");
+        }
+        if (labels_) writeLabels(objects.begin(labelTree_));
+        return objects;
+    }
+
 private:
-    QH make(const QH& direct) {
-        made_.push_back(pdf_.makeIndirectObject(direct));
-        return made_.back();
+    // A reserved object under key of object, changed: its text comes later.
+    int reserve(QH object, const char* key) {
+        QH reserved = QH::newReserved(&pdf_);
+        object.replaceKey(key, reserved);
+        changed_.push_back(object);
+        return reserved.getObjectID();
     }
 
     QPDFPageObjectHelper& pageAt(int index) {
@@ -198,41 +213,167 @@ private:
         return pages_[std::size_t(index)];
     }
 
-    // Links one level of items under parent; returns how many of them and
-    // their descendants a reader sees.
-    int addLevel(QH parent, const std::vector<TPdfBookmark>& items, bool open) {
-        QH previous;
-        int visible = 0;
+    void checkPlaces(const std::vector<TPdfBookmark>& items) {
         for (const TPdfBookmark& b : items) {
-            QH item = make(QH::newDictionary({
-                {"/Title", QH::newUnicodeString(utf8(b.Title))},
-                {"/Parent", parent},
-                {"/Dest", destination(b.Place)},
-            }));
+            pageAt(b.Place.Page);
+            checkPlaces(b.Children);
+        }
+    }
+
+    // What the text reads of a page, looked up once.
+    struct TPageFacts {
+        QByteArray Ref; // "12 0 R"
+        QPDFObjectHandle::Rectangle Box;
+    };
+    const TPageFacts& facts(int index) {
+        if (facts_.empty()) facts_.resize(pages_.size());
+        TPageFacts& f = facts_[std::size_t(index)];
+        if (f.Ref.isEmpty()) {
+            QPDFPageObjectHelper& page = pageAt(index);
+            f.Ref = QByteArray::fromStdString(page.getObjectHandle().unparse());
+            f.Box = page.getMediaBox().getArrayAsRectangle();
+        }
+        return f;
+    }
+
+    // [page /XYZ left top null]: the place at the top left of the window.
+    void writeDestination(QByteArray& text, const TPdfPlace& place) {
+        const TPageFacts& page = facts(place.Page);
+        text.append('[').append(page.Ref).append(" /XYZ ");
+        text.append(pdfReal(page.Box.llx + place.X * 0.75, 2)).append(' ');
+        text.append(pdfReal(page.Box.ury - place.Y * 0.75, 2)).append(" null]");
+    }
+
+    // Each page's /Annots array, followed by its links.
+    void writeLinks(TTextObjects& objects) {
+        for (std::size_t a = 0; a < annotArrays_.size(); ++a) {
+            const TAnnotArray& array = annotArrays_[a];
+            const std::size_t end =
+                a + 1 < annotArrays_.size() ? annotArrays_[a + 1].FirstLink : linkOrder_.size();
+            QByteArray& text = objects.begin(array.Number);
+            text.append('[').append(array.Kept);
+            for (std::size_t i = array.FirstLink; i < end; ++i)
+                text.append(ref(next_ + int(i - array.FirstLink))).append(i + 1 < end ? " " : "]");
+            for (std::size_t i = array.FirstLink; i < end; ++i)
+                writeLink(objects.begin(next_++), (*links_)[linkOrder_[i]]);
+        }
+    }
+
+    void writeLink(QByteArray& text, const TPdfLink& link) {
+        const auto box = facts(link.Page).Box;
+        text.append("<< /Type /Annot /Subtype /Link /Rect [");
+        text.append(pdfReal(box.llx + link.X1 * 0.75)).append(' ');
+        text.append(pdfReal(box.ury - link.Y2 * 0.75)).append(' ');
+        text.append(pdfReal(box.llx + link.X2 * 0.75)).append(' ');
+        text.append(pdfReal(box.ury - link.Y1 * 0.75));
+        text.append("] /Border [0 0 0] /Dest ");
+        writeDestination(text, link.Target);
+        text.append(" >>");
+    }
+
+    // Items and all their descendants.
+    static int count(const std::vector<TPdfBookmark>& items) {
+        int n = int(items.size());
+        for (const TPdfBookmark& b : items)
+            n += count(b.Children);
+        return n;
+    }
+
+    // The number of the last of items when they are numbered from first on,
+    // each followed by its descendants.
+    static int lastNumber(const std::vector<TPdfBookmark>& items, int first) {
+        return first + count(items) - 1 - count(items.back().Children);
+    }
+
+    // One level of items under parent, numbered from first on, each
+    // followed by its descendants; returns how many of them and their
+    // descendants a reader sees.
+    int writeBookmarks(TTextObjects& objects, int parent, const std::vector<TPdfBookmark>& items,
+                       int first, bool open) {
+        int visible = 0;
+        int number = first;
+        int last = first;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const TPdfBookmark& b = items[i];
+            const int below = b.Children.empty()
+                                  ? 0
+                                  : writeBookmarks(objects, number, b.Children, number + 1, false);
+            const int following = number + 1 + count(b.Children);
+            QByteArray& text = objects.begin(number);
+            text.append("<< /Title ")
+                .append(QH::newUnicodeString(utf8(b.Title)).unparse())
+                .append(" /Parent ")
+                .append(ref(parent))
+                .append(" /Dest ");
+            writeDestination(text, b.Place);
             if (!b.Children.empty()) {
-                const int below = addLevel(item, b.Children, false);
                 // Open items count what they show; closed ones the negated
                 // number of their children.
-                item.replaceKey("/Count", QH::newInteger(open ? below : -int(b.Children.size())));
+                text.append(" /Count ")
+                    .append(QByteArray::number(open ? below : -int(b.Children.size())))
+                    .append(" /First ")
+                    .append(ref(number + 1))
+                    .append(" /Last ")
+                    .append(ref(lastNumber(b.Children, number + 1)));
                 if (open) visible += below;
             }
-            if (previous.isInitialized()) {
-                previous.replaceKey("/Next", item);
-                item.replaceKey("/Prev", previous);
-            } else {
-                parent.replaceKey("/First", item);
-            }
-            previous = item;
+            if (i > 0) text.append(" /Prev ").append(ref(last));
+            if (i + 1 < items.size()) text.append(" /Next ").append(ref(following));
+            text.append(" >>");
+            last = number;
+            number = following;
             ++visible;
         }
-        parent.replaceKey("/Last", previous);
         return visible;
+    }
+
+    void writeLabels(QByteArray& text) {
+        text.append("<< /Nums [");
+        int previous = -1;
+        for (int i = 0; i < labels_->size(); ++i) {
+            const QString& label = (*labels_)[i];
+            bool isNumber = false;
+            const int number = label.toInt(&isNumber);
+            isNumber = isNumber && number > 0 && QString::number(number) == label;
+            if (isNumber && previous > 0 && number == previous + 1) {
+                previous = number;
+                continue;
+            }
+            text.append(QByteArray::number(i));
+            if (isNumber)
+                text.append(" << /S /D /St ").append(QByteArray::number(number)).append(" >> ");
+            else
+                text.append(" << /P ")
+                    .append(QH::newUnicodeString(utf8(label)).unparse())
+                    .append(" >> ");
+            previous = isNumber ? number : -1;
+        }
+        text.append("] >>");
     }
 
     QPDF& pdf_;
     std::vector<QPDFPageObjectHelper> pages_;
-    std::vector<QH> made_;
     std::vector<QH> changed_;
+    std::vector<TPageFacts> facts_;
+    // Numbers for text from here on.
+    int next_ = 0;
+
+    // A page's /Annots: its number, its links (from linkOrder_[FirstLink]
+    // to the next array's) and what it held before.
+    struct TAnnotArray {
+        std::size_t FirstLink;
+        int Number;
+        std::string Kept;
+    };
+    const std::vector<TPdfLink>* links_ = nullptr;
+    std::vector<std::size_t> linkOrder_;
+    std::vector<TAnnotArray> annotArrays_;
+
+    const std::vector<TPdfBookmark>* bookmarks_ = nullptr;
+    int outlines_ = 0;
+
+    const QStringList* labels_ = nullptr;
+    int labelTree_ = 0;
 };
 
 // The offset after the last "startxref" of a classic PDF file, or -1.
@@ -274,9 +415,14 @@ bool hasFlatPageTree(QPDF& pdf) {
 // enough that a reader unpacks little to reach one.
 constexpr std::size_t kObjectsPerStream = 200;
 
+// The navigation's text is most of what is compressed here (4 MB on the
+// largest project): zlib's level 3 takes half the time of its default, for
+// an update a tenth larger.
+constexpr int kCompressionLevel = 3;
+
 QByteArray deflated(const QByteArray& data) {
     // qCompress writes zlib data after a 4-byte length of its own.
-    return qCompress(data).mid(4);
+    return qCompress(data, kCompressionLevel).mid(4);
 }
 
 // What the joining and navigation add to the first part, as an incremental
@@ -288,7 +434,7 @@ QByteArray deflated(const QByteArray& data) {
 // bookmarks, page dictionaries: thousands of small ones) go into compressed
 // object streams, indexed by a compressed cross-reference stream.
 QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previousXref,
-                             const std::vector<QH>& objects) {
+                             const std::vector<QH>& objects, const TTextObjects& texts) {
     QByteArray out;
     out.reserve(qsizetype(objects.size()) * 40 + 512);
     const qint64 at = original.size() + (original.endsWith('\n') ? 0 : 1);
@@ -296,6 +442,8 @@ QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previ
     int size = pdf.getTrailer().getKey("/Size").getIntValueAsInt();
     for (const QH& h : objects)
         size = std::max(size, h.getObjectID() + 1);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        size = std::max(size, texts.number(i) + 1);
     // Object streams need PDF 1.5, which the catalog declares.
     QH root = pdf.getRoot();
     root.replaceKey("/Version", QH::newName("/1.5"));
@@ -316,11 +464,12 @@ QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previ
         entries[number] = {1, at + out.size(), generation};
         out.append(QByteArray::number(number) + ' ' + QByteArray::number(generation) + " obj\n");
     };
-    std::vector<QH> small;
-    for (QH h : all) {
+    // The objects that go into object streams: qpdf's, then the texts.
+    std::vector<QH*> small;
+    for (QH& h : all) {
         const QPDFObjGen og = h.getObjGen();
         if (!h.isStream() && og.getGen() == 0) {
-            small.push_back(h);
+            small.push_back(&h);
             continue;
         }
         begin(og.getObj(), og.getGen());
@@ -338,14 +487,20 @@ QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previ
         }
         out.append("\nendobj\n");
     }
-    for (std::size_t first = 0; first < small.size(); first += kObjectsPerStream) {
-        const std::size_t last = std::min(small.size(), first + kObjectsPerStream);
+    const std::size_t smallCount = small.size() + texts.size();
+    for (std::size_t first = 0; first < smallCount; first += kObjectsPerStream) {
+        const std::size_t last = std::min(smallCount, first + kObjectsPerStream);
         const int number = size++;
         QByteArray index, body;
         for (std::size_t i = first; i < last; ++i) {
-            const int obj = small[i].getObjectID();
+            const bool isText = i >= small.size();
+            const int obj = isText ? texts.number(i - small.size()) : small[i]->getObjectID();
             index.append(QByteArray::number(obj) + ' ' + QByteArray::number(body.size()) + ' ');
-            body.append(QByteArray::fromStdString(small[i].unparseResolved()) + '\n');
+            if (isText)
+                body.append(texts.text(i - small.size()));
+            else
+                body.append(QByteArray::fromStdString(small[i]->unparseResolved()));
+            body.append('\n');
             entries[obj] = {2, number, int(i - first)};
         }
         const QByteArray data = deflated(index + body);
@@ -392,6 +547,18 @@ QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previ
     return out;
 }
 
+// The document as qpdf writes it whole, its pages' streams as they were
+// compressed.
+QByteArray rewritten(QPDF& pdf) {
+    QPDFWriter writer(pdf);
+    writer.setDecodeLevel(qpdf_dl_none);
+    writer.setCompressStreams(false);
+    writer.setOutputMemory();
+    writer.write();
+    const std::shared_ptr<Buffer> data = writer.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char*>(data->getBuffer()), qsizetype(data->getSize()));
+}
+
 std::unique_ptr<QPDF> openPart(const QByteArray& bytes, std::size_t index) {
     auto pdf = std::make_unique<QPDF>();
     pdf->setSuppressWarnings(true);
@@ -436,41 +603,51 @@ std::vector<std::unique_ptr<QPDF>> openParts(const std::vector<QByteArray>& part
 void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& navigation,
                  const QString& target) {
     if (parts.empty()) throw TListoraError(QStringLiteral("No pages to write to %1").arg(target));
-    // The document is complete in memory before the target is touched.
+    // The document is complete in memory before the target is touched: the
+    // bytes it starts with (the first part as it was, or the joined parts
+    // rewritten) and the update that follows them.
     std::vector<std::unique_ptr<QPDF>> documents;
+    QByteArray base = parts.front();
     QByteArray update;
-    bool updated = false;
     try {
         // The first part is the document; the pages of the others are
         // copied onto its end (they must live until it is written).
         documents = openParts(parts);
-        QPDF& out = *documents.front();
         // The first part, read without a repair, is updated in place.
-        const qint64 previousXref = lastCrossReference(parts.front());
-        const bool inPlace = previousXref > 0 && !out.anyWarnings() &&
-                             (documents.size() == 1 || hasFlatPageTree(out));
+        qint64 previousXref = lastCrossReference(base);
+        const bool inPlace = previousXref > 0 && !documents.front()->anyWarnings() &&
+                             (documents.size() == 1 || hasFlatPageTree(*documents.front()));
         // qpdf numbers what it copies on from the highest number in use.
-        const int firstCopied = int(out.getObjectCount()) + 1;
-        QPDFPageDocumentHelper outPages(out);
+        const int firstCopied = int(documents.front()->getObjectCount()) + 1;
+        QPDFPageDocumentHelper outPages(*documents.front());
         for (std::size_t i = 1; i < documents.size(); ++i) {
             for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*documents[i]).getAllPages())
                 outPages.addPage(page, false);
         }
-        TAssembly assembly(out);
+        std::vector<QH> joined;
         if (inPlace && documents.size() > 1) {
-            assembly.markChanged(out.getRoot().getKey("/Pages"));
-            for (const QH& object : out.getAllObjects())
-                if (object.getObjectID() >= firstCopied) assembly.markChanged(object);
+            joined.push_back(documents.front()->getRoot().getKey("/Pages"));
+            for (const QH& object : documents.front()->getAllObjects())
+                if (object.getObjectID() >= firstCopied) joined.push_back(object);
+        } else if (!inPlace) {
+            // Any other document is written whole once, and the update
+            // follows what qpdf wrote.
+            base = rewritten(*documents.front());
+            documents.clear();
+            documents.push_back(openPart(base, 0));
+            previousXref = lastCrossReference(base);
         }
-        for (const TPdfLink& link : navigation.Links)
-            assembly.addLink(link);
+        QPDF& out = *documents.front();
+        TAssembly assembly(out);
+        for (const QH& object : joined)
+            assembly.markChanged(object);
+        joined.clear();
+        assembly.addLinks(navigation.Links);
         assembly.addBookmarks(navigation.Bookmarks);
         assembly.addPageLabels(navigation.PageLabels);
         assembly.setInfo(navigation.Info);
-        if (inPlace) {
-            update = incrementalUpdate(out, parts.front(), previousXref, assembly.touched());
-            updated = true;
-        }
+        update = incrementalUpdate(out, base, previousXref, assembly.touched(),
+                                   assembly.navigationObjects());
     } catch (const TListoraError&) {
         throw;
     } catch (const std::exception& e) {
@@ -478,37 +655,15 @@ void AssemblePdf(const std::vector<QByteArray>& parts, const TPdfNavigation& nav
                                 .arg(target, QString::fromLocal8Bit(e.what())));
     }
 
+    TAtomicFile file(target, TAtomicFile::TTarget::FileOrStream);
+    file.begin();
+    // A failed write is kept by the file and reported when committed.
+    file.write(base);
+    file.write(update);
     // Freeing thousands of parsed objects takes as long as flushing the
     // file to disk, so the two overlap; one thread frees them all, as qpdf
     // wants each document touched by one thread at a time.
-    auto releaseInBackground = [&documents] {
-        return std::jthread([all = std::move(documents)]() mutable { all.clear(); });
-    };
-    TAtomicFile file(target, TAtomicFile::TTarget::FileOrStream);
-    file.begin();
-    if (updated) {
-        // A failed write is kept by the file and reported when committed.
-        file.write(parts.front());
-        file.write(update);
-        std::jthread release = releaseInBackground();
-        file.commit();
-        return;
-    }
-    try {
-        TAtomicFilePipeline pipeline(file);
-        QPDFWriter writer(*documents.front());
-        // The pages' streams go out as QPdfWriter compressed them.
-        writer.setDecodeLevel(qpdf_dl_none);
-        writer.setCompressStreams(false);
-        writer.setOutputPipeline(&pipeline);
-        writer.write();
-        pipeline.finish();
-    } catch (const std::exception& e) {
-        file.discard();
-        throw TListoraError(QStringLiteral("Unable to write to %1: %2")
-                                .arg(target, QString::fromLocal8Bit(e.what())));
-    }
-    std::jthread release = releaseInBackground();
+    std::jthread release([all = std::move(documents)]() mutable { all.clear(); });
     file.commit();
 }
 

@@ -36,14 +36,16 @@ QByteArray makePart(const QString& name, int pageCount, QPageSize::PageSizeId pa
 }
 
 // A PDF of two pages that inherit their paper from a page tree two levels
-// deep, as other writers make them (objects numbered from 1, in order).
+// deep, as other writers make them (objects numbered from 1, in order); the
+// first page has a link of its own to the second.
 QByteArray makeNestedPart() {
     const QList<QByteArray> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 2 /MediaBox [0 0 300 400] >>",
         "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 5 0 R] /Count 2 >>",
+        "<< /Type /Page /Parent 3 0 R /Annots [6 0 R] >>",
         "<< /Type /Page /Parent 3 0 R >>",
-        "<< /Type /Page /Parent 3 0 R >>",
+        "<< /Type /Annot /Subtype /Link /Rect [0 0 5 5] /Dest [5 0 R /XYZ 0 0 null] >>",
     };
     QByteArray pdf = "%PDF-1.4\n";
     QList<qsizetype> offsets;
@@ -89,7 +91,8 @@ TEST_F(PdfAssembly, JoinKeepsEveryPartsPagesInOrder) {
 }
 
 // Pages joined onto a first part whose tree is not flat keep what they
-// inherited from it, and links reach across the parts.
+// inherited from it, links reach across the parts, and a page's own links
+// stay.
 TEST_F(PdfAssembly, JoinOntoANestedPageTreeKeepsInheritedPaper) {
     const QByteArray b = makePart("B", 1, QPageSize::Letter, QPageLayout::Portrait);
     TPdfNavigation nav;
@@ -99,11 +102,15 @@ TEST_F(PdfAssembly, JoinOntoANestedPageTreeKeepsInheritedPaper) {
     ASSERT_EQ(pdf.widths.size(), 3u);
     EXPECT_EQ(pdf.widths, (std::vector<double>{300, 300, 612}));
     EXPECT_EQ(pdf.heights, (std::vector<double>{400, 400, 792}));
-    ASSERT_EQ(pdf.links.size(), 2u);
-    EXPECT_EQ(pdf.links[0].targetPage, 2);
-    EXPECT_EQ(pdf.links[1].page, 2);
-    EXPECT_EQ(pdf.links[1].targetPage, 1);
-    EXPECT_NEAR(pdf.links[1].targetTop, 400, 0.01);
+    ASSERT_EQ(pdf.links.size(), 3u);
+    EXPECT_EQ(pdf.links[0].page, 0);
+    EXPECT_EQ(pdf.links[0].x2, 5);
+    EXPECT_EQ(pdf.links[0].targetPage, 1);
+    EXPECT_EQ(pdf.links[1].page, 0);
+    EXPECT_EQ(pdf.links[1].targetPage, 2);
+    EXPECT_EQ(pdf.links[2].page, 2);
+    EXPECT_EQ(pdf.links[2].targetPage, 1);
+    EXPECT_NEAR(pdf.links[2].targetTop, 400, 0.01);
 }
 
 // A first part as QPdfWriter writes it keeps its bytes and gets the other
@@ -136,7 +143,7 @@ void PdfAssembly::checkNavigation(const std::vector<QByteArray>& parts) {
     project.Children.push_back({"Module1.bas", {2, 40, 96}, {{"Total", {3, 40, 192}, {}}}});
     project.Children.push_back({"Form1.frm", {4, 40, 96}, {}});
     nav.Bookmarks = {{"Title Page", {0, 0, 0}, {}}, project, {"Function Index", {5, 0, 0}, {}}};
-    nav.Links = {{1, 96, 96, 192, 120, {3, 40, 192}}, {5, 0, 0, 10, 10, {4, 40, 96}}};
+    nav.Links = {{1, 97, 95, 194, 119, {3, 41, 193}}, {5, 0, 0, 10, 10, {4, 40, 96}}};
     nav.PageLabels = {"Title", "Contents", "1", "2", "5-6", "Index"};
     nav.Info = {"C:\\Projects\\Ledger.vbp", "Visual Basic source listing", "Listora 9.9",
                 QDateTime::currentDateTime()};
@@ -159,10 +166,12 @@ void PdfAssembly::checkNavigation(const std::vector<QByteArray>& parts) {
     ASSERT_EQ(pdf.links.size(), 2u);
     EXPECT_EQ(pdf.links[0].page, 1);
     EXPECT_EQ(pdf.links[0].targetPage, 3);
-    EXPECT_NEAR(pdf.links[0].x1, 72, 0.01);
-    EXPECT_NEAR(pdf.links[0].x2, 144, 0.01);
-    EXPECT_NEAR(pdf.links[0].y1, 792 - 90, 0.01);
-    EXPECT_NEAR(pdf.links[0].y2, 792 - 72, 0.01);
+    // Quarter points are kept.
+    EXPECT_NEAR(pdf.links[0].x1, 72.75, 0.001);
+    EXPECT_NEAR(pdf.links[0].x2, 145.5, 0.001);
+    EXPECT_NEAR(pdf.links[0].y1, 792 - 89.25, 0.001);
+    EXPECT_NEAR(pdf.links[0].y2, 792 - 71.25, 0.001);
+    EXPECT_NEAR(pdf.links[0].targetTop, 792 - 144.75, 0.001);
     EXPECT_EQ(pdf.links[1].page, 5);
     EXPECT_EQ(pdf.links[1].targetPage, 4);
     EXPECT_EQ(pdf.title, "C:\\Projects\\Ledger.vbp");
