@@ -102,6 +102,7 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
         if (debugFlag()) writeBracketDump(QStringLiteral("c:\\Before.dbg"));
     }
     CloseSheet();
+    drawCallerLines();
 
     if (Settings.FunctionIndex) buildFunctionIndex();
     if (Settings.AnyBracket) finishBrackets();
@@ -161,6 +162,8 @@ void TSourceCodePrint::walkLines(const QStringList& lines, TBuildKind kind, IGau
         }
         reportLineProgress(LineIndex, count, step, gauge);
     }
+    // A declaration continued to the end of the lines still gets its callers.
+    if (callersDue_ >= 0) reserveCallerLines();
     // Structures never run on into the next file.
     if (kind != TBuildKind::Plain && Settings.AnyBracket) endBracketBlock(false);
 }
@@ -171,9 +174,10 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
     // A new procedure ends the bracket block of the one before, should
     // that lack its End line.
     if (declaration && Settings.AnyBracket) endBracketBlock(false);
+    QString headingKey;
     if (declaration) {
         ProcHeading(CurrentLine);
-        recordProcTarget(CurrentLine);
+        headingKey = recordProcTarget(CurrentLine);
     }
     // What came before (a note's shape, a separator) may have used up a
     // short column: the line, its number and its bracket go to the next.
@@ -217,8 +221,11 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
     }
     if (declaration) {
         recordProcPage(linePage);
+        noteCallersHeading(linePage, headingKey);
         Canvas().SetFont(Settings.CodeFont);
     }
+    // The callers go below the whole declaration, continued lines and all.
+    if (callersDue_ >= 0 && !ContinuesOnNextLine(CurrentLine)) reserveCallerLines();
 }
 
 QString TSourceCodePrint::DocumentTitle() const {

@@ -158,6 +158,7 @@ void RegisterOptionFonts(const TListingSettings& s) {
     fontregistry::remove(QStringLiteral("CODEBOLD"));
     fontregistry::remove(QStringLiteral("FUNCTIONBOLD"));
     fontregistry::remove(QStringLiteral("LINENUMBER"));
+    fontregistry::remove(QStringLiteral("CALLERS"));
     if (s.KeywordEmphasis) {
         TFont bold = s.CodeFont;
         bold.setStyle(s.CodeFont.style() | fsBold);
@@ -173,6 +174,14 @@ void RegisterOptionFonts(const TListingSettings& s) {
         numbers.setStyle(0);
         numbers.setColor(0x808080);
         registerFont(QStringLiteral("LINENUMBER"), numbers);
+    }
+    if (s.Callers) {
+        // A note on the code, not code: the comment's face and colour, two
+        // points below the code's size, without rules through or under it.
+        TFont callers = s.CommentFont;
+        callers.setSize(qMax(kMinFontSize, s.CodeFont.size() - 2));
+        callers.setStyle(s.CommentFont.style() & ~(fsUnderline | fsStrikeOut));
+        registerFont(QStringLiteral("CALLERS"), callers);
     }
 }
 
@@ -229,6 +238,7 @@ static void readSettingsWith(const TSettingsReader& ini, TListingSettings& s) {
     s.MarginBottom = ini.bounded("margins", "bottom", 50, kMinMargin, kMaxMargin);
     s.CodePage = ini.codePage("general", "codepage", kDefaultCodePage);
     s.LineNumbers = ini.flag("GENERAL", "LineNumbers", false);
+    s.Callers = ini.flag("GENERAL", "Callers", false);
     s.KeywordEmphasis = ini.integer("GENERAL", "KeywordEmphasis", 0) == 1 ? 1 : 0;
     // A paper this version does not know is letter.
     const int paper = ini.integer("PAGELAYOUT", "Paper", 0);

@@ -49,6 +49,7 @@ TEST_F(PrintOptionsDialogTest, WithoutSettingsOkWritesTheListingsDefaults) {
         {"GENERAL/SBL", "3"},
         {"GENERAL/LineNumbers", "0"},
         {"GENERAL/KeywordEmphasis", "0"},
+        {"GENERAL/Callers", "0"},
         {"GENERAL/NextLineInd", "=>"},
         {"GENERAL/NLIPicture0", "1"},
         {"GENERAL/NLIPicture1", "0"},
