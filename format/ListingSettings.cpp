@@ -33,6 +33,7 @@ constexpr int kMaxNestedIndent = 32; // canvas units per nesting depth
 constexpr int kMaxInitIndent = 64;
 constexpr int kMinFontSize = 4; // points
 constexpr int kMaxFontSize = 72;
+constexpr int kMaxCallersSize = 12;
 
 QString settingKey(const QString& section, const QString& key) {
     return section.toLower() + u'/' + key.toLower();
@@ -177,9 +178,10 @@ void RegisterOptionFonts(const TListingSettings& s) {
     }
     if (s.Callers) {
         // A note on the code, not code: the comment's face and colour, two
-        // points below the code's size, without rules through or under it.
+        // points below the code's size but small beside large code, without
+        // rules through or under it.
         TFont callers = s.CommentFont;
-        callers.setSize(qMax(kMinFontSize, s.CodeFont.size() - 2));
+        callers.setSize(qBound(kMinFontSize, s.CodeFont.size() - 2, kMaxCallersSize));
         callers.setStyle(s.CommentFont.style() & ~(fsUnderline | fsStrikeOut));
         registerFont(QStringLiteral("CALLERS"), callers);
     }
