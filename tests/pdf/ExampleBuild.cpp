@@ -14,7 +14,8 @@ QString exampleProject() {
     return testsupport::sourceDir() + "/examples/Demo/Demo.vbp";
 }
 
-TExampleBuild buildProject(const QString& projectPath, const TSettingKeys& keys) {
+TExampleBuild buildProject(const QString& projectPath, const TSettingKeys& keys,
+                           const QStringList& unmarked) {
     QFile::remove(TIniFile().fileName());
     fontregistry::clear();
     for (const auto& [where, value] : keys)
@@ -30,9 +31,10 @@ TExampleBuild buildProject(const QString& projectPath, const TSettingKeys& keys)
     b.formatter->JobTitle = title;
     b.sources->AnalyzeProject();
     for (RFile* file = b.sources->FirstFile(); file->Next; file = file->Next) {
-        file->Marked = 1;
+        const quint8 mark = unmarked.contains(file->FileName) ? 0 : 1;
+        file->Marked = mark;
         for (RFunction* f = file->Functions; f->Next; f = f->Next)
-            f->Marked = 1;
+            f->Marked = mark;
     }
     b.formatter->BuildProject(b.sources->FirstFile(), *b.sources);
     return b;
