@@ -8,8 +8,9 @@
 # how --count grows from 10,000 to 1,000,000 lines (count_scaling.sh);
 # the general-purpose text printers a2ps and enscript, each through ps2pdf,
 # on the same lines in the same rounds (two pages a landscape sheet, as
-# ours); and navigation on against off on the largest corpus project
-# (vbccr's ComCtlsDemo, in $LISTORA_SHARED or ../shared beside the checkout).
+# ours); and navigation on against off, and the callers under the headings
+# on against off, on the largest corpus project (vbccr's ComCtlsDemo, in
+# $LISTORA_SHARED or ../shared beside the checkout).
 #
 # The peers are Debian packages, installed by hand where missing:
 #   apt-get install a2ps enscript ghostscript
@@ -119,9 +120,20 @@ if [ -f "$demo" ]; then
   for _ in $(seq "$runs"); do
     once navon "$bin/listora-print" "$demo" -o "$work/navon.pdf"
     once navoff "$bin/listora-print" "$demo" --no-navigation -o "$work/navoff.pdf"
+    once callers "$bin/listora-print" "$demo" --callers -o "$work/callers.pdf"
+    once democount "$bin/listora-print" "$demo" --count
+    once callerscount "$bin/listora-print" "$demo" --callers --count
   done
   report "ComCtlsDemo, navigation" navon
   report "ComCtlsDemo, --no-navigation" navoff
+  report "ComCtlsDemo, --callers" callers
+  report "ComCtlsDemo, --count" democount
+  report "ComCtlsDemo, --callers --count" callerscount
+  awk -v w1="$wall_callers" -v w0="$wall_navon" -v c1="$cpu_callers" -v c0="$cpu_navon" \
+    -v l1="$cpu_callerscount" -v l0="$cpu_democount" 'BEGIN {
+      printf "callers under the headings cost %.2fx the time (CPU %.2fx) of the PDF, %.2fx the CPU of the layout alone\n",
+        w1 / w0, c1 / c0, l1 / l0
+    }'
   awk -v w1="$wall_navon" -v w0="$wall_navoff" -v c1="$cpu_navon" -v c0="$cpu_navoff" \
     -v m1="$mb_navon" -v m0="$mb_navoff" -v f1="$(stat -c %s "$work/navon.pdf")" \
     -v f0="$(stat -c %s "$work/navoff.pdf")" 'BEGIN {

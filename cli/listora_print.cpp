@@ -540,6 +540,7 @@ int run(const QCommandLineParser& args) {
     for (const QString& problem : formatter.Settings.Problems)
         err(QStringLiteral("settings: %1").arg(problem));
     if (args.isSet("line-numbers")) formatter.Settings.LineNumbers = true;
+    if (args.isSet("callers")) formatter.Settings.Callers = true;
     if (args.isSet("keywords")) {
         const QString emphasis = args.value("keywords").toLower();
         if (emphasis != "bold" && emphasis != "none") {
@@ -725,6 +726,11 @@ int main(int argc, char** argv) {
                     "FILE:PROCEDURE"});
     args.addOption(
         {"line-numbers", "Print each source line's number in the file left of the code."});
+    args.addOption({"callers",
+                    "Print under each procedure's heading the procedures of the project that "
+                    "call it, with the pages of their headings (linked in the PDF); past two "
+                    "lines, \"and N more\". Callers whose heading is not printed are named "
+                    "without a page. Project listings only."});
     args.addOption({"keywords",
                     "bold: print the Visual Basic keywords of code in the bold face of the code "
                     "font; none (default): as the rest of the code.",

@@ -1,5 +1,6 @@
 // The builds: a project's marked sections, one file, a list of lines, and
 // the plain walk; each line goes through the same pipeline.
+#include "format/CallerLines.h"
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
 #include "names/NameModel.h"
@@ -101,11 +102,14 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
         namesFile_ = -1;
         if (debugFlag()) writeBracketDump(QStringLiteral("c:\\Before.dbg"));
     }
-    // The code is linked: what resolved its names goes before the pages
-    // are drawn and assembled, which need the memory most.
+    CloseSheet();
+    drawCallerLines();
+    // The code is linked and the callers drawn: what resolved their names
+    // goes before the pages are drawn and assembled, which need the memory
+    // most. The callers' index reads the model, so it goes first.
+    callers_.reset();
     names_.reset();
     procByFileAndName_.clear();
-    CloseSheet();
 
     if (Settings.FunctionIndex) buildFunctionIndex();
     if (Settings.AnyBracket) finishBrackets();
@@ -165,6 +169,8 @@ void TSourceCodePrint::walkLines(const QStringList& lines, TBuildKind kind, IGau
         }
         reportLineProgress(LineIndex, count, step, gauge);
     }
+    // A declaration continued to the end of the lines still gets its callers.
+    if (callersDue_ >= 0) reserveCallerLines();
     // Structures never run on into the next file.
     if (kind != TBuildKind::Plain && Settings.AnyBracket) endBracketBlock(false);
 }
@@ -175,9 +181,10 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
     // A new procedure ends the bracket block of the one before, should
     // that lack its End line.
     if (declaration && Settings.AnyBracket) endBracketBlock(false);
+    QString headingKey;
     if (declaration) {
         ProcHeading(CurrentLine);
-        recordProcTarget(CurrentLine);
+        headingKey = recordProcTarget(CurrentLine);
     }
     // What came before (a note's shape, a separator) may have used up a
     // short column: the line, its number and its bracket go to the next.
@@ -221,8 +228,11 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
     }
     if (declaration) {
         recordProcPage(linePage);
+        noteCallersHeading(linePage, headingKey);
         Canvas().SetFont(Settings.CodeFont);
     }
+    // The callers go below the whole declaration, continued lines and all.
+    if (callersDue_ >= 0 && !ContinuesOnNextLine(CurrentLine)) reserveCallerLines();
 }
 
 QString TSourceCodePrint::DocumentTitle() const {

@@ -33,6 +33,7 @@ constexpr int kMaxNestedIndent = 32; // canvas units per nesting depth
 constexpr int kMaxInitIndent = 64;
 constexpr int kMinFontSize = 4; // points
 constexpr int kMaxFontSize = 72;
+constexpr int kMaxCallersSize = 12;
 
 QString settingKey(const QString& section, const QString& key) {
     return section.toLower() + u'/' + key.toLower();
@@ -158,6 +159,7 @@ void RegisterOptionFonts(const TListingSettings& s) {
     fontregistry::remove(QStringLiteral("CODEBOLD"));
     fontregistry::remove(QStringLiteral("FUNCTIONBOLD"));
     fontregistry::remove(QStringLiteral("LINENUMBER"));
+    fontregistry::remove(QStringLiteral("CALLERS"));
     if (s.KeywordEmphasis) {
         TFont bold = s.CodeFont;
         bold.setStyle(s.CodeFont.style() | fsBold);
@@ -173,6 +175,15 @@ void RegisterOptionFonts(const TListingSettings& s) {
         numbers.setStyle(0);
         numbers.setColor(0x808080);
         registerFont(QStringLiteral("LINENUMBER"), numbers);
+    }
+    if (s.Callers) {
+        // A note on the code, not code: the comment's face and colour, two
+        // points below the code's size but small beside large code, without
+        // rules through or under it.
+        TFont callers = s.CommentFont;
+        callers.setSize(qBound(kMinFontSize, s.CodeFont.size() - 2, kMaxCallersSize));
+        callers.setStyle(s.CommentFont.style() & ~(fsUnderline | fsStrikeOut));
+        registerFont(QStringLiteral("CALLERS"), callers);
     }
 }
 
@@ -229,6 +240,7 @@ static void readSettingsWith(const TSettingsReader& ini, TListingSettings& s) {
     s.MarginBottom = ini.bounded("margins", "bottom", 50, kMinMargin, kMaxMargin);
     s.CodePage = ini.codePage("general", "codepage", kDefaultCodePage);
     s.LineNumbers = ini.flag("GENERAL", "LineNumbers", false);
+    s.Callers = ini.flag("GENERAL", "Callers", false);
     s.KeywordEmphasis = ini.integer("GENERAL", "KeywordEmphasis", 0) == 1 ? 1 : 0;
     // A paper this version does not know is letter.
     const int paper = ini.integer("PAGELAYOUT", "Paper", 0);

@@ -85,6 +85,9 @@ struct TListingSettings {
     std::uint8_t KeywordEmphasis = 0;
     // Each source line's number in a gutter left of the code.
     bool LineNumbers = false;
+    // Under each procedure's heading, the procedures of the project that
+    // call it, with the pages of their headings.
+    bool Callers = false;
     // PAGELAYOUT/Paper: 0 letter (also when absent), 1 A4, 2 legal.
     std::uint8_t Paper = 0;
     bool OnePage = false;
@@ -109,9 +112,9 @@ struct TListingSettings {
 // Width left of the code column reserved for bracket lines, in canvas units.
 int bracketAreaWidth(const TListingSettings& settings);
 
-// Registers "CODEBOLD" and "FUNCTIONBOLD" (keyword emphasis) and
-// "LINENUMBER" (line numbers)
-// for the options that are on, and removes those of options that are off.
+// Registers "CODEBOLD" and "FUNCTIONBOLD" (keyword emphasis), "LINENUMBER"
+// (line numbers) and "CALLERS" (callers under the headings) for the options
+// that are on, and removes those of options that are off.
 void RegisterOptionFonts(const TListingSettings& settings);
 
 class TIniSnapshot;

@@ -3,6 +3,7 @@
 // and the function index, and "go to definition" links from every
 // identifier in code that names a procedure of the project, resolved by the
 // project's name model.
+#include "format/CallerLines.h"
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
 #include "names/NameModel.h"
@@ -41,10 +42,13 @@ void TSourceCodePrint::setPageLabel(const QString& label) {
 
 void TSourceCodePrint::collectProcTargets(RFile* firstFile, TSourceMgt& analyzer) {
     procByFileAndName_.clear();
+    callers_.reset();
     names_.reset();
-    if (!RecordNavigation) return;
+    if (!RecordNavigation && !Settings.Callers) return;
     names_ = std::make_unique<TNameModel>();
     AddProjectFiles(*names_, firstFile, analyzer);
+    collectCallers(firstFile, analyzer);
+    if (!RecordNavigation) return;
     for (RFile* f = firstFile; f && f->Next; f = f->Next) {
         // The first section is the file's declarations, no procedure.
         for (RFunction* s = f->Functions; s && s->Next; s = s->Next) {
@@ -91,8 +95,8 @@ void TSourceCodePrint::recordFileTarget(const RFile& file) {
     addTarget(fileTargetKey(file.FileName), file.FileName, 1, CurrentX, CurrentY);
 }
 
-void TSourceCodePrint::recordProcTarget(const QString& line) {
-    if (!currentFile_ || !RecordNavigation) return;
+QString TSourceCodePrint::recordProcTarget(const QString& line) {
+    if (!currentFile_ || !RecordNavigation) return QString();
     const QString name = WithoutTypeCharacter(ExtractProcName(line));
     const QString key = procTargetKey(currentFile_->FileName, name);
     std::vector<TProcPlace>& places = procPlaces_[key];
@@ -101,6 +105,7 @@ void TSourceCodePrint::recordProcTarget(const QString& line) {
     const QString unique = places.empty() ? key : key + '#' + QString::number(places.size() + 1);
     places.push_back({unique, PageNumber});
     addTarget(unique, name, 2, CurrentX, CurrentY);
+    return unique;
 }
 
 void TSourceCodePrint::recordIndexLink(int x, int y, int width, int height, const QString& entry) {
@@ -141,8 +146,10 @@ std::vector<TPageFinding> TSourceCodePrint::CheckLinks(long long* codeLinks) con
             auto finding = [&](const QString& rule, const QString& detail) {
                 findings.push_back({n, link.X1, link.Y1, rule, detail});
             };
-            // The name is what follows "proc:file:" (and a property's kind).
-            const QString name = callName(link.Key.section(QLatin1Char(':'), 2));
+            // The name is what follows "proc:file:" (and a property's kind),
+            // before the "#2" of a name's second heading.
+            const QString name =
+                callName(link.Key.section(QLatin1Char(':'), 2).section(QLatin1Char('#'), 0, 0));
             const QString title = headings.value(link.Key);
             if (title.isEmpty() || callName(title).compare(name, Qt::CaseInsensitive) != 0)
                 finding(QStringLiteral("link-wrong-target"),
@@ -157,18 +164,22 @@ std::vector<TPageFinding> TSourceCodePrint::CheckLinks(long long* codeLinks) con
                 const QStringView text = QStringView(c.Text).mid(bar + kFontTextSeparator.size());
                 page.Canvas->DrawnPrefixWidthsInFont(text, font, widths);
                 const int size = int(text.size());
+                // A caller's entry is linked whole: "Form1.cmdOK_Click (p. 12)".
+                const bool entries = font == kCallersFont;
                 for (int a = 0; a < size && !onName; ++a) {
                     if (qAbs(c.X1 + widths[std::size_t(a)] - link.X1) > 1) continue;
                     int b = a;
-                    while (b < size && nameChar(text[b]))
+                    while (b < size && (entries ? text[b] != u',' : nameChar(text[b])))
                         ++b;
                     const QStringView word = text.mid(a, b - a);
                     // A wrapped name shows a part at the end of a piece
                     // and the rest at the start of the next ones (after
                     // their indent and indicator).
-                    const bool whole = word.compare(name, Qt::CaseInsensitive) == 0 ||
-                                       (b == size && name.contains(word, Qt::CaseInsensitive)) ||
-                                       name.endsWith(word, Qt::CaseInsensitive);
+                    const bool whole =
+                        entries ? CallerEntryProcedure(word).compare(name, Qt::CaseInsensitive) == 0
+                                : word.compare(name, Qt::CaseInsensitive) == 0 ||
+                                      (b == size && name.contains(word, Qt::CaseInsensitive)) ||
+                                      name.endsWith(word, Qt::CaseInsensitive);
                     onName = whole && !word.isEmpty() && (a == 0 || !nameChar(text[a - 1])) &&
                              qAbs(c.X1 + widths[std::size_t(b)] - link.X2) <= 1;
                 }

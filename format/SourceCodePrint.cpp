@@ -1,4 +1,5 @@
 #include "format/SourceCodePrint.h"
+#include "format/CallerLines.h"
 #include "names/NameModel.h"
 
 #include "platform/IniFile.h"

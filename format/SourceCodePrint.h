@@ -19,6 +19,7 @@
 #include <vector>
 
 class IGauge;
+class TCallerIndex;
 class TNameModel;
 class IProgress;
 class TSourceMgt;
@@ -126,9 +127,10 @@ public:
     // without a frame), and the geometry check over every stored page.
     TPageLayout PageLayout(int n) const;
     std::vector<TPageFinding> CheckPages(TPageCheckCounts* counts = nullptr) const;
-    // The links of code over every stored page: each rectangle must lie on
-    // the drawn glyphs of one whole name ("link-off-name"), and lead to the
-    // heading of a procedure of that name ("link-wrong-target").
+    // The links of code (and of the callers under the headings) over every
+    // stored page: each rectangle must lie on the drawn glyphs of one whole
+    // name or caller ("link-off-name"), and lead to the heading of a
+    // procedure of that name ("link-wrong-target").
     // codeLinks may be null; it receives how many links were checked.
     std::vector<TPageFinding> CheckLinks(long long* codeLinks = nullptr) const;
 
@@ -365,7 +367,8 @@ private:
     void recordCodeLinks(int x, int y, QStringView text, const QString& fontKey, int lineStart,
                          int lead);
     void recordFileTarget(const RFile& file);
-    void recordProcTarget(const QString& line);
+    // Returns the heading's target key (empty without navigation).
+    QString recordProcTarget(const QString& line);
     void recordIndexLink(int x, int y, int width, int height, const QString& entry);
 
     IProgress* progress_;
@@ -428,4 +431,30 @@ private:
     };
     RFile* sectionsFile_ = nullptr;
     QHash<QString, TNamedSections> sectionsByName_;
+
+    // Callers under the headings (Callers.cpp): their lines' room is kept
+    // below each heading while the listing is laid out, and the lines are
+    // drawn there once every heading has its page.
+    void collectCallers(RFile* firstFile, TSourceMgt& analyzer);
+    // The heading line just printed on page, with its target key.
+    void noteCallersHeading(int page, const QString& key);
+    void reserveCallerLines();
+    void drawCallerLines();
+    bool callerLineFits(const QString& text);
+    // Built from names_ (when callers are on), so declared after it.
+    std::unique_ptr<TCallerIndex> callers_;
+    // The procedure (of namesFile_) whose callers are due below the
+    // declaration being printed, or -1.
+    int callersDue_ = -1;
+    struct TCallersPlace {
+        int page = 0; // in the store
+        int x = 0;
+        int y = 0;
+    };
+    struct TCallersBlock {
+        int file = 0;
+        int procedure = 0;
+        std::vector<TCallersPlace> lines;
+    };
+    std::vector<TCallersBlock> callerBlocks_;
 };

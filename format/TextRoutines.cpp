@@ -124,6 +124,13 @@ bool IsProcDeclaration(QStringView line) {
     return declarationKeywordEnd(line) > 0;
 }
 
+bool ContinuesOnNextLine(QStringView line) {
+    // Not the end of a name ("Total_"); a tab before it may have been
+    // taken out ("a,_").
+    const QStringView code = line.trimmed();
+    return code.endsWith(u'_') && (code.size() == 1 || !IsWordChar(code[code.size() - 2]));
+}
+
 QString ExtractProcName(const QString& line) {
     const qsizetype nameStart = declarationKeywordEnd(line);
     const qsizetype paren = line.indexOf('(');

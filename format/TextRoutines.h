@@ -33,6 +33,10 @@ bool IsBlankLine(QStringView line);
 // keywords matched exactly, capitals included).
 bool IsProcDeclaration(QStringView line);
 
+// A line that ends in the line-continuation "_" (after a blank, or after
+// what cannot end a name).
+bool ContinuesOnNextLine(QStringView line);
+
 // The procedure's name: after the declaration keyword, up to the first "(",
 // trimmed; empty when the line has no "(".
 QString ExtractProcName(const QString& line);

@@ -171,6 +171,8 @@ QWidget* TdlgPrintOptions::generalPage() {
 
     cbLineNumbers = check(page, QStringLiteral("Line Numbers"), "GENERAL", "LineNumbers");
     cbBoldKeywords = check(page, QStringLiteral("Bold Keywords"), "GENERAL", "KeywordEmphasis");
+    cbCallers =
+        check(page, QStringLiteral("Callers Under Procedure Headings"), "GENERAL", "Callers");
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(shade);
@@ -178,6 +180,7 @@ QWidget* TdlgPrintOptions::generalPage() {
     layout->addLayout(form);
     layout->addWidget(cbLineNumbers);
     layout->addWidget(cbBoldKeywords);
+    layout->addWidget(cbCallers);
     layout->addStretch();
     return page;
 }

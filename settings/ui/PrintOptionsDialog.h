@@ -44,6 +44,7 @@ public:
     TINICheckBox* cbShadowEnabled = nullptr;
     TINICheckBox* cbLineNumbers = nullptr;
     TINICheckBox* cbBoldKeywords = nullptr;
+    TINICheckBox* cbCallers = nullptr;
     TINISpinEdit* seFrequency = nullptr;
     TINIEdit* txtCommentDelimiter = nullptr;
     TINISpinEdit* seTabsToSpaces = nullptr;

@@ -5,6 +5,7 @@
 #include "common/TestSupport.h"
 #include "format/SourceCodePrint.h"
 #include "format/TextRoutines.h"
+#include "names/CrossReference.h"
 #include "platform/IniFile.h"
 #include "render/VirtCanvas.h"
 #include "source/ProjectLoader.h"
@@ -13,10 +14,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdio>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,6 +31,7 @@ struct TTotals {
     int findings = 0;
     int references = 0;
     long long codeLinks = 0;
+    int callerLists = 0; // headings whose "Called from" list was checked
     TPageCheckCounts counts;
 };
 
@@ -51,11 +55,13 @@ void switchEverythingOn(int variant, bool twoPage) {
     ini.writeBool("pagelayout", "twopage", twoPage);
 }
 
-// Line numbers, bold keywords, A4 or legal paper and the bracket indents
-// across the dialog's ranges on top of the settings.
+// Line numbers, callers under the headings, bold keywords, A4 or legal
+// paper and the bracket indents across the dialog's ranges on top of the
+// settings.
 void addListingOptions(int variant) {
     TIniFile ini;
     ini.writeBool("GENERAL", "LineNumbers", variant % 3 != 2);
+    ini.writeBool("GENERAL", "Callers", true);
     ini.writeInteger("GENERAL", "KeywordEmphasis", 1);
     ini.writeInteger("PAGELAYOUT", "Paper", 1 + variant % 2);
     ini.writeInteger("brackets", "nestedindent", variant % 6);
@@ -143,6 +149,109 @@ void checkReferences(const TSourceCodePrint& f, RFile* firstFile, const QString&
     }
 }
 
+// Each "Called from" line against the callers the name model gives: their
+// names in order (qualified outside the callee's file), each with the page
+// its heading is printed on, or none for a heading not printed; "and N more"
+// standing for the last N.
+void checkCallers(const TSourceCodePrint& f, TSourceMgt& sources, const QString& project,
+                  TTotals& totals) {
+    TNameModel model;
+    AddProjectFiles(model, sources.FirstFile(), sources);
+    TCrossReference xref(model);
+    AddProjectUses(xref, sources.FirstFile(), sources);
+    // The headings (their bookmark targets) and the callers' lines in the
+    // order of the listing: sheet, column, height.
+    struct TItem {
+        std::tuple<int, int, int> at;
+        int heading; // index into headings, or -1 for a callers' line
+        QString text;
+    };
+    struct THeading {
+        QString file, name;
+        int page = 0;
+        QString callers;
+    };
+    std::vector<THeading> headings;
+    std::vector<TItem> items;
+    for (int n = 1; n <= f.Pages.PageCount(); ++n) {
+        const TPageLayout layout = f.PageLayout(n);
+        if (layout.ColumnX.empty()) continue;
+        const TPageRec& page = *f.Pages.Page(n);
+        auto column = [&](int x) { return layout.ColumnX.size() > 1 && x >= layout.ColumnX[1]; };
+        for (const TNavTarget& t : page.Navigation.Targets) {
+            if (t.Level != 2) continue;
+            items.push_back({{n, column(t.X), t.Y}, int(headings.size()), {}});
+            headings.push_back({t.Key.section(':', 1, 1),
+                                t.Title,
+                                printedPageNumber(*page.Canvas, layout, t.X),
+                                {}});
+        }
+        for (const TCanvasCommand& c : page.Canvas->Commands())
+            if (c.Kind == ckTextOutInFont && c.Text.startsWith("CALLERS|||"))
+                items.push_back({{n, column(c.X1), c.Y1}, -1, c.Text.mid(10)});
+    }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const TItem& a, const TItem& b) { return a.at < b.at; });
+    THeading* last = nullptr;
+    for (const TItem& item : items) {
+        if (item.heading >= 0)
+            last = &headings[std::size_t(item.heading)];
+        else if (last)
+            last->callers += (last->callers.isEmpty() ? "" : " ") + item.text;
+        else
+            ADD_FAILURE() << project.toStdString() << ": callers before any heading";
+    }
+    // Each procedure of the model to its printed heading, in file order (a
+    // property's heading is titled "Get Name").
+    std::vector<std::vector<const THeading*>> printed(std::size_t(model.FileCount()));
+    std::size_t next = 0;
+    for (int file = 0; file < model.FileCount(); ++file) {
+        const TNameFile& named = model.File(file);
+        for (const TNameProcedure& p : named.Procedures) {
+            auto isHeading = [&](const THeading& h) {
+                return h.file == named.FileName &&
+                       h.name.section(' ', -1).compare(withoutTypeCharacter(p.Name),
+                                                       Qt::CaseInsensitive) == 0;
+            };
+            std::size_t at = next;
+            while (at < headings.size() && !isHeading(headings[at]))
+                ++at;
+            printed[std::size_t(file)].push_back(at < headings.size() ? &headings[at] : nullptr);
+            if (at < headings.size()) next = at + 1;
+        }
+    }
+    const QRegularExpression more("^(.*), and (\\d+) more$|^Called from: (\\d+) procedures$");
+    for (int file = 0; file < model.FileCount(); ++file) {
+        const TNameFile& named = model.File(file);
+        for (const TNameMember& m : named.Members) {
+            const THeading* h = m.Kind == TNameKind::Procedure
+                                    ? printed[std::size_t(file)][std::size_t(m.Procedure)]
+                                    : nullptr;
+            if (!h) continue;
+            QStringList expected;
+            for (const TNameUse& use : xref.Callers(file, int(&m - named.Members.data()))) {
+                const TNameFile& from = model.File(use.File);
+                const THeading* caller = printed[std::size_t(use.File)][std::size_t(use.Procedure)];
+                expected << (use.File == file ? QString() : from.Name + '.') +
+                                from.Procedures[std::size_t(use.Procedure)].Name +
+                                (caller ? QString(" (p. %1)").arg(caller->page) : QString());
+            }
+            QString shown = h->callers;
+            if (!shown.isEmpty()) ++totals.callerLists;
+            int hidden = 0;
+            if (const auto cut = more.match(shown); cut.hasMatch()) {
+                shown = cut.captured(1);
+                hidden = cut.captured(2).toInt() + cut.captured(3).toInt();
+            }
+            const QStringList entries = shown.isEmpty() ? QStringList() : shown.mid(13).split(", ");
+            EXPECT_EQ((expected.mid(0, expected.size() - hidden).join(", ")).toStdString(),
+                      entries.join(", ").toStdString())
+                << project.toStdString() << ": " << named.FileName.toStdString() << " "
+                << m.Name.toStdString();
+        }
+    }
+}
+
 // variant -1: the defaults. extra: "section/key=value" settings on top.
 void checkProject(const QString& path, int variant, bool twoPage, TTotals& totals,
                   bool options = false, const QStringList& extra = {}) {
@@ -176,13 +285,14 @@ void checkProject(const QString& path, int variant, bool twoPage, TTotals& total
     totals.sheets += f.Pages.PageCount();
     ++totals.projects;
     if (variant >= 0) checkReferences(f, sources.FirstFile(), path, totals);
+    if (f.Settings.Callers) checkCallers(f, sources, path, totals);
 }
 
 void report(const char* what, const TTotals& t) {
     std::printf("%s: %d runs, %d sheets, %lld texts, %lld strokes, %lld code links, %d references, "
-                "%d findings\n",
+                "%d caller lists, %d findings\n",
                 what, t.projects, t.sheets, t.counts.Texts, t.counts.Strokes, t.codeLinks,
-                t.references, t.findings);
+                t.references, t.callerLists, t.findings);
 }
 
 class PageGeometry : public ::testing::Test {
@@ -209,11 +319,12 @@ TEST_F(PageGeometry, TheExampleInEveryVariant) {
     checkProject(example, -1, false, totals, true);
     EXPECT_EQ(totals.findings, 0);
     EXPECT_GT(totals.references, 12);
+    EXPECT_GT(totals.callerLists, 12 * 10);
     report("example", totals);
 }
 
 // Pairs of settings at the ends of their ranges on which the page check
-// once failed, in both layouts.
+// once failed, in both layouts, with and without callers.
 TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
     TTotals totals;
     const QString example = testsupport::sourceDir() + "/examples/Demo/Demo.vbp";
@@ -231,10 +342,13 @@ TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
         {"code/TName=", "general/KeywordEmphasis=1", "header/TName="},
         // Two pages a sheet leave no room for text with these.
         {"brackets/nestedindent=32", "margins/right=550", "pagelayout/twopage=0"}};
+    // Each with and without the callers under the headings.
     for (const QStringList& settings : cases)
         for (const char* layout : {"pagelayout/twopage=1", "pagelayout/twopage=0"})
-            if (settings.filter("pagelayout/").isEmpty() || layout[20] == '0')
-                checkProject(example, -1, true, totals, false, settings + QStringList{layout});
+            for (const char* callers : {"general/Callers=0", "general/Callers=1"})
+                if (settings.filter("pagelayout/").isEmpty() || layout[20] == '0')
+                    checkProject(example, -1, true, totals, false,
+                                 settings + QStringList{layout, callers});
     // Contents entries in a large header font (names too wide for two
     // columns), page numbers beside the narrowest right margin, and index
     // entries with long names beside the widest left margin.
@@ -272,6 +386,7 @@ TEST_F(PageGeometry, EveryCorpusProjectAtDefaultsAndWithEverythingOn) {
         checkProject(projects[i], i + 2, i % 2 == 0, options, true);
     }
     EXPECT_EQ(defaults.findings + everything.findings + options.findings, 0);
+    EXPECT_GT(options.callerLists, 1000);
     report("defaults", defaults);
     report("everything on", everything);
     report("with line numbers, bold keywords, A4/legal", options);

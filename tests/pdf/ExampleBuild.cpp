@@ -14,7 +14,8 @@ QString exampleProject() {
     return testsupport::sourceDir() + "/examples/Demo/Demo.vbp";
 }
 
-TExampleBuild buildProject(const QString& projectPath, const TSettingKeys& keys) {
+TExampleBuild buildProject(const QString& projectPath, const TSettingKeys& keys,
+                           const QStringList& unmarked) {
     QFile::remove(TIniFile().fileName());
     fontregistry::clear();
     for (const auto& [where, value] : keys)
@@ -26,6 +27,13 @@ TExampleBuild buildProject(const QString& projectPath, const TSettingKeys& keys)
     b.formatter->SetDateText("1/2/2026");
     b.sources = std::make_unique<TSourceMgt>(nullptr, b.formatter->Settings.CodePage);
     b.formatter->JobTitle = testsupport::loadProject(*b.sources, projectPath);
+    // Files left unmarked keep none of their sections marked.
+    for (RFile* file = b.sources->FirstFile(); file->Next; file = file->Next) {
+        if (!unmarked.contains(file->FileName)) continue;
+        file->Marked = 0;
+        for (RFunction* f = file->Functions; f->Next; f = f->Next)
+            f->Marked = 0;
+    }
     b.formatter->BuildProject(b.sources->FirstFile(), *b.sources);
     return b;
 }

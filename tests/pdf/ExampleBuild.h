@@ -24,8 +24,10 @@ struct TExampleBuild {
 };
 
 // Writes the settings file from keys (nothing else in it), loads the project
-// with every section marked and builds it. The date is fixed.
-TExampleBuild buildProject(const QString& projectPath, const TSettingKeys& keys);
+// with every section marked (but those of the files named in unmarked) and
+// builds it. The date is fixed.
+TExampleBuild buildProject(const QString& projectPath, const TSettingKeys& keys,
+                           const QStringList& unmarked = {});
 QString exampleProject();
 
 // A digest of every page's size and recorded commands, objects included.

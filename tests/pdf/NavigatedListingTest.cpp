@@ -17,9 +17,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -317,4 +319,114 @@ TEST_F(NavigatedListing, BatchCommandWritesNavigablePdfsAndTellsItsVersion) {
     p.start(exe, {exampleProject(), "--paper", "a3", "--count"});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 2);
+}
+
+// Callers from another module, from a form, from a file left out of the
+// listing and from the procedure itself, a function setting its own result,
+// and a procedure called from more procedures than two lines hold.
+TEST_F(NavigatedListing, CallersUnderTheHeadingsLinkToTheirHeadings) {
+    QByteArray util = "Attribute VB_Name = \"Util\"\r\n"
+                      "Public Function Total(ByVal n As Long) As Long\r\n"
+                      "    Total = n + 1\r\n"
+                      "    Total = Total * 2\r\n"
+                      "End Function\r\n"
+                      "Public Sub Walk(ByVal depth As Long)\r\n"
+                      "    If depth > 0 Then Walk depth - 1\r\n"
+                      "End Sub\r\n"
+                      "Public Sub Note(ByVal s As String)\r\n"
+                      "End Sub\r\n";
+    for (int i = 1; i <= 30; ++i)
+        util += QString("Public Sub Caller%1()\r\n    Note \"x\"\r\nEnd Sub\r\n")
+                    .arg(i, 2, 10, QChar('0'))
+                    .toUtf8();
+    testsupport::writeFile(dir.filePath("Util.bas"), util);
+    testsupport::writeFile(dir.filePath("Report.bas"), "Attribute VB_Name = \"Report\"\r\n"
+                                                       "Public Sub Summary()\r\n"
+                                                       "    Debug.Print Total(3)\r\n"
+                                                       "    Walk 2\r\n"
+                                                       "End Sub\r\n");
+    testsupport::writeFile(dir.filePath("Hidden.bas"), "Attribute VB_Name = \"Hidden\"\r\n"
+                                                       "Public Sub Later()\r\n"
+                                                       "    x = Util.Total(2)\r\n"
+                                                       "End Sub\r\n");
+    testsupport::writeFile(dir.filePath("Form1.frm"), "VERSION 5.00\r\nBegin VB.Form Form1\r\n"
+                                                      "End\r\nAttribute VB_Name = \"Form1\"\r\n"
+                                                      "Private Sub cmdOK_Click()\r\n"
+                                                      "    MsgBox Total(1)\r\n"
+                                                      "End Sub\r\n");
+    const QString project = dir.filePath("Calls.vbp");
+    testsupport::writeFile(project, "Type=Exe\r\nForm=Form1.frm\r\nModule=Util; Util.bas\r\n"
+                                    "Module=Report; Report.bas\r\nModule=Hidden; Hidden.bas\r\n"
+                                    "MaxNumberOfThreads=1\r\n");
+    const TExampleBuild b = buildProject(
+        project, {{"general/callers", "1"}, {"pagelayout/twopage", "0"}}, {"Hidden.bas"});
+    const TPageStorage& pages = b.formatter->Pages;
+
+    // The lines under each heading (one column a page), the page of each
+    // heading, and the links on the lines.
+    QHash<QString, QStringList> under;
+    QHash<QString, int> pageOf;
+    QString heading;
+    int links = 0;
+    for (int n = 1; n <= pages.PageCount(); ++n) {
+        struct TItem {
+            int y;
+            bool heading;
+            QString text;
+        };
+        std::vector<TItem> items;
+        for (const TNavTarget& t : pages.Page(n)->Navigation.Targets)
+            if (t.Level == 2) {
+                items.push_back({t.Y, true, t.Title});
+                pageOf[t.Title] = n;
+            }
+        QSet<int> lineTops;
+        for (const TCanvasCommand& c : pages.Page(n)->Canvas->Commands())
+            if (c.Kind == ckTextOutInFont && c.Text.startsWith("CALLERS|||")) {
+                items.push_back({c.Y1, false, c.Text.mid(10)});
+                lineTops << c.Y1;
+            }
+        std::stable_sort(items.begin(), items.end(),
+                         [](const TItem& a, const TItem& b) { return a.y < b.y; });
+        for (const TItem& item : items)
+            if (item.heading)
+                heading = item.text;
+            else
+                under[heading] << item.text;
+        for (const TLinkArea& link : pages.Page(n)->Navigation.Links)
+            links += lineTops.contains(link.Y1) ? 1 : 0;
+    }
+    EXPECT_EQ(
+        under.value("Total").join(' '),
+        QString("Called from: Form1.cmdOK_Click (p. %1), Report.Summary (p. %2), Hidden.Later")
+            .arg(pageOf["cmdOK_Click"])
+            .arg(pageOf["Summary"]));
+    EXPECT_EQ(under.value("Walk").join(' '),
+              QString("Called from: Walk (p. %1), Report.Summary (p. %2)")
+                  .arg(pageOf["Walk"])
+                  .arg(pageOf["Summary"]));
+    const QStringList note = under.value("Note");
+    ASSERT_EQ(note.size(), 2);
+    const auto more = QRegularExpression("^Called from: Caller01 \\(p. \\d+\\), Caller02 .*, "
+                                         "and (\\d+) more$")
+                          .match(note.join(' '));
+    ASSERT_TRUE(more.hasMatch()) << note.join(' ').toStdString();
+    const int shown = int(note.join(' ').count("Caller"));
+    EXPECT_EQ(shown + more.captured(1).toInt(), 30);
+    for (const char* uncalled : {"Caller01", "Summary", "cmdOK_Click"})
+        EXPECT_FALSE(under.contains(uncalled)) << uncalled;
+    // Each entry with a page is linked, on its text, to its heading.
+    EXPECT_EQ(links, 4 + shown);
+    EXPECT_TRUE(b.formatter->CheckLinks().empty());
+
+    // The batch command's switch, with the page check.
+    QFile::remove(TIniFile().fileName());
+    const testsupport::TPrintRun plain =
+        testsupport::runPrint({project, "-o", dir.filePath("p.pdf")});
+    const testsupport::TPrintRun run =
+        testsupport::runPrint({project, "--callers", "--check", "-o", dir.filePath("c.pdf")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString() << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("\n0 findings")) << run.out.toStdString();
+    EXPECT_GT(readPdf(dir.filePath("c.pdf")).links.size(),
+              readPdf(dir.filePath("p.pdf")).links.size() + 4);
 }
