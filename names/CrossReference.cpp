@@ -140,9 +140,28 @@ const std::vector<TNameUse>& TCrossReference::Uses(int file, int member) const {
 
 std::vector<TNameUse> TCrossReference::Callers(int file, int member) const {
     std::vector<TNameUse> callers;
+    // A Property Get and its Let or Set share their uses: those that assign
+    // call the Let or Set, the others the Get.
+    const TNameFile& f = model_.File(file);
+    const TNameMember& callee = f.Members[std::size_t(member)];
+    auto isGet = [](TProcKind k) { return k == TProcKind::PropertyGet; };
+    auto isPut = [](TProcKind k) {
+        return k == TProcKind::PropertyLet || k == TProcKind::PropertySet;
+    };
+    int only = 0; // 1: assigning uses only, -1: the others only
+    if (callee.Kind == TNameKind::Procedure && callee.Procedure >= 0) {
+        const TProcKind kind = f.Procedures[std::size_t(callee.Procedure)].Kind;
+        for (const TNameProcedure& p : f.Procedures)
+            if (p.Name.compare(callee.Name, Qt::CaseInsensitive) == 0 &&
+                ((isGet(kind) && isPut(p.Kind)) || (isPut(kind) && isGet(p.Kind)))) {
+                only = isGet(kind) ? -1 : 1;
+                break;
+            }
+    }
     QSet<QPair<int, int>> seen;
     for (const TNameUse& use : Uses(file, member)) {
-        if (use.Procedure < 0 || use.OwnResult || seen.contains({use.File, use.Procedure}))
+        if (use.Procedure < 0 || use.OwnResult || seen.contains({use.File, use.Procedure}) ||
+            (only == 1 && !use.Assigns) || (only == -1 && use.Assigns))
             continue;
         seen.insert({use.File, use.Procedure});
         callers.push_back(use);

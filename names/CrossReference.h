@@ -35,7 +35,8 @@ public:
     const std::vector<TNameUse>& Uses(int file, int member) const;
 
     // The procedures that use procedure member of file, each once at its
-    // first use, in file and line order.
+    // first use, in file and line order. Of a Property Get beside a Let or
+    // Set, the uses that read it; of the Let or Set, those that assign.
     std::vector<TNameUse> Callers(int file, int member) const;
 
     const TNameModel& Model() const { return model_; }

@@ -212,6 +212,10 @@ TEST(CrossReference, ListsUsesAssignmentsAndCallers) {
         "    ReDim Items(3): Items(1) = \"a\"",
         "    Counter = 2 ' a parameter: no use",
         "End Sub",
+        "Public Property Get Size() As Long",
+        "End Property",
+        "Public Property Let Size(ByVal v As Long)",
+        "End Property",
     };
     const QStringList form = {
         "Attribute VB_Name = \"Form1\"",
@@ -220,6 +224,10 @@ TEST(CrossReference, ListsUsesAssignmentsAndCallers) {
         "    Debug.Print Counter, \"Next1\", _",
         "        Next1() ' Next1",
         "    If Items(0) = \"\" Then Go",
+        "    Util.Size = 3",
+        "End Sub",
+        "Private Sub Look()",
+        "    Debug.Print Size",
         "End Sub",
     };
     TNameModel model;
@@ -251,4 +259,10 @@ TEST(CrossReference, ListsUsesAssignmentsAndCallers) {
     EXPECT_EQ(callers(0, "next1"), "Go");
     EXPECT_EQ(callers(0, "reset"), "Next1 Go");
     EXPECT_EQ(callers(1, "go"), "Go");
+    const int let = int(util.Members.size()) - 1;
+    ASSERT_EQ(util.Members[std::size_t(let)].Name, "Size");
+    EXPECT_EQ(callers(0, "size"), "Look");
+    const std::vector<TNameUse> lets = xref.Callers(0, let);
+    ASSERT_EQ(lets.size(), 1u);
+    EXPECT_EQ(model.File(1).Procedures[std::size_t(lets[0].Procedure)].Name, "Go");
 }
