@@ -11,9 +11,11 @@
 #include <qpdf/QPDFWriter.hh>
 
 #include <algorithm>
+#include <charconv>
 #include <exception>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -65,6 +67,21 @@ QString pdfDate(const QDateTime& when) {
                .arg(minutes % 60, 2, 10, QChar('0'));
 }
 
+// A real number as qpdf writes one with that many decimal places, trailing
+// zeros trimmed; formatted here, since qpdf's formatting through a stream
+// costs more than the rest of a link.
+QH real(double value, int places) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, places);
+    std::string text(buffer, result.ptr);
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.') text.pop_back();
+    }
+    return QH::newReal(text);
+}
+
 // The document being assembled: its pages and how page units map onto
 // each page's media box.
 class TAssembly {
@@ -74,22 +91,21 @@ public:
     int pageCount() const { return int(pages_.size()); }
 
     QH destination(const TPdfPlace& place) {
-        QPDFPageObjectHelper& page = pageAt(place.Page);
-        const auto box = page.getMediaBox().getArrayAsRectangle();
+        const QH::Rectangle& box = mediaBox(place.Page);
         QH dest = QH::newArray();
-        dest.appendItem(page.getObjectHandle());
+        dest.appendItem(pageAt(place.Page).getObjectHandle());
         dest.appendItem(QH::newName("/XYZ"));
-        dest.appendItem(QH::newReal(box.llx + place.X * 0.75, 2));
-        dest.appendItem(QH::newReal(box.ury - place.Y * 0.75, 2));
+        dest.appendItem(real(box.llx + place.X * 0.75, 2));
+        dest.appendItem(real(box.ury - place.Y * 0.75, 2));
         dest.appendItem(QH::newNull());
         return dest;
     }
 
     void addLink(const TPdfLink& link) {
-        QPDFPageObjectHelper& page = pageAt(link.Page);
-        const auto box = page.getMediaBox().getArrayAsRectangle();
-        QH rect = QH::newArray(QH::Rectangle(box.llx + link.X1 * 0.75, box.ury - link.Y2 * 0.75,
-                                             box.llx + link.X2 * 0.75, box.ury - link.Y1 * 0.75));
+        const QH::Rectangle& box = mediaBox(link.Page);
+        QH rect =
+            QH::newArray({real(box.llx + link.X1 * 0.75, 6), real(box.ury - link.Y2 * 0.75, 6),
+                          real(box.llx + link.X2 * 0.75, 6), real(box.ury - link.Y1 * 0.75, 6)});
         QH border = QH::newArray({QH::newInteger(0), QH::newInteger(0), QH::newInteger(0)});
         QH annot = make(QH::newDictionary({
             {"/Type", QH::newName("/Annot")},
@@ -98,16 +114,7 @@ public:
             {"/Border", border},
             {"/Dest", destination(link.Target)},
         }));
-        QH pageObject = page.getObjectHandle();
-        changed_.push_back(pageObject);
-        QH annots = pageObject.getKey("/Annots");
-        if (!annots.isArray()) {
-            annots = QH::newArray();
-            pageObject.replaceKey("/Annots", annots);
-        } else if (annots.isIndirect()) {
-            changed_.push_back(annots);
-        }
-        annots.appendItem(annot);
+        annotsOf(link.Page).appendItem(annot);
     }
 
     // Files and procedures start closed; the top level shows them.
@@ -190,6 +197,31 @@ private:
         return made_.back();
     }
 
+    // A page's media box and annotations are looked up once: a cross-
+    // reference puts tens of thousands of links on a few hundred pages.
+    const QH::Rectangle& mediaBox(int index) {
+        if (boxes_.empty()) boxes_.resize(pages_.size());
+        std::optional<QH::Rectangle>& box = boxes_[std::size_t(index)];
+        if (!box) box = pageAt(index).getMediaBox().getArrayAsRectangle();
+        return *box;
+    }
+
+    QH annotsOf(int index) {
+        const auto known = annots_.find(index);
+        if (known != annots_.end()) return known->second;
+        QH pageObject = pageAt(index).getObjectHandle();
+        changed_.push_back(pageObject);
+        QH annots = pageObject.getKey("/Annots");
+        if (!annots.isArray()) {
+            annots = QH::newArray();
+            pageObject.replaceKey("/Annots", annots);
+        } else if (annots.isIndirect()) {
+            changed_.push_back(annots);
+        }
+        annots_.emplace(index, annots);
+        return annots;
+    }
+
     QPDFPageObjectHelper& pageAt(int index) {
         if (index < 0 || index >= pageCount())
             throw TListoraError(QStringLiteral("No page %1 in a document of %2 pages")
@@ -233,6 +265,8 @@ private:
     std::vector<QPDFPageObjectHelper> pages_;
     std::vector<QH> made_;
     std::vector<QH> changed_;
+    std::vector<std::optional<QH::Rectangle>> boxes_;
+    std::map<int, QH> annots_;
 };
 
 // The offset after the last "startxref" of a classic PDF file, or -1.
