@@ -104,6 +104,7 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     CloseSheet();
 
     if (Settings.FunctionIndex) buildFunctionIndex();
+    if (Settings.Xref) printXref(analyzer);
     if (Settings.AnyBracket) finishBrackets();
     if (progress_) progress_->showProgress(QString(), 100);
     if (Settings.TableOfContents) printTableOfContents();
@@ -207,6 +208,7 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         // half would skip the right half's number.
         if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) NextColumn();
     } else {
+        recordLinePlace(linePage);
         const int numberBottom = printLineNumber(LineIndex);
         beginChangeMarks(LineIndex);
         PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);

@@ -42,9 +42,11 @@ void TSourceCodePrint::setPageLabel(const QString& label) {
 void TSourceCodePrint::collectProcTargets(RFile* firstFile, TSourceMgt& analyzer) {
     procByFileAndName_.clear();
     names_.reset();
-    if (!RecordNavigation) return;
+    // The cross-reference reads the names without navigation too.
+    if (!RecordNavigation && !Settings.Xref) return;
     names_ = std::make_unique<TNameModel>();
     AddProjectFiles(*names_, firstFile, analyzer);
+    if (!RecordNavigation) return;
     for (RFile* f = firstFile; f && f->Next; f = f->Next) {
         // The first section is the file's declarations, no procedure.
         for (RFunction* s = f->Functions; s && s->Next; s = s->Next) {

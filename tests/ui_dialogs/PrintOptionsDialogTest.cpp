@@ -65,6 +65,7 @@ TEST_F(PrintOptionsDialogTest, WithoutSettingsOkWritesTheListingsDefaults) {
         {"REPORTS/TitlePage", "0"},
         {"REPORTS/TOC", "0"},
         {"REPORTS/FunctionIndex", "0"},
+        {"REPORTS/Xref", "0"},
         {"GENERAL/FileSep", "2"},
         {"GENERAL/FUNCTIONSep", "2"},
         {"GENERAL/ScreenSep", "1"},
