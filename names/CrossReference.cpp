@@ -106,7 +106,12 @@ void TCrossReference::AddFile(int file, const QStringList& lines) {
     for (int l = 0; l < int(lines.size()); ++l) {
         const QStringView text = lines[l];
         const std::vector<TVbToken> tokens = VbTokens(text);
-        const std::vector<TNameModel::TSpan> spans = model_.MemberNames(file, l, text, tokens);
+        // "Attribute Total.VB_Description = ..." describes Total, inside it.
+        const bool attribute =
+            !continued && !tokens.empty() && isWord(text, tokens[0], "attribute");
+        const std::vector<TNameModel::TSpan> spans =
+            attribute ? std::vector<TNameModel::TSpan>()
+                      : model_.MemberNames(file, l, text, tokens);
         if (!spans.empty()) {
             const std::vector<bool> starts = statementStarts(text, tokens, continued);
             const int procedure = model_.ProcedureAt(file, l);
@@ -186,8 +191,7 @@ bool CalledFromOutside(const TNameModel& model, int file, int member, const TPro
     // A user control's Public members are set by the designer and by the
     // forms that host it (through controls the names do not type).
     if (m.Scope == TNameScope::Public &&
-        (f.Kind == TNameFileKind::UserControl ||
-         (facts.Library && f.Kind == TNameFileKind::Class)))
+        (f.Kind == TNameFileKind::UserControl || (facts.Library && f.Kind == TNameFileKind::Class)))
         return true;
     if (m.Kind != TNameKind::Procedure) return false;
     const QString name = m.Name.toLower();

@@ -274,6 +274,7 @@ TEST(CrossReference, ReportsEveryNameAndWhatNothingUses) {
         "    gCount = GetTickCount: Form1.Show",
         "End Sub",
         "Private Function DeadFn() As Long",
+        "Attribute DeadFn.VB_Description = \"no use\"",
         "    DeadFn = DeadFn() + 1",
         "End Function",
     };
@@ -347,7 +348,7 @@ TEST(CrossReference, ReportsEveryNameAndWhatNothingUses) {
                                      "Class_Initialize Sub Private",
                                      "cmdCancel_Click Sub Private",
                                      "cmdOK_Click Sub Private",
-                                     "DeadFn Function Private 0:16* 0:16",
+                                     "DeadFn Function Private 0:17* 0:17",
                                      "EColor Enum Public",
                                      "Form_Load Sub Private",
                                      "gCount Variable Public 0:13* 1:17",
