@@ -5,6 +5,7 @@
 #include "format/ProjectSettingsFile.h"
 #include "format/SourceCodePrint.h"
 #include "history/ChangeHistory.h"
+#include "names/CrossReference.h"
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
@@ -59,6 +60,8 @@ are reported with the value used instead.
 Examples:
   listora-print Project1.vbp -o listing.pdf
   listora-print Project1.vbp --outline
+  listora-print Project1.vbp --unused
+  listora-print Project1.vbp --xref --line-numbers -o listing.pdf
   listora-print Project1.vbp --check
   listora-print Project1.vbp --select Form1.frm:cmdOpen_Click --select Module1.bas:* -o part.pdf
   listora-print Project1.vbp --glossary deluxe -o glossary.pdf
@@ -240,6 +243,22 @@ void printOutline(TSourceMgt& sources, const TChangeHistory* changes) {
         out(QStringLiteral("removed\t%1\t%2\t%3 lines")
                 .arg(r.File, r.Section.isEmpty() ? QStringLiteral("(whole file)") : r.Section)
                 .arg(r.Lines));
+}
+
+// One name a line: file, kind, scope, name and line, as the
+// cross-reference's section of unreferenced names lists them.
+void printUnused(TSourceMgt& sources) {
+    TNameModel model;
+    AddProjectFiles(model, sources.FirstFile(), sources);
+    TCrossReference xref(model);
+    AddProjectUses(xref, sources.FirstFile(), sources);
+    for (const TNameRef& ref : UnreferencedNames(xref, ReadProjectFacts(sources.ProjectLines()))) {
+        const TNameMember& m = model.File(ref.File).Members[std::size_t(ref.Member)];
+        out(QStringLiteral("%1\t%2\t%3\t%4\t%5")
+                .arg(model.File(ref.File).FileName, NameKindText(model, ref),
+                     NameScopeText(m.Scope), m.Name)
+                .arg(m.Line + 1));
+    }
 }
 
 // The comparison a change listing asks for; none without one.
@@ -434,7 +453,9 @@ int run(const QCommandLineParser& args) {
     QString input = positional.first();
     TProtectedFiles inputs;
     if (input != "-") inputs.add(input);
-    const bool outline = args.isSet("outline");
+    const bool unused = args.isSet("unused");
+    // Both print text instead of pages.
+    const bool outline = args.isSet("outline") || unused;
     const bool countOnly = args.isSet("count");
     TQueueJob queueJob;
     if (!parseQueueJob(args, queueJob)) return 2;
@@ -541,6 +562,7 @@ int run(const QCommandLineParser& args) {
         err(QStringLiteral("settings: %1").arg(problem));
     if (args.isSet("line-numbers")) formatter.Settings.LineNumbers = true;
     if (args.isSet("callers")) formatter.Settings.Callers = true;
+    if (args.isSet("xref")) formatter.Settings.Xref = true;
     if (args.isSet("keywords")) {
         const QString emphasis = args.value("keywords").toLower();
         if (emphasis != "bold" && emphasis != "none") {
@@ -566,7 +588,8 @@ int run(const QCommandLineParser& args) {
 
     if (input == "-") {
         if (outline) {
-            err(QStringLiteral("--outline needs a project or a source file"));
+            err(unused ? QStringLiteral("--unused needs a project (.VBP or .MAK)")
+                       : QStringLiteral("--outline needs a project or a source file"));
             return 2;
         }
         formatter.CurrentProcName = QStringLiteral("ClipBoard Print");
@@ -582,6 +605,10 @@ int run(const QCommandLineParser& args) {
                                "cannot be processed.")
                     .arg(input));
             return 1;
+        }
+        if (unused && !isProjectFile(input)) {
+            err(QStringLiteral("--unused needs a project (.VBP or .MAK)"));
+            return 2;
         }
         if (isProjectFile(input)) {
             QString jobTitle;
@@ -626,6 +653,10 @@ int run(const QCommandLineParser& args) {
                 any |= TSourceMgt::HasMarkedSections(*file);
             if (!any && !args.isSet("change-bars"))
                 err(QStringLiteral("note: no changes to print (%1)").arg(changes->Title()));
+        }
+        if (unused) {
+            printUnused(sources);
+            return 0;
         }
         if (outline) {
             printOutline(sources, changes.get());
@@ -743,6 +774,17 @@ int main(int argc, char** argv) {
     args.addOption({"outline",
                     "Print the files and sections of INPUT instead of pages (in a change "
                     "listing with why each is marked, and what was removed)."});
+    args.addOption({"unused",
+                    "Print the procedures, variables and constants of the project that nothing "
+                    "in it uses, tab-separated (file, kind, scope, name, line), instead of "
+                    "pages. Event handlers VB calls itself, Main as the start-up object and "
+                    "the Public members of a library's or control project's classes are left "
+                    "out."});
+    args.addOption({"xref",
+                    "Print the cross-reference after the function index: every procedure, "
+                    "module-level variable, constant, Type, Enum and Declare with where it is "
+                    "defined and the pages that use it (\"*\": the use assigns), then the "
+                    "names nothing uses (as [reports] xref=1)."});
     args.addOption({"changed-since",
                     "Print only what changed since git revision REV (HEAD, HEAD~3, a tag, a "
                     "branch, a hash): the work tree as it is, with staged and unstaged edits, "

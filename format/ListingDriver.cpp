@@ -106,12 +106,14 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     drawCallerLines();
     // The code is linked and the callers drawn: what resolved their names
     // goes before the pages are drawn and assembled, which need the memory
-    // most. The callers' index reads the model, so it goes first.
+    // most (the model once the cross-reference has read it).
     callers_.reset();
-    names_.reset();
     procByFileAndName_.clear();
+    if (!Settings.Xref) names_.reset();
 
     if (Settings.FunctionIndex) buildFunctionIndex();
+    if (Settings.Xref) printXref(analyzer);
+    names_.reset();
     if (Settings.AnyBracket) finishBrackets();
     if (progress_) progress_->showProgress(QString(), 100);
     if (Settings.TableOfContents) printTableOfContents();
@@ -218,6 +220,7 @@ void TSourceCodePrint::runPipeline(const QStringList& lines, TBuildKind kind) {
         // half would skip the right half's number.
         if (kind == TBuildKind::Project && CurrentY > TextBottom - 15) NextColumn();
     } else {
+        recordLinePlace(linePage);
         const int numberBottom = printLineNumber(LineIndex);
         beginChangeMarks(LineIndex);
         PrintCodeLine(CurrentLine, QStringLiteral("CODE"), false, false, -1, -1, 0);

@@ -228,6 +228,7 @@ static void readSettingsWith(const TSettingsReader& ini, TListingSettings& s) {
     s.TitlePage = ini.flag("reports", "titlepage", false);
     s.TableOfContents = ini.flag("reports", "toc", false);
     s.FunctionIndex = ini.flag("reports", "functionindex", false);
+    s.Xref = ini.flag("reports", "xref", false);
     s.ProjectName = ini.text("project info", "project name", QStringLiteral("The Project"));
     s.ProducedBy = ini.text("project info", "produced by", QStringLiteral("Company Name"));
     s.WatermarkText = ini.text("project info", "watermark", QString());

@@ -64,6 +64,8 @@ struct TListingSettings {
     bool TitlePage = false;
     bool TableOfContents = false;
     bool FunctionIndex = false;
+    // The cross-reference of the project's names after the function index.
+    bool Xref = false;
     QString ProjectName;
     QString ProducedBy;
     QString WatermarkText;

@@ -44,7 +44,9 @@ void TSourceCodePrint::collectProcTargets(RFile* firstFile, TSourceMgt& analyzer
     procByFileAndName_.clear();
     callers_.reset();
     names_.reset();
-    if (!RecordNavigation && !Settings.Callers) return;
+    // The callers and the cross-reference read the names without
+    // navigation too.
+    if (!RecordNavigation && !Settings.Callers && !Settings.Xref) return;
     names_ = std::make_unique<TNameModel>();
     AddProjectFiles(*names_, firstFile, analyzer);
     collectCallers(firstFile, analyzer);

@@ -23,14 +23,6 @@ void textCentred(TVirtCanvas& canvas, int x, int y, const QString& text) {
     canvas.TextOut(x - RoundEven(canvas.TextWidth(text) * 0.5), y, text);
 }
 
-// A report page sets its own drawing state: playback carries pens,
-// brushes and the background mode over from the page before.
-void startReportPage(TVirtCanvas& canvas) {
-    canvas.SetPen(TPen{clBlack, TPenStyle::Solid, 1});
-    canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
-    canvas.SetTransparent();
-}
-
 // Sets font on the canvas, smaller where text would be wider than room:
 // the title page's sizes follow the header font, up to 84 points.
 void setFittedFont(TVirtCanvas& canvas, const TFont& font, const QString& text, int room) {
@@ -46,13 +38,19 @@ TFont headerFontPlus(const TFont& header, int points) {
 
 } // namespace
 
+void StartReportPage(TVirtCanvas& canvas) {
+    canvas.SetPen(TPen{clBlack, TPenStyle::Solid, 1});
+    canvas.SetBrush(TBrush{clWhite, TBrushStyle::Solid});
+    canvas.SetTransparent();
+}
+
 void TSourceCodePrint::PrintTitlePage() {
     if (!MarginsConverted) ConvertMargins();
     Pages.SetCurrentPageName(kTitleName);
     setPageLabel(QStringLiteral("Title"));
     addTarget(QStringLiteral("title"), kTitleName, 0, 0, 0);
     TVirtCanvas& canvas = Canvas();
-    startReportPage(canvas);
+    StartReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
 
     const int room = W - 4;
@@ -200,7 +198,7 @@ void TSourceCodePrint::drawTocPageTitle(int& y, int contentsPage) {
         setPageLabel(QStringLiteral("Contents %1").arg(contentsPage));
     }
     TVirtCanvas& canvas = Canvas();
-    startReportPage(canvas);
+    StartReportPage(canvas);
     const int W = canvas.PageWidth(), H = canvas.PageHeight();
     const QString title = QStringLiteral("Table Of Contents");
     const TFont font = headerFontPlus(tocFont_, 12);
@@ -374,7 +372,7 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
     setPageLabel(QStringLiteral("Index"));
     addTarget(QStringLiteral("index"), kIndexName, 0, 0, 0);
     TVirtCanvas* canvas = &Canvas();
-    startReportPage(*canvas);
+    StartReportPage(*canvas);
     canvas->SetPenColor(clBlack);
     const int W = canvas->PageWidth(), H = canvas->PageHeight();
     const int L = MarginL, T = MarginT, R = MarginR, B = MarginB;
@@ -426,7 +424,7 @@ void TSourceCodePrint::PrintFunctionIndex(const QStringList& entries) {
             Pages.SetCurrentPageName(kIndexName);
             setPageLabel(QStringLiteral("Index %1").arg(++indexPage));
             canvas = &Canvas();
-            startReportPage(*canvas);
+            StartReportPage(*canvas);
             titleRule();
             canvas->TextOut(L, qMin(y0 - hb - 2, titleY), kIndexName);
             if (afterEntry) canvas->SetFont(entryFont);

@@ -21,6 +21,8 @@
 class IGauge;
 class TCallerIndex;
 class TNameModel;
+struct TNameRef;
+struct TNameUse;
 class IProgress;
 class TSourceMgt;
 class TVirtCanvas;
@@ -30,6 +32,23 @@ struct RFunction;
 // The two glossary layouts: the basic one puts a command between files that
 // moves to the next half and points at a note.
 enum class TGlossaryKind { Basic, Deluxe };
+
+// A report page sets its own drawing state: playback carries pens,
+// brushes and the background mode over from the page before.
+void StartReportPage(TVirtCanvas& canvas);
+
+// A piece of a cross-reference entry: entries wrap between pieces; key is
+// the place a page number leads to (empty: none).
+struct TXrefPiece {
+    QString text;
+    QString key;
+};
+// A name with where it is defined and its uses, in one paragraph; or the
+// title of a section of the report.
+struct TXrefEntry {
+    std::vector<TXrefPiece> pieces;
+    bool section = false;
+};
 
 class TSourceCodePrint {
 public:
@@ -114,6 +133,7 @@ public:
     void BuildFunctionIndex(RFile* firstFile);
     void PrintFunctionIndex(const QStringList& entries);
     void RecordProcPage(RFile& file, const QString& procName, int page);
+    void PrintXref(const std::vector<TXrefEntry>& entries);
 
     // The function glossary of every file of the analyzer's project.
     QStringList BuildGlossary(TGlossaryKind kind, TSourceMgt& analyzer);
@@ -325,6 +345,23 @@ private:
     void reserveTableOfContents();
     void printTableOfContents();
     void buildFunctionIndex();
+    // The cross-reference (XrefReport.cpp): the page each line of a file
+    // of the name model was printed on, recorded as it is laid out.
+    void printXref(TSourceMgt& analyzer);
+    void recordLinePlace(int page);
+    struct TLinePlace {
+        int storePage = 0; // 0: not printed
+        int page = 0;      // as printed under the page or half
+        int x = 0;
+        int y = 0;
+        bool targeted = false; // a link target marks it
+    };
+    TLinePlace* linePlace(int file, int line);
+    TXrefPiece linePiece(const QString& text, int file, int line);
+    void addXrefEntry(std::vector<TXrefEntry>& entries, const TNameRef& ref,
+                      const std::vector<TNameUse>* uses);
+    // By file (as names_ numbers them) and line (0-based).
+    std::vector<std::vector<TLinePlace>> linePlaces_;
     void recordBracketLine(const QString& line);
     void finishBrackets();
     void writeBracketDump(const QString& fileName);

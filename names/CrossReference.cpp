@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 bool isWord(QStringView text, const TVbToken& t, const char* word) {
@@ -104,7 +106,12 @@ void TCrossReference::AddFile(int file, const QStringList& lines) {
     for (int l = 0; l < int(lines.size()); ++l) {
         const QStringView text = lines[l];
         const std::vector<TVbToken> tokens = VbTokens(text);
-        const std::vector<TNameModel::TSpan> spans = model_.MemberNames(file, l, text, tokens);
+        // "Attribute Total.VB_Description = ..." describes Total, inside it.
+        const bool attribute =
+            !continued && !tokens.empty() && isWord(text, tokens[0], "attribute");
+        const std::vector<TNameModel::TSpan> spans =
+            attribute ? std::vector<TNameModel::TSpan>()
+                      : model_.MemberNames(file, l, text, tokens);
         if (!spans.empty()) {
             const std::vector<bool> starts = statementStarts(text, tokens, continued);
             const int procedure = model_.ProcedureAt(file, l);
@@ -178,4 +185,140 @@ void AddProjectUses(TCrossReference& xref, RFile* first, TSourceMgt& analyzer) {
         xref.AddFile(file, f->Lines);
         if (!loaded) analyzer.UnloadFileText(f->FileName);
     }
+}
+
+TProjectFacts ReadProjectFacts(const QStringList& projectLines) {
+    TProjectFacts facts;
+    for (const QString& line : projectLines) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0) continue;
+        const QString key = line.left(eq).trimmed().toLower();
+        QString value = line.mid(eq + 1).trimmed().toLower();
+        value.remove(QLatin1Char('"'));
+        if (key == QLatin1String("startup"))
+            facts.StartsWithMain = value == QLatin1String("sub main");
+        if (key == QLatin1String("type"))
+            facts.Library = value == QLatin1String("oledll") || value == QLatin1String("oleexe") ||
+                            value == QLatin1String("control");
+    }
+    return facts;
+}
+
+bool CalledFromOutside(const TNameModel& model, int file, int member, const TProjectFacts& facts) {
+    const TNameFile& f = model.File(file);
+    const TNameMember& m = f.Members[std::size_t(member)];
+    // A user control's Public members are set by the designer and by the
+    // forms that host it (through controls the names do not type).
+    if (m.Scope == TNameScope::Public &&
+        (f.Kind == TNameFileKind::UserControl || (facts.Library && f.Kind == TNameFileKind::Class)))
+        return true;
+    if (m.Kind != TNameKind::Procedure) return false;
+    const QString name = m.Name.toLower();
+    if (f.Kind == TNameFileKind::Module)
+        return facts.StartsWithMain && name == QLatin1String("main");
+    // The objects a form, class, user control, property page or document
+    // file is known by in its own event handlers.
+    static const char* const kOwn[] = {"form",        "mdiform",      "class",
+                                       "usercontrol", "propertypage", "userdocument"};
+    for (const char* own : kOwn)
+        if (name.startsWith(QLatin1String(own) + QLatin1Char('_'))) return true;
+    for (const QString& source : f.EventSources)
+        if (name.size() > source.size() && name.startsWith(source) &&
+            name[source.size()] == QLatin1Char('_'))
+            return true;
+    return false;
+}
+
+std::vector<TNameRef> UnreferencedNames(const TCrossReference& xref, const TProjectFacts& facts) {
+    const TNameModel& model = xref.Model();
+    std::vector<TNameRef> out;
+    for (int file = 0; file < model.FileCount(); ++file) {
+        const TNameFile& f = model.File(file);
+        for (int m = 0; m < int(f.Members.size()); ++m) {
+            const TNameMember& member = f.Members[std::size_t(m)];
+            if (f.MemberIndex.value(member.Name.toLower()) != m) continue;
+            if (member.Kind != TNameKind::Procedure && member.Kind != TNameKind::Variable &&
+                member.Kind != TNameKind::Constant)
+                continue;
+            // A Property Get and its Let share the name: either counts.
+            bool used = false;
+            for (const TNameUse& use : xref.Uses(file, m)) {
+                const bool inside = use.File == file && use.Procedure >= 0 &&
+                                    f.Procedures[std::size_t(use.Procedure)].Name.compare(
+                                        member.Name, Qt::CaseInsensitive) == 0;
+                if (member.Kind != TNameKind::Procedure || !inside) {
+                    used = true;
+                    break;
+                }
+            }
+            if (!used && !CalledFromOutside(model, file, m, facts)) out.push_back({file, m, -1});
+        }
+    }
+    return out;
+}
+
+std::vector<TNameRef> ReportedNames(const TNameModel& model) {
+    std::vector<TNameRef> out;
+    for (int file = 0; file < model.FileCount(); ++file) {
+        const TNameFile& f = model.File(file);
+        for (int m = 0; m < int(f.Members.size()); ++m) {
+            const TNameMember& member = f.Members[std::size_t(m)];
+            if (member.Kind != TNameKind::EnumMember && member.Kind != TNameKind::Event &&
+                f.MemberIndex.value(member.Name.toLower()) == m)
+                out.push_back({file, m, -1});
+        }
+    }
+    auto name = [&](const TNameRef& r) -> const QString& {
+        return model.File(r.File).Members[std::size_t(r.Member)].Name;
+    };
+    std::stable_sort(out.begin(), out.end(), [&](const TNameRef& a, const TNameRef& b) {
+        const int c = name(a).compare(name(b), Qt::CaseInsensitive);
+        if (c != 0) return c < 0;
+        return model.File(a.File).FileName.compare(model.File(b.File).FileName,
+                                                   Qt::CaseInsensitive) < 0;
+    });
+    return out;
+}
+
+QString NameKindText(const TNameModel& model, const TNameRef& ref) {
+    const TNameFile& f = model.File(ref.File);
+    const TNameMember& m = f.Members[std::size_t(ref.Member)];
+    switch (m.Kind) {
+    case TNameKind::Procedure:
+        switch (f.Procedures[std::size_t(m.Procedure)].Kind) {
+        case TProcKind::Sub:
+            return QStringLiteral("Sub");
+        case TProcKind::Function:
+            return QStringLiteral("Function");
+        default:
+            return QStringLiteral("Property");
+        }
+    case TNameKind::Variable:
+        return QStringLiteral("Variable");
+    case TNameKind::Constant:
+        return QStringLiteral("Const");
+    case TNameKind::Type:
+        return QStringLiteral("Type");
+    case TNameKind::Enum:
+        return QStringLiteral("Enum");
+    case TNameKind::EnumMember:
+        return QStringLiteral("Enum member");
+    case TNameKind::Declare:
+        return QStringLiteral("Declare");
+    case TNameKind::Event:
+        return QStringLiteral("Event");
+    }
+    return QString();
+}
+
+QString NameScopeText(TNameScope scope) {
+    switch (scope) {
+    case TNameScope::Private:
+        return QStringLiteral("Private");
+    case TNameScope::Public:
+        return QStringLiteral("Public");
+    case TNameScope::Friend:
+        return QStringLiteral("Friend");
+    }
+    return QString();
 }

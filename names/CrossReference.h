@@ -52,3 +52,34 @@ private:
 // The uses in every file from first on, each file's text loaded for the
 // while. Throws TListoraError when a file cannot be read.
 void AddProjectUses(TCrossReference& xref, RFile* first, TSourceMgt& analyzer);
+
+// What the project file says about who else starts or calls the project.
+struct TProjectFacts {
+    // Startup="Sub Main": VB runs Main itself.
+    bool StartsWithMain = false;
+    // Type=OleDll, OleExe or Control: the Public members of its classes are
+    // its interface, called from outside (those of user controls always
+    // are).
+    bool Library = false;
+};
+TProjectFacts ReadProjectFacts(const QStringList& projectLines);
+
+// Whether VB calls member of file by itself (an event handler of the
+// file's form, class or user control, of a control, WithEvents variable
+// or implemented interface; Main at start-up) or from outside the project.
+bool CalledFromOutside(const TNameModel& model, int file, int member, const TProjectFacts& facts);
+
+// The procedures, variables and constants nothing in the project uses (a
+// procedure's uses inside itself are none), those called from outside
+// left out; one member per name of a file, by file and line.
+std::vector<TNameRef> UnreferencedNames(const TCrossReference& xref, const TProjectFacts& facts);
+
+// The names the cross-reference lists (procedures, module-level variables,
+// constants, Types, Enums and Declares; one member per name of a file),
+// by name without regard to case, then file.
+std::vector<TNameRef> ReportedNames(const TNameModel& model);
+
+// "Sub", "Function", "Property", "Variable", "Const", "Type", "Enum",
+// "Declare" (and "Enum member", "Event").
+QString NameKindText(const TNameModel& model, const TNameRef& ref);
+QString NameScopeText(TNameScope scope);

@@ -163,6 +163,13 @@ public:
             }
             return;
         }
+        if (r.is(0, "begin") && proc_ < 0 && r.size() >= 3 && r.isName(r.size() - 1)) {
+            // "Begin VB.CommandButton cmdOK": a control (an array's
+            // elements repeat the name).
+            const QString control = r.text(r.size() - 1).toString().toLower();
+            if (!f_.EventSources.contains(control)) f_.EventSources.append(control);
+            return;
+        }
         if (block_ == TBlock::Type) return;
         if (block_ == TBlock::Enum) {
             if (r.isName(0))
@@ -213,12 +220,17 @@ public:
             TNameProcedure& p = f_.Procedures[std::size_t(proc_)];
             p.Withs.push_back({s.line, p.EndLine, r.span(i + 1, r.size())});
             withs_.push_back(p.Withs.size() - 1);
-        } else if (declares && !r.is(i, "implements") && !r.is(i, "declare")) {
+        } else if (r.is(i, "implements") && r.isName(i + 1) && proc_ < 0) {
+            f_.EventSources.append(r.text(i + 1).toString().toLower());
+        } else if (declares && !r.is(i, "declare")) {
+            const bool withEvents = r.is(i, "withevents");
             for (const TNameDecl& d : r.declarations(i, r.size(), s.line)) {
-                if (proc_ >= 0)
+                if (proc_ >= 0) {
                     f_.Procedures[std::size_t(proc_)].Locals.push_back(d);
-                else
+                } else {
                     addMember(d.Name, TNameKind::Variable, scope, s.line, d.TypeName);
+                    if (withEvents) f_.EventSources.append(d.Name.toLower());
+                }
             }
         }
     }

@@ -65,6 +65,10 @@ struct TNameFile {
     std::vector<TNameProcedure> Procedures;
     // Lower-case name -> first member of that name.
     QHash<QString, int> MemberIndex;
+    // Lower-case names whose events VB delivers to "Name_Event" procedures
+    // of the file: the controls of its designer block, its WithEvents
+    // variables and the interfaces it implements.
+    QStringList EventSources;
 };
 
 // Where a name leads: a member of a file, or a local or parameter of a

@@ -256,10 +256,12 @@ QWidget* TdlgPrintOptions::reportsPage() {
     cbTitlePage = check(page, QStringLiteral("Title Page"), "REPORTS", "TitlePage");
     cbTOC = check(page, QStringLiteral("Table Of Contents"), "REPORTS", "TOC");
     cbFunctionIndex = check(page, QStringLiteral("Function Index"), "REPORTS", "FunctionIndex");
+    cbXref = check(page, QStringLiteral("Cross Reference"), "REPORTS", "Xref");
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(cbTitlePage);
     layout->addWidget(cbTOC);
     layout->addWidget(cbFunctionIndex);
+    layout->addWidget(cbXref);
     layout->addStretch();
     return page;
 }

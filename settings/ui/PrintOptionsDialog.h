@@ -64,6 +64,7 @@ public:
     TINICheckBox* cbTitlePage = nullptr;
     TINICheckBox* cbTOC = nullptr;
     TINICheckBox* cbFunctionIndex = nullptr;
+    TINICheckBox* cbXref = nullptr;
     // Separators
     TINIRadioGroup* rgFileSep = nullptr;
     TINIRadioGroup* rgFunctionSep = nullptr;

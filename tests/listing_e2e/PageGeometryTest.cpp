@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <tuple>
@@ -32,6 +33,7 @@ struct TTotals {
     int references = 0;
     long long codeLinks = 0;
     int callerLists = 0; // headings whose "Called from" list was checked
+    long long xrefUses = 0;
     TPageCheckCounts counts;
 };
 
@@ -252,6 +254,105 @@ void checkCallers(const TSourceCodePrint& f, TSourceMgt& sources, const QString&
     }
 }
 
+// Every page number of the cross-reference against the page its link
+// opens: the number printed under that place, and the source line drawn
+// there (and its line number, when shown).
+void checkXref(const TSourceCodePrint& f, RFile* firstFile, TSourceMgt& sources,
+               const QString& project, TTotals& totals) {
+    struct TPlace {
+        int page = 0, x = 0, y = 0;
+    };
+    QHash<QString, TPlace> places;
+    for (int n = 1; n <= f.Pages.PageCount(); ++n)
+        for (const TNavTarget& t : f.Pages.Page(n)->Navigation.Targets)
+            if (t.Key.startsWith("line:")) places.insert(t.Key, {n, t.X, t.Y});
+    QHash<QString, RFile*> files;
+    for (RFile* file = firstFile; file && file->Next; file = file->Next)
+        files.insert(file->FileName, file);
+    // A page number ("12", "12*", "12:40*,"), or "p. 12" of a definition;
+    // not the count of uses on lines not printed ("3 not printed").
+    const QRegularExpression number("^(\\d+)(?::(\\d+))?\\*?,?$");
+    for (int n = 1; n <= f.Pages.PageCount(); ++n) {
+        const TPageRec& page = *f.Pages.Page(n);
+        if (page.PageName != "Cross Reference") continue;
+        for (const TCanvasCommand& c : page.Canvas->Commands()) {
+            if (c.Kind != ckTextOut) continue;
+            const QStringList words = c.Text.split(' ');
+            QStringList tokens;
+            for (int i = 0; i < words.size(); ++i)
+                if (number.match(words[i]).hasMatch() &&
+                    (i + 1 == words.size() || words[i + 1] != "not"))
+                    tokens << words[i];
+            // The links on this text: the next column's line is level with it.
+            std::vector<const TLinkArea*> links;
+            for (const TLinkArea& link : page.Navigation.Links) {
+                bool own = link.Y1 == c.Y1 && link.X1 >= c.X1;
+                for (const TCanvasCommand& other : page.Canvas->Commands())
+                    own = own && !(other.Kind == ckTextOut && other.Y1 == c.Y1 && other.X1 > c.X1 &&
+                                   other.X1 <= link.X1);
+                if (own) links.push_back(&link);
+            }
+            std::sort(links.begin(), links.end(),
+                      [](const TLinkArea* a, const TLinkArea* b) { return a->X1 < b->X1; });
+            ASSERT_EQ(links.size(), std::size_t(tokens.size()))
+                << project.toStdString() << ": " << c.Text.toStdString();
+            for (std::size_t i = 0; i < links.size(); ++i) {
+                const QRegularExpressionMatch m = number.match(tokens[int(i)]);
+                const QString& key = links[i]->Key;
+                const TPlace place = places.value(key);
+                ASSERT_GT(place.page, 0) << key.toStdString();
+                const TVirtCanvas& target = *f.Pages.Page(place.page)->Canvas;
+                EXPECT_EQ(printedPageNumber(target, f.PageLayout(place.page), place.x),
+                          m.captured(1).toInt())
+                    << project.toStdString() << ": " << key.toStdString();
+                const int line = key.section(':', -1).toInt();
+                if (!m.captured(2).isEmpty()) {
+                    EXPECT_EQ(m.captured(2).toInt(), line) << key.toStdString();
+                }
+                RFile* file = files.value(key.section(':', 1, -2));
+                ASSERT_TRUE(file) << key.toStdString();
+                if (!file->Loaded) sources.LoadFileText(*file);
+                const QString source = file->Lines[line - 1].simplified();
+                // The line's runs from its start on, drawn one after another
+                // (emphasised keywords a little lower or higher); its
+                // number left of it, on the baseline of a heading's font.
+                QString drawn;
+                bool found = false, numbered = false;
+                int lastX = INT_MIN;
+                for (const TCanvasCommand& d : target.Commands()) {
+                    if (d.Kind != ckTextOutInFont && d.Kind != ckTextOut) continue;
+                    const qsizetype bar = d.Text.indexOf(kFontTextSeparator);
+                    const QString text = d.Text.mid(bar + 3);
+                    if (d.Text.left(bar) == "LINENUMBER") {
+                        numbered |= text == QString::number(line) && qAbs(d.Y1 - place.y) < 40 &&
+                                    d.X1 < place.x && d.X1 > place.x - 100;
+                        continue;
+                    }
+                    const bool level = qAbs(d.Y1 - place.y) <= 4;
+                    if (!found && level && d.X1 >= place.x - 2)
+                        found = true;
+                    else if (!(found && level && d.X1 > lastX)) {
+                        if (found) lastX = INT_MAX;
+                        continue;
+                    }
+                    drawn += text;
+                    lastX = d.X1;
+                }
+                if (f.Settings.LineNumbers) {
+                    EXPECT_TRUE(numbered) << key.toStdString();
+                }
+                // A narrow column may show only the start of it (blanks, when
+                // it is indented deeper than the column is wide).
+                drawn = drawn.simplified();
+                EXPECT_TRUE(found && source.startsWith(drawn.left(12)))
+                    << project.toStdString() << ": " << key.toStdString() << " shows \""
+                    << drawn.toStdString() << "\"";
+                ++totals.xrefUses;
+            }
+        }
+    }
+}
+
 // variant -1: the defaults. extra: "section/key=value" settings on top.
 void checkProject(const QString& path, int variant, bool twoPage, TTotals& totals,
                   bool options = false, const QStringList& extra = {}) {
@@ -286,13 +387,14 @@ void checkProject(const QString& path, int variant, bool twoPage, TTotals& total
     ++totals.projects;
     if (variant >= 0) checkReferences(f, sources.FirstFile(), path, totals);
     if (f.Settings.Callers) checkCallers(f, sources, path, totals);
+    if (f.Settings.Xref) checkXref(f, sources.FirstFile(), sources, path, totals);
 }
 
 void report(const char* what, const TTotals& t) {
     std::printf("%s: %d runs, %d sheets, %lld texts, %lld strokes, %lld code links, %d references, "
-                "%d caller lists, %d findings\n",
+                "%d caller lists, %lld cross-reference page numbers, %d findings\n",
                 what, t.projects, t.sheets, t.counts.Texts, t.counts.Strokes, t.codeLinks,
-                t.references, t.callerLists, t.findings);
+                t.references, t.callerLists, t.xrefUses, t.findings);
 }
 
 class PageGeometry : public ::testing::Test {
@@ -331,8 +433,9 @@ TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
     const QStringList cases[] = {
         {"brackets/nestedindent=0", "brackets/initindent=0"},
         {"brackets/nestedindent=0", "brackets/initindent=8", "general/LineNumbers=1"},
-        {"margins/top=13", "reports/functionindex=1"},
-        {"margins/left=550", "reports/functionindex=1"},
+        {"margins/top=13", "reports/functionindex=1", "reports/xref=1"},
+        {"margins/left=550", "reports/functionindex=1", "reports/xref=1"},
+        {"margins/right=550", "reports/xref=1", "general/LineNumbers=1"},
         {"general/FileSep=1", "code/TSize=72"},
         {"general/LineNumbers=1", "functions/TSize=4"},
         {"reports/titlepage=1", "reports/toc=1", "header/TSize=72"},
@@ -350,11 +453,14 @@ TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
                     checkProject(example, -1, true, totals, false,
                                  settings + QStringList{layout, callers});
     // Contents entries in a large header font (names too wide for two
-    // columns), page numbers beside the narrowest right margin, and index
-    // entries with long names beside the widest left margin.
+    // columns), page numbers beside the narrowest right margin, index and
+    // cross-reference entries with long names beside the widest left
+    // margin, and every page number of the cross-reference where it leads.
     const QStringList corpusCases[] = {{"reports/toc=1", "header/TSize=72"},
                                        {"reports/toc=1", "margins/right=13"},
-                                       {"reports/functionindex=1", "margins/left=550"}};
+                                       {"reports/functionindex=1", "margins/left=550"},
+                                       {"reports/xref=1", "margins/left=550"},
+                                       {"reports/xref=1", "general/LineNumbers=1"}};
     for (const char* project :
          {"/wintape/WINTAPE.VBP", "/vbasyncsocket/test/BareboneTls/Project1.vbp"}) {
         const QString path = testsupport::corpusDir() + project;
@@ -370,6 +476,7 @@ TEST_F(PageGeometry, TheExampleAtTheSettingsExtremes) {
         checkProject(bank, -1, true, totals, false,
                      {"reports/toc=1", "margins/left=550", "pagelayout/twopage=0"});
     EXPECT_EQ(totals.findings, 0);
+    EXPECT_GT(totals.xrefUses, 100);
     report("settings extremes", totals);
 }
 

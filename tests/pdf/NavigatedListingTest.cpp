@@ -308,6 +308,29 @@ TEST_F(NavigatedListing, BatchCommandWritesNavigablePdfsAndTellsItsVersion) {
     EXPECT_EQ(pdf.title, "Demo.vbp");
     EXPECT_NEAR(pdf.widths.front(), 842, 0.5); // two A4 pages on a sheet on its side
 
+    // The cross-reference: its own bookmark and page labels, a link for
+    // each page number.
+    p.start(exe, {exampleProject(), "--xref", "-o", dir.filePath("xref.pdf")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const TReadPdf xref = readPdf(dir.filePath("xref.pdf"));
+    EXPECT_EQ(xref.bookmarks.back().title, "Cross Reference");
+    EXPECT_EQ(xref.labels.back(), "Xref 1");
+    EXPECT_GT(xref.links.size(), pdf.links.size() + 50);
+    // What nothing uses, as text; a single file has no project to ask.
+    p.start(exe, {exampleProject(), "--unused"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QStringList unused = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
+    EXPECT_EQ(unused.filter("\tHistoryCount\t"),
+              QStringList{"clsAccount.cls\tFunction\tFriend\tHistoryCount\t77"});
+    EXPECT_EQ(unused.filter("\tConst\t"),
+              QStringList{"modLedger.bas\tConst\tPublic\tMAX_ENTRIES\t11"});
+    EXPECT_TRUE(unused.filter("_Click").isEmpty() && unused.filter("Form_").isEmpty());
+    p.start(exe, {testsupport::sourceDir() + "/examples/Demo/modLedger.bas", "--unused"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 2);
+
     p.start(exe, {exampleProject(), "--no-navigation", "-o", dir.filePath("plain.pdf")});
     ASSERT_TRUE(p.waitForFinished(120000));
     EXPECT_TRUE(readPdf(dir.filePath("plain.pdf")).bookmarks.empty());

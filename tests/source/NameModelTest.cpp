@@ -266,3 +266,129 @@ TEST(CrossReference, ListsUsesAssignmentsAndCallers) {
     ASSERT_EQ(lets.size(), 1u);
     EXPECT_EQ(model.File(1).Procedures[std::size_t(lets[0].Procedure)].Name, "Go");
 }
+
+// One name of each kind and scope; handlers of the form, its controls (an
+// array among them), a WithEvents variable, an implemented interface and
+// the class; Main as start-up object or not; a library's interface.
+TEST(CrossReference, ReportsEveryNameAndWhatNothingUses) {
+    const QStringList main = {
+        "Attribute VB_Name = \"Main\"",
+        "Public Const APP_NAME = \"x\"",
+        "Private Const UNUSED_C = 1",
+        "Public Type TPoint",
+        "    X As Long",
+        "End Type",
+        "Public Enum EColor",
+        "    Red",
+        "End Enum",
+        "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
+        "Public gCount As Long, mDead As Long",
+        "Sub Main()",
+        "    Dim p As TPoint",
+        "    gCount = GetTickCount: Form1.Show",
+        "End Sub",
+        "Private Function DeadFn() As Long",
+        "Attribute DeadFn.VB_Description = \"no use\"",
+        "    DeadFn = DeadFn() + 1",
+        "End Function",
+    };
+    const QStringList form = {
+        "VERSION 5.00",
+        "Begin VB.Form Form1",
+        "   Begin VB.CommandButton cmdOK",
+        "   End",
+        "   Begin VB.TextBox txtName",
+        "      Index = 0",
+        "   End",
+        "   Begin VB.TextBox txtName",
+        "      Index = 1",
+        "   End",
+        "End",
+        "Attribute VB_Name = \"Form1\"",
+        "Private WithEvents mTimer As Class1",
+        "Private Sub Form_Load()",
+        "    Dim c As Class1",
+        "    Caption = APP_NAME: Set mTimer = New Class1",
+        "    With c",
+        "        .Value = gCount",
+        "    End With",
+        "End Sub",
+        "Private Sub cmdOK_Click()",
+        "End Sub",
+        "Private Sub txtName_Change(Index As Integer)",
+        "End Sub",
+        "Private Sub mTimer_Tick()",
+        "End Sub",
+        "Private Sub cmdCancel_Click()",
+        "End Sub",
+        "Public Sub ShowIt()",
+        "End Sub",
+    };
+    const QStringList cls = {
+        "VERSION 1.0 CLASS",
+        "Attribute VB_Name = \"Class1\"",
+        "Implements IThing",
+        "Public Value As Long",
+        "Public Event Tick()",
+        "Private Sub Class_Initialize()",
+        "End Sub",
+        "Private Sub IThing_Go()",
+        "End Sub",
+        "Public Sub Api()",
+        "End Sub",
+        "Friend Sub Helper()",
+        "End Sub",
+    };
+    TNameModel model;
+    model.AddFile("Main.bas", ".BAS", main);
+    model.AddFile("Form1.frm", ".FRM", form);
+    model.AddFile("Class1.cls", ".CLS", cls);
+    TCrossReference xref(model);
+    xref.AddFile(0, main);
+    xref.AddFile(1, form);
+    xref.AddFile(2, cls);
+
+    QStringList reported;
+    for (const TNameRef& r : ReportedNames(model)) {
+        const TNameMember& m = model.File(r.File).Members[std::size_t(r.Member)];
+        QString uses;
+        for (const TNameUse& u : xref.Uses(r.File, r.Member))
+            uses += QString(" %1:%2%3").arg(u.File).arg(u.Line).arg(u.Assigns ? "*" : "");
+        reported << QString("%1 %2 %3%4")
+                        .arg(m.Name, NameKindText(model, r), NameScopeText(m.Scope), uses);
+    }
+    EXPECT_EQ(reported, QStringList({"Api Sub Public",
+                                     "APP_NAME Const Public 1:15",
+                                     "Class_Initialize Sub Private",
+                                     "cmdCancel_Click Sub Private",
+                                     "cmdOK_Click Sub Private",
+                                     "DeadFn Function Private 0:17* 0:17",
+                                     "EColor Enum Public",
+                                     "Form_Load Sub Private",
+                                     "gCount Variable Public 0:13* 1:17",
+                                     "GetTickCount Declare Private 0:13",
+                                     "Helper Sub Friend",
+                                     "IThing_Go Sub Private",
+                                     "Main Sub Public",
+                                     "mDead Variable Public",
+                                     "mTimer Variable Private 1:15*",
+                                     "mTimer_Tick Sub Private",
+                                     "ShowIt Sub Public",
+                                     "TPoint Type Public 0:12",
+                                     "txtName_Change Sub Private",
+                                     "UNUSED_C Const Private",
+                                     "Value Variable Public 1:17*"}));
+
+    auto unused = [&](const QStringList& projectLines) {
+        QStringList out;
+        for (const TNameRef& r : UnreferencedNames(xref, ReadProjectFacts(projectLines)))
+            out << model.File(r.File).Members[std::size_t(r.Member)].Name;
+        return out.join(' ');
+    };
+    const QString always = "UNUSED_C mDead DeadFn cmdCancel_Click ShowIt";
+    EXPECT_EQ(unused({"Type=Exe", "Startup=\"Sub Main\""}), always + " Api Helper");
+    EXPECT_EQ(unused({"Type=Exe", "Startup=\"Form1\""}), "UNUSED_C mDead Main DeadFn "
+                                                         "cmdCancel_Click ShowIt Api Helper");
+    // A library's classes are called from outside, but not by Friend.
+    EXPECT_EQ(unused({"Type=OleDll", "startup = \"sub main\""}), always + " Helper");
+}

@@ -1,0 +1,250 @@
+// The cross-reference at the back of a listing: every name the project
+// declares at file level, where it is defined and the pages (and lines)
+// that use it, then the names nothing uses. The pages come from where
+// each source line was laid out in this build.
+#include "format/SourceCodePrint.h"
+#include "names/CrossReference.h"
+#include "platform/TextMeasurer.h"
+#include "render/VirtCanvas.h"
+#include "source/SourceMgt.h"
+
+#include <QSet>
+
+namespace {
+
+const QString kXrefName = QStringLiteral("Cross Reference");
+const QString kUnusedTitle = QStringLiteral("Unreferenced Names");
+
+QString lineTargetKey(const QString& fileName, int line) {
+    return QStringLiteral("line:") + fileName + QLatin1Char(':') + QString::number(line + 1);
+}
+
+} // namespace
+
+void TSourceCodePrint::recordLinePlace(int page) {
+    if (!Settings.Xref || namesFile_ < 0) return;
+    const int line = sourceLineNumber(LineIndex) - 1;
+    if (linePlaces_.empty()) linePlaces_.resize(std::size_t(names_->FileCount()));
+    std::vector<TLinePlace>& places = linePlaces_[std::size_t(namesFile_)];
+    if (int(places.size()) <= line) places.resize(std::size_t(line) + 1);
+    places[std::size_t(line)] = {Pages.CurrentPageNumber(), page, CurrentX, CurrentY, false};
+}
+
+TSourceCodePrint::TLinePlace* TSourceCodePrint::linePlace(int file, int line) {
+    if (std::size_t(file) >= linePlaces_.size()) return nullptr;
+    std::vector<TLinePlace>& places = linePlaces_[std::size_t(file)];
+    if (std::size_t(line) >= places.size() || places[std::size_t(line)].storePage == 0)
+        return nullptr;
+    return &places[std::size_t(line)];
+}
+
+// A piece that leads to a source line: its page number, and the line's
+// place marked for links on the page it is printed on.
+TXrefPiece TSourceCodePrint::linePiece(const QString& text, int file, int line) {
+    TLinePlace* place = linePlace(file, line);
+    if (!place || !RecordNavigation) return {text, QString()};
+    const QString key = lineTargetKey(names_->File(file).FileName, line);
+    if (!place->targeted) {
+        place->targeted = true;
+        Pages.Page(place->storePage)
+            ->Navigation.Targets.push_back({key, QString(), 2, place->x, place->y});
+    }
+    return {text, key};
+}
+
+// "Name Kind, Scope, File:line, p. 4 - 5, 7*, 12": the uses by page ("*":
+// one of them assigns), or with line numbers on by page and line
+// ("7:40*"); uses on lines not printed are counted. uses null: the
+// definition alone.
+void TSourceCodePrint::addXrefEntry(std::vector<TXrefEntry>& entries, const TNameRef& ref,
+                                    const std::vector<TNameUse>* uses) {
+    const TNameFile& f = names_->File(ref.File);
+    const TNameMember& m = f.Members[std::size_t(ref.Member)];
+    TXrefEntry e;
+    e.pieces.push_back({m.Name, QString()});
+    e.pieces.push_back(
+        {NameKindText(*names_, ref) + QStringLiteral(", ") + NameScopeText(m.Scope) + ',', {}});
+    const QString where = f.FileName + QLatin1Char(':') + QString::number(m.Line + 1);
+    const TLinePlace* defined = linePlace(ref.File, m.Line);
+    if (defined) {
+        e.pieces.push_back({where + ',', {}});
+        e.pieces.push_back(linePiece(QStringLiteral("p. %1").arg(defined->page), ref.File, m.Line));
+    } else {
+        e.pieces.push_back({where + QStringLiteral(" (not printed)"), {}});
+    }
+    if (!uses) {
+        entries.push_back(std::move(e));
+        return;
+    }
+    struct TShown {
+        int file, line, page;
+        bool assigns;
+    };
+    std::vector<TShown> shown;
+    int unprinted = 0;
+    for (const TNameUse& use : *uses) {
+        const TLinePlace* place = linePlace(use.File, use.Line);
+        if (!place) {
+            ++unprinted;
+            continue;
+        }
+        const bool same =
+            !shown.empty() &&
+            (Settings.LineNumbers ? shown.back().file == use.File && shown.back().line == use.Line
+                                  : shown.back().page == place->page);
+        if (same)
+            shown.back().assigns |= use.Assigns;
+        else
+            shown.push_back({use.File, use.Line, place->page, use.Assigns});
+    }
+    e.pieces.back().text += QStringLiteral(" \u2013");
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const TShown& s = shown[i];
+        QString text = QString::number(s.page);
+        if (Settings.LineNumbers) text += QLatin1Char(':') + QString::number(s.line + 1);
+        if (s.assigns) text += QLatin1Char('*');
+        if (i + 1 < shown.size() || unprinted) text += QLatin1Char(',');
+        e.pieces.push_back(linePiece(text, s.file, s.line));
+    }
+    if (unprinted) e.pieces.push_back({QStringLiteral("%1 not printed").arg(unprinted), {}});
+    if (uses->empty()) e.pieces.push_back({QStringLiteral("no uses"), {}});
+    entries.push_back(std::move(e));
+}
+
+void TSourceCodePrint::printXref(TSourceMgt& analyzer) {
+    if (!names_) return;
+    TCrossReference xref(*names_);
+    AddProjectUses(xref, firstFile_, analyzer);
+    std::vector<TXrefEntry> entries;
+    for (const TNameRef& ref : ReportedNames(*names_))
+        addXrefEntry(entries, ref, &xref.Uses(ref.File, ref.Member));
+    entries.push_back({{{kUnusedTitle, QString()}}, true});
+    const std::vector<TNameRef> unused =
+        UnreferencedNames(xref, ReadProjectFacts(analyzer.ProjectLines()));
+    for (const TNameRef& ref : unused)
+        addXrefEntry(entries, ref, nullptr);
+    if (unused.empty()) entries.push_back({{{QStringLiteral("None."), {}}}});
+    PrintXref(entries);
+    linePlaces_.clear();
+}
+
+void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
+    const TFont titleFont(QStringLiteral("Arial"), 15);
+    const TFont sectionFont(QStringLiteral("Arial"), 12, fsBold);
+    // Smaller than the function index's: a project has many more names.
+    TFont entryFont(QStringLiteral("Arial"), 9);
+
+    Pages.AddPage();
+    Pages.SetCurrentPageName(kXrefName);
+    int xrefPage = 1;
+    setPageLabel(QStringLiteral("Xref 1"));
+    addTarget(QStringLiteral("xref"), kXrefName, 0, 0, 0);
+    TVirtCanvas* canvas = &Canvas();
+    StartReportPage(*canvas);
+    canvas->SetPenColor(clBlack);
+    const int W = canvas->PageWidth(), H = canvas->PageHeight();
+    const int L = MarginL, T = MarginT, R = MarginR, B = MarginB;
+    // Between columns, and the indent of an entry's further lines.
+    const int gutter = 24;
+    // Beside margins that leave almost no room the entries run on to the
+    // sheet's edge, as the function index's do.
+    const int right = W - R >= L + gutter + 150 ? W - R : W - 2;
+    // Two columns where a landscape sheet has room for them.
+    const int columns = right - L >= 2 * 420 + gutter ? 2 : 1;
+    const int cw = (right - L - (columns - 1) * gutter) / columns;
+
+    // Entries wrap between pieces; a piece wider than the room makes them
+    // all smaller.
+    ITextMeasurer& measure = textMeasurer();
+    auto widest = [&](const TFont& font) {
+        int w = 0;
+        for (const TXrefEntry& e : entries)
+            if (!e.section)
+                for (const TXrefPiece& p : e.pieces)
+                    w = qMax(w, measure.textWidth(font, p.text));
+        return w;
+    };
+    while (entryFont.size() > 1 && widest(entryFont) > cw - gutter)
+        entryFont.setSize(entryFont.size() - 1);
+
+    // The title and its rule stand where the function index has them.
+    canvas->SetFont(TFont(QStringLiteral("Arial"), 12, fsBold | fsItalic));
+    const int hb = canvas->TextHeight(QStringLiteral("X"));
+    canvas->SetFont(entryFont);
+    const int lh = canvas->TextHeight(QStringLiteral("X")) + 2;
+    canvas->SetFont(sectionFont);
+    const int sectionHeight = canvas->TextHeight(kUnusedTitle);
+    canvas->SetFont(titleFont);
+    const int titleHeight = canvas->TextHeight(kXrefName);
+    // As in the function index: the rule moves down rather than the title
+    // off the sheet above a narrow top margin.
+    const int y0 = qMax(hb + T, qMax(titleHeight - 3, hb + 2));
+    const int titleY = qMin(y0 - hb, y0 + 3 - titleHeight);
+    const int top = y0 + hb;
+    const int bottom = H - B - 30;
+    auto titleRule = [&] {
+        canvas->SetFont(titleFont);
+        canvas->TextOut(L, titleY, kXrefName);
+        canvas->MoveTo(L, y0 + 4);
+        canvas->LineTo(right, y0 + 4);
+    };
+    titleRule();
+    int y = top, column = 0;
+    auto columnX = [&] { return L + column * (cw + gutter); };
+    // Room for height below y, else the next column or page.
+    auto keepRoom = [&](int height) {
+        if (y + height <= bottom || y == top) return;
+        y = top;
+        if (++column < columns) return;
+        column = 0;
+        Pages.AddPage();
+        Pages.SetCurrentPageName(kXrefName);
+        setPageLabel(QStringLiteral("Xref %1").arg(++xrefPage));
+        canvas = &Canvas();
+        StartReportPage(*canvas);
+        titleRule();
+    };
+
+    // One text a line; its links are found from where their pieces begin
+    // and end in it.
+    QString text;
+    std::vector<std::pair<qsizetype, const TXrefPiece*>> links;
+    int x = L;
+    auto drawLine = [&] {
+        if (!(canvas->CurrentFont() == entryFont)) canvas->SetFont(entryFont);
+        canvas->TextOut(x, y, text);
+        for (const auto& [at, piece] : links) {
+            const int x1 = x + canvas->TextWidth(QStringView(text).first(at));
+            addLink(x1, y, x1 + canvas->TextWidth(piece->text), y + lh - 2, piece->key);
+        }
+        text.clear();
+        links.clear();
+        y += lh;
+    };
+    for (const TXrefEntry& e : entries) {
+        if (e.section) {
+            y += lh;
+            keepRoom(sectionHeight + 6 + lh);
+            canvas->SetFont(sectionFont);
+            canvas->TextOut(columnX(), y, e.pieces.front().text);
+            y += sectionHeight + 6;
+            continue;
+        }
+        keepRoom(lh);
+        x = columnX();
+        for (const TXrefPiece& p : e.pieces) {
+            QString gap = text.isEmpty() ? QString() : QStringLiteral(" ");
+            if (!text.isEmpty() &&
+                x + measure.textWidth(entryFont, text + gap + p.text) > columnX() + cw) {
+                drawLine();
+                keepRoom(lh);
+                x = columnX() + gutter;
+                gap.clear();
+            }
+            text += gap;
+            if (!p.key.isEmpty()) links.push_back({text.size(), &p});
+            text += p.text;
+        }
+        drawLine();
+    }
+}
