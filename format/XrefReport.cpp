@@ -46,8 +46,9 @@ TXrefPiece TSourceCodePrint::linePiece(const QString& text, int file, int line) 
     const QString key = lineTargetKey(names_->File(file).FileName, line);
     if (!place->targeted) {
         place->targeted = true;
+        // No bookmark and no heading: a place only links lead to.
         Pages.Page(place->storePage)
-            ->Navigation.Targets.push_back({key, QString(), 2, place->x, place->y});
+            ->Navigation.Targets.push_back({key, QString(), 0, place->x, place->y});
     }
     return {text, key};
 }
