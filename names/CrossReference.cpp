@@ -86,22 +86,31 @@ bool assigns(QStringView text, const std::vector<TVbToken>& tokens, const std::v
 
 TCrossReference::TCrossReference(const TNameModel& model) : model_(model) {
     uses_.resize(std::size_t(model.FileCount()));
-    for (int f = 0; f < model.FileCount(); ++f)
-        uses_[std::size_t(f)].resize(model.File(f).Members.size());
+    canonical_.resize(std::size_t(model.FileCount()));
+    for (int f = 0; f < model.FileCount(); ++f) {
+        const TNameFile& file = model.File(f);
+        uses_[std::size_t(f)].resize(file.Members.size());
+        std::vector<int>& canonical = canonical_[std::size_t(f)];
+        canonical.reserve(file.Members.size());
+        for (int m = 0; m < int(file.Members.size()); ++m)
+            canonical.push_back(
+                file.MemberIndex.value(file.Members[std::size_t(m)].Name.toLower(), m));
+    }
 }
 
 int TCrossReference::canonical(int file, int member) const {
-    const TNameFile& f = model_.File(file);
-    return f.MemberIndex.value(f.Members[std::size_t(member)].Name.toLower(), member);
+    return canonical_[std::size_t(file)][std::size_t(member)];
 }
 
 void TCrossReference::AddFile(int file, const QStringList& lines) {
     if (file < 0 || file >= model_.FileCount()) return;
     const TNameFile& own = model_.File(file);
-    // Where the file declares its members: a name there is no use.
-    QSet<QPair<int, QString>> declared;
-    for (const TNameMember& m : own.Members)
-        declared.insert({m.Line, m.Name.toLower()});
+    // Where the file declares its members (line, member as canonical()
+    // gives it): a name there is no use.
+    auto place = [](int line, int member) { return (qint64(line) << 32) | quint32(member); };
+    QSet<qint64> declared;
+    for (int m = 0; m < int(own.Members.size()); ++m)
+        declared.insert(place(own.Members[std::size_t(m)].Line, canonical(file, m)));
     bool continued = false;
     for (int l = 0; l < int(lines.size()); ++l) {
         const QStringView text = lines[l];
@@ -121,7 +130,8 @@ void TCrossReference::AddFile(int file, const QStringList& lines) {
                     ++token;
                 const TNameFile& target = model_.File(span.Ref.File);
                 const QString& name = target.Members[std::size_t(span.Ref.Member)].Name;
-                if (span.Ref.File == file && declared.contains({l, name.toLower()})) continue;
+                const int member = canonical(span.Ref.File, span.Ref.Member);
+                if (span.Ref.File == file && declared.contains(place(l, member))) continue;
                 const bool call = token + 1 < tokens.size() &&
                                   isSymbol(text, tokens[token + 1], '(') &&
                                   tokens[token + 1].Start == span.End;
@@ -131,10 +141,9 @@ void TCrossReference::AddFile(int file, const QStringList& lines) {
                     !call && span.Ref.File == file && in &&
                     (in->Kind == TProcKind::Function || in->Kind == TProcKind::PropertyGet) &&
                     in->Name.compare(name, Qt::CaseInsensitive) == 0;
-                uses_[std::size_t(span.Ref.File)]
-                     [std::size_t(canonical(span.Ref.File, span.Ref.Member))]
-                         .push_back({file, l, procedure, span.Start, span.End,
-                                     assigns(text, tokens, starts, token), ownResult});
+                uses_[std::size_t(span.Ref.File)][std::size_t(member)].push_back(
+                    {file, l, procedure, span.Start, span.End, assigns(text, tokens, starts, token),
+                     ownResult});
             }
         }
         continued = continues(text, tokens);

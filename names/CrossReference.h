@@ -47,6 +47,8 @@ private:
     const TNameModel& model_;
     // [file][member] -> uses, members as canonical() gives them.
     std::vector<std::vector<std::vector<TNameUse>>> uses_;
+    // [file][member] -> the first member of its name in that file.
+    std::vector<std::vector<int>> canonical_;
 };
 
 // The uses in every file from first on, each file's text loaded for the
