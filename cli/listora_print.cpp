@@ -586,12 +586,24 @@ int run(const QCommandLineParser& args) {
     const int codePage = formatter.Settings.CodePage;
     TSourceMgt sources(&progress, codePage);
 
+    // The callers and the cross-reference are read from a project's names:
+    // a lone file or standard input would silently print without them.
+    auto refuseProjectOnly = [&] {
+        for (const char* option : {"xref", "callers"})
+            if (args.isSet(option)) {
+                err(QStringLiteral("--%1 needs a project (.VBP or .MAK)")
+                        .arg(QLatin1String(option)));
+                return true;
+            }
+        return false;
+    };
     if (input == "-") {
         if (outline) {
             err(unused ? QStringLiteral("--unused needs a project (.VBP or .MAK)")
                        : QStringLiteral("--outline needs a project or a source file"));
             return 2;
         }
+        if (refuseProjectOnly()) return 2;
         formatter.CurrentProcName = QStringLiteral("ClipBoard Print");
         formatter.CurrentFileName = QStringLiteral("Clipboard Print");
         formatter.BuildFromLines(readStandardInput(codePage), nullptr);
@@ -623,6 +635,7 @@ int run(const QCommandLineParser& args) {
                 err(QStringLiteral("--select needs a project (.VBP or .MAK)"));
                 return 2;
             }
+            if (!changes && !outline && refuseProjectOnly()) return 2;
             RFile* file = sources.AddFile();
             file->Path = QFileInfo(input).absoluteFilePath();
             file->FileName = QFileInfo(input).fileName();

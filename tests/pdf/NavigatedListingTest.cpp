@@ -327,9 +327,16 @@ TEST_F(NavigatedListing, BatchCommandWritesNavigablePdfsAndTellsItsVersion) {
     EXPECT_EQ(unused.filter("\tConst\t"),
               QStringList{"modLedger.bas\tConst\tPublic\tMAX_ENTRIES\t11"});
     EXPECT_TRUE(unused.filter("_Click").isEmpty() && unused.filter("Form_").isEmpty());
-    p.start(exe, {testsupport::sourceDir() + "/examples/Demo/modLedger.bas", "--unused"});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 2);
+    for (const char* option : {"--unused", "--xref", "--callers"}) {
+        p.start(exe, {testsupport::sourceDir() + "/examples/Demo/modLedger.bas", option, "-o",
+                      dir.filePath("single.pdf")});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 2) << option;
+        EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError())
+                        .contains(QString(option) + " needs a project (.VBP or .MAK)"))
+            << option;
+        EXPECT_FALSE(QFile::exists(dir.filePath("single.pdf")));
+    }
 
     p.start(exe, {exampleProject(), "--no-navigation", "-o", dir.filePath("plain.pdf")});
     ASSERT_TRUE(p.waitForFinished(120000));
