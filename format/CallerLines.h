@@ -62,6 +62,9 @@ public:
     // The callers of procedure of file, pages as recorded so far; those
     // still to be printed get pending as their page (0: none).
     std::vector<TCallerEntry> Entries(int file, int procedure, int pending = 0) const;
+    // Every use of the project's names, read once for the callers and the
+    // cross-reference alike.
+    const TCrossReference& Uses() const { return xref_; }
 
 private:
     struct THeading {

@@ -106,13 +106,16 @@ void TSourceCodePrint::BuildProject(RFile* firstFile, TSourceMgt& analyzer) {
     drawCallerLines();
     // The code is linked and the callers drawn: what resolved their names
     // goes before the pages are drawn and assembled, which need the memory
-    // most (the model once the cross-reference has read it).
-    callers_.reset();
+    // most (the model and the uses once the cross-reference has read them).
     procByFileAndName_.clear();
-    if (!Settings.Xref) names_.reset();
+    if (!Settings.Xref) {
+        callers_.reset();
+        names_.reset();
+    }
 
     if (Settings.FunctionIndex) buildFunctionIndex();
     if (Settings.Xref) printXref(analyzer);
+    callers_.reset();
     names_.reset();
     if (Settings.AnyBracket) finishBrackets();
     if (progress_) progress_->showProgress(QString(), 100);

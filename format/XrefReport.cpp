@@ -2,6 +2,7 @@
 // declares at file level, where it is defined and the pages (and lines)
 // that use it, then the names nothing uses. The pages come from where
 // each source line was laid out in this build.
+#include "format/CallerLines.h"
 #include "format/SourceCodePrint.h"
 #include "names/CrossReference.h"
 #include "platform/TextMeasurer.h"
@@ -9,6 +10,8 @@
 #include "source/SourceMgt.h"
 
 #include <QSet>
+
+#include <memory>
 
 namespace {
 
@@ -114,8 +117,13 @@ void TSourceCodePrint::addXrefEntry(std::vector<TXrefEntry>& entries, const TNam
 
 void TSourceCodePrint::printXref(TSourceMgt& analyzer) {
     if (!names_) return;
-    TCrossReference xref(*names_);
-    AddProjectUses(xref, firstFile_, analyzer);
+    // The callers have read the uses already when they are on.
+    std::unique_ptr<TCrossReference> own;
+    if (!callers_) {
+        own = std::make_unique<TCrossReference>(*names_);
+        AddProjectUses(*own, firstFile_, analyzer);
+    }
+    const TCrossReference& xref = callers_ ? callers_->Uses() : *own;
     std::vector<TXrefEntry> entries;
     for (const TNameRef& ref : ReportedNames(*names_))
         addXrefEntry(entries, ref, &xref.Uses(ref.File, ref.Member));
