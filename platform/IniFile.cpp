@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Cp1252.h"
 #include "platform/Errors.h"
 
 #include <QDir>
@@ -21,13 +22,6 @@ namespace {
 constexpr int kMaxValueLength = 1023;
 
 bool failNextCommit = false;
-
-// Characters 0x80..0x9F of Windows-1252; the rest of the code page equals
-// Latin-1. The five undefined positions map to their C1 control points.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString decodeCp1252(const QByteArray& bytes) {
     QString text(bytes.size(), Qt::Uninitialized);

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/DrawSurface.h"
 #include "platform/Errors.h"
+#include "platform/PdfTextWriter.h"
 #include "render/PageStorage.h"
 #include "render/VirtCanvas.h"
 
@@ -75,7 +76,9 @@ std::vector<TPageRange> PlaybackRanges(const TPageStorage& pages, int jobs) {
     // until its share of what is left is reached, so none ends up empty.
     std::vector<long long> work(std::size_t(count) + 1, 0);
     for (int n = 1; n <= count; ++n)
-        work[std::size_t(n)] = work[std::size_t(n) - 1] + 1 + pages.Page(n)->Canvas->CommandCount();
+        work[std::size_t(n)] =
+            work[std::size_t(n) - 1] + 1 +
+            (pages.Page(n)->PlainText ? 0 : pages.Page(n)->Canvas->CommandCount());
     int first = 1;
     for (int j = 0; j < jobs; ++j) {
         const int left = jobs - j;
@@ -97,11 +100,51 @@ std::vector<TPageRange> PlaybackRanges(const TPageStorage& pages, int jobs) {
 std::vector<QByteArray> PagesToPdfParts(TPageStorage& pages, int jobs) {
     const std::vector<TPageRange> ranges = PlaybackRanges(pages, jobs);
     if (ranges.empty()) throw TListoraError(QStringLiteral("No pages to write"));
-    std::vector<QByteArray> parts(ranges.size());
+    std::vector<std::vector<QByteArray>> runs(ranges.size());
     runSideBySide(int(ranges.size()), [&](int i) {
-        parts[std::size_t(i)] =
-            PagesToPdfBytes(pages, ranges[std::size_t(i)].First, ranges[std::size_t(i)].Last);
+        runs[std::size_t(i)] =
+            PagesToPdfRuns(pages, ranges[std::size_t(i)].First, ranges[std::size_t(i)].Last);
     });
+    std::vector<QByteArray> parts;
+    for (std::vector<QByteArray>& range : runs)
+        for (QByteArray& part : range)
+            parts.push_back(std::move(part));
+    return parts;
+}
+
+namespace {
+
+// Pages first..last as plain text; empty when one of them needs more.
+QByteArray plainTextPdf(TPageStorage& pages, int first, int last) {
+    TPdfTextDocument document;
+    TPdfTextSurface& surface = document.Surface();
+    for (int n = first; n <= last; ++n) {
+        TPageRec& page = *pages.Page(n);
+        const QPageSize size = pageSizeOf(page);
+        const QSizeF points = size.size(QPageSize::Point);
+        const bool landscape = orientationOf(page) == QPageLayout::Landscape;
+        document.BeginPage(landscape ? points.height() : points.width(),
+                           landscape ? points.width() : points.height());
+        page.Canvas->PlayBack(surface, true, 1, 1, true, surface.GetDeviceCaps(dcAspectX),
+                              surface.GetDeviceCaps(dcAspectY), nullptr, nullptr);
+        if (surface.Unsupported()) return {};
+    }
+    return document.Finish();
+}
+
+} // namespace
+
+std::vector<QByteArray> PagesToPdfRuns(TPageStorage& pages, int first, int last) {
+    std::vector<QByteArray> parts;
+    for (int n = first; n <= last;) {
+        const bool plain = pages.Page(n)->PlainText;
+        int end = n;
+        while (end < last && pages.Page(end + 1)->PlainText == plain)
+            ++end;
+        QByteArray part = plain ? plainTextPdf(pages, n, end) : QByteArray();
+        parts.push_back(part.isEmpty() ? PagesToPdfBytes(pages, n, end) : std::move(part));
+        n = end + 1;
+    }
     return parts;
 }
 

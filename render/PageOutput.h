@@ -23,6 +23,12 @@ void WritePagesToPdf(TPageStorage& pages, const QString& path);
 void WritePagesToPdf(TPageStorage& pages, QIODevice& device, int first = 1, int last = -1);
 QByteArray PagesToPdfBytes(TPageStorage& pages, int first = 1, int last = -1);
 
+// Pages first..last as PDF parts in order: runs of plain-text pages (see
+// TPageRec::PlainText) written directly as text, the rest through
+// QPdfWriter as PagesToPdfBytes. A plain-text run with anything that needs
+// QPdfWriter after all goes through it whole.
+std::vector<QByteArray> PagesToPdfRuns(TPageStorage& pages, int first, int last);
+
 // Playback on several cores: jobs workers (threads) each play one
 // contiguous range of pages; the parts come back in page order.
 
@@ -33,10 +39,12 @@ struct TPageRange {
     int Last = 1;
 };
 // Pages 1..count in at most jobs contiguous ranges of about equal drawing
-// work (recorded commands), in order; none for a store without pages.
+// work (recorded commands; plain-text pages cost next to nothing), in
+// order; none for a store without pages.
 std::vector<TPageRange> PlaybackRanges(const TPageStorage& pages, int jobs);
-// One PDF per range, as PagesToPdfBytes writes it. jobs 1 gives exactly
-// PagesToPdfBytes(pages). Throws TListoraError when a part fails.
+// The PDF parts of each range (PagesToPdfRuns), all in page order. jobs 1
+// without plain-text pages gives exactly PagesToPdfBytes(pages). Throws
+// TListoraError when a part fails.
 std::vector<QByteArray> PagesToPdfParts(TPageStorage& pages, int jobs);
 // Writes DIR/page-001.png ... at dpi dots per inch and removes the pages
 // that an earlier, longer run left (images of that name that a Listora run

@@ -44,6 +44,10 @@ struct TPageRec {
     // Bookmark targets, link areas and the printed label, beside the
     // drawing; only the PDF assembly reads them.
     TPageNavigation Navigation;
+    // Only text in the standard PDF fonts' families and solid rules (a
+    // report's page): a PDF may write it as plain text operators, not
+    // through QPdfWriter (see platform/PdfTextWriter.h).
+    bool PlainText = false;
 };
 
 // The most pages one listing may have: room for the largest project

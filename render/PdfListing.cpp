@@ -70,7 +70,10 @@ void WriteListingPdf(TPageStorage& pages, const QString& path, const QString& ti
 }
 
 void WritePlainPdf(TPageStorage& pages, const QString& path, int jobs) {
-    if (jobs <= 1) {
+    bool anyPlainText = false;
+    for (int n = 1; n <= pages.PageCount(); ++n)
+        anyPlainText = anyPlainText || pages.Page(n)->PlainText;
+    if (jobs <= 1 && !anyPlainText) {
         WritePagesToPdf(pages, path);
         return;
     }
@@ -85,7 +88,8 @@ void WriteListingPdf(TPageStorage& pages, const std::vector<int>& pageNumbers, c
         std::size_t j = i + 1;
         while (j < pageNumbers.size() && pageNumbers[j] == pageNumbers[j - 1] + 1)
             ++j;
-        parts.push_back(PagesToPdfBytes(pages, pageNumbers[i], pageNumbers[j - 1]));
+        for (QByteArray& part : PagesToPdfRuns(pages, pageNumbers[i], pageNumbers[j - 1]))
+            parts.push_back(std::move(part));
         i = j;
     }
     AssemblePdf(parts, ListingNavigation(pages, title, pageNumbers), path);

@@ -1,15 +1,20 @@
 // Pages played by several workers come out as one worker plays them: the
 // same text on every page, the same pages, bookmarks, links and labels in
-// the PDF, and the same PNG files.
+// the PDF, and the same PNG files. Report pages written as plain text read
+// as QPdfWriter draws them.
 #include "ExampleBuild.h"
 #include "PdfReader.h"
 
 #include "common/TestSupport.h"
+#include "platform/PdfTextWriter.h"
 #include "render/PageOutput.h"
 #include "render/PdfListing.h"
 
+#include <QRegularExpression>
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -18,11 +23,9 @@
 
 namespace {
 
-const TSettingKeys kReports = {{"reports/titlepage", "1"},
-                               {"reports/toc", "1"},
-                               {"reports/functionindex", "1"},
-                               {"pagelayout/twopage", "1"},
-                               {"general/shadeboxemulation", "1"}};
+const TSettingKeys kReports = {{"reports/titlepage", "1"},     {"reports/toc", "1"},
+                               {"reports/functionindex", "1"}, {"reports/xref", "1"},
+                               {"pagelayout/twopage", "1"},    {"general/shadeboxemulation", "1"}};
 
 // The text pdftotext finds, page by page.
 QStringList textPerPage(const QString& pdf) {
@@ -33,6 +36,27 @@ QStringList textPerPage(const QString& pdf) {
     // The text ends with a form feed after the last page.
     if (!pages.isEmpty() && pages.last().isEmpty()) pages.removeLast();
     return pages;
+}
+
+struct TWordBox {
+    QString word;
+    double x, bottom;
+};
+
+// The first word of each line on page n (1-based) as pdftotext places it.
+std::vector<TWordBox> lineStarts(const QString& pdf, int n) {
+    QProcess p;
+    p.start("pdftotext",
+            {"-f", QString::number(n), "-l", QString::number(n), "-bbox-layout", pdf, "-"});
+    if (!p.waitForFinished(120000) || p.exitCode() != 0) return {};
+    static const QRegularExpression firstWord(
+        "<line [^>]*>\\s*<word xMin=\"([0-9.]+)\" yMin=\"[0-9.]+\" xMax=\"[0-9.]+\" "
+        "yMax=\"([0-9.]+)\">([^<]*)</word>");
+    std::vector<TWordBox> boxes;
+    const QString xml = QString::fromUtf8(p.readAllStandardOutput());
+    for (const QRegularExpressionMatch& m : firstWord.globalMatch(xml))
+        boxes.push_back({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
+    return boxes;
 }
 
 QString describe(const TReadPdf& pdf) {
@@ -147,4 +171,50 @@ TEST(ParallelPlayback, PngWorkersStayWithinTheImageMemoryBudget) {
                                              std::tuple{300, 64, 9}, std::tuple{96, 8, 8}}) {
         EXPECT_EQ(PngWorkers(pages, dpi, jobs), workers) << dpi << " dpi, " << jobs << " jobs";
     }
+}
+
+TEST(ParallelPlayback, ReportPagesWrittenAsTextStandWhereQPdfWriterDrawsThem) {
+    QTemporaryDir dir;
+    TExampleBuild build = buildProject(exampleProject(), kReports);
+    TPageStorage& pages = build.formatter->Pages;
+    std::vector<int> report;
+    for (int n = 1; n <= pages.PageCount(); ++n)
+        if (pages.Page(n)->PlainText) report.push_back(n);
+    ASSERT_FALSE(report.empty());
+    const QString asText = dir.filePath("text.pdf"), drawn = dir.filePath("drawn.pdf");
+    WriteListingPdf(pages, asText, build.formatter->JobTitle, 2);
+    for (int n : report)
+        pages.Page(n)->PlainText = false;
+    WriteListingPdf(pages, drawn, build.formatter->JobTitle, 2);
+    EXPECT_LT(QFileInfo(asText).size(), QFileInfo(drawn).size());
+    EXPECT_EQ(describe(readPdf(asText)).toStdString(), describe(readPdf(drawn)).toStdString());
+    const QStringList textA = textPerPage(asText), textB = textPerPage(drawn);
+    for (int n : report) {
+        // The same words in the same lines, each line starting where it did
+        // (glyphs further on may differ by the font's kerning).
+        const std::vector<TWordBox> a = lineStarts(asText, n), b = lineStarts(drawn, n);
+        ASSERT_EQ(a.size(), b.size()) << "page " << n;
+        ASSERT_FALSE(a.empty());
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            EXPECT_EQ(a[i].word, b[i].word) << "page " << n;
+            EXPECT_NEAR(a[i].x, b[i].x, 0.1) << a[i].word.toStdString();
+            EXPECT_NEAR(a[i].bottom, b[i].bottom, 0.25) << a[i].word.toStdString();
+        }
+    }
+
+    // A page the text writer cannot draw whole goes through QPdfWriter.
+    for (int n : report)
+        pages.Page(n)->PlainText = true;
+    pages.Page(report.back())->Canvas->TextOut(100, 300, QStringLiteral("\u0416\u0443\u043a"));
+    const QString mixed = dir.filePath("mixed.pdf");
+    WriteListingPdf(pages, mixed, build.formatter->JobTitle, 1);
+    EXPECT_TRUE(
+        textPerPage(mixed).value(report.back() - 1).contains(QStringLiteral("\u0416\u0443\u043a")));
+}
+
+TEST(ParallelPlayback, TextForTheStandardFontsIsWindows1252) {
+    EXPECT_EQ(PdfWinAnsiString(u"p. 4 \u2013 5 (a\\b)"), QByteArray("(p. 4 \x96 5 \\(a\\\\b\\))"));
+    EXPECT_EQ(PdfWinAnsiString(u"\u20ac \u00e9\u00ff"), QByteArray("(\x80 \xe9\xff)"));
+    for (const char16_t* refused : {u"\u0416", u"a\tb", u"\u0081", u"\U0001F600"})
+        EXPECT_FALSE(PdfWinAnsiString(refused)) << QString::fromUtf16(refused).toStdString();
 }
