@@ -1,7 +1,8 @@
 #pragma once
 // Writes the recorded pages of a store to files through the same playback
 // that printing uses: a PDF with one page per sheet (vector text, embedded
-// fonts), or one PNG per sheet.
+// fonts; a report's plain-text pages in the standard fonts), or one PNG per
+// sheet.
 #include <QByteArray>
 #include <QString>
 
