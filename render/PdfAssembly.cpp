@@ -11,9 +11,9 @@
 #include <qpdf/QUtil.hh>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <exception>
-#include <map>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -33,6 +33,10 @@ public:
         objects_.push_back({number, text_.size()});
         return text_;
     }
+    void reserve(std::size_t count, qsizetype bytes) {
+        objects_.reserve(count);
+        text_.reserve(bytes);
+    }
     std::size_t size() const { return objects_.size(); }
     int number(std::size_t i) const { return objects_[i].Number; }
     QByteArrayView text(std::size_t i) const {
@@ -49,22 +53,36 @@ private:
     QByteArray text_;
 };
 
+// value in decimal, appended without a temporary: links come by the ten
+// thousand, each with a handful of numbers.
+void appendInt(QByteArray& text, qint64 value) {
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    text.append(digits, end - digits);
+}
+
+void appendRef(QByteArray& text, int number) {
+    appendInt(text, number);
+    text.append(" 0 R");
+}
+
 // A number as qpdf writes a real of so many decimals (0: up to six), with
 // no trailing zeros. Places on a page are whole hundredths (page units are
 // 3/4 of a point), which are written here without qpdf's string streams:
 // those took a tenth of the time that navigation costs.
-QByteArray pdfReal(double value, int decimals = 0) {
+void appendReal(QByteArray& text, double value, int decimals = 0) {
     const double hundredths = std::round(value * 100);
-    if (hundredths != value * 100 || std::abs(hundredths) > 1e15)
-        return QByteArray::fromStdString(QUtil::double_to_string(value, decimals));
+    if (hundredths != value * 100 || std::abs(hundredths) > 1e15) {
+        text.append(QUtil::double_to_string(value, decimals));
+        return;
+    }
     const qint64 whole = qint64(std::abs(hundredths));
-    QByteArray text = QByteArray::number(whole / 100);
-    if (hundredths < 0 && whole > 0) text.prepend('-');
+    if (hundredths < 0 && whole > 0) text.append('-');
+    appendInt(text, whole / 100);
     if (const int cents = int(whole % 100)) {
         text.append('.').append(char('0' + cents / 10));
         if (cents % 10) text.append(char('0' + cents % 10));
     }
-    return text;
 }
 
 std::string utf8(const QString& text) {
@@ -78,10 +96,6 @@ QString pdfDate(const QDateTime& when) {
            QStringLiteral("%1'%2'")
                .arg(minutes / 60, 2, 10, QChar('0'))
                .arg(minutes % 60, 2, 10, QChar('0'));
-}
-
-QByteArray ref(int number) {
-    return QByteArray::number(number) + " 0 R";
 }
 
 // The document being assembled: its pages and how page units map onto
@@ -162,13 +176,15 @@ public:
     // The objects made or changed since the document was read, each once,
     // in object number order.
     std::vector<QH> touched() const {
-        std::map<QPDFObjGen, QH> byNumber;
-        for (const QH& h : changed_)
-            byNumber.emplace(h.getObjGen(), h);
-        std::vector<QH> all;
-        all.reserve(byNumber.size());
-        for (const auto& [number, h] : byNumber)
-            all.push_back(h);
+        std::vector<QH> all = changed_;
+        const auto byNumber = [](const QH& a, const QH& b) {
+            return a.getObjGen() < b.getObjGen();
+        };
+        std::stable_sort(all.begin(), all.end(), byNumber);
+        all.erase(
+            std::unique(all.begin(), all.end(),
+                        [](const QH& a, const QH& b) { return a.getObjGen() == b.getObjGen(); }),
+            all.end());
         return all;
     }
 
@@ -176,6 +192,10 @@ public:
     // items under numbers from the first one free.
     TTextObjects navigationObjects() {
         TTextObjects objects;
+        // A link's text is about 120 bytes.
+        const std::size_t linkCount = links_ ? links_->size() : 0;
+        objects.reserve(annotArrays_.size() + linkCount + (bookmarks_ ? count(*bookmarks_) : 0) + 2,
+                        qsizetype(linkCount) * 128);
         next_ = std::max(pdf_.getTrailer().getKey("/Size").getIntValueAsInt(),
                          int(pdf_.getObjectCount()) + 1);
         writeLinks(objects);
@@ -183,14 +203,14 @@ public:
             const int first = next_;
             next_ += count(*bookmarks_);
             const int visible = writeBookmarks(objects, outlines_, *bookmarks_, first, true);
-            objects.begin(outlines_)
-                .append("<< /Type /Outlines /First ")
-                .append(ref(first))
-                .append(" /Last ")
-                .append(ref(lastNumber(*bookmarks_, first)))
-                .append(" /Count ")
-                .append(QByteArray::number(visible))
-                .append(" >>");
+            QByteArray& text = objects.begin(outlines_);
+            text.append("<< /Type /Outlines /First ");
+            appendRef(text, first);
+            text.append(" /Last ");
+            appendRef(text, lastNumber(*bookmarks_, first));
+            text.append(" /Count ");
+            appendInt(text, visible);
+            text.append(" >>");
         }
         if (labels_) writeLabels(objects.begin(labelTree_));
         return objects;
@@ -240,8 +260,10 @@ private:
     void writeDestination(QByteArray& text, const TPdfPlace& place) {
         const TPageFacts& page = facts(place.Page);
         text.append('[').append(page.Ref).append(" /XYZ ");
-        text.append(pdfReal(page.Box.llx + place.X * 0.75, 2)).append(' ');
-        text.append(pdfReal(page.Box.ury - place.Y * 0.75, 2)).append(" null]");
+        appendReal(text, page.Box.llx + place.X * 0.75, 2);
+        text.append(' ');
+        appendReal(text, page.Box.ury - place.Y * 0.75, 2);
+        text.append(" null]");
     }
 
     // Each page's /Annots array, followed by its links.
@@ -252,8 +274,10 @@ private:
                 a + 1 < annotArrays_.size() ? annotArrays_[a + 1].FirstLink : linkOrder_.size();
             QByteArray& text = objects.begin(array.Number);
             text.append('[').append(array.Kept);
-            for (std::size_t i = array.FirstLink; i < end; ++i)
-                text.append(ref(next_ + int(i - array.FirstLink))).append(i + 1 < end ? " " : "]");
+            for (std::size_t i = array.FirstLink; i < end; ++i) {
+                appendRef(text, next_ + int(i - array.FirstLink));
+                text.append(i + 1 < end ? ' ' : ']');
+            }
             for (std::size_t i = array.FirstLink; i < end; ++i)
                 writeLink(objects.begin(next_++), (*links_)[linkOrder_[i]]);
         }
@@ -262,10 +286,13 @@ private:
     void writeLink(QByteArray& text, const TPdfLink& link) {
         const auto box = facts(link.Page).Box;
         text.append("<< /Type /Annot /Subtype /Link /Rect [");
-        text.append(pdfReal(box.llx + link.X1 * 0.75)).append(' ');
-        text.append(pdfReal(box.ury - link.Y2 * 0.75)).append(' ');
-        text.append(pdfReal(box.llx + link.X2 * 0.75)).append(' ');
-        text.append(pdfReal(box.ury - link.Y1 * 0.75));
+        appendReal(text, box.llx + link.X1 * 0.75);
+        text.append(' ');
+        appendReal(text, box.ury - link.Y2 * 0.75);
+        text.append(' ');
+        appendReal(text, box.llx + link.X2 * 0.75);
+        text.append(' ');
+        appendReal(text, box.ury - link.Y1 * 0.75);
         text.append("] /Border [0 0 0] /Dest ");
         writeDestination(text, link.Target);
         text.append(" >>");
@@ -302,23 +329,23 @@ private:
             QByteArray& text = objects.begin(number);
             text.append("<< /Title ")
                 .append(QH::newUnicodeString(utf8(b.Title)).unparse())
-                .append(" /Parent ")
-                .append(ref(parent))
-                .append(" /Dest ");
+                .append(" /Parent ");
+            appendRef(text, parent);
+            text.append(" /Dest ");
             writeDestination(text, b.Place);
             if (!b.Children.empty()) {
                 // Open items count what they show; closed ones the negated
                 // number of their children.
-                text.append(" /Count ")
-                    .append(QByteArray::number(open ? below : -int(b.Children.size())))
-                    .append(" /First ")
-                    .append(ref(number + 1))
-                    .append(" /Last ")
-                    .append(ref(lastNumber(b.Children, number + 1)));
+                text.append(" /Count ");
+                appendInt(text, open ? below : -qint64(b.Children.size()));
+                text.append(" /First ");
+                appendRef(text, number + 1);
+                text.append(" /Last ");
+                appendRef(text, lastNumber(b.Children, number + 1));
                 if (open) visible += below;
             }
-            if (i > 0) text.append(" /Prev ").append(ref(last));
-            if (i + 1 < items.size()) text.append(" /Next ").append(ref(following));
+            if (i > 0) appendRef(text.append(" /Prev "), last);
+            if (i + 1 < items.size()) appendRef(text.append(" /Next "), following);
             text.append(" >>");
             last = number;
             number = following;
