@@ -452,6 +452,22 @@ QByteArray deflated(const QByteArray& data) {
     return qCompress(data, kCompressionLevel).mid(4);
 }
 
+// Compresses each of data in place, on every core: the navigation of the
+// largest projects is megabytes of text, and the object streams are
+// compressed each on its own.
+void deflateAll(std::vector<QByteArray>& data) {
+    const std::size_t workers =
+        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), data.size());
+    auto work = [&](std::size_t worker) {
+        for (std::size_t i = worker; i < data.size(); i += workers)
+            data[i] = deflated(data[i]);
+    };
+    std::vector<std::jthread> threads;
+    for (std::size_t worker = 1; worker < workers; ++worker)
+        threads.emplace_back(work, worker);
+    if (workers > 0) work(0);
+}
+
 // What the joining and navigation add to the first part, as an incremental
 // update: the bytes QPdfWriter wrote stay as they are, and the new and
 // changed objects follow with a cross-reference of their own that points
@@ -479,26 +495,34 @@ QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previ
                      [&](const QH& h) { return h.getObjGen() == root.getObjGen(); }))
         all.push_back(root);
 
+    // The objects that go into object streams: qpdf's, then the texts.
+    std::vector<QH*> small;
+    for (QH& h : all)
+        if (!h.isStream() && h.getGeneration() == 0) small.push_back(&h);
+    const std::size_t smallCount = small.size() + texts.size();
+    const std::size_t streamCount = (smallCount + kObjectsPerStream - 1) / kObjectsPerStream;
+    const int firstStream = size;
+    size += int(streamCount);
+    const int xrefNumber = size++;
+
     // Cross-reference entries by object number: type 1 (offset), or type
-    // 2 (object stream number, index in it).
+    // 2 (object stream number, index in it); type 0: not in this update.
     struct TEntry {
-        int type = 1;
+        int type = 0;
         qint64 field2 = 0;
         int field3 = 0;
     };
-    std::map<int, TEntry> entries;
+    std::vector<TEntry> entries(static_cast<std::size_t>(size));
     auto begin = [&](int number, int generation) {
-        entries[number] = {1, at + out.size(), generation};
-        out.append(QByteArray::number(number) + ' ' + QByteArray::number(generation) + " obj\n");
+        entries[std::size_t(number)] = {1, at + out.size(), generation};
+        appendInt(out, number);
+        out.append(' ');
+        appendInt(out, generation);
+        out.append(" obj\n");
     };
-    // The objects that go into object streams: qpdf's, then the texts.
-    std::vector<QH*> small;
     for (QH& h : all) {
         const QPDFObjGen og = h.getObjGen();
-        if (!h.isStream() && og.getGen() == 0) {
-            small.push_back(&h);
-            continue;
-        }
+        if (!h.isStream() && og.getGen() == 0) continue;
         begin(og.getObj(), og.getGen());
         if (h.isStream()) {
             const std::shared_ptr<Buffer> data = h.getRawStreamData();
@@ -514,48 +538,69 @@ QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previ
         }
         out.append("\nendobj\n");
     }
-    const std::size_t smallCount = small.size() + texts.size();
-    for (std::size_t first = 0; first < smallCount; first += kObjectsPerStream) {
+
+    // Each object stream: the index of its objects (number and offset),
+    // then the objects, compressed together.
+    std::vector<QByteArray> streams(streamCount);
+    std::vector<qsizetype> indexSizes(streamCount);
+    for (std::size_t s = 0; s < streamCount; ++s) {
+        const std::size_t first = s * kObjectsPerStream;
         const std::size_t last = std::min(smallCount, first + kObjectsPerStream);
-        const int number = size++;
         QByteArray index, body;
         for (std::size_t i = first; i < last; ++i) {
             const bool isText = i >= small.size();
             const int obj = isText ? texts.number(i - small.size()) : small[i]->getObjectID();
-            index.append(QByteArray::number(obj) + ' ' + QByteArray::number(body.size()) + ' ');
+            appendInt(index, obj);
+            index.append(' ');
+            appendInt(index, body.size());
+            index.append(' ');
             if (isText)
                 body.append(texts.text(i - small.size()));
             else
-                body.append(QByteArray::fromStdString(small[i]->unparseResolved()));
+                body.append(small[i]->unparseResolved());
             body.append('\n');
-            entries[obj] = {2, number, int(i - first)};
+            entries[std::size_t(obj)] = {2, firstStream + int(s), int(i - first)};
         }
-        const QByteArray data = deflated(index + body);
-        begin(number, 0);
-        out.append("<< /Type /ObjStm /N " + QByteArray::number(qsizetype(last - first)) +
-                   " /First " + QByteArray::number(index.size()) +
-                   " /Filter /FlateDecode /Length " + QByteArray::number(data.size()) +
-                   " >>\nstream\n" + data + "\nendstream\nendobj\n");
+        indexSizes[s] = index.size();
+        streams[s] = index.append(body);
+    }
+    deflateAll(streams);
+    for (std::size_t s = 0; s < streamCount; ++s) {
+        const std::size_t first = s * kObjectsPerStream;
+        begin(firstStream + int(s), 0);
+        out.append("<< /Type /ObjStm /N ");
+        appendInt(out, qint64(std::min(smallCount - first, kObjectsPerStream)));
+        out.append(" /First ");
+        appendInt(out, indexSizes[s]);
+        out.append(" /Filter /FlateDecode /Length ");
+        appendInt(out, streams[s].size());
+        out.append(" >>\nstream\n").append(streams[s]).append("\nendstream\nendobj\n");
     }
 
-    const int xrefNumber = size++;
     const qint64 xref = at + out.size();
-    entries[xrefNumber] = {1, xref, 0};
+    entries[std::size_t(xrefNumber)] = {1, xref, 0};
     // Fields of 1, 5 and 2 bytes, big-endian; runs of numbers in /Index.
     QByteArray rows;
     QByteArray runs;
-    for (auto it = entries.begin(); it != entries.end();) {
-        auto end = std::next(it);
-        while (end != entries.end() && end->first == std::prev(end)->first + 1)
+    for (int number = 0; number < size;) {
+        if (!entries[std::size_t(number)].type) {
+            ++number;
+            continue;
+        }
+        int end = number + 1;
+        while (end < size && entries[std::size_t(end)].type)
             ++end;
-        runs.append(QByteArray::number(it->first) + ' ' +
-                    QByteArray::number(qsizetype(std::distance(it, end))) + ' ');
-        for (; it != end; ++it) {
-            rows.append(char(it->second.type));
+        appendInt(runs, number);
+        runs.append(' ');
+        appendInt(runs, end - number);
+        runs.append(' ');
+        for (; number < end; ++number) {
+            const TEntry& entry = entries[std::size_t(number)];
+            rows.append(char(entry.type));
             for (int shift = 32; shift >= 0; shift -= 8)
-                rows.append(char((it->second.field2 >> shift) & 0xff));
-            rows.append(char((it->second.field3 >> 8) & 0xff));
-            rows.append(char(it->second.field3 & 0xff));
+                rows.append(char((entry.field2 >> shift) & 0xff));
+            rows.append(char((entry.field3 >> 8) & 0xff));
+            rows.append(char(entry.field3 & 0xff));
         }
     }
     QH trailer = QH::newDictionary();
