@@ -644,6 +644,10 @@ std::unique_ptr<QPDF> openPart(const QByteArray& bytes, std::size_t index) {
         for (QH object : pdf->getAllObjects())
             object.getTypeCode();
     pdf->getAllPages();
+    // Before qpdf numbers a new object it resolves every reference in the
+    // document once: for the first part too that is done here, beside the
+    // reading of the others.
+    pdf->getObjectCount();
     return pdf;
 }
 
