@@ -581,7 +581,8 @@ QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previ
     const qint64 xref = at + out.size();
     entries[std::size_t(xrefNumber)] = {1, xref, 0};
     // Fields of 1, 5 and 2 bytes, big-endian; runs of numbers in /Index.
-    QByteArray rows;
+    QByteArray rows(qsizetype(size) * 8, Qt::Uninitialized);
+    char* row = rows.data();
     QByteArray runs;
     for (int number = 0; number < size;) {
         if (!entries[std::size_t(number)].type) {
@@ -597,13 +598,14 @@ QByteArray incrementalUpdate(QPDF& pdf, const QByteArray& original, qint64 previ
         runs.append(' ');
         for (; number < end; ++number) {
             const TEntry& entry = entries[std::size_t(number)];
-            rows.append(char(entry.type));
+            *row++ = char(entry.type);
             for (int shift = 32; shift >= 0; shift -= 8)
-                rows.append(char((entry.field2 >> shift) & 0xff));
-            rows.append(char((entry.field3 >> 8) & 0xff));
-            rows.append(char(entry.field3 & 0xff));
+                *row++ = char((entry.field2 >> shift) & 0xff);
+            *row++ = char((entry.field3 >> 8) & 0xff);
+            *row++ = char(entry.field3 & 0xff);
         }
     }
+    rows.truncate(row - rows.data());
     QH trailer = QH::newDictionary();
     for (const char* key : {"/Root", "/Info", "/ID"}) {
         QH value = pdf.getTrailer().getKey(key);
