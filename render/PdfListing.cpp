@@ -18,7 +18,22 @@ TPdfNavigation ListingNavigation(const TPageStorage& pages, const QString& title
 TPdfNavigation ListingNavigation(const TPageStorage& pages, const QString& title,
                                  const std::vector<int>& pageNumbers) {
     TPdfNavigation nav;
+    // Where each key leads: its first target. Filled from the last page
+    // back, so that the first target of a key is the one kept, with one
+    // lookup each; the cross-reference brings tens of thousands of them.
     QHash<QString, TPdfPlace> places;
+    std::size_t targets = 0, links = 0;
+    for (const int n : pageNumbers) {
+        targets += pages.Page(n)->Navigation.Targets.size();
+        links += pages.Page(n)->Navigation.Links.size();
+    }
+    places.reserve(qsizetype(targets));
+    for (std::size_t at = pageNumbers.size(); at-- > 0;) {
+        const std::vector<TNavTarget>& onPage = pages.Page(pageNumbers[at])->Navigation.Targets;
+        for (auto t = onPage.rbegin(); t != onPage.rend(); ++t)
+            places.insert(t->Key, TPdfPlace{int(at), t->X, t->Y});
+    }
+    nav.Links.reserve(links);
     // Where the next bookmark of each level goes: the children of the
     // latest one a level up.
     std::vector<TPdfBookmark>* levels[3] = {&nav.Bookmarks, nullptr, nullptr};
@@ -28,9 +43,8 @@ TPdfNavigation ListingNavigation(const TPageStorage& pages, const QString& title
         const TPageNavigation& pn = page.Navigation;
         nav.PageLabels << (pn.Label.isEmpty() ? QString::number(n) : pn.Label);
         for (const TNavTarget& t : pn.Targets) {
-            const TPdfPlace place{int(at), t.X, t.Y};
-            if (!places.contains(t.Key)) places.insert(t.Key, place);
             if (t.Title.isEmpty()) continue;
+            const TPdfPlace place{int(at), t.X, t.Y};
             // A level without a parent above it moves up to the nearest one.
             int level = qBound(0, t.Level, 2);
             while (level > 0 && !levels[level])

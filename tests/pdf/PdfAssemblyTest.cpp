@@ -137,6 +137,31 @@ TEST_F(PdfAssembly, NavigationReachesTheReader) {
     EXPECT_TRUE(testsupport::readFile(target()).startsWith(a));
 }
 
+// Thousands of links fill many object streams, compressed side by side:
+// each must still come back on its page, in order, to its own place.
+TEST_F(PdfAssembly, ManyLinksKeepTheirPlaces) {
+    const QByteArray a = makePart("A", 3, QPageSize::Letter, QPageLayout::Portrait);
+    const QByteArray b = makePart("B", 3, QPageSize::Letter, QPageLayout::Portrait);
+    TPdfNavigation nav;
+    for (int i = 0; i < 3000; ++i)
+        nav.Links.push_back({i % 6, i / 4, 0, i / 4 + 1, 10, {(i * 5 + 1) % 6, 0, i % 997}});
+    AssemblePdf({a, b}, nav, target());
+
+    const TReadPdf pdf = readPdf(target());
+    ASSERT_TRUE(pdf.ok);
+    ASSERT_EQ(pdf.links.size(), nav.Links.size());
+    std::size_t at = 0;
+    for (int page = 0; page < 6; ++page)
+        for (std::size_t i = std::size_t(page); i < nav.Links.size(); i += 6, ++at) {
+            const TPdfLink& sent = nav.Links[i];
+            const TReadLink& read = pdf.links[at];
+            ASSERT_EQ(read.page, page) << i;
+            EXPECT_NEAR(read.x1, sent.X1 * 0.75, 0.001) << i;
+            EXPECT_EQ(read.targetPage, sent.Target.Page) << i;
+            EXPECT_NEAR(read.targetTop, 792 - sent.Target.Y * 0.75, 0.001) << i;
+        }
+}
+
 void PdfAssembly::checkNavigation(const std::vector<QByteArray>& parts) {
     TPdfNavigation nav;
     TPdfBookmark project{"Project", {2, 0, 0}, {}};
