@@ -15,11 +15,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <future>
 #include <memory>
 #include <vector>
 
 class IGauge;
 class TCallerIndex;
+class TCrossReference;
 class TNameModel;
 struct TNameRef;
 struct TNameUse;
@@ -347,7 +349,7 @@ private:
     void buildFunctionIndex();
     // The cross-reference (XrefReport.cpp): the page each line of a file
     // of the name model was printed on, recorded as it is laid out.
-    void printXref(TSourceMgt& analyzer);
+    void printXref(const TSourceMgt& analyzer);
     void recordLinePlace(int page);
     struct TLinePlace {
         int storePage = 0; // 0: not printed
@@ -480,6 +482,10 @@ private:
     bool callerLineFits(const QString& text);
     // Built from names_ (when callers are on), so declared after it.
     std::unique_ptr<TCallerIndex> callers_;
+    // The uses the cross-reference lists, read while the listing is laid
+    // out (unless the callers' index holds them). Read from names_, so
+    // declared after it.
+    std::future<std::unique_ptr<TCrossReference>> xrefUses_;
     // The procedure (of namesFile_) whose callers are due below the
     // declaration being printed, or -1.
     int callersDue_ = -1;

@@ -115,14 +115,11 @@ void TSourceCodePrint::addXrefEntry(std::vector<TXrefEntry>& entries, const TNam
     entries.push_back(std::move(e));
 }
 
-void TSourceCodePrint::printXref(TSourceMgt& analyzer) {
+void TSourceCodePrint::printXref(const TSourceMgt& analyzer) {
     if (!names_) return;
-    // The callers have read the uses already when they are on.
-    std::unique_ptr<TCrossReference> own;
-    if (!callers_) {
-        own = std::make_unique<TCrossReference>(*names_);
-        AddProjectUses(*own, firstFile_, analyzer);
-    }
+    // The callers' index holds the uses when they are on; else they were
+    // read while the listing was laid out.
+    const std::unique_ptr<TCrossReference> own = callers_ ? nullptr : xrefUses_.get();
     const TCrossReference& xref = callers_ ? callers_->Uses() : *own;
     std::vector<TXrefEntry> entries;
     for (const TNameRef& ref : ReportedNames(*names_))

@@ -5,6 +5,8 @@
 // a procedure.
 #include "names/NameModel.h"
 
+#include <future>
+#include <memory>
 #include <vector>
 
 struct TNameUse {
@@ -51,9 +53,19 @@ private:
     std::vector<std::vector<int>> canonical_;
 };
 
-// The uses in every file from first on, each file's text loaded for the
-// while. Throws TListoraError when a file cannot be read.
-void AddProjectUses(TCrossReference& xref, RFile* first, TSourceMgt& analyzer);
+// The uses in every file from first on: the text of a loaded file as it
+// is, the others read as the analyzer loads them. Throws TListoraError when
+// a file cannot be read.
+void AddProjectUses(TCrossReference& xref, RFile* first, const TSourceMgt& analyzer);
+
+// The same uses read on a thread of their own, so that they are ready
+// when the listing that lays out meanwhile is: the file list is read
+// before this returns, the files on the thread, which touches neither the
+// list nor the analyzer again. The model must stay as it is until the
+// result is taken (get() throws what the reading threw); dropping the
+// future waits for the thread.
+std::future<std::unique_ptr<TCrossReference>>
+ReadProjectUsesAsync(const TNameModel& model, RFile* first, const TSourceMgt& analyzer);
 
 // What the project file says about who else starts or calls the project.
 struct TProjectFacts {
