@@ -160,18 +160,27 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
     const int cw = (right - L - (columns - 1) * gutter) / columns;
 
     // Entries wrap between pieces; a piece wider than the room makes them
-    // all smaller.
+    // all smaller. The widths of the pieces in the font chosen are kept for
+    // the ends of their links and to tell how much of an entry may fit.
     ITextMeasurer& measure = textMeasurer();
-    auto widest = [&](const TFont& font) {
+    std::vector<int> pieceWidths;
+    int measuredSize = 0;
+    auto widest = [&] {
+        pieceWidths.clear();
+        measuredSize = entryFont.size();
         int w = 0;
         for (const TXrefEntry& e : entries)
             if (!e.section)
-                for (const TXrefPiece& p : e.pieces)
-                    w = qMax(w, measure.textWidth(font, p.text));
+                for (const TXrefPiece& p : e.pieces) {
+                    pieceWidths.push_back(measure.textWidth(entryFont, p.text));
+                    w = qMax(w, pieceWidths.back());
+                }
         return w;
     };
-    while (entryFont.size() > 1 && widest(entryFont) > cw - gutter)
+    while (entryFont.size() > 1 && widest() > cw - gutter)
         entryFont.setSize(entryFont.size() - 1);
+    if (measuredSize != entryFont.size()) widest();
+    const int blank = measure.textWidth(entryFont, u" ");
 
     // The title and its rule stand where the function index has them.
     canvas->SetFont(TFont(QStringLiteral("Arial"), 12, fsBold | fsItalic));
@@ -211,22 +220,44 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
         titleRule();
     };
 
-    // One text a line; its links are found from where their pieces begin
-    // and end in it.
+    // A line of an entry: its text, the width of each of the text's
+    // prefixes, and where each of its pieces begins in it.
     QString text;
-    std::vector<std::pair<qsizetype, const TXrefPiece*>> links;
-    int x = L;
-    auto drawLine = [&] {
-        if (!(canvas->CurrentFont() == entryFont)) canvas->SetFont(entryFont);
-        canvas->TextOut(x, y, text);
-        for (const auto& [at, piece] : links) {
-            const int x1 = x + canvas->TextWidth(QStringView(text).first(at));
-            addLink(x1, y, x1 + canvas->TextWidth(piece->text), y + lh - 2, piece->key);
+    std::vector<int> prefix;
+    std::vector<qsizetype> starts;
+    // Lays out the pieces from first on (their widths from width on) in
+    // room: the first always, each further one while the line with it fits,
+    // as measured whole. Returns one past the last piece of the line.
+    auto fitLine = [&](const TXrefEntry& e, std::size_t first, const int* width, int room) {
+        const std::size_t n = e.pieces.size();
+        // Measured in one pass over the pieces that may fit (the widths of
+        // the pieces add up to about their line's), or over all that are
+        // left when more fit than thought.
+        std::size_t window = first + 1;
+        for (int sum = width[0]; window < n && sum <= room; ++window)
+            sum += blank + width[window - first];
+        for (;;) {
+            text.clear();
+            starts.clear();
+            for (std::size_t k = first; k < window; ++k) {
+                if (!text.isEmpty()) text += u' ';
+                starts.push_back(text.size());
+                text += e.pieces[k].text;
+            }
+            measure.prefixWidths(entryFont, text, prefix);
+            std::size_t end = first + 1;
+            for (; end < window; ++end) {
+                const qsizetype at = starts[end - first];
+                if (at > 0 && prefix[std::size_t(at + e.pieces[end].text.size())] > room) break;
+            }
+            if (end < window || window == n) {
+                text.truncate(starts[end - 1 - first] + e.pieces[end - 1].text.size());
+                return end;
+            }
+            window = n;
         }
-        text.clear();
-        links.clear();
-        y += lh;
     };
+    std::size_t entryWidths = 0; // index of the entry's first piece in pieceWidths
     for (const TXrefEntry& e : entries) {
         if (e.section) {
             y += lh;
@@ -237,20 +268,24 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
             continue;
         }
         keepRoom(lh);
-        x = columnX();
-        for (const TXrefPiece& p : e.pieces) {
-            QString gap = text.isEmpty() ? QString() : QStringLiteral(" ");
-            if (!text.isEmpty() &&
-                x + measure.textWidth(entryFont, text + gap + p.text) > columnX() + cw) {
-                drawLine();
+        int x = columnX();
+        for (std::size_t first = 0; first < e.pieces.size();) {
+            const int* width = &pieceWidths[entryWidths + first];
+            const std::size_t end = fitLine(e, first, width, columnX() + cw - x);
+            if (!(canvas->CurrentFont() == entryFont)) canvas->SetFont(entryFont);
+            canvas->TextOut(x, y, text);
+            for (std::size_t k = first; k < end; ++k)
+                if (!e.pieces[k].key.isEmpty()) {
+                    const int x1 = x + prefix[std::size_t(starts[k - first])];
+                    addLink(x1, y, x1 + width[k - first], y + lh - 2, e.pieces[k].key);
+                }
+            y += lh;
+            first = end;
+            if (first < e.pieces.size()) {
                 keepRoom(lh);
                 x = columnX() + gutter;
-                gap.clear();
             }
-            text += gap;
-            if (!p.key.isEmpty()) links.push_back({text.size(), &p});
-            text += p.text;
         }
-        drawLine();
+        entryWidths += e.pieces.size();
     }
 }
