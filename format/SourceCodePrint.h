@@ -356,7 +356,7 @@ private:
         int page = 0;      // as printed under the page or half
         int x = 0;
         int y = 0;
-        bool targeted = false; // a link target marks it
+        QString key; // of the link target that marks it, once one does
     };
     TLinePlace* linePlace(int file, int line);
     TXrefPiece linePiece(const QString& text, int file, int line);

@@ -10,6 +10,7 @@
 #include "source/SourceMgt.h"
 
 #include <QSet>
+#include <QStringBuilder>
 
 #include <memory>
 
@@ -18,8 +19,26 @@ namespace {
 const QString kXrefName = QStringLiteral("Cross Reference");
 const QString kUnusedTitle = QStringLiteral("Unreferenced Names");
 
+// The report is mostly numbers: each goes straight into the text it is
+// part of, without a string of its own.
+void appendNumber(QString& text, int n) {
+    if (n < 0) {
+        text += QString::number(n);
+        return;
+    }
+    char16_t digits[10];
+    int first = 10;
+    do {
+        digits[--first] = char16_t(u'0' + n % 10);
+        n /= 10;
+    } while (n);
+    text.append(QStringView(digits + first, 10 - first));
+}
+
 QString lineTargetKey(const QString& fileName, int line) {
-    return QStringLiteral("line:") + fileName + QLatin1Char(':') + QString::number(line + 1);
+    QString key = QStringLiteral("line:") % fileName % u':';
+    appendNumber(key, line + 1);
+    return key;
 }
 
 } // namespace
@@ -30,7 +49,7 @@ void TSourceCodePrint::recordLinePlace(int page) {
     if (linePlaces_.empty()) linePlaces_.resize(std::size_t(names_->FileCount()));
     std::vector<TLinePlace>& places = linePlaces_[std::size_t(namesFile_)];
     if (int(places.size()) <= line) places.resize(std::size_t(line) + 1);
-    places[std::size_t(line)] = {Pages.CurrentPageNumber(), page, CurrentX, CurrentY, false};
+    places[std::size_t(line)] = {Pages.CurrentPageNumber(), page, CurrentX, CurrentY, {}};
 }
 
 TSourceCodePrint::TLinePlace* TSourceCodePrint::linePlace(int file, int line) {
@@ -46,14 +65,13 @@ TSourceCodePrint::TLinePlace* TSourceCodePrint::linePlace(int file, int line) {
 TXrefPiece TSourceCodePrint::linePiece(const QString& text, int file, int line) {
     TLinePlace* place = linePlace(file, line);
     if (!place || !RecordNavigation) return {text, QString()};
-    const QString key = lineTargetKey(names_->File(file).FileName, line);
-    if (!place->targeted) {
-        place->targeted = true;
+    if (place->key.isEmpty()) {
+        place->key = lineTargetKey(names_->File(file).FileName, line);
         // No bookmark and no heading: a place only links lead to.
         Pages.Page(place->storePage)
-            ->Navigation.Targets.push_back({key, QString(), 0, place->x, place->y});
+            ->Navigation.Targets.push_back({place->key, QString(), 0, place->x, place->y});
     }
-    return {text, key};
+    return {text, place->key};
 }
 
 // "Name Kind, Scope, File:line, p. 4 - 5, 7*, 12": the uses by page ("*":
@@ -65,14 +83,17 @@ void TSourceCodePrint::addXrefEntry(std::vector<TXrefEntry>& entries, const TNam
     const TNameFile& f = names_->File(ref.File);
     const TNameMember& m = f.Members[std::size_t(ref.Member)];
     TXrefEntry e;
+    e.pieces.reserve(uses ? 6 + uses->size() : 4);
     e.pieces.push_back({m.Name, QString()});
-    e.pieces.push_back(
-        {NameKindText(*names_, ref) + QStringLiteral(", ") + NameScopeText(m.Scope) + ',', {}});
-    const QString where = f.FileName + QLatin1Char(':') + QString::number(m.Line + 1);
+    e.pieces.push_back({NameKindText(*names_, ref) % u", " % NameScopeText(m.Scope) % u',', {}});
+    QString where = f.FileName % u':';
+    appendNumber(where, m.Line + 1);
     const TLinePlace* defined = linePlace(ref.File, m.Line);
     if (defined) {
-        e.pieces.push_back({where + ',', {}});
-        e.pieces.push_back(linePiece(QStringLiteral("p. %1").arg(defined->page), ref.File, m.Line));
+        e.pieces.push_back({where + u',', {}});
+        QString page = QStringLiteral("p. ");
+        appendNumber(page, defined->page);
+        e.pieces.push_back(linePiece(page, ref.File, m.Line));
     } else {
         e.pieces.push_back({where + QStringLiteral(" (not printed)"), {}});
     }
@@ -104,10 +125,15 @@ void TSourceCodePrint::addXrefEntry(std::vector<TXrefEntry>& entries, const TNam
     e.pieces.back().text += QStringLiteral(" \u2013");
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const TShown& s = shown[i];
-        QString text = QString::number(s.page);
-        if (Settings.LineNumbers) text += QLatin1Char(':') + QString::number(s.line + 1);
-        if (s.assigns) text += QLatin1Char('*');
-        if (i + 1 < shown.size() || unprinted) text += QLatin1Char(',');
+        QString text;
+        text.reserve(16);
+        appendNumber(text, s.page);
+        if (Settings.LineNumbers) {
+            text += u':';
+            appendNumber(text, s.line + 1);
+        }
+        if (s.assigns) text += u'*';
+        if (i + 1 < shown.size() || unprinted) text += u',';
         e.pieces.push_back(linePiece(text, s.file, s.line));
     }
     if (unprinted) e.pieces.push_back({QStringLiteral("%1 not printed").arg(unprinted), {}});
