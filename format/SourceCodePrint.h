@@ -7,6 +7,7 @@
 #include "format/ChangeBars.h"
 #include "format/ListingSettings.h"
 #include "format/VbLexer.h"
+#include "names/CrossReference.h"
 #include "render/PageCheck.h"
 #include "render/PageStorage.h"
 
@@ -21,7 +22,6 @@
 
 class IGauge;
 class TCallerIndex;
-class TCrossReference;
 class TNameModel;
 struct TNameRef;
 struct TNameUse;
@@ -482,10 +482,10 @@ private:
     bool callerLineFits(const QString& text);
     // Built from names_ (when callers are on), so declared after it.
     std::unique_ptr<TCallerIndex> callers_;
-    // The uses the cross-reference lists, read while the listing is laid
-    // out (unless the callers' index holds them). Read from names_, so
+    // What the cross-reference lists, read while the listing is laid out
+    // (unless the callers' index holds the uses). Read from names_, so
     // declared after it.
-    std::future<std::unique_ptr<TCrossReference>> xrefUses_;
+    std::future<TXrefNames> xrefNames_;
     // The procedure (of namesFile_) whose callers are due below the
     // declaration being printed, or -1.
     int callersDue_ = -1;

@@ -143,19 +143,25 @@ void TSourceCodePrint::addXrefEntry(std::vector<TXrefEntry>& entries, const TNam
 
 void TSourceCodePrint::printXref(const TSourceMgt& analyzer) {
     if (!names_) return;
-    // The callers' index holds the uses when they are on; else they were
-    // read while the listing was laid out.
-    const std::unique_ptr<TCrossReference> own = callers_ ? nullptr : xrefUses_.get();
-    const TCrossReference& xref = callers_ ? callers_->Uses() : *own;
+    // The callers' index holds the uses when they are on; else they and
+    // the names were read while the listing was laid out.
+    TXrefNames names;
+    if (callers_) {
+        names.Reported = ReportedNames(*names_);
+        names.Unused =
+            UnreferencedNames(callers_->Uses(), ReadProjectFacts(analyzer.ProjectLines()));
+    } else {
+        names = xrefNames_.get();
+    }
+    const TCrossReference& xref = names.Uses ? *names.Uses : callers_->Uses();
     std::vector<TXrefEntry> entries;
-    for (const TNameRef& ref : ReportedNames(*names_))
+    entries.reserve(names.Reported.size() + names.Unused.size() + 2);
+    for (const TNameRef& ref : names.Reported)
         addXrefEntry(entries, ref, &xref.Uses(ref.File, ref.Member));
     entries.push_back({{{kUnusedTitle, QString()}}, true});
-    const std::vector<TNameRef> unused =
-        UnreferencedNames(xref, ReadProjectFacts(analyzer.ProjectLines()));
-    for (const TNameRef& ref : unused)
+    for (const TNameRef& ref : names.Unused)
         addXrefEntry(entries, ref, nullptr);
-    if (unused.empty()) entries.push_back({{{QStringLiteral("None."), {}}}});
+    if (names.Unused.empty()) entries.push_back({{{QStringLiteral("None."), {}}}});
     PrintXref(entries);
     linePlaces_.clear();
 }

@@ -216,16 +216,6 @@ void AddProjectUses(TCrossReference& xref, RFile* first, const TSourceMgt& analy
     addUses(xref, useSources(xref.Model(), first), analyzer.CodePage());
 }
 
-std::future<std::unique_ptr<TCrossReference>>
-ReadProjectUsesAsync(const TNameModel& model, RFile* first, const TSourceMgt& analyzer) {
-    return std::async(std::launch::async,
-                      [&model, sources = useSources(model, first), codePage = analyzer.CodePage()] {
-                          auto xref = std::make_unique<TCrossReference>(model);
-                          addUses(*xref, sources, codePage);
-                          return xref;
-                      });
-}
-
 TProjectFacts ReadProjectFacts(const QStringList& projectLines) {
     TProjectFacts facts;
     for (const QString& line : projectLines) {
@@ -317,6 +307,19 @@ std::vector<TNameRef> ReportedNames(const TNameModel& model) {
                                                    Qt::CaseInsensitive) < 0;
     });
     return out;
+}
+
+std::future<TXrefNames> ReadXrefNamesAsync(const TNameModel& model, RFile* first,
+                                           const TSourceMgt& analyzer) {
+    return std::async(std::launch::async,
+                      [&model, sources = useSources(model, first), codePage = analyzer.CodePage(),
+                       facts = ReadProjectFacts(analyzer.ProjectLines())] {
+                          TXrefNames names{std::make_unique<TCrossReference>(model), {}, {}};
+                          addUses(*names.Uses, sources, codePage);
+                          names.Reported = ReportedNames(model);
+                          names.Unused = UnreferencedNames(*names.Uses, facts);
+                          return names;
+                      });
 }
 
 QString NameKindText(const TNameModel& model, const TNameRef& ref) {

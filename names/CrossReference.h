@@ -58,15 +58,6 @@ private:
 // a file cannot be read.
 void AddProjectUses(TCrossReference& xref, RFile* first, const TSourceMgt& analyzer);
 
-// The same uses read on a thread of their own, so that they are ready
-// when the listing that lays out meanwhile is: the file list is read
-// before this returns, the files on the thread, which touches neither the
-// list nor the analyzer again. The model must stay as it is until the
-// result is taken (get() throws what the reading threw); dropping the
-// future waits for the thread.
-std::future<std::unique_ptr<TCrossReference>>
-ReadProjectUsesAsync(const TNameModel& model, RFile* first, const TSourceMgt& analyzer);
-
 // What the project file says about who else starts or calls the project.
 struct TProjectFacts {
     // Startup="Sub Main": VB runs Main itself.
@@ -92,6 +83,24 @@ std::vector<TNameRef> UnreferencedNames(const TCrossReference& xref, const TProj
 // constants, Types, Enums and Declares; one member per name of a file),
 // by name without regard to case, then file.
 std::vector<TNameRef> ReportedNames(const TNameModel& model);
+
+// What the cross-reference lists: the names, those nothing uses, and the
+// uses they were told from.
+struct TXrefNames {
+    std::unique_ptr<TCrossReference> Uses;
+    std::vector<TNameRef> Reported;
+    std::vector<TNameRef> Unused;
+};
+
+// The uses (as AddProjectUses reads them) and the names from them, worked
+// out on a thread of their own so that they are ready when the listing
+// laid out meanwhile is: the file list and the project's facts are read
+// before this returns, the files on the thread, which touches neither the
+// list nor the analyzer again. The model must stay as it is until the
+// result is taken (get() throws what the reading threw); dropping the
+// future waits for the thread.
+std::future<TXrefNames> ReadXrefNamesAsync(const TNameModel& model, RFile* first,
+                                           const TSourceMgt& analyzer);
 
 // "Sub", "Function", "Property", "Variable", "Const", "Type", "Enum",
 // "Declare" (and "Enum member", "Event").

@@ -310,18 +310,27 @@ TEST(CrossReference, ReadsTheSameUsesOnAThread) {
     };
     TCrossReference inLine(model);
     AddProjectUses(inLine, sources.FirstFile(), sources);
-    auto onThread = ReadProjectUsesAsync(model, sources.FirstFile(), sources);
+    auto onThread = ReadXrefNamesAsync(model, sources.FirstFile(), sources);
     // The list may change while the thread reads.
     sources.UnloadFileText(util->FileName);
-    const std::unique_ptr<TCrossReference> read = onThread.get();
-    EXPECT_EQ(uses(*read), uses(inLine));
+    const TXrefNames read = onThread.get();
+    EXPECT_EQ(uses(*read.Uses), uses(inLine));
+    auto names = [&](const std::vector<TNameRef>& refs) {
+        QStringList out;
+        for (const TNameRef& r : refs)
+            out << model.File(r.File).Members[std::size_t(r.Member)].Name;
+        return out.join(' ');
+    };
+    EXPECT_EQ(names(read.Reported), "Add Main Total");
+    EXPECT_EQ(names(read.Unused),
+              names(UnreferencedNames(inLine, ReadProjectFacts(sources.ProjectLines()))));
     EXPECT_EQ(uses(inLine), "Total Util.bas:3:4*, Total Main.bas:2:26*, Add Util.bas:3:15, "
                             "Add Main.bas:2:21");
 
     QFile::remove(dir.path("Main.bas"));
     TCrossReference failed(model);
     EXPECT_THROW(AddProjectUses(failed, sources.FirstFile(), sources), TListoraError);
-    EXPECT_THROW(ReadProjectUsesAsync(model, sources.FirstFile(), sources).get(), TListoraError);
+    EXPECT_THROW(ReadXrefNamesAsync(model, sources.FirstFile(), sources).get(), TListoraError);
 }
 
 // One name of each kind and scope; handlers of the form, its controls (an
