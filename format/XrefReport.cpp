@@ -269,7 +269,12 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
         for (int sum = width[0]; window < n && sum <= room; ++window)
             sum += blank + width[window - first];
         for (;;) {
+            // The page keeps each line's text: a new one, made in one go.
+            qsizetype length = qsizetype(window - first);
+            for (std::size_t k = first; k < window; ++k)
+                length += e.pieces[k].text.size();
             text.clear();
+            text.reserve(length);
             starts.clear();
             for (std::size_t k = first; k < window; ++k) {
                 if (!text.isEmpty()) text += u' ';
