@@ -39,17 +39,36 @@ enum class TGlossaryKind { Basic, Deluxe };
 // brushes and the background mode over from the page before.
 void StartReportPage(TVirtCanvas& canvas);
 
-// A piece of a cross-reference entry: entries wrap between pieces; key is
-// the place a page number leads to (empty: none).
+// A piece of a cross-reference entry, [start, end) of its text: entries
+// wrap between pieces; key is the place a page number leads to (empty:
+// none).
 struct TXrefPiece {
-    QString text;
+    qsizetype start = 0;
+    qsizetype end = 0;
     QString key;
 };
 // A name with where it is defined and its uses, in one paragraph; or the
-// title of a section of the report.
+// title of a section of the report. The pieces' texts are one text, a
+// blank between each two, so that a line is part of it.
 struct TXrefEntry {
+    QString text;
     std::vector<TXrefPiece> pieces;
     bool section = false;
+
+    // Adds a piece of the text given; then the text may go on with more of
+    // it.
+    void add(QStringView piece, const QString& link = QString()) {
+        if (!pieces.empty()) text += u' ';
+        pieces.push_back({text.size(), text.size() + piece.size(), link});
+        text += piece;
+    }
+    void extend(QStringView more) {
+        text += more;
+        pieces.back().end = text.size();
+    }
+    QStringView pieceText(std::size_t i) const {
+        return QStringView(text).sliced(pieces[i].start, pieces[i].end - pieces[i].start);
+    }
 };
 
 class TSourceCodePrint {
@@ -359,9 +378,10 @@ private:
         QString key; // of the link target that marks it, once one does
     };
     TLinePlace* linePlace(int file, int line);
-    TXrefPiece linePiece(const QString& text, int file, int line);
+    QString lineLink(int file, int line);
     void addXrefEntry(std::vector<TXrefEntry>& entries, const TNameRef& ref,
                       const std::vector<TNameUse>* uses);
+    void addXrefUses(TXrefEntry& e, const std::vector<TNameUse>& uses);
     // By file (as names_ numbers them) and line (0-based).
     std::vector<std::vector<TLinePlace>> linePlaces_;
     void recordBracketLine(const QString& line);

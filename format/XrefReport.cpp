@@ -35,6 +35,12 @@ void appendNumber(QString& text, int n) {
     text.append(QStringView(digits + first, 10 - first));
 }
 
+// The number goes on the entry's last piece.
+void extendNumber(TXrefEntry& e, int n) {
+    appendNumber(e.text, n);
+    e.pieces.back().end = e.text.size();
+}
+
 QString lineTargetKey(const QString& fileName, int line) {
     QString key = QStringLiteral("line:") % fileName % u':';
     appendNumber(key, line + 1);
@@ -60,18 +66,18 @@ TSourceCodePrint::TLinePlace* TSourceCodePrint::linePlace(int file, int line) {
     return &places[std::size_t(line)];
 }
 
-// A piece that leads to a source line: its page number, and the line's
-// place marked for links on the page it is printed on.
-TXrefPiece TSourceCodePrint::linePiece(const QString& text, int file, int line) {
+// The link to a source line from a page number: the line's place marked
+// for links on the page it is printed on. Empty when there is none.
+QString TSourceCodePrint::lineLink(int file, int line) {
     TLinePlace* place = linePlace(file, line);
-    if (!place || !RecordNavigation) return {text, QString()};
+    if (!place || !RecordNavigation) return QString();
     if (place->key.isEmpty()) {
         place->key = lineTargetKey(names_->File(file).FileName, line);
         // No bookmark and no heading: a place only links lead to.
         Pages.Page(place->storePage)
             ->Navigation.Targets.push_back({place->key, QString(), 0, place->x, place->y});
     }
-    return {text, place->key};
+    return place->key;
 }
 
 // "Name Kind, Scope, File:line, p. 4 - 5, 7*, 12": the uses by page ("*":
@@ -82,32 +88,37 @@ void TSourceCodePrint::addXrefEntry(std::vector<TXrefEntry>& entries, const TNam
                                     const std::vector<TNameUse>* uses) {
     const TNameFile& f = names_->File(ref.File);
     const TNameMember& m = f.Members[std::size_t(ref.Member)];
-    TXrefEntry e;
+    TXrefEntry& e = entries.emplace_back();
     e.pieces.reserve(uses ? 6 + uses->size() : 4);
-    e.pieces.push_back({m.Name, QString()});
-    e.pieces.push_back({NameKindText(*names_, ref) % u", " % NameScopeText(m.Scope) % u',', {}});
-    QString where = f.FileName % u':';
-    appendNumber(where, m.Line + 1);
+    e.text.reserve(64 + (uses ? 8 * qsizetype(uses->size()) : 0));
+    e.add(m.Name);
+    e.add(NameKindText(*names_, ref));
+    e.extend(u", ");
+    e.extend(NameScopeText(m.Scope));
+    e.extend(u",");
+    e.add(f.FileName);
+    e.extend(u":");
+    extendNumber(e, m.Line + 1);
     const TLinePlace* defined = linePlace(ref.File, m.Line);
     if (defined) {
-        e.pieces.push_back({where + u',', {}});
-        QString page = QStringLiteral("p. ");
-        appendNumber(page, defined->page);
-        e.pieces.push_back(linePiece(page, ref.File, m.Line));
+        e.extend(u",");
+        e.add(u"p. ", lineLink(ref.File, m.Line));
+        extendNumber(e, defined->page);
     } else {
-        e.pieces.push_back({where + QStringLiteral(" (not printed)"), {}});
+        e.extend(u" (not printed)");
     }
-    if (!uses) {
-        entries.push_back(std::move(e));
-        return;
-    }
+    if (uses) addXrefUses(e, *uses);
+}
+
+// The uses of an entry's name after its definition.
+void TSourceCodePrint::addXrefUses(TXrefEntry& e, const std::vector<TNameUse>& uses) {
     struct TShown {
         int file, line, page;
         bool assigns;
     };
     std::vector<TShown> shown;
     int unprinted = 0;
-    for (const TNameUse& use : *uses) {
+    for (const TNameUse& use : uses) {
         const TLinePlace* place = linePlace(use.File, use.Line);
         if (!place) {
             ++unprinted;
@@ -122,23 +133,20 @@ void TSourceCodePrint::addXrefEntry(std::vector<TXrefEntry>& entries, const TNam
         else
             shown.push_back({use.File, use.Line, place->page, use.Assigns});
     }
-    e.pieces.back().text += QStringLiteral(" \u2013");
+    e.extend(u" \u2013");
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const TShown& s = shown[i];
-        QString text;
-        text.reserve(16);
-        appendNumber(text, s.page);
+        e.add(QStringView(), lineLink(s.file, s.line));
+        extendNumber(e, s.page);
         if (Settings.LineNumbers) {
-            text += u':';
-            appendNumber(text, s.line + 1);
+            e.extend(u":");
+            extendNumber(e, s.line + 1);
         }
-        if (s.assigns) text += u'*';
-        if (i + 1 < shown.size() || unprinted) text += u',';
-        e.pieces.push_back(linePiece(text, s.file, s.line));
+        if (s.assigns) e.extend(u"*");
+        if (i + 1 < shown.size() || unprinted) e.extend(u",");
     }
-    if (unprinted) e.pieces.push_back({QStringLiteral("%1 not printed").arg(unprinted), {}});
-    if (uses->empty()) e.pieces.push_back({QStringLiteral("no uses"), {}});
-    entries.push_back(std::move(e));
+    if (unprinted) e.add(QStringLiteral("%1 not printed").arg(unprinted));
+    if (uses.empty()) e.add(u"no uses");
 }
 
 void TSourceCodePrint::printXref(const TSourceMgt& analyzer) {
@@ -158,10 +166,11 @@ void TSourceCodePrint::printXref(const TSourceMgt& analyzer) {
     entries.reserve(names.Reported.size() + names.Unused.size() + 2);
     for (const TNameRef& ref : names.Reported)
         addXrefEntry(entries, ref, &xref.Uses(ref.File, ref.Member));
-    entries.push_back({{{kUnusedTitle, QString()}}, true});
+    entries.emplace_back().add(kUnusedTitle);
+    entries.back().section = true;
     for (const TNameRef& ref : names.Unused)
         addXrefEntry(entries, ref, nullptr);
-    if (names.Unused.empty()) entries.push_back({{{QStringLiteral("None."), {}}}});
+    if (names.Unused.empty()) entries.emplace_back().add(u"None.");
     PrintXref(entries);
     linePlaces_.clear();
 }
@@ -203,8 +212,8 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
         int w = 0;
         for (const TXrefEntry& e : entries)
             if (!e.section)
-                for (const TXrefPiece& p : e.pieces) {
-                    pieceWidths.push_back(measure.textWidth(entryFont, p.text));
+                for (std::size_t i = 0; i < e.pieces.size(); ++i) {
+                    pieceWidths.push_back(measure.textWidth(entryFont, e.pieceText(i)));
                     w = qMax(w, pieceWidths.back());
                 }
         return w;
@@ -252,16 +261,15 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
         titleRule();
     };
 
-    // A line of an entry: its text, the width of each of the text's
-    // prefixes, and where each of its pieces begins in it.
-    QString text;
+    // The width of each prefix of a line of an entry.
     std::vector<int> prefix;
-    std::vector<qsizetype> starts;
-    // Lays out the pieces from first on (their widths from width on) in
-    // room: the first always, each further one while the line with it fits,
-    // as measured whole. Returns one past the last piece of the line.
+    // Lays out the pieces of e from first on (their widths from width on)
+    // in room: the first always, each further one while the line with it
+    // fits, as measured whole. Returns one past the last piece of the line;
+    // prefix holds the widths from the line's start.
     auto fitLine = [&](const TXrefEntry& e, std::size_t first, const int* width, int room) {
         const std::size_t n = e.pieces.size();
+        const qsizetype start = e.pieces[first].start;
         // Measured in one pass over the pieces that may fit (the widths of
         // the pieces add up to about their line's), or over all that are
         // left when more fit than thought.
@@ -269,28 +277,13 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
         for (int sum = width[0]; window < n && sum <= room; ++window)
             sum += blank + width[window - first];
         for (;;) {
-            // The page keeps each line's text: a new one, made in one go.
-            qsizetype length = qsizetype(window - first);
-            for (std::size_t k = first; k < window; ++k)
-                length += e.pieces[k].text.size();
-            text.clear();
-            text.reserve(length);
-            starts.clear();
-            for (std::size_t k = first; k < window; ++k) {
-                if (!text.isEmpty()) text += u' ';
-                starts.push_back(text.size());
-                text += e.pieces[k].text;
-            }
-            measure.prefixWidths(entryFont, text, prefix);
+            measure.prefixWidths(
+                entryFont, QStringView(e.text).sliced(start, e.pieces[window - 1].end - start),
+                prefix);
             std::size_t end = first + 1;
-            for (; end < window; ++end) {
-                const qsizetype at = starts[end - first];
-                if (at > 0 && prefix[std::size_t(at + e.pieces[end].text.size())] > room) break;
-            }
-            if (end < window || window == n) {
-                text.truncate(starts[end - 1 - first] + e.pieces[end - 1].text.size());
-                return end;
-            }
+            while (end < window && prefix[std::size_t(e.pieces[end].end - start)] <= room)
+                ++end;
+            if (end < window || window == n) return end;
             window = n;
         }
     };
@@ -300,7 +293,7 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
             y += lh;
             keepRoom(sectionHeight + 6 + lh);
             canvas->SetFont(sectionFont);
-            canvas->TextOut(columnX(), y, e.pieces.front().text);
+            canvas->TextOut(columnX(), y, e.text);
             y += sectionHeight + 6;
             continue;
         }
@@ -309,11 +302,12 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
         for (std::size_t first = 0; first < e.pieces.size();) {
             const int* width = &pieceWidths[entryWidths + first];
             const std::size_t end = fitLine(e, first, width, columnX() + cw - x);
+            const qsizetype start = e.pieces[first].start;
             if (!(canvas->CurrentFont() == entryFont)) canvas->SetFont(entryFont);
-            canvas->TextOut(x, y, text);
+            canvas->TextOut(x, y, QStringView(e.text).sliced(start, e.pieces[end - 1].end - start));
             for (std::size_t k = first; k < end; ++k)
                 if (!e.pieces[k].key.isEmpty()) {
-                    const int x1 = x + prefix[std::size_t(starts[k - first])];
+                    const int x1 = x + prefix[std::size_t(e.pieces[k].start - start)];
                     addLink(x1, y, x1 + width[k - first], y + lh - 2, e.pieces[k].key);
                 }
             y += lh;
