@@ -42,6 +42,7 @@ void TSourceCodePrint::setPageLabel(const QString& label) {
 
 void TSourceCodePrint::collectProcTargets(RFile* firstFile, TSourceMgt& analyzer) {
     procByFileAndName_.clear();
+    xrefNames_ = {};
     callers_.reset();
     names_.reset();
     // The callers and the cross-reference read the names without
@@ -50,6 +51,8 @@ void TSourceCodePrint::collectProcTargets(RFile* firstFile, TSourceMgt& analyzer
     names_ = std::make_unique<TNameModel>();
     AddProjectFiles(*names_, firstFile, analyzer);
     collectCallers(firstFile, analyzer);
+    // The listing is laid out on one thread: the uses are read on another.
+    if (Settings.Xref && !callers_) xrefNames_ = ReadXrefNamesAsync(*names_, firstFile, analyzer);
     if (!RecordNavigation) return;
     for (RFile* f = firstFile; f && f->Next; f = f->Next) {
         // The first section is the file's declarations, no procedure.

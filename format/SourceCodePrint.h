@@ -7,6 +7,7 @@
 #include "format/ChangeBars.h"
 #include "format/ListingSettings.h"
 #include "format/VbLexer.h"
+#include "names/CrossReference.h"
 #include "render/PageCheck.h"
 #include "render/PageStorage.h"
 
@@ -15,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -37,17 +39,36 @@ enum class TGlossaryKind { Basic, Deluxe };
 // brushes and the background mode over from the page before.
 void StartReportPage(TVirtCanvas& canvas);
 
-// A piece of a cross-reference entry: entries wrap between pieces; key is
-// the place a page number leads to (empty: none).
+// A piece of a cross-reference entry, [start, end) of its text: entries
+// wrap between pieces; key is the place a page number leads to (empty:
+// none).
 struct TXrefPiece {
-    QString text;
+    qsizetype start = 0;
+    qsizetype end = 0;
     QString key;
 };
 // A name with where it is defined and its uses, in one paragraph; or the
-// title of a section of the report.
+// title of a section of the report. The pieces' texts are one text, a
+// blank between each two, so that a line is part of it.
 struct TXrefEntry {
+    QString text;
     std::vector<TXrefPiece> pieces;
     bool section = false;
+
+    // Adds a piece of the text given; then the text may go on with more of
+    // it.
+    void add(QStringView piece, const QString& link = QString()) {
+        if (!pieces.empty()) text += u' ';
+        pieces.push_back({text.size(), text.size() + piece.size(), link});
+        text += piece;
+    }
+    void extend(QStringView more) {
+        text += more;
+        pieces.back().end = text.size();
+    }
+    QStringView pieceText(std::size_t i) const {
+        return QStringView(text).sliced(pieces[i].start, pieces[i].end - pieces[i].start);
+    }
 };
 
 class TSourceCodePrint {
@@ -347,19 +368,20 @@ private:
     void buildFunctionIndex();
     // The cross-reference (XrefReport.cpp): the page each line of a file
     // of the name model was printed on, recorded as it is laid out.
-    void printXref(TSourceMgt& analyzer);
+    void printXref(const TSourceMgt& analyzer);
     void recordLinePlace(int page);
     struct TLinePlace {
         int storePage = 0; // 0: not printed
         int page = 0;      // as printed under the page or half
         int x = 0;
         int y = 0;
-        bool targeted = false; // a link target marks it
+        QString key; // of the link target that marks it, once one does
     };
     TLinePlace* linePlace(int file, int line);
-    TXrefPiece linePiece(const QString& text, int file, int line);
+    QString lineLink(int file, int line);
     void addXrefEntry(std::vector<TXrefEntry>& entries, const TNameRef& ref,
                       const std::vector<TNameUse>* uses);
+    void addXrefUses(TXrefEntry& e, const std::vector<TNameUse>& uses);
     // By file (as names_ numbers them) and line (0-based).
     std::vector<std::vector<TLinePlace>> linePlaces_;
     void recordBracketLine(const QString& line);
@@ -480,6 +502,10 @@ private:
     bool callerLineFits(const QString& text);
     // Built from names_ (when callers are on), so declared after it.
     std::unique_ptr<TCallerIndex> callers_;
+    // What the cross-reference lists, read while the listing is laid out
+    // (unless the callers' index holds the uses). Read from names_, so
+    // declared after it.
+    std::future<TXrefNames> xrefNames_;
     // The procedure (of namesFile_) whose callers are due below the
     // declaration being printed, or -1.
     int callersDue_ = -1;

@@ -10,6 +10,7 @@
 #include "source/SourceMgt.h"
 
 #include <QSet>
+#include <QStringBuilder>
 
 #include <memory>
 
@@ -18,8 +19,32 @@ namespace {
 const QString kXrefName = QStringLiteral("Cross Reference");
 const QString kUnusedTitle = QStringLiteral("Unreferenced Names");
 
+// The report is mostly numbers: each goes straight into the text it is
+// part of, without a string of its own.
+void appendNumber(QString& text, int n) {
+    if (n < 0) {
+        text += QString::number(n);
+        return;
+    }
+    char16_t digits[10];
+    int first = 10;
+    do {
+        digits[--first] = char16_t(u'0' + n % 10);
+        n /= 10;
+    } while (n);
+    text.append(QStringView(digits + first, 10 - first));
+}
+
+// The number goes on the entry's last piece.
+void extendNumber(TXrefEntry& e, int n) {
+    appendNumber(e.text, n);
+    e.pieces.back().end = e.text.size();
+}
+
 QString lineTargetKey(const QString& fileName, int line) {
-    return QStringLiteral("line:") + fileName + QLatin1Char(':') + QString::number(line + 1);
+    QString key = QStringLiteral("line:") % fileName % u':';
+    appendNumber(key, line + 1);
+    return key;
 }
 
 } // namespace
@@ -30,7 +55,7 @@ void TSourceCodePrint::recordLinePlace(int page) {
     if (linePlaces_.empty()) linePlaces_.resize(std::size_t(names_->FileCount()));
     std::vector<TLinePlace>& places = linePlaces_[std::size_t(namesFile_)];
     if (int(places.size()) <= line) places.resize(std::size_t(line) + 1);
-    places[std::size_t(line)] = {Pages.CurrentPageNumber(), page, CurrentX, CurrentY, false};
+    places[std::size_t(line)] = {Pages.CurrentPageNumber(), page, CurrentX, CurrentY, {}};
 }
 
 TSourceCodePrint::TLinePlace* TSourceCodePrint::linePlace(int file, int line) {
@@ -41,19 +66,18 @@ TSourceCodePrint::TLinePlace* TSourceCodePrint::linePlace(int file, int line) {
     return &places[std::size_t(line)];
 }
 
-// A piece that leads to a source line: its page number, and the line's
-// place marked for links on the page it is printed on.
-TXrefPiece TSourceCodePrint::linePiece(const QString& text, int file, int line) {
+// The link to a source line from a page number: the line's place marked
+// for links on the page it is printed on. Empty when there is none.
+QString TSourceCodePrint::lineLink(int file, int line) {
     TLinePlace* place = linePlace(file, line);
-    if (!place || !RecordNavigation) return {text, QString()};
-    const QString key = lineTargetKey(names_->File(file).FileName, line);
-    if (!place->targeted) {
-        place->targeted = true;
+    if (!place || !RecordNavigation) return QString();
+    if (place->key.isEmpty()) {
+        place->key = lineTargetKey(names_->File(file).FileName, line);
         // No bookmark and no heading: a place only links lead to.
         Pages.Page(place->storePage)
-            ->Navigation.Targets.push_back({key, QString(), 0, place->x, place->y});
+            ->Navigation.Targets.push_back({place->key, QString(), 0, place->x, place->y});
     }
-    return {text, key};
+    return place->key;
 }
 
 // "Name Kind, Scope, File:line, p. 4 - 5, 7*, 12": the uses by page ("*":
@@ -64,29 +88,37 @@ void TSourceCodePrint::addXrefEntry(std::vector<TXrefEntry>& entries, const TNam
                                     const std::vector<TNameUse>* uses) {
     const TNameFile& f = names_->File(ref.File);
     const TNameMember& m = f.Members[std::size_t(ref.Member)];
-    TXrefEntry e;
-    e.pieces.push_back({m.Name, QString()});
-    e.pieces.push_back(
-        {NameKindText(*names_, ref) + QStringLiteral(", ") + NameScopeText(m.Scope) + ',', {}});
-    const QString where = f.FileName + QLatin1Char(':') + QString::number(m.Line + 1);
+    TXrefEntry& e = entries.emplace_back();
+    e.pieces.reserve(uses ? 6 + uses->size() : 4);
+    e.text.reserve(64 + (uses ? 8 * qsizetype(uses->size()) : 0));
+    e.add(m.Name);
+    e.add(NameKindText(*names_, ref));
+    e.extend(u", ");
+    e.extend(NameScopeText(m.Scope));
+    e.extend(u",");
+    e.add(f.FileName);
+    e.extend(u":");
+    extendNumber(e, m.Line + 1);
     const TLinePlace* defined = linePlace(ref.File, m.Line);
     if (defined) {
-        e.pieces.push_back({where + ',', {}});
-        e.pieces.push_back(linePiece(QStringLiteral("p. %1").arg(defined->page), ref.File, m.Line));
+        e.extend(u",");
+        e.add(u"p. ", lineLink(ref.File, m.Line));
+        extendNumber(e, defined->page);
     } else {
-        e.pieces.push_back({where + QStringLiteral(" (not printed)"), {}});
+        e.extend(u" (not printed)");
     }
-    if (!uses) {
-        entries.push_back(std::move(e));
-        return;
-    }
+    if (uses) addXrefUses(e, *uses);
+}
+
+// The uses of an entry's name after its definition.
+void TSourceCodePrint::addXrefUses(TXrefEntry& e, const std::vector<TNameUse>& uses) {
     struct TShown {
         int file, line, page;
         bool assigns;
     };
     std::vector<TShown> shown;
     int unprinted = 0;
-    for (const TNameUse& use : *uses) {
+    for (const TNameUse& use : uses) {
         const TLinePlace* place = linePlace(use.File, use.Line);
         if (!place) {
             ++unprinted;
@@ -101,38 +133,44 @@ void TSourceCodePrint::addXrefEntry(std::vector<TXrefEntry>& entries, const TNam
         else
             shown.push_back({use.File, use.Line, place->page, use.Assigns});
     }
-    e.pieces.back().text += QStringLiteral(" \u2013");
+    e.extend(u" \u2013");
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const TShown& s = shown[i];
-        QString text = QString::number(s.page);
-        if (Settings.LineNumbers) text += QLatin1Char(':') + QString::number(s.line + 1);
-        if (s.assigns) text += QLatin1Char('*');
-        if (i + 1 < shown.size() || unprinted) text += QLatin1Char(',');
-        e.pieces.push_back(linePiece(text, s.file, s.line));
+        e.add(QStringView(), lineLink(s.file, s.line));
+        extendNumber(e, s.page);
+        if (Settings.LineNumbers) {
+            e.extend(u":");
+            extendNumber(e, s.line + 1);
+        }
+        if (s.assigns) e.extend(u"*");
+        if (i + 1 < shown.size() || unprinted) e.extend(u",");
     }
-    if (unprinted) e.pieces.push_back({QStringLiteral("%1 not printed").arg(unprinted), {}});
-    if (uses->empty()) e.pieces.push_back({QStringLiteral("no uses"), {}});
-    entries.push_back(std::move(e));
+    if (unprinted) e.add(QStringLiteral("%1 not printed").arg(unprinted));
+    if (uses.empty()) e.add(u"no uses");
 }
 
-void TSourceCodePrint::printXref(TSourceMgt& analyzer) {
+void TSourceCodePrint::printXref(const TSourceMgt& analyzer) {
     if (!names_) return;
-    // The callers have read the uses already when they are on.
-    std::unique_ptr<TCrossReference> own;
-    if (!callers_) {
-        own = std::make_unique<TCrossReference>(*names_);
-        AddProjectUses(*own, firstFile_, analyzer);
+    // The callers' index holds the uses when they are on; else they and
+    // the names were read while the listing was laid out.
+    TXrefNames names;
+    if (callers_) {
+        names.Reported = ReportedNames(*names_);
+        names.Unused =
+            UnreferencedNames(callers_->Uses(), ReadProjectFacts(analyzer.ProjectLines()));
+    } else {
+        names = xrefNames_.get();
     }
-    const TCrossReference& xref = callers_ ? callers_->Uses() : *own;
+    const TCrossReference& xref = names.Uses ? *names.Uses : callers_->Uses();
     std::vector<TXrefEntry> entries;
-    for (const TNameRef& ref : ReportedNames(*names_))
+    entries.reserve(names.Reported.size() + names.Unused.size() + 2);
+    for (const TNameRef& ref : names.Reported)
         addXrefEntry(entries, ref, &xref.Uses(ref.File, ref.Member));
-    entries.push_back({{{kUnusedTitle, QString()}}, true});
-    const std::vector<TNameRef> unused =
-        UnreferencedNames(xref, ReadProjectFacts(analyzer.ProjectLines()));
-    for (const TNameRef& ref : unused)
+    entries.emplace_back().add(kUnusedTitle);
+    entries.back().section = true;
+    for (const TNameRef& ref : names.Unused)
         addXrefEntry(entries, ref, nullptr);
-    if (unused.empty()) entries.push_back({{{QStringLiteral("None."), {}}}});
+    if (names.Unused.empty()) entries.emplace_back().add(u"None.");
     PrintXref(entries);
     linePlaces_.clear();
 }
@@ -169,18 +207,27 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
     const int cw = (right - L - (columns - 1) * gutter) / columns;
 
     // Entries wrap between pieces; a piece wider than the room makes them
-    // all smaller.
+    // all smaller. The widths of the pieces in the font chosen are kept for
+    // the ends of their links and to tell how much of an entry may fit.
     ITextMeasurer& measure = textMeasurer();
-    auto widest = [&](const TFont& font) {
+    std::vector<int> pieceWidths;
+    int measuredSize = 0;
+    auto widest = [&] {
+        pieceWidths.clear();
+        measuredSize = entryFont.size();
         int w = 0;
         for (const TXrefEntry& e : entries)
             if (!e.section)
-                for (const TXrefPiece& p : e.pieces)
-                    w = qMax(w, measure.textWidth(font, p.text));
+                for (std::size_t i = 0; i < e.pieces.size(); ++i) {
+                    pieceWidths.push_back(measure.textWidth(entryFont, e.pieceText(i)));
+                    w = qMax(w, pieceWidths.back());
+                }
         return w;
     };
-    while (entryFont.size() > 1 && widest(entryFont) > cw - gutter)
+    while (entryFont.size() > 1 && widest() > cw - gutter)
         entryFont.setSize(entryFont.size() - 1);
+    if (measuredSize != entryFont.size()) widest();
+    const int blank = measure.textWidth(entryFont, u" ");
 
     // The title and its rule stand where the function index has them.
     canvas->SetFont(TFont(QStringLiteral("Arial"), 12, fsBold | fsItalic));
@@ -219,46 +266,62 @@ void TSourceCodePrint::PrintXref(const std::vector<TXrefEntry>& entries) {
         titleRule();
     };
 
-    // One text a line; its links are found from where their pieces begin
-    // and end in it.
-    QString text;
-    std::vector<std::pair<qsizetype, const TXrefPiece*>> links;
-    int x = L;
-    auto drawLine = [&] {
-        if (!(canvas->CurrentFont() == entryFont)) canvas->SetFont(entryFont);
-        canvas->TextOut(x, y, text);
-        for (const auto& [at, piece] : links) {
-            const int x1 = x + canvas->TextWidth(QStringView(text).first(at));
-            addLink(x1, y, x1 + canvas->TextWidth(piece->text), y + lh - 2, piece->key);
+    // The width of each prefix of a line of an entry.
+    std::vector<int> prefix;
+    // Lays out the pieces of e from first on (their widths from width on)
+    // in room: the first always, each further one while the line with it
+    // fits, as measured whole. Returns one past the last piece of the line;
+    // prefix holds the widths from the line's start.
+    auto fitLine = [&](const TXrefEntry& e, std::size_t first, const int* width, int room) {
+        const std::size_t n = e.pieces.size();
+        const qsizetype start = e.pieces[first].start;
+        // Measured in one pass over the pieces that may fit (the widths of
+        // the pieces add up to about their line's), or over all that are
+        // left when more fit than thought.
+        std::size_t window = first + 1;
+        for (int sum = width[0]; window < n && sum <= room; ++window)
+            sum += blank + width[window - first];
+        for (;;) {
+            measure.prefixWidths(
+                entryFont, QStringView(e.text).sliced(start, e.pieces[window - 1].end - start),
+                prefix);
+            std::size_t end = first + 1;
+            while (end < window && prefix[std::size_t(e.pieces[end].end - start)] <= room)
+                ++end;
+            if (end < window || window == n) return end;
+            window = n;
         }
-        text.clear();
-        links.clear();
-        y += lh;
     };
+    std::size_t entryWidths = 0; // index of the entry's first piece in pieceWidths
     for (const TXrefEntry& e : entries) {
         if (e.section) {
             y += lh;
             keepRoom(sectionHeight + 6 + lh);
             canvas->SetFont(sectionFont);
-            canvas->TextOut(columnX(), y, e.pieces.front().text);
+            canvas->TextOut(columnX(), y, e.text);
             y += sectionHeight + 6;
             continue;
         }
         keepRoom(lh);
-        x = columnX();
-        for (const TXrefPiece& p : e.pieces) {
-            QString gap = text.isEmpty() ? QString() : QStringLiteral(" ");
-            if (!text.isEmpty() &&
-                x + measure.textWidth(entryFont, text + gap + p.text) > columnX() + cw) {
-                drawLine();
+        int x = columnX();
+        for (std::size_t first = 0; first < e.pieces.size();) {
+            const int* width = &pieceWidths[entryWidths + first];
+            const std::size_t end = fitLine(e, first, width, columnX() + cw - x);
+            const qsizetype start = e.pieces[first].start;
+            if (!(canvas->CurrentFont() == entryFont)) canvas->SetFont(entryFont);
+            canvas->TextOut(x, y, QStringView(e.text).sliced(start, e.pieces[end - 1].end - start));
+            for (std::size_t k = first; k < end; ++k)
+                if (!e.pieces[k].key.isEmpty()) {
+                    const int x1 = x + prefix[std::size_t(e.pieces[k].start - start)];
+                    addLink(x1, y, x1 + width[k - first], y + lh - 2, e.pieces[k].key);
+                }
+            y += lh;
+            first = end;
+            if (first < e.pieces.size()) {
                 keepRoom(lh);
                 x = columnX() + gutter;
-                gap.clear();
             }
-            text += gap;
-            if (!p.key.isEmpty()) links.push_back({text.size(), &p});
-            text += p.text;
         }
-        drawLine();
+        entryWidths += e.pieces.size();
     }
 }

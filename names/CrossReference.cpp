@@ -1,6 +1,7 @@
 #include "names/CrossReference.h"
 
 #include "source/SourceMgt.h"
+#include "source/TextDecoding.h"
 
 #include <QSet>
 
@@ -185,15 +186,34 @@ std::vector<TNameUse> TCrossReference::Callers(int file, int member) const {
     return callers;
 }
 
-void AddProjectUses(TCrossReference& xref, RFile* first, TSourceMgt& analyzer) {
+namespace {
+
+// A file whose uses are to be read: its lines when loaded, else its path.
+struct TUseSource {
+    int File = -1;
+    QString Path;
+    QStringList Lines;
+    bool Loaded = false;
+};
+
+std::vector<TUseSource> useSources(const TNameModel& model, RFile* first) {
+    std::vector<TUseSource> sources;
     for (RFile* f = first; f && f->Next; f = f->Next) {
-        const int file = xref.Model().FileIndex(f->FileName);
-        if (file < 0) continue;
-        const bool loaded = f->Loaded;
-        if (!loaded) analyzer.LoadFileText(*f);
-        xref.AddFile(file, f->Lines);
-        if (!loaded) analyzer.UnloadFileText(f->FileName);
+        const int file = model.FileIndex(f->FileName);
+        if (file >= 0) sources.push_back({file, f->Path, f->Lines, f->Loaded});
     }
+    return sources;
+}
+
+void addUses(TCrossReference& xref, const std::vector<TUseSource>& sources, int codePage) {
+    for (const TUseSource& s : sources)
+        xref.AddFile(s.File, s.Loaded ? s.Lines : ReadSourceLines(s.Path, codePage));
+}
+
+} // namespace
+
+void AddProjectUses(TCrossReference& xref, RFile* first, const TSourceMgt& analyzer) {
+    addUses(xref, useSources(xref.Model(), first), analyzer.CodePage());
 }
 
 TProjectFacts ReadProjectFacts(const QStringList& projectLines) {
@@ -287,6 +307,19 @@ std::vector<TNameRef> ReportedNames(const TNameModel& model) {
                                                    Qt::CaseInsensitive) < 0;
     });
     return out;
+}
+
+std::future<TXrefNames> ReadXrefNamesAsync(const TNameModel& model, RFile* first,
+                                           const TSourceMgt& analyzer) {
+    return std::async(std::launch::async,
+                      [&model, sources = useSources(model, first), codePage = analyzer.CodePage(),
+                       facts = ReadProjectFacts(analyzer.ProjectLines())] {
+                          TXrefNames names{std::make_unique<TCrossReference>(model), {}, {}};
+                          addUses(*names.Uses, sources, codePage);
+                          names.Reported = ReportedNames(model);
+                          names.Unused = UnreferencedNames(*names.Uses, facts);
+                          return names;
+                      });
 }
 
 QString NameKindText(const TNameModel& model, const TNameRef& ref) {

@@ -5,6 +5,8 @@
 // a procedure.
 #include "names/NameModel.h"
 
+#include <future>
+#include <memory>
 #include <vector>
 
 struct TNameUse {
@@ -51,9 +53,10 @@ private:
     std::vector<std::vector<int>> canonical_;
 };
 
-// The uses in every file from first on, each file's text loaded for the
-// while. Throws TListoraError when a file cannot be read.
-void AddProjectUses(TCrossReference& xref, RFile* first, TSourceMgt& analyzer);
+// The uses in every file from first on: the text of a loaded file as it
+// is, the others read as the analyzer loads them. Throws TListoraError when
+// a file cannot be read.
+void AddProjectUses(TCrossReference& xref, RFile* first, const TSourceMgt& analyzer);
 
 // What the project file says about who else starts or calls the project.
 struct TProjectFacts {
@@ -80,6 +83,24 @@ std::vector<TNameRef> UnreferencedNames(const TCrossReference& xref, const TProj
 // constants, Types, Enums and Declares; one member per name of a file),
 // by name without regard to case, then file.
 std::vector<TNameRef> ReportedNames(const TNameModel& model);
+
+// What the cross-reference lists: the names, those nothing uses, and the
+// uses they were told from.
+struct TXrefNames {
+    std::unique_ptr<TCrossReference> Uses;
+    std::vector<TNameRef> Reported;
+    std::vector<TNameRef> Unused;
+};
+
+// The uses (as AddProjectUses reads them) and the names from them, worked
+// out on a thread of their own so that they are ready when the listing
+// laid out meanwhile is: the file list and the project's facts are read
+// before this returns, the files on the thread, which touches neither the
+// list nor the analyzer again. The model must stay as it is until the
+// result is taken (get() throws what the reading threw); dropping the
+// future waits for the thread.
+std::future<TXrefNames> ReadXrefNamesAsync(const TNameModel& model, RFile* first,
+                                           const TSourceMgt& analyzer);
 
 // "Sub", "Function", "Property", "Variable", "Const", "Type", "Enum",
 // "Declare" (and "Enum member", "Event").

@@ -1,7 +1,11 @@
 #include "SourceTestSupport.h"
 
 #include "names/NameModel.h"
+#include "platform/Errors.h"
+#include "source/ProjectLoader.h"
+#include "source/SourceMgt.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -265,6 +269,68 @@ TEST(CrossReference, ListsUsesAssignmentsAndCallers) {
     const std::vector<TNameUse> lets = xref.Callers(0, let);
     ASSERT_EQ(lets.size(), 1u);
     EXPECT_EQ(model.File(1).Procedures[std::size_t(lets[0].Procedure)].Name, "Go");
+}
+
+// The uses read on a thread are those read in line: a loaded file's text as
+// it is in memory, the others as the loader decodes them (a Windows-1252
+// byte before a use); a file gone since the names were read is an error
+// either way.
+TEST(CrossReference, ReadsTheSameUsesOnAThread) {
+    TScratch dir;
+    dir.write("Util.bas", crlf({"Attribute VB_Name = \"Util\"", "Public Total As Long",
+                                "Public Sub Add()", "    Total = Total + 1", "End Sub"}));
+    dir.write("Main.bas", "Attribute VB_Name = \"Main\"\r\nSub Main()\r\n"
+                          "    Debug.Print \"\xE9\": Add: Total = 0\r\nEnd Sub\r\n");
+    TSourceMgt sources;
+    QString title;
+    ASSERT_TRUE(LoadProjectFile(
+        sources,
+        dir.write("P.vbp", crlf({"Type=Exe", "Module=Util; Util.bas", "Module=Main; Main.bas",
+                                 "ProjWinSize=76,448,248,215"})),
+        title));
+    TNameModel model;
+    AddProjectFiles(model, sources.FirstFile(), sources);
+    RFile* util = sources.FirstFile();
+    ASSERT_EQ(util->FileName, "Util.bas");
+    sources.LoadFileText(*util);
+    util->Lines[3] = "    Total = 1: Add";
+
+    auto uses = [&](const TCrossReference& xref) {
+        QStringList out;
+        const TNameFile& f = model.File(model.FileIndex("Util.bas"));
+        for (int m = 0; m < int(f.Members.size()); ++m)
+            for (const TNameUse& u : xref.Uses(model.FileIndex("Util.bas"), m))
+                out << QString("%1 %2:%3:%4%5")
+                           .arg(f.Members[std::size_t(m)].Name)
+                           .arg(model.File(u.File).FileName)
+                           .arg(u.Line)
+                           .arg(u.Start)
+                           .arg(u.Assigns ? "*" : "");
+        return out.join(", ");
+    };
+    TCrossReference inLine(model);
+    AddProjectUses(inLine, sources.FirstFile(), sources);
+    auto onThread = ReadXrefNamesAsync(model, sources.FirstFile(), sources);
+    // The list may change while the thread reads.
+    sources.UnloadFileText(util->FileName);
+    const TXrefNames read = onThread.get();
+    EXPECT_EQ(uses(*read.Uses), uses(inLine));
+    auto names = [&](const std::vector<TNameRef>& refs) {
+        QStringList out;
+        for (const TNameRef& r : refs)
+            out << model.File(r.File).Members[std::size_t(r.Member)].Name;
+        return out.join(' ');
+    };
+    EXPECT_EQ(names(read.Reported), "Add Main Total");
+    EXPECT_EQ(names(read.Unused),
+              names(UnreferencedNames(inLine, ReadProjectFacts(sources.ProjectLines()))));
+    EXPECT_EQ(uses(inLine), "Total Util.bas:3:4*, Total Main.bas:2:26*, Add Util.bas:3:15, "
+                            "Add Main.bas:2:21");
+
+    QFile::remove(dir.path("Main.bas"));
+    TCrossReference failed(model);
+    EXPECT_THROW(AddProjectUses(failed, sources.FirstFile(), sources), TListoraError);
+    EXPECT_THROW(ReadXrefNamesAsync(model, sources.FirstFile(), sources).get(), TListoraError);
 }
 
 // One name of each kind and scope; handlers of the form, its controls (an
