@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "platform/PdfTextWriter.h"
 #include "render/PageStorage.h"
+#include "render/SideBySide.h"
 #include "render/VirtCanvas.h"
 
 #include <QBuffer>
@@ -20,11 +21,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <exception>
 #include <functional>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
 
@@ -38,27 +37,6 @@ QPageSize pageSizeOf(const TPageRec& page) {
     const int h = page.Landscape ? page.Width : page.Height;
     return QPageSize(QSizeF(w * 0.75, h * 0.75), QPageSize::Point, QString(),
                      QPageSize::FuzzyMatch);
-}
-
-// Runs work(0) .. work(count - 1) side by side, the first in the calling
-// thread, and rethrows the first failure in order once all have ended.
-void runSideBySide(int count, const std::function<void(int)>& work) {
-    std::vector<std::exception_ptr> failures(std::size_t(std::max(count, 0)));
-    auto guarded = [&](int i) {
-        try {
-            work(i);
-        } catch (...) {
-            failures[std::size_t(i)] = std::current_exception();
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int i = 1; i < count; ++i)
-        threads.emplace_back(guarded, i);
-    if (count > 0) guarded(0);
-    for (std::thread& t : threads)
-        t.join();
-    for (const std::exception_ptr& failure : failures)
-        if (failure) std::rethrow_exception(failure);
 }
 
 } // namespace
@@ -101,7 +79,7 @@ std::vector<QByteArray> PagesToPdfParts(TPageStorage& pages, int jobs) {
     const std::vector<TPageRange> ranges = PlaybackRanges(pages, jobs);
     if (ranges.empty()) throw TListoraError(QStringLiteral("No pages to write"));
     std::vector<std::vector<QByteArray>> runs(ranges.size());
-    runSideBySide(int(ranges.size()), [&](int i) {
+    RunSideBySide(int(ranges.size()), [&](int i) {
         runs[std::size_t(i)] =
             PagesToPdfRuns(pages, ranges[std::size_t(i)].First, ranges[std::size_t(i)].Last);
     });
@@ -302,7 +280,7 @@ int WritePagesToPng(TPageStorage& pages, const QString& dir, int dpi, int jobs,
     const TPngFolderLock lock(dir);
     TAtomicFile::RemoveLeftoversIn(dir);
     const std::vector<TPageRange> ranges = PlaybackRanges(pages, PngWorkers(pages, dpi, jobs));
-    runSideBySide(int(ranges.size()), [&](int i) {
+    RunSideBySide(int(ranges.size()), [&](int i) {
         for (int n = ranges[std::size_t(i)].First; n <= ranges[std::size_t(i)].Last; ++n)
             writePng(*pages.Page(n), QDir(dir).filePath(PngPageName(n)), dpi);
     });

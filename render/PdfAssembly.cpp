@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
+#include "render/SideBySide.h"
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
@@ -457,16 +458,12 @@ QByteArray deflated(const QByteArray& data) {
 // largest projects is megabytes of text, and the object streams are
 // compressed each on its own.
 void deflateAll(std::vector<QByteArray>& data) {
-    const std::size_t workers =
-        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), data.size());
-    auto work = [&](std::size_t worker) {
-        for (std::size_t i = worker; i < data.size(); i += workers)
+    const int workers =
+        int(std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), data.size()));
+    RunSideBySide(workers, [&](int worker) {
+        for (std::size_t i = std::size_t(worker); i < data.size(); i += std::size_t(workers))
             data[i] = deflated(data[i]);
-    };
-    std::vector<std::jthread> threads;
-    for (std::size_t worker = 1; worker < workers; ++worker)
-        threads.emplace_back(work, worker);
-    if (workers > 0) work(0);
+    });
 }
 
 // What the joining and navigation add to the first part, as an incremental
@@ -658,22 +655,9 @@ std::unique_ptr<QPDF> openPart(const QByteArray& bytes, std::size_t index) {
 // touched by one thread, which qpdf allows.
 std::vector<std::unique_ptr<QPDF>> openParts(const std::vector<QByteArray>& parts) {
     std::vector<std::unique_ptr<QPDF>> documents(parts.size());
-    std::vector<std::exception_ptr> failures(parts.size());
-    auto open = [&](std::size_t i) {
-        try {
-            documents[i] = openPart(parts[i], i);
-        } catch (...) {
-            failures[i] = std::current_exception();
-        }
-    };
-    std::vector<std::thread> threads;
-    for (std::size_t i = 1; i < parts.size(); ++i)
-        threads.emplace_back(open, i);
-    if (!parts.empty()) open(0);
-    for (std::thread& t : threads)
-        t.join();
-    for (const std::exception_ptr& failure : failures)
-        if (failure) std::rethrow_exception(failure);
+    RunSideBySide(int(parts.size()), [&](int i) {
+        documents[std::size_t(i)] = openPart(parts[std::size_t(i)], std::size_t(i));
+    });
     return documents;
 }
 
